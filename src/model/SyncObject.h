@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+namespace velmora {
+
+// One contact as any of the three stores holds it. Every value is text and an
+// empty text means "absent": no number of that kind, no speed dial, no flag,
+// no contact ID yet. The record checks and normalises nothing.
+struct SyncObject {
+    std::string Flag;
+    std::string Work2Speed;
+    std::string Work1Speed;
+    std::string MobileSpeed;
+    std::string OtherSpeed;
+    std::string PagerSpeed;
+    std::string HomeSpeed;
+    std::string FaxSpeed;
+    std::string EmailSpeed;
+    std::string DCSpeed;
+    std::string EmailAddress;
+    std::string OtherNumber;
+    std::string PagerNumber;
+    std::string FaxNumber;
+    std::string MobileNumber;
+    std::string Work1Number;
+    std::string HomeNumber;
+    std::string DCNumber;
+    std::string Work2Number;
+    std::string ContactName;
+    std::string ContactID;
+
+    bool operator==(const SyncObject&) const = default;
+};
+
+}  // namespace velmora

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "model/SyncObject.h"
+
+namespace velmora {
+
+// An ordered set of contact records with 1-based positions. Records keep their
+// address for as long as they are in the set, so a record fetched by position
+// can be changed in place while the set grows.
+class SyncSet {
+    using Storage = std::vector<std::unique_ptr<SyncObject>>;
+
+    template <typename Record, typename Base>
+    class BasicIterator {
+      public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = SyncObject;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Record*;
+        using reference = Record&;
+
+        BasicIterator() = default;
+        explicit BasicIterator(Base it) : it_(it) {}
+        reference operator*() const { return **it_; }
+        pointer operator->() const { return it_->get(); }
+        BasicIterator& operator++() {
+            ++it_;
+            return *this;
+        }
+        BasicIterator operator++(int) {
+            BasicIterator old = *this;
+            ++it_;
+            return old;
+        }
+        bool operator==(const BasicIterator&) const = default;
+
+      private:
+        Base it_{};
+    };
+
+  public:
+    using iterator = BasicIterator<SyncObject, Storage::iterator>;
+    using const_iterator = BasicIterator<const SyncObject, Storage::const_iterator>;
+
+    SyncSet() = default;
+    SyncSet(SyncSet&&) noexcept = default;
+    SyncSet& operator=(SyncSet&&) noexcept = default;
+    SyncSet(const SyncSet&) = delete;
+    SyncSet& operator=(const SyncSet&) = delete;
+    ~SyncSet() = default;
+
+    // The record at a 1-based position; a position outside 1..Count() throws.
+    SyncObject& Item(int position);
+    const SyncObject& Item(int position) const;
+    int Count() const { return static_cast<int>(records_.size()); }
+
+    // Removes the record at a 1-based position; later records move one place down.
+    void Remove(int position);
+
+    // Appends a record at position Count() + 1 and returns the set's copy.
+    SyncObject& Append(SyncObject record);
+
+    // Appends a copy of another set's record with the flag "N" (the source's
+    // flag is not copied) and returns it.
+    SyncObject& CloneNew(const SyncObject& cData);
+
+    iterator begin() { return iterator(records_.begin()); }
+    iterator end() { return iterator(records_.end()); }
+    const_iterator begin() const { return const_iterator(records_.begin()); }
+    const_iterator end() const { return const_iterator(records_.end()); }
+
+  private:
+    std::size_t Index(int position) const;
+
+    Storage records_;
+};
+
+// Position of the last record whose ContactID (or ContactName) equals the
+// text exactly, 0 when none does.
+int FindByContactID(std::string_view contactId, const SyncSet& set);
+int FindByContactName(std::string_view name, const SyncSet& set);
+
+// Removes every record, last to first.
+void ClearSet(SyncSet& set);
+
+}  // namespace velmora

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "model/SyncObject.h"
+
+namespace velmora {
+
+// The thirteen stages of a run, in run order.
+enum class StageId {
+    LoadOutlookContacts,
+    LoadPhoneBookRecords,
+    LoadSyncRecords,
+    AssignContactIDs,
+    FlagDeletedItems,
+    FlagNewItems,
+    AssignSpeedDials,
+    FlagModifiedItems,
+    SyncModifiedItems,
+    SyncNewItems,
+    WriteOutlookContacts,
+    WritePhoneBookDatabase,
+    WriteSyncDatabase,
+};
+inline constexpr std::size_t kStageCount = 13;
+
+// The pair of labels a stage shows in the status frame.
+struct StageLabels {
+    StageId id;
+    std::string_view textLabel;  // object name of the text label
+    std::string_view caption;    // its text
+    std::string_view doneLabel;  // object name of the "Done." label
+};
+inline constexpr std::string_view kDoneCaption = "Done.";
+
+inline constexpr std::array<StageLabels, kStageCount> kStageLabels{{
+    {StageId::LoadOutlookContacts, "LoadingOutlook", "Loading Outlook contacts . . .",
+     "LoadingOutlookDone"},
+    {StageId::LoadPhoneBookRecords, "LoadingPhoneBook", "Loading PhoneBook records . . .",
+     "LoadingPhoneBookDone"},
+    {StageId::LoadSyncRecords, "LoadingSync", "Loading records from previous sync . . .",
+     "LoadingSyncDone"},
+    {StageId::AssignContactIDs, "AssignIDs",
+     "Verifying that each Outlook contact has a contact ID . . .", "AssignIDsDone"},
+    {StageId::FlagDeletedItems, "FlaggingDeleted", "Flagging deleted items . . .",
+     "FlaggingDeletedDone"},
+    {StageId::FlagNewItems, "FlaggingNew", "Flagging new items . . .", "FlaggingNewDone"},
+    {StageId::AssignSpeedDials, "AssignSpeeds",
+     "Verifying that each phone number has a speed dial . . .", "AssignSpeedsDone"},
+    {StageId::FlagModifiedItems, "FlaggingModified", "Flagging modified items . . .",
+     "FlaggingModifiedDone"},
+    {StageId::SyncModifiedItems, "SyncingModified", "Synchronizing modified items . . .",
+     "SyncingModifiedDone"},
+    {StageId::SyncNewItems, "SyncingNew", "Synchronizing new items . . .", "SyncingNewDone"},
+    {StageId::WriteOutlookContacts, "WritingOutlook", "Writing changes to Outlook . . .",
+     "WritingOutlookDone"},
+    {StageId::WritePhoneBookDatabase, "WritingPhoneBook", "Writing changes to PhoneBook . . .",
+     "WritingPhoneBookDone"},
+    {StageId::WriteSyncDatabase, "WritingSync", "Writing changes to Sync database . . .",
+     "WritingSyncDone"},
+}};
+
+constexpr const StageLabels& LabelsOf(StageId id) {
+    return kStageLabels[static_cast<std::size_t>(id)];
+}
+
+// Captions of the status frame.
+namespace StatusCaption {
+inline constexpr std::string_view Idle = "Status: Idle";
+inline constexpr std::string_view WaitingForManager = "Status: Waiting for PhoneBook Manager . . .";
+inline constexpr std::string_view InProgress = "Status: Synchronization in progress . . .";
+inline constexpr std::string_view Complete = "Status: Synchronization complete.";
+inline constexpr std::string_view SyncError =
+    "Status: Synchronization error. Please check the log.";
+inline constexpr std::string_view CreatingReport = "Status: Creating Inclusion Report . . .";
+}  // namespace StatusCaption
+
+// The four names of the name prompt.
+struct NameValues {
+    std::string FirstName;
+    std::string LastName;
+    std::string FullName;
+    std::string FileAs;
+
+    bool operator==(const NameValues&) const = default;
+};
+
+enum class ConflictSide { Outlook, PhoneBook };
+
+// The person's choice in the conflict dialog: the side kept and the name,
+// numbers and speed dials of that column as they stood when the button was
+// pressed (the person may have edited them). ContactID and Flag are unused.
+struct ConflictChoice {
+    ConflictSide side;
+    SyncObject values;
+};
+
+// How a run shows itself to the person. The window implements it with
+// widgets, the terminal program with lines of text, tests with a script.
+class RunUi {
+  public:
+    virtual ~RunUi() = default;
+
+    virtual void SetStatusCaption(std::string_view caption) = 0;
+    virtual void ResetStageLabels() = 0;  // hides all 26 labels
+    virtual void ShowStageText(StageId stage) = 0;
+    virtual void ShowStageDone(StageId stage) = 0;
+
+    // A message box with only an OK button and the program's title as caption.
+    virtual void ShowMessage(std::string_view text) = 0;
+
+    // The conflict dialog over the two records; nullopt when it was closed
+    // without a choice.
+    virtual std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
+                                                             const SyncObject& phoneBook) = 0;
+
+    // The name prompt filled with proposed values; nullopt when it was closed
+    // without OK. Only values that passed the prompt's own check come back.
+    virtual std::optional<NameValues> ShowNamePrompt(const NameValues& proposed,
+                                                     std::string_view nameField) = 0;
+
+    // Lets the window handle what is pending (used while waiting for a program).
+    virtual void ProcessPendingEvents() = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "model/Error.h"
+#include "run/ActivityLog.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+
+// The header's five lines, CR LF endings, UTF-8 text, and a new log that
+// replaces the previous run's.
+TEST(ActivityLog, HeaderLineEndingsAndTruncation) {
+    TempDir dir;
+    const auto path = dir / "Data" / "SyncLog.txt";  // the folder is made on demand
+    {
+        ActivityLog log = ActivityLog::Create(path);
+        log.WriteLine("old run");
+    }
+    {
+        ActivityLog log = ActivityLog::Create(path);
+        WriteLogHeader(log, "Status: Synchronization in progress . . .");
+        log.Close();
+    }
+    {
+        ActivityLog log = ActivityLog::OpenForAppend(path);
+        log.WriteLine("... Zoë Øster has been added.");
+    }
+    EXPECT_EQ(ReadFileBytes(path),
+              "Velmora, version: 0.0.4\r\n"
+              "Copyright © 2026 The Velmora developers\r\n"
+              "Activity Log\r\n"
+              "\r\n"
+              "Status: Synchronization in progress . . .\r\n"
+              "... Zoë Øster has been added.\r\n");
+}
+
+// A log that cannot be opened is an error that names it.
+TEST(ActivityLog, UnwritablePathIsAnErrorNamingIt) {
+    TempDir dir;
+    test::WriteFileBytes(dir / "file", "x");
+    const auto path = dir / "file" / "SyncLog.txt";  // a file stands where a folder should
+    try {
+        ActivityLog::Create(path);
+        FAIL() << "expected an error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
+    }
+    ActivityLog log = ActivityLog::Create(dir / "ok.txt");
+    log.Close();
+    EXPECT_THROW(log.WriteLine("after close"), Error);
+}
+
+}  // namespace
+}  // namespace velmora
