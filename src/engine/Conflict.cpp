@@ -22,14 +22,15 @@ void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, 
     }
 }
 
-void Keep(RunState& state, const SyncObject& keptValues, const SyncObject& keptRecord,
+// `keptName` is the kept record's name before any change.
+void Keep(RunState& state, const SyncObject& keptValues, std::string keptName,
           std::string_view overwrites) {
     const SyncObject values = keptValues;  // may be one of the three records
     SyncObject& outlook = state.OutlookSet.Item(state.ConflictOutlookIndex);
     SyncObject& phoneBook = state.PhoneBookSet.Item(state.ConflictPhoneBookIndex);
     SyncObject& sync = state.SyncDataSet.Item(state.ConflictSyncIndex);
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
-    WriteEvent(log, "Conflict resolution for ", keptRecord.ContactName, overwrites);
+    WriteEvent(log, "Conflict resolution for ", keptName, overwrites);
     TakeValues(log, outlook, values, Store::Outlook);
     TakeValues(log, phoneBook, values, Store::PhoneBook);
     TakeValues(log, sync, values, Store::Sync);
@@ -39,13 +40,13 @@ void Keep(RunState& state, const SyncObject& keptValues, const SyncObject& keptR
 }  // namespace
 
 void KeepOutlook(RunState& state, const SyncObject& values) {
-    const SyncObject kept = state.OutlookSet.Item(state.ConflictOutlookIndex);
-    Keep(state, values, kept, ": Outlook data will overwrite PhoneBook data.");
+    Keep(state, values, state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
+         ": Outlook data will overwrite PhoneBook data.");
 }
 
 void KeepPhoneBook(RunState& state, const SyncObject& values) {
-    const SyncObject kept = state.PhoneBookSet.Item(state.ConflictPhoneBookIndex);
-    Keep(state, values, kept, ": PhoneBook data will overwrite Outlook data.");
+    Keep(state, values, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
+         ": PhoneBook data will overwrite Outlook data.");
 }
 
 bool ShowConflict(RunState& state, RunUi& ui, ActivityLog& log, std::string_view walkedName,
