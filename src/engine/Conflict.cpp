@@ -22,31 +22,34 @@ void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, 
     }
 }
 
-// `keptName` is the kept record's name before any change.
-void Keep(RunState& state, const SyncObject& keptValues, std::string keptName,
-          std::string_view overwrites) {
-    const SyncObject values = keptValues;  // may be one of the three records
-    SyncObject& outlook = state.OutlookSet.Item(state.ConflictOutlookIndex);
-    SyncObject& phoneBook = state.PhoneBookSet.Item(state.ConflictPhoneBookIndex);
-    SyncObject& sync = state.SyncDataSet.Item(state.ConflictSyncIndex);
-    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
-    WriteEvent(log, "Conflict resolution for ", keptName, overwrites);
-    TakeValues(log, outlook, values, Store::Outlook);
-    TakeValues(log, phoneBook, values, Store::PhoneBook);
-    TakeValues(log, sync, values, Store::Sync);
-    log.Close();
+// Writes the kept values into the three records, address book first. The
+// values may be one of the three records itself: copying a record onto
+// itself changes nothing, and no record's values change before they are read.
+void WriteKeptValues(RunState& state, ActivityLog& log, const SyncObject& values) {
+    TakeValues(log, state.OutlookSet.Item(state.ConflictOutlookIndex), values, Store::Outlook);
+    TakeValues(log, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex), values,
+               Store::PhoneBook);
+    TakeValues(log, state.SyncDataSet.Item(state.ConflictSyncIndex), values, Store::Sync);
 }
 
 }  // namespace
 
 void KeepOutlook(RunState& state, const SyncObject& values) {
-    Keep(state, values, state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
-         ": Outlook data will overwrite PhoneBook data.");
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    WriteEvent(log, "Conflict resolution for ",
+               state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
+               ": Outlook data will overwrite PhoneBook data.");
+    WriteKeptValues(state, log, values);
+    log.Close();
 }
 
 void KeepPhoneBook(RunState& state, const SyncObject& values) {
-    Keep(state, values, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
-         ": PhoneBook data will overwrite Outlook data.");
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    WriteEvent(log, "Conflict resolution for ",
+               state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
+               ": PhoneBook data will overwrite Outlook data.");
+    WriteKeptValues(state, log, values);
+    log.Close();
 }
 
 bool ShowConflict(RunState& state, RunUi& ui, ActivityLog& log, std::string_view walkedName,

@@ -43,7 +43,7 @@ std::string Render(const SyncObject& record) {
         if (number.empty() && speed.empty()) continue;
         if (!first) text += ",";
         first = false;
-        text += std::string(KindCode(info)) + "=" + number + "/" + speed;
+        text.append(KindCode(info)).append("=").append(number).append("/").append(speed);
     }
     return text;
 }
