@@ -88,12 +88,6 @@ class FakeContact final : public ContactItem {
     InMemoryAddressBook::Fields pending_;
 };
 
-class FakeListItem final : public OutlookItem {
-  public:
-    std::string TypeName() const override { return std::string(kDistListItemType); }
-    ContactItem* AsContact() override { return nullptr; }
-};
-
 class FakeItems final : public OutlookItems {
   public:
     explicit FakeItems(std::shared_ptr<State> state)
@@ -101,13 +95,10 @@ class FakeItems final : public OutlookItems {
 
     int Count() const override { return static_cast<int>(entries_.size()); }
 
-    std::unique_ptr<OutlookItem> Item(int index) override {
-        if (index < 1 || index > Count()) {
-            throw Error("There is no item " + std::to_string(index) +
-                        " in the address book; it holds " + std::to_string(Count()) + ".");
-        }
+  protected:
+    std::unique_ptr<OutlookItem> ItemAt(int index) override {
         const auto& entry = entries_[static_cast<std::size_t>(index - 1)];
-        if (!entry->isContact) return std::make_unique<FakeListItem>();
+        if (!entry->isContact) return std::make_unique<OtherItem>(kDistListItemType);
         return std::make_unique<FakeContact>(state_, entry);
     }
 

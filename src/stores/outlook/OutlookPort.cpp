@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "model/Error.h"
 #include "model/Text.h"
 #include "stores/outlook/ContactFilter.h"
 
@@ -42,6 +43,14 @@ std::optional<ContactField> FieldByName(std::string_view name) {
         if (EqualsIgnoringCase(kFieldNames[i], name)) return static_cast<ContactField>(i);
     }
     return std::nullopt;
+}
+
+std::unique_ptr<OutlookItem> OutlookItems::Item(int index) {
+    if (index < 1 || index > Count()) {
+        throw Error("There is no item " + std::to_string(index) +
+                    " in the address book; it holds " + std::to_string(Count()) + ".");
+    }
+    return ItemAt(index);
 }
 
 std::unique_ptr<ContactItem> OutlookItems::Find(std::string_view filter) {

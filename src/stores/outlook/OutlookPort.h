@@ -74,12 +74,27 @@ class OutlookItems {
     virtual ~OutlookItems() = default;
     virtual int Count() const = 0;
     // The item at a 1-based position; a position outside 1..Count() throws.
-    virtual std::unique_ptr<OutlookItem> Item(int index) = 0;
+    std::unique_ptr<OutlookItem> Item(int index);
 
     // The first contact in index order that matches the filter (such as
     // "[User3] ='12' and ([User2] = 'Y' or [User2]='YES')"), nullptr when
     // none does. A filter that does not parse throws, naming the filter.
     std::unique_ptr<ContactItem> Find(std::string_view filter);
+
+  protected:
+    // The item at a position within 1..Count().
+    virtual std::unique_ptr<OutlookItem> ItemAt(int index) = 0;
+};
+
+// An item that is no contact (a distribution list), known by its type name.
+class OtherItem final : public OutlookItem {
+  public:
+    explicit OtherItem(std::string_view typeName) : typeName_(typeName) {}
+    std::string TypeName() const override { return typeName_; }
+    ContactItem* AsContact() override { return nullptr; }
+
+  private:
+    std::string typeName_;
 };
 
 class OutlookFolder {

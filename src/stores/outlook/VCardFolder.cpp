@@ -292,12 +292,6 @@ class VCardContact final : public ContactItem {
     mutable unsigned viewRevision_ = 0;
 };
 
-class VCardListItem final : public OutlookItem {
-  public:
-    std::string TypeName() const override { return std::string(kDistListItemType); }
-    ContactItem* AsContact() override { return nullptr; }
-};
-
 class VCardItems final : public OutlookItems {
   public:
     VCardItems(std::shared_ptr<Session> session, std::vector<std::shared_ptr<CardEntry>> entries)
@@ -305,13 +299,10 @@ class VCardItems final : public OutlookItems {
 
     int Count() const override { return static_cast<int>(entries_.size()); }
 
-    std::unique_ptr<OutlookItem> Item(int index) override {
-        if (index < 1 || index > Count()) {
-            throw Error("There is no item " + std::to_string(index) +
-                        " in the address book; it holds " + std::to_string(Count()) + ".");
-        }
+  protected:
+    std::unique_ptr<OutlookItem> ItemAt(int index) override {
         const auto& entry = entries_[static_cast<std::size_t>(index - 1)];
-        if (IsDistributionList(entry->card)) return std::make_unique<VCardListItem>();
+        if (IsDistributionList(entry->card)) return std::make_unique<OtherItem>(kDistListItemType);
         return std::make_unique<VCardContact>(session_, entry);
     }
 
