@@ -1,6 +1,7 @@
 #include "app/InclusionReport.h"
 
 #include <exception>
+#include <system_error>
 
 #include "model/Error.h"
 #include "model/SyncSet.h"
@@ -70,6 +71,8 @@ std::optional<std::string> WriteInclusionReport(const std::filesystem::path& pro
     try {
         const Inclusion inclusion = ReadInclusion(settings, makeApplication);
         if (inclusion.items == 0) return std::nullopt;
+        std::error_code ignored;  // a folder that cannot be made shows up as the write failing
+        std::filesystem::create_directories(programFolder, ignored);
         WriteFileAtomically(path, ReportText(inclusion));
     } catch (const Error&) {
         throw;

@@ -38,19 +38,22 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
 }
 
 #ifdef _WIN32
-// Writes and flushes; the rename below makes it visible.
-void WriteAndSync(const std::filesystem::path& temporary, std::string_view bytes) {
+// Writes and flushes; the rename below makes it visible. Failures name the
+// file the caller asked for, not the temporary one.
+void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem::path& target,
+                  std::string_view bytes) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
-    if (!out) Fail(temporary, "written", SystemReason(errno));
+    if (!out) Fail(target, "written", SystemReason(errno));
 }
 #else
 // Creates the temporary file (never reusing one), writes it and waits until
-// the data is on the disk.
-void WriteAndSync(const std::filesystem::path& temporary, std::string_view bytes) {
+// the data is on the disk. Failures name the file the caller asked for.
+void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem::path& target,
+                  std::string_view bytes) {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) Fail(temporary, "created", SystemReason(errno));
+    if (fd < 0) Fail(target, "written", SystemReason(errno));
     std::size_t written = 0;
     while (written < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
@@ -58,16 +61,16 @@ void WriteAndSync(const std::filesystem::path& temporary, std::string_view bytes
         if (n <= 0) {
             const int error = errno;
             ::close(fd);
-            Fail(temporary, "written", SystemReason(error));
+            Fail(target, "written", SystemReason(error));
         }
         written += static_cast<std::size_t>(n);
     }
     if (::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
-        Fail(temporary, "written", SystemReason(error));
+        Fail(target, "written", SystemReason(error));
     }
-    if (::close(fd) != 0) Fail(temporary, "written", SystemReason(errno));
+    if (::close(fd) != 0) Fail(target, "written", SystemReason(errno));
 }
 #endif
 
@@ -90,7 +93,7 @@ void WriteFileAtomically(const std::filesystem::path& path, std::string_view byt
     if (mustBeNew && exists) Fail(path, "created", "a file of that name exists already");
     const std::filesystem::path temporary = TemporaryPathBeside(path);
     try {
-        WriteAndSync(temporary, bytes);
+        WriteAndSync(temporary, path, bytes);
         if (exists) {
             const auto permissions = std::filesystem::status(path, error).permissions();
             if (!error) std::filesystem::permissions(temporary, permissions, error);
