@@ -128,17 +128,20 @@ std::string DefaultFileAs(const VCard& card) {
     return SlotText(card, RuleOf(F::FullName));
 }
 
-std::string TypeParams(const FieldRule& rule, VCardVersion version) {
-    std::string types;
+// The parameters that give a new line its types: 2.1 writes them bare.
+std::vector<std::string> TypeParams(const FieldRule& rule, VCardVersion version) {
+    std::vector<std::string> params;
+    std::string list;
     for (const std::string_view type : rule.newTypes) {
         if (type.empty()) continue;
         if (version == VCardVersion::V21) {
-            types += (types.empty() ? "" : ";") + ToUpperText(type);
+            params.push_back(ToUpperText(type));
         } else {
-            types += (types.empty() ? "TYPE=" : ",") + std::string(type);
+            list += (list.empty() ? "TYPE=" : ",") + std::string(type);
         }
     }
-    return types;
+    if (!list.empty()) params.push_back(list);
+    return params;
 }
 
 VCardLine NewLine(const FieldRule& rule, VCardVersion version) {
@@ -147,7 +150,8 @@ VCardLine NewLine(const FieldRule& rule, VCardVersion version) {
     line.nameText = line.name;
     if (rule.rule == Rule::Tel) {
         if (version == VCardVersion::V40) line.params.emplace_back("VALUE=text");
-        line.params.push_back(TypeParams(rule, version));
+        for (std::string& param : TypeParams(rule, version))
+            line.params.push_back(std::move(param));
     }
     line.changed = true;
     return line;

@@ -154,6 +154,9 @@ TEST_F(VCardWriteTest, Version21Writing) {
     auto contact = Contact(1);
     contact->Set(F::FirstName, "Änne; Marie");
     contact->Set(F::MobileTelephoneNumber, "555 0101");
+    contact->Set(F::BusinessTelephoneNumber, "555 0102");
+    contact->Set(F::Business2TelephoneNumber, "555 0103");
+    EXPECT_EQ(contact->Get(F::BusinessTelephoneNumber), "555 0102");
     contact->Set(F::FullName,
                  "Änne Müller, a name long enough to need more than one line in the file");
     contact->Save();
@@ -161,11 +164,13 @@ TEST_F(VCardWriteTest, Version21Writing) {
         File("ann.vcf"),
         MakeCard({"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:M=C3=BCller;=C3=84nne\\; Marie",
                   "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=84nne M=C3=BCller, a name l=",
-                  "ong enough to need more than one line in the file", "TEL;CELL:555 0101"},
+                  "ong enough to need more than one line in the file", "TEL;CELL:555 0101",
+                  "TEL;WORK;VOICE:555 0102", "TEL;WORK;VOICE:555 0103"},
                  "2.1"));
     Open();
     EXPECT_EQ(Contact(1)->Get(F::FirstName), "Änne; Marie");
     EXPECT_EQ(Contact(1)->Get(F::LastName), "Müller");
+    EXPECT_EQ(Contact(1)->Get(F::Business2TelephoneNumber), "555 0103");
     EXPECT_EQ(Contact(1)->Get(F::FullName),
               "Änne Müller, a name long enough to need more than one line in the file");
 }
