@@ -45,6 +45,13 @@ std::optional<ContactField> FieldByName(std::string_view name) {
     return std::nullopt;
 }
 
+std::unique_ptr<ContactItem> TakeContact(std::unique_ptr<OutlookItem> item) {
+    ContactItem* contact = item ? item->AsContact() : nullptr;
+    if (contact == nullptr) return nullptr;
+    static_cast<void>(item.release());  // `contact` is this very object
+    return std::unique_ptr<ContactItem>(contact);
+}
+
 std::unique_ptr<OutlookItem> OutlookItems::Item(int index) {
     if (index < 1 || index > Count()) {
         throw Error("There is no item " + std::to_string(index) +
@@ -57,11 +64,8 @@ std::unique_ptr<ContactItem> OutlookItems::Find(std::string_view filter) {
     const ContactFilter parsed = ContactFilter::Parse(filter);
     const int count = Count();
     for (int index = 1; index <= count; ++index) {
-        std::unique_ptr<OutlookItem> item = Item(index);
-        ContactItem* contact = item->AsContact();
-        if (contact == nullptr || !parsed.Matches(*contact)) continue;
-        item.release();
-        return std::unique_ptr<ContactItem>(contact);
+        auto contact = TakeContact(Item(index));
+        if (contact && parsed.Matches(*contact)) return contact;
     }
     return nullptr;
 }

@@ -68,6 +68,10 @@ class ContactItem : public OutlookItem {
     virtual void Delete() = 0;
 };
 
+// The item itself as a contact, owned; nullptr (the item released) when it is
+// no contact.
+std::unique_ptr<ContactItem> TakeContact(std::unique_ptr<OutlookItem> item);
+
 // The folder's items as they stood when they were fetched.
 class OutlookItems {
   public:

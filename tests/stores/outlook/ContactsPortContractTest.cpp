@@ -68,11 +68,7 @@ template <typename Backend>
 class ContactsPortContract : public ::testing::Test {
   protected:
     std::unique_ptr<ContactItem> ContactAt(OutlookApplication& app, int index) {
-        auto item = app.GetDefaultContactsFolder().Items()->Item(index);
-        ContactItem* contact = item->AsContact();
-        if (contact == nullptr) return nullptr;
-        item.release();
-        return std::unique_ptr<ContactItem>(contact);
+        return TakeContact(app.GetDefaultContactsFolder().Items()->Item(index));
     }
 
     std::string FieldAt(int index, ContactField field) {

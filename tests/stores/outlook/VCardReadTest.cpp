@@ -24,11 +24,9 @@ class VCardReadTest : public ::testing::Test {
         application = MakeVCardFolderApplication(folder);
         auto items = application->GetDefaultContactsFolder().Items();
         EXPECT_EQ(items->Count(), 1);
-        auto item = items->Item(1);
-        ContactItem* contact = item->AsContact();
+        auto contact = TakeContact(items->Item(1));
         EXPECT_NE(contact, nullptr);
-        item.release();
-        return std::unique_ptr<ContactItem>(contact);
+        return contact;
     }
 
     // The message of the error that reading the folder throws.

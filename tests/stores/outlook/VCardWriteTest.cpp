@@ -23,10 +23,7 @@ class VCardWriteTest : public ::testing::Test {
     void Open() { application = MakeVCardFolderApplication(folder); }
 
     std::unique_ptr<ContactItem> Contact(int index) {
-        auto item = application->GetDefaultContactsFolder().Items()->Item(index);
-        ContactItem* contact = item->AsContact();
-        item.release();
-        return std::unique_ptr<ContactItem>(contact);
+        return TakeContact(application->GetDefaultContactsFolder().Items()->Item(index));
     }
 
     // Writes one field of the item at `index` in a fresh session and saves it.
