@@ -266,7 +266,7 @@ std::string CardText(const VCard& card) {
 void FreezeCard(VCard& card) {
     for (VCardLine& line : card.lines) {
         if (line.changed) {
-            line.raw = RenderLine(line, card.version, card.lineBreak);
+            line.raw = RenderLine(line, card.lineBreak);
             line.changed = false;
         } else if (!IsValidUtf8(line.raw) && ParamValue(line, "CHARSET").empty()) {
             line.raw = Windows1252ToUtf8(line.raw);
@@ -276,8 +276,7 @@ void FreezeCard(VCard& card) {
     card.dirty = false;
 }
 
-std::string RenderLine(const VCardLine& line, VCardVersion /*version*/,
-                       std::string_view lineBreak) {
+std::string RenderLine(const VCardLine& line, std::string_view lineBreak) {
     if (line.name.empty()) return std::string(lineBreak);
     std::string head = line.nameText;
     for (const std::string& param : line.params)

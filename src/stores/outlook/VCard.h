@@ -49,7 +49,7 @@ std::string CardText(const VCard& card);
 void FreezeCard(VCard& card);
 
 // A line's text as it goes into the file, folded, with its line break.
-std::string RenderLine(const VCardLine& line, VCardVersion version, std::string_view lineBreak);
+std::string RenderLine(const VCardLine& line, std::string_view lineBreak);
 
 // Parameter helpers. A parameter is NAME=value[,value] or, in 2.1, a bare value.
 std::string ParamName(std::string_view param);                 // upper case; "" for a bare one
