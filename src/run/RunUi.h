@@ -94,7 +94,7 @@ enum class ConflictSide { Outlook, PhoneBook };
 // numbers and speed dials of that column as they stood when the button was
 // pressed (the person may have edited them). ContactID and Flag are unused.
 struct ConflictChoice {
-    ConflictSide side;
+    ConflictSide side = ConflictSide::Outlook;
     SyncObject values;
 };
 

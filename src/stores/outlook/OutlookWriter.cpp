@@ -168,8 +168,8 @@ class OutlookWriter {
     }
 
     // Shows the name prompt; nullopt when it was closed without OK.
-    std::optional<NameValues> AskNames(const NameValues& proposed) {
-        auto answer = ui_.ShowNamePrompt(proposed, settings_.NameField);
+    std::optional<NameValues> AskNames(const SyncObject& record, const NameValues& proposed) {
+        auto answer = ui_.ShowNamePrompt(record.ContactName, proposed, settings_.NameField);
         if (answer) {
             state_.NewFirstName = answer->FirstName;
             state_.NewLastName = answer->LastName;
@@ -181,7 +181,7 @@ class OutlookWriter {
 
     void ChangeNames(const SyncObject& record, ContactItem& contact,
                      const std::string& outlookName) {
-        const auto names = AskNames(ProposedNames(record, contact));
+        const auto names = AskNames(record, ProposedNames(record, contact));
         if (!names) {
             // Closing the prompt keeps the contact's names rather than wiping them.
             log_.WriteLine(Event("The name change for " + outlookName +
@@ -208,7 +208,7 @@ class OutlookWriter {
         const auto contact = application_.CreateContactItem();
         const NameValues proposed = ProposedNames(record, *contact);
         // Closed without OK, the prompt's own values are taken.
-        const NameValues names = AskNames(proposed).value_or(proposed);
+        const NameValues names = AskNames(record, proposed).value_or(proposed);
         contact->Set(F::FileAs, names.FileAs);
         contact->Set(F::User3, record.ContactID);
         SetIfNotEmpty(*contact, F::FirstName, names.FirstName);
