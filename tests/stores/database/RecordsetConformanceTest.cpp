@@ -224,7 +224,9 @@ TYPED_TEST(RecordsetContract, RefusedValuesAreNamedAndLeaveTheColumnAlone) {
     rows->Edit();
     const std::vector<std::pair<std::string, FieldValue>> refused{
         {"Age", ""}, {"Age", "abc"}, {"Age", 2.5}, {"Score", "x"}, {"Amount", "12abc"}};
-    for (const auto& [column, value] : refused) {
+    for (const auto& entry : refused) {
+        const std::string& column = entry.first;
+        const FieldValue& value = entry.second;
         const std::string message = ErrorOf([&] { rows->SetField(column, value); });
         EXPECT_NE(message.find(this->path.string()), std::string::npos) << message;
         EXPECT_NE(message.find("People"), std::string::npos) << message;
