@@ -38,21 +38,24 @@ void BufferedRecordset::CheckOpen() const {
     if (!storage_) throw Error("The recordset of " + Where() + " has been closed.");
 }
 
-const BufferedRecordset::Entry& BufferedRecordset::CurrentEntry(std::string_view action) const {
+const BufferedRecordset::Entry& BufferedRecordset::CurrentEntry(std::string_view action,
+                                                                std::string_view column) const {
     CheckOpen();
+    if (place_ == Place::OnRow && !entries_[index_].deleted) return entries_[index_];
+    std::string message = "Cannot " + std::string(action);
+    if (!column.empty()) message += " " + std::string(column);
     if (place_ != Place::OnRow) {
-        throw Error("Cannot " + std::string(action) + ": there is no current row in " + Where() +
-                    ".");
+        throw Error(message + ": there is no current row in " + Where() + ".");
     }
-    const Entry& entry = entries_[index_];
-    if (entry.deleted) {
-        throw Error("Cannot " + std::string(action) + ": row " + std::to_string(entry.row.rowId) +
-                    " of " + Where() + " has been deleted.");
-    }
-    return entry;
+    throw Error(message + ": row " + std::to_string(entries_[index_].row.rowId) + " of " + Where() +
+                " has been deleted.");
 }
 
 std::size_t BufferedRecordset::ColumnIndex(std::string_view column) const {
+    // Callers nearly always spell the name as the table does: try that first.
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+        if (columns_[i].name == column) return i;
+    }
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (SameNameIgnoringAsciiCase(columns_[i].name, column)) return i;
     }
@@ -140,7 +143,7 @@ void BufferedRecordset::MovePrevious() {
 
 FieldValue BufferedRecordset::Field(std::string_view column) const {
     const std::size_t index = ColumnIndex(column);
-    return CurrentEntry("read column " + std::string(column)).row.values[index];
+    return CurrentEntry("read column", column).row.values[index];
 }
 
 void BufferedRecordset::SetField(std::string_view column, const FieldValue& value) {

@@ -77,7 +77,9 @@ class BufferedRecordset final : public Recordset {
     enum class EditMode { None, Existing, New };
 
     void CheckOpen() const;
-    const Entry& CurrentEntry(std::string_view action) const;
+    // The current row; an error saying what could not be done when there is
+    // none or it has been deleted.
+    const Entry& CurrentEntry(std::string_view action, std::string_view column = {}) const;
     std::size_t ColumnIndex(std::string_view column) const;
     void DropBuffer();
     void SeekForward(std::size_t from);

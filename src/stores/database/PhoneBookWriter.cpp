@@ -1,6 +1,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
@@ -100,18 +101,30 @@ class PhoneBookWriter {
   private:
     void Log(const std::string& event) { log_.WriteLine(std::string(kEventPrefix) + event); }
 
-    // Runs one step; a failure is logged with what was tried and counted.
-    template <typename Step>
-    bool Attempt(const std::string& what, Step&& step) {
+    // Runs one step; a failure is logged with what was tried (a text, or a
+    // function that makes it, for steps taken on every row) and counted.
+    template <typename What, typename Step>
+    bool Attempt(const What& what, Step&& step) {
         try {
             step();
             return true;
         } catch (const Error& error) {
             failed_ = true;
             ++state_.FailedWrites;
-            Log("Could not " + what + ": " + WithoutFinalPeriod(error.what()) + ".");
+            std::string tried;
+            if constexpr (std::is_invocable_v<What>) {
+                tried = what();
+            } else {
+                tried = what;
+            }
+            Log("Could not " + tried + ": " + WithoutFinalPeriod(error.what()) + ".");
             return false;
         }
+    }
+
+    // What reading the current row for a contact is called in the log.
+    auto ReadingRowFor(const SyncObject& record) const {
+        return [this, &record] { return "read " + RowLabel() + " for " + record.ContactName; };
     }
 
     std::string RowLabel() const {
@@ -199,8 +212,7 @@ class PhoneBookWriter {
 
     void ChangeRow(const SyncObject& record, std::int64_t contactId, KindFlags& deleted) {
         std::optional<OldRow> old;
-        if (!Attempt("read " + RowLabel() + " for " + record.ContactName,
-                     [&] { old = ReadOwnRow(contactId); })) {
+        if (!Attempt(ReadingRowFor(record), [&] { old = ReadOwnRow(contactId); })) {
             return;
         }
         if (!old) return;
@@ -284,7 +296,7 @@ class PhoneBookWriter {
     void DeleteRow(const SyncObject& record) {
         bool own = false;
         FieldValue numberType;
-        if (!Attempt("read " + RowLabel() + " for " + record.ContactName, [&] {
+        if (!Attempt(ReadingRowFor(record), [&] {
                 own = TextOf(rows_.Field(PhoneBookColumn::ContactID)) == record.ContactID;
                 if (own) numberType = rows_.Field(PhoneBookColumn::NumberType);
             })) {
