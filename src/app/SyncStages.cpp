@@ -1,11 +1,53 @@
 #include "app/SyncStages.h"
 
+#include "engine/ChangeFlags.h"
+#include "engine/ContactIds.h"
+#include "engine/SpeedDials.h"
+#include "engine/SyncModified.h"
+#include "engine/SyncNew.h"
+#include "stores/database/PhoneBookDatabase.h"
+#include "stores/database/SqliteDatabase.h"
+#include "stores/database/SyncDatabase.h"
+#include "stores/outlook/OutlookLoader.h"
+#include "stores/outlook/OutlookWriter.h"
+#include "stores/outlook/VCardFolder.h"
+
 namespace velmora {
 
-StageTable MakeSyncStages(RunUi& /*ui*/) {
-    // The stores and the engine are wired in as they arrive; an empty stage
-    // is skipped by the driver.
-    return StageTable{};
+StoreBackends DefaultStoreBackends() {
+    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderApplicationFactory};
+}
+
+StageTable MakeSyncStages(RunUi& ui, StoreBackends backends) {
+    auto databases = backends.databases;
+    auto addressBook = [factory = backends.addressBook](const RunState& state) {
+        return factory(state.settings.ContactsPath);
+    };
+    const auto on = [](StageId id) { return static_cast<std::size_t>(id); };
+
+    StageTable stages;
+    stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
+        LoadOutlookContacts(s, addressBook(s));
+    };
+    stages[on(StageId::LoadPhoneBookRecords)] = [=](RunState& s) {
+        LoadPhoneBookRecords(s, *databases);
+    };
+    stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) { LoadSyncRecords(s, *databases); };
+    stages[on(StageId::AssignContactIDs)] = AssignContactIDs;
+    stages[on(StageId::FlagDeletedItems)] = FlagDeletedItems;
+    stages[on(StageId::FlagNewItems)] = FlagNewItems;
+    stages[on(StageId::AssignSpeedDials)] = AssignSpeedDials;
+    stages[on(StageId::FlagModifiedItems)] = FlagModifiedItems;
+    stages[on(StageId::SyncModifiedItems)] = [&ui](RunState& s) { SyncModifiedItems(s, ui); };
+    stages[on(StageId::SyncNewItems)] = [&ui](RunState& s) { SyncNewItems(s, ui); };
+    stages[on(StageId::WriteOutlookContacts)] = [=, &ui](RunState& s) {
+        WriteOutlookContacts(s, addressBook(s), ui);
+    };
+    stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
+        WritePhoneBookDatabase(s, *databases);
+    };
+    stages[on(StageId::WriteSyncDatabase)] = [=](RunState& s) { WriteSyncDatabase(s, *databases); };
+    return stages;
 }
 
 }  // namespace velmora
