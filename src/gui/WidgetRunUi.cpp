@@ -39,7 +39,8 @@ std::optional<ConflictChoice> WidgetRunUi::ShowConflictDialog(const SyncObject& 
     return dialog.Choice();
 }
 
-std::optional<NameValues> WidgetRunUi::ShowNamePrompt(const NameValues& proposed,
+std::optional<NameValues> WidgetRunUi::ShowNamePrompt(std::string_view /*contactName*/,
+                                                      const NameValues& proposed,
                                                       std::string_view nameField) {
     NamePrompt prompt(proposed, std::string(nameField), dialogs_, &owner_);
     if (dialogs_.ExecModal(prompt) != QDialog::Accepted) return std::nullopt;

@@ -23,7 +23,9 @@ class WidgetRunUi final : public RunUi {
     void ShowMessage(std::string_view text) override;
     std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
                                                      const SyncObject& phoneBook) override;
-    std::optional<NameValues> ShowNamePrompt(const NameValues& proposed,
+    // The dialog identifies the contact by the proposed names it shows.
+    std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
+                                             const NameValues& proposed,
                                              std::string_view nameField) override;
 
     // Handles the window's pending events. When the person closed the program

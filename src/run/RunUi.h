@@ -94,7 +94,7 @@ enum class ConflictSide { Outlook, PhoneBook };
 // numbers and speed dials of that column as they stood when the button was
 // pressed (the person may have edited them). ContactID and Flag are unused.
 struct ConflictChoice {
-    ConflictSide side;
+    ConflictSide side = ConflictSide::Outlook;
     SyncObject values;
 };
 
@@ -117,9 +117,11 @@ class RunUi {
     virtual std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
                                                              const SyncObject& phoneBook) = 0;
 
-    // The name prompt filled with proposed values; nullopt when it was closed
-    // without OK. Only values that passed the prompt's own check come back.
-    virtual std::optional<NameValues> ShowNamePrompt(const NameValues& proposed,
+    // The name prompt for the contact named `contactName`, filled with proposed
+    // values; nullopt when it was closed without OK. Only values that passed
+    // the prompt's own check come back.
+    virtual std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
+                                                     const NameValues& proposed,
                                                      std::string_view nameField) = 0;
 
     // Lets the window handle what is pending (used while waiting for a program).

@@ -163,7 +163,8 @@ class RunDialogsTest : public QObject {
         WindowFixture f;
         const NameValues proposed{"Ann", "Lee", "", "Lee, Ann"};
         std::optional<NameValues> names;
-        AskDuringRun(f, [&](RunUi& ui) { names = ui.ShowNamePrompt(proposed, "Full Name"); });
+        AskDuringRun(
+            f, [&](RunUi& ui) { names = ui.ShowNamePrompt("Lee, Ann", proposed, "Full Name"); });
         f.dialogs.answers.push_back([&](QDialog& dialog) {
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Name Change"));
             QCOMPARE(Child<QLabel>(&dialog, "Instruction")->text(),
@@ -215,8 +216,10 @@ class RunDialogsTest : public QObject {
         WindowFixture f;
         std::vector<std::optional<NameValues>> names;
         AskDuringRun(f, [&](RunUi& ui) {
-            names.push_back(ui.ShowNamePrompt({"Ann", "Lee", "", "Lee, Ann"}, "File As"));
-            names.push_back(ui.ShowNamePrompt({"Ann", "Lee", "Ann Lee", "Lee, Ann"}, "File As"));
+            names.push_back(
+                ui.ShowNamePrompt("Lee, Ann", {"Ann", "Lee", "", "Lee, Ann"}, "File As"));
+            names.push_back(
+                ui.ShowNamePrompt("Lee, Ann", {"Ann", "Lee", "Ann Lee", "Lee, Ann"}, "File As"));
         });
         f.dialogs.answers.push_back([](QDialog& dialog) {
             QTest::mouseClick(Child<QPushButton>(&dialog, "NameOK"), Qt::LeftButton);

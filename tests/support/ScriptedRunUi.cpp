@@ -36,7 +36,8 @@ std::optional<ConflictChoice> ScriptedRunUi::ShowConflictDialog(const SyncObject
     return std::nullopt;
 }
 
-std::optional<NameValues> ScriptedRunUi::ShowNamePrompt(const NameValues& proposed,
+std::optional<NameValues> ScriptedRunUi::ShowNamePrompt(std::string_view /*contactName*/,
+                                                        const NameValues& proposed,
                                                         std::string_view nameField) {
     events.push_back("names: " + proposed.FirstName + "|" + proposed.LastName + "|" +
                      proposed.FullName + "|" + proposed.FileAs);

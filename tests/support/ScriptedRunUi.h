@@ -29,7 +29,8 @@ class ScriptedRunUi : public RunUi {
     void ShowMessage(std::string_view text) override;
     std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
                                                      const SyncObject& phoneBook) override;
-    std::optional<NameValues> ShowNamePrompt(const NameValues& proposed,
+    std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
+                                             const NameValues& proposed,
                                              std::string_view nameField) override;
     void ProcessPendingEvents() override { ++pendingEventCalls; }
 

@@ -1,0 +1,86 @@
+#include "engine/ChangeFlags.h"
+
+#include "engine/EngineLog.h"
+#include "engine/Records.h"
+
+namespace velmora {
+
+namespace {
+
+// Copies every record of `from` not flagged "D" into `other` and into the
+// sync data when they lack its contact. Both lookups come before either copy.
+void CopyNewContacts(ActivityLog& log, const SyncSet& from, SyncSet& other, Store otherStore,
+                     SyncSet& syncData) {
+    for (const SyncObject& record : from) {
+        if (record.Flag == "D") continue;
+        const bool otherLacksIt = FindByContactID(record.ContactID, other) == 0;
+        const bool syncLacksIt = FindByContactID(record.ContactID, syncData) == 0;
+        if (otherLacksIt) {
+            other.CloneNew(record);
+            WriteEvent(log, record.ContactName, " is new to ", StoreWords(otherStore), ".");
+        }
+        if (syncLacksIt) {
+            syncData.CloneNew(record);
+            WriteEvent(log, record.ContactName, " is new to the sync database.");
+        }
+    }
+}
+
+}  // namespace
+
+void FlagDeletedItems(RunState& state) {
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    log.WriteLine("Checking for items that have been deleted.");
+    for (SyncObject& sync : state.SyncDataSet) {
+        SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, sync.ContactID);
+        SyncObject* outlook = RecordWithID(state.OutlookSet, sync.ContactID);
+        if (phoneBook != nullptr && outlook != nullptr) continue;
+        sync.Flag = "D";
+        if (phoneBook != nullptr) {
+            phoneBook->Flag = "D";
+            WriteEvent(log, phoneBook->ContactName, " has been deleted from Outlook.");
+        } else if (outlook != nullptr) {
+            outlook->Flag = "D";
+            WriteEvent(log, outlook->ContactName, " has been deleted from the PhoneBook.");
+        } else {
+            WriteEvent(log, sync.ContactName,
+                       " has been deleted from both Outlook and the PhoneBook.");
+        }
+    }
+    log.Close();
+}
+
+void FlagNewItems(RunState& state) {
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    log.WriteLine("Checking for new items in Outlook.");
+    CopyNewContacts(log, state.OutlookSet, state.PhoneBookSet, Store::PhoneBook, state.SyncDataSet);
+    log.WriteLine("Checking for new items in the PhoneBook.");
+    CopyNewContacts(log, state.PhoneBookSet, state.OutlookSet, Store::Outlook, state.SyncDataSet);
+    log.Close();
+}
+
+void FlagModifiedItems(RunState& state) {
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    log.WriteLine("Checking for items that have been modified.");
+    for (SyncObject& sync : state.SyncDataSet) {
+        if (sync.Flag == "D") continue;
+        SyncObject* outlook = RecordWithID(state.OutlookSet, sync.ContactID);
+        SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, sync.ContactID);
+        const bool outlookChanged = outlook != nullptr && !RecordsEqual(sync, *outlook);
+        const bool phoneBookChanged = phoneBook != nullptr && !RecordsEqual(sync, *phoneBook);
+        // The "M" goes on the record that has to receive the change.
+        if (outlookChanged) {
+            if (phoneBook != nullptr) MarkModified(*phoneBook);
+            MarkModified(sync);
+            WriteEvent(log, sync.ContactName, " has been modified in Outlook.");
+        }
+        if (phoneBookChanged) {
+            if (outlook != nullptr) MarkModified(*outlook);
+            MarkModified(sync);
+            WriteEvent(log, sync.ContactName, " has been modified in the PhoneBook.");
+        }
+    }
+    log.Close();
+}
+
+}  // namespace velmora

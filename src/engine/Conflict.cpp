@@ -1,0 +1,98 @@
+#include "engine/Conflict.h"
+
+#include <string>
+
+#include "engine/Records.h"
+#include "model/Error.h"
+
+namespace velmora {
+
+namespace {
+
+// Writes the kept values into one record of the conflict and advances its
+// flag: "M" to "W", "N" to "C"; any other letter stays, without a line.
+void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, Store store) {
+    CopyValues(record, values);
+    if (record.Flag == "M") {
+        record.Flag = "W";
+        WriteWillBeModified(log, record.ContactName, store);
+    } else if (record.Flag == "N") {
+        record.Flag = "C";
+        WriteWillBeAdded(log, record.ContactName, store);
+    }
+}
+
+// Writes the kept values into the three records, address book first. The
+// values may be one of the three records itself: copying a record onto
+// itself changes nothing, and no record's values change before they are read.
+void WriteKeptValues(RunState& state, ActivityLog& log, const SyncObject& values) {
+    TakeValues(log, state.OutlookSet.Item(state.ConflictOutlookIndex), values, Store::Outlook);
+    TakeValues(log, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex), values,
+               Store::PhoneBook);
+    TakeValues(log, state.SyncDataSet.Item(state.ConflictSyncIndex), values, Store::Sync);
+}
+
+}  // namespace
+
+void KeepOutlook(RunState& state, const SyncObject& values) {
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    WriteEvent(log, "Conflict resolution for ",
+               state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
+               ": Outlook data will overwrite PhoneBook data.");
+    WriteKeptValues(state, log, values);
+    log.Close();
+}
+
+void KeepPhoneBook(RunState& state, const SyncObject& values) {
+    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    WriteEvent(log, "Conflict resolution for ",
+               state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
+               ": PhoneBook data will overwrite Outlook data.");
+    WriteKeptValues(state, log, values);
+    log.Close();
+}
+
+bool ShowConflict(RunState& state, RunUi& ui, ActivityLog& log, std::string_view walkedName,
+                  const ConflictPositions& positions) {
+    WriteEvent(log, "Conflict detected for ", walkedName);
+    log.Close();
+    state.ConflictOutlookIndex = positions.outlook;
+    state.ConflictPhoneBookIndex = positions.phoneBook;
+    state.ConflictSyncIndex = positions.sync;
+    const std::optional<ConflictChoice> choice = ui.ShowConflictDialog(
+        state.OutlookSet.Item(positions.outlook), state.PhoneBookSet.Item(positions.phoneBook));
+    if (choice) {
+        if (choice->side == ConflictSide::Outlook) {
+            KeepOutlook(state, choice->values);
+        } else {
+            KeepPhoneBook(state, choice->values);
+        }
+    }
+    log = ActivityLog::OpenForAppend(state.settings.LogPath);
+    return choice.has_value();
+}
+
+Side OutlookSide(RunState& state) {
+    return {state.OutlookSet, Store::Outlook, "Outlook"};
+}
+
+Side PhoneBookSide(RunState& state) {
+    return {state.PhoneBookSet, Store::PhoneBook, "PhoneBook"};
+}
+
+ConflictPositions PositionsFor(const Side& walked, int walkedPosition, int otherPosition,
+                               int syncPosition) {
+    if (walked.store == Store::Outlook) return {walkedPosition, otherPosition, syncPosition};
+    return {otherPosition, walkedPosition, syncPosition};
+}
+
+int CounterpartPosition(const SyncSet& set, const SyncObject& record, std::string_view dataWord) {
+    const int position = FindByContactID(record.ContactID, set);
+    if (position == 0) {
+        throw Error("The contact " + record.ContactName + " (contact ID " + record.ContactID +
+                    ") has no record in the " + std::string(dataWord) + " data.");
+    }
+    return position;
+}
+
+}  // namespace velmora

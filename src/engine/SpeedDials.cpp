@@ -1,0 +1,81 @@
+#include "engine/SpeedDials.h"
+
+#include <algorithm>
+
+#include "engine/Records.h"
+#include "engine/UsedNumbers.h"
+#include "model/NumberKinds.h"
+
+namespace velmora {
+
+namespace {
+
+UsedNumbers UsedSpeedDials(const RunState& state) {
+    UsedNumbers used;
+    for (const SyncSet* set : {&state.OutlookSet, &state.PhoneBookSet, &state.SyncDataSet}) {
+        for (const SyncObject& record : *set) {
+            for (const NumberKindInfo& info : kNumberKinds)
+                used.Add(record.*info.speed);
+        }
+    }
+    return used;
+}
+
+// The counterparts get the value where they hold a number of the kind, and no
+// speed dial where they do not. A side the contact lacks (a record whose
+// contact was deleted from the phone book) is skipped.
+void GiveNewValue(UsedNumbers& used, SyncObject& record, SyncObject* phoneBook, SyncObject* sync,
+                  NumberKind kind) {
+    const std::string value = used.SmallestFree();
+    used.Assign(SpeedOf(record, kind), value);
+    for (SyncObject* counterpart : {phoneBook, sync}) {
+        if (counterpart == nullptr) continue;
+        used.Assign(SpeedOf(*counterpart, kind), NumberOf(*counterpart, kind).empty() ? "" : value);
+        MarkModified(*counterpart);
+    }
+}
+
+// The phone book's value is taken as it is, even when another contact uses it.
+void AdoptPhoneBookValue(UsedNumbers& used, SyncObject& record, const SyncObject& phoneBook,
+                         SyncObject* sync, NumberKind kind) {
+    const std::string& value = SpeedOf(phoneBook, kind);
+    used.Assign(SpeedOf(record, kind), value);
+    if (sync != nullptr && SpeedOf(*sync, kind) != value) {
+        used.Assign(SpeedOf(*sync, kind), value);
+        MarkModified(*sync);
+    }
+}
+
+}  // namespace
+
+int FindBySpeedDial(std::string_view value, const SyncSet& set) {
+    // The kinds are tested in any order: only whether a record holds the value matters.
+    int found = 0;
+    int position = 1;
+    for (const SyncObject& record : set) {
+        const bool holds =
+            std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
+                        [&](const NumberKindInfo& info) { return record.*info.speed == value; });
+        if (holds) found = position;
+        ++position;
+    }
+    return found;
+}
+
+void AssignSpeedDials(RunState& state) {
+    UsedNumbers used = UsedSpeedDials(state);
+    for (SyncObject& record : state.OutlookSet) {
+        SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, record.ContactID);
+        SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID);
+        for (NumberKind kind : kSpeedDialAssignmentOrder) {
+            if (NumberOf(record, kind).empty() || !SpeedOf(record, kind).empty()) continue;
+            if (phoneBook != nullptr && !SpeedOf(*phoneBook, kind).empty()) {
+                AdoptPhoneBookValue(used, record, *phoneBook, sync, kind);
+            } else {
+                GiveNewValue(used, record, phoneBook, sync, kind);
+            }
+        }
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "stores/database/ColumnType.h"
+#include "stores/database/FieldValue.h"
+
+namespace velmora {
+
+// The port through which the stores reach their databases: an engine opens a
+// database file, a database opens a table as an updatable recordset over all
+// its rows. Every failure is a velmora::Error naming the file, the table and,
+// where there is one, the column and the value.
+
+// A recordset over one table. Rows are met in a stable order (the order in
+// which they were stored); a pass from MoveFirst to Eof, or from MoveLast to
+// Bof, meets every row once. Stepping past either end sets Eof or Bof and
+// does not fail; stepping on from there stays there. After Delete the deleted
+// row is still the current position, so MovePrevious and MoveNext reach its
+// neighbours, and later passes no longer meet it. Rows added through the
+// recordset are met by later passes. Each Update and Delete is stored at
+// once; nothing spans calls.
+class Recordset {
+  public:
+    virtual ~Recordset() = default;
+
+    // True after stepping past the last row (or the first), and both are
+    // true when the table holds no rows. (EOF itself is a C macro.)
+    virtual bool Eof() const = 0;
+    virtual bool Bof() const = 0;
+
+    virtual void MoveFirst() = 0;
+    virtual void MoveNext() = 0;
+    virtual void MoveLast() = 0;
+    virtual void MovePrevious() = 0;
+
+    // A column of the current row, found by name (ignoring ASCII case). It
+    // reads the row as stored, not the edit buffer.
+    virtual FieldValue Field(std::string_view column) const = 0;
+
+    // Sets a column in the edit buffer opened by AddNew or Edit. The value is
+    // converted to the column's declared type at once, and refused with an
+    // error when it does not convert ("abc" into a whole-number column).
+    virtual void SetField(std::string_view column, const FieldValue& value) = 0;
+
+    // AddNew opens a buffer for a new row, Edit one for the current row;
+    // Update stores the buffer (columns not set keep their value, or get the
+    // table's default in a new row); Delete removes the current row. Moving
+    // drops an open buffer; a failed Update drops it too. After storing a new
+    // row the current row is the one that was current before AddNew.
+    virtual void AddNew() = 0;
+    virtual void Edit() = 0;
+    virtual void Update() = 0;
+    virtual void Delete() = 0;
+
+    // Ends the recordset; every later call fails.
+    virtual void Close() = 0;
+
+    // For messages: where the rows come from, and the key the table gives
+    // the current row (nullopt when there is no current row).
+    virtual const std::filesystem::path& DatabasePath() const = 0;
+    virtual const std::string& TableName() const = 0;
+    virtual std::optional<std::int64_t> CurrentRowId() const = 0;
+};
+
+class Database {
+  public:
+    virtual ~Database() = default;
+
+    // The whole table as an updatable recordset; an unknown table is an error.
+    virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view table) = 0;
+
+    virtual const std::filesystem::path& Path() const = 0;
+};
+
+// A column of a table the program creates.
+struct ColumnDefinition {
+    std::string name;
+    ColumnType type = ColumnType::Text;
+    bool notNull = false;
+    std::optional<FieldValue> defaultValue;  // nullopt: null
+    bool primaryKey = false;                 // a whole-number key the engine numbers
+    std::optional<std::int64_t> minimum;     // the lowest whole number the column takes
+};
+
+struct TableDefinition {
+    std::string name;
+    std::vector<ColumnDefinition> columns;
+    std::vector<std::vector<FieldValue>> rows;  // rows it starts with, a value per column
+};
+
+class DatabaseEngine {
+  public:
+    virtual ~DatabaseEngine() = default;
+
+    // Opens an existing database, shared and writable. A missing file, or one
+    // that is not a database, is an error that names it.
+    virtual std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) = 0;
+
+    virtual bool DatabaseExists(const std::filesystem::path& path) = 0;
+
+    // Creates a database holding these tables and their rows, with its folder
+    // if needed: all of it or nothing. An existing file is an error.
+    virtual void CreateDatabase(const std::filesystem::path& path,
+                                const std::vector<TableDefinition>& tables) = 0;
+};
+
+}  // namespace velmora

@@ -1,0 +1,316 @@
+#include "stores/database/SqliteDatabase.h"
+
+#include <algorithm>
+#include <map>
+#include <system_error>
+#include <utility>
+
+#include <sqlite3.h>
+
+#include "model/Error.h"
+#include "stores/database/BufferedRecordset.h"
+#include "stores/database/SqliteConnection.h"
+
+namespace velmora {
+
+namespace {
+
+std::string CreateTableSql(const TableDefinition& table) {
+    std::string sql = "CREATE TABLE " + QuoteIdentifier(table.name) + " (";
+    for (std::size_t i = 0; i < table.columns.size(); ++i) {
+        const ColumnDefinition& column = table.columns[i];
+        const std::string name = QuoteIdentifier(column.name);
+        if (i > 0) sql += ", ";
+        sql += name + " ";
+        sql += column.primaryKey ? "INTEGER PRIMARY KEY" : ColumnTypeDeclaration(column.type);
+        if (column.notNull) sql += " NOT NULL";
+        if (column.defaultValue) sql += " DEFAULT " + SqlLiteral(*column.defaultValue);
+        if (column.minimum)
+            sql += " CHECK (" + name + " >= " + std::to_string(*column.minimum) + ")";
+    }
+    return sql + ")";
+}
+
+std::string Placeholders(std::size_t count) {
+    std::string text;
+    for (std::size_t i = 1; i <= count; ++i)
+        text += (i > 1 ? ", ?" : "?") + std::to_string(i);
+    return text;
+}
+
+void InsertRows(const std::shared_ptr<SqliteConnection>& connection, const TableDefinition& table) {
+    for (const auto& values : table.rows) {
+        std::string columns;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            columns += (i > 0 ? ", " : "") + QuoteIdentifier(table.columns.at(i).name);
+        const std::string what = "refused the first rows of table " + table.name;
+        SqliteStatement insert(connection,
+                               "INSERT INTO " + QuoteIdentifier(table.name) + " (" + columns +
+                                   ") VALUES (" + Placeholders(values.size()) + ")",
+                               what);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            insert.Bind(static_cast<int>(i + 1), values[i]);
+        insert.Step(what);
+    }
+}
+
+// The rows of one table of an open file.
+class SqliteTableStorage final : public TableStorage {
+  public:
+    SqliteTableStorage(std::shared_ptr<SqliteConnection> connection, std::string table,
+                       std::vector<ColumnLayout> columns, std::string rowIdName)
+        : connection_(std::move(connection)),
+          table_(std::move(table)),
+          columns_(std::move(columns)),
+          rowId_(std::move(rowIdName)) {
+        std::string selected = rowId_;
+        for (const ColumnLayout& column : columns_)
+            selected += ", " + QuoteIdentifier(column.name);
+        select_ = "SELECT " + selected + " FROM " + QuoteIdentifier(table_);
+        const std::string reading = "could not read " + Where();
+        selectOne_ = Prepare(select_ + " WHERE " + rowId_ + " = ?1", reading);
+        delete_ = Prepare("DELETE FROM " + QuoteIdentifier(table_) + " WHERE " + rowId_ + " = ?1",
+                          reading);
+    }
+
+    std::vector<StoredRow> ReadAll() override {
+        const std::string what = "could not read " + Where();
+        SqliteStatement all(connection_, select_ + " ORDER BY " + rowId_, what);
+        std::vector<StoredRow> rows;
+        while (all.Step(what))
+            rows.push_back(RowOf(all));
+        return rows;
+    }
+
+    StoredRow Insert(const std::vector<ColumnValue>& values) override {
+        const std::string what = "refused the new row of " + Where();
+        SqliteStatement& insert = Cached(inserts_, values, what, [&] {
+            if (values.empty()) return "INSERT INTO " + QuoteIdentifier(table_) + " DEFAULT VALUES";
+            std::string columns;
+            for (const ColumnValue& set : values)
+                columns +=
+                    (columns.empty() ? "" : ", ") + QuoteIdentifier(columns_[set.column].name);
+            return "INSERT INTO " + QuoteIdentifier(table_) + " (" + columns + ") VALUES (" +
+                   Placeholders(values.size()) + ")";
+        });
+        BindValues(insert, values);
+        ChangeOneRow(insert, what);
+        return ReadOne(sqlite3_last_insert_rowid(connection_->Handle()));
+    }
+
+    StoredRow Update(std::int64_t rowId, const std::vector<ColumnValue>& values) override {
+        if (values.empty()) return ReadOne(rowId);
+        const std::string what =
+            "refused the change to row " + std::to_string(rowId) + " of " + Where();
+        SqliteStatement& update = Cached(updates_, values, what, [&] {
+            std::string assignments;
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                assignments += (i > 0 ? ", " : "") +
+                               QuoteIdentifier(columns_[values[i].column].name) + " = ?" +
+                               std::to_string(i + 1);
+            }
+            return "UPDATE " + QuoteIdentifier(table_) + " SET " + assignments + " WHERE " +
+                   rowId_ + " = ?" + std::to_string(values.size() + 1);
+        });
+        BindValues(update, values);
+        update.Bind(static_cast<int>(values.size() + 1), rowId);
+        ChangeOneRow(update, what);
+        return ReadOne(rowId);
+    }
+
+    void Delete(std::int64_t rowId) override {
+        const std::string what = "could not delete row " + std::to_string(rowId) + " of " + Where();
+        delete_->Reset();
+        delete_->Bind(1, rowId);
+        ChangeOneRow(*delete_, what);
+    }
+
+  private:
+    using StatementCache = std::map<std::string, std::unique_ptr<SqliteStatement>>;
+
+    std::string Where() const { return "table " + table_; }
+
+    std::unique_ptr<SqliteStatement> Prepare(const std::string& sql, std::string_view what) {
+        return std::make_unique<SqliteStatement>(connection_, sql, what);
+    }
+
+    // The statement for this set of columns, prepared on first use.
+    template <typename MakeSql>
+    SqliteStatement& Cached(StatementCache& cache, const std::vector<ColumnValue>& values,
+                            std::string_view what, MakeSql makeSql) {
+        std::string key;
+        for (const ColumnValue& set : values)
+            key += std::to_string(set.column) + ",";
+        auto& statement = cache[key];
+        if (!statement) statement = Prepare(makeSql(), what);
+        return *statement;
+    }
+
+    static void BindValues(SqliteStatement& statement, const std::vector<ColumnValue>& values) {
+        statement.Reset();
+        for (std::size_t i = 0; i < values.size(); ++i)
+            statement.Bind(static_cast<int>(i + 1), values[i].value);
+    }
+
+    // Runs a bound statement that must change exactly one row.
+    void ChangeOneRow(SqliteStatement& statement, std::string_view what) {
+        statement.Step(what);
+        const bool changedOne = sqlite3_changes(connection_->Handle()) == 1;
+        statement.Reset();
+        if (!changedOne) connection_->Fail(what, "the row no longer exists");
+    }
+
+    StoredRow RowOf(const SqliteStatement& statement) const {
+        StoredRow row;
+        row.rowId = statement.Column(0).WholeNumber();
+        for (std::size_t i = 0; i < columns_.size(); ++i)
+            row.values.push_back(statement.Column(static_cast<int>(i + 1)));
+        return row;
+    }
+
+    StoredRow ReadOne(std::int64_t rowId) {
+        const std::string what = "could not read row " + std::to_string(rowId) + " of " + Where();
+        selectOne_->Reset();
+        selectOne_->Bind(1, rowId);
+        if (!selectOne_->Step(what)) {
+            selectOne_->Reset();
+            connection_->Fail(what, "the row no longer exists");
+        }
+        StoredRow row = RowOf(*selectOne_);
+        selectOne_->Reset();
+        return row;
+    }
+
+    std::shared_ptr<SqliteConnection> connection_;
+    std::string table_;
+    std::vector<ColumnLayout> columns_;
+    std::string rowId_;
+    std::string select_;
+    std::unique_ptr<SqliteStatement> selectOne_;
+    std::unique_ptr<SqliteStatement> delete_;
+    StatementCache inserts_;
+    StatementCache updates_;
+};
+
+class SqliteDatabase final : public Database {
+  public:
+    explicit SqliteDatabase(std::shared_ptr<SqliteConnection> connection)
+        : connection_(std::move(connection)) {}
+
+    std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
+        const std::string name = StoredTableName(table);
+        std::vector<ColumnLayout> columns = Columns(name);
+        std::string rowIdName = RowIdName(name, columns);
+        return std::make_unique<BufferedRecordset>(
+            Path(), name, columns,
+            std::make_unique<SqliteTableStorage>(connection_, name, columns, std::move(rowIdName)));
+    }
+
+    const std::filesystem::path& Path() const override { return connection_->Path(); }
+
+  private:
+    // The table's name as the file spells it; an error when there is none.
+    std::string StoredTableName(std::string_view table) {
+        const std::string what = "could not look for table " + std::string(table);
+        SqliteStatement find(connection_,
+                             "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                             "COLLATE NOCASE",
+                             what);
+        find.Bind(1, table);
+        if (!find.Step(what)) {
+            throw Error("The table " + std::string(table) + " does not exist in the database " +
+                        Path().string() + ".");
+        }
+        return find.Column(0).Text();
+    }
+
+    std::vector<ColumnLayout> Columns(const std::string& table) {
+        const std::string what = "could not read the columns of table " + table;
+        SqliteStatement info(connection_, "SELECT name, type FROM pragma_table_info(?1)", what);
+        info.Bind(1, table);
+        std::vector<ColumnLayout> columns;
+        while (info.Step(what)) {
+            const std::string declared = TextOf(info.Column(1)).value_or("");
+            columns.push_back(
+                ColumnLayout{info.Column(0).Text(), ColumnTypeOfDeclaration(declared)});
+        }
+        return columns;
+    }
+
+    // One of SQLite's names for the row key that no column has taken.
+    std::string RowIdName(const std::string& table, const std::vector<ColumnLayout>& columns) {
+        for (const std::string_view candidate : {"rowid", "_rowid_", "oid"}) {
+            const auto takes = [&](const ColumnLayout& column) {
+                return sqlite3_stricmp(column.name.c_str(), candidate.data()) == 0;
+            };
+            if (std::none_of(columns.begin(), columns.end(), takes)) return std::string(candidate);
+        }
+        connection_->Fail("could not open table " + table, "its columns hide the row key");
+    }
+
+    std::shared_ptr<SqliteConnection> connection_;
+};
+
+}  // namespace
+
+std::unique_ptr<Database> SqliteDatabaseEngine::OpenDatabase(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) {
+        throw Error("The database file " + path.string() + " does not exist.");
+    }
+    if (std::filesystem::is_directory(status)) {
+        throw Error("The database path " + path.string() + " is a folder, not a file.");
+    }
+    auto connection =
+        std::make_shared<SqliteConnection>(path, SqliteConnection::Mode::OpenExisting);
+    // SQLite reads the file lazily; read its schema now so that a file that
+    // is not a database is reported here, by name.
+    const std::string what = "could not be read";
+    SqliteStatement probe(connection, "SELECT count(*) FROM sqlite_master", what);
+    probe.Step(what);
+    return std::make_unique<SqliteDatabase>(std::move(connection));
+}
+
+bool SqliteDatabaseEngine::DatabaseExists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+void SqliteDatabaseEngine::CreateDatabase(const std::filesystem::path& path,
+                                          const std::vector<TableDefinition>& tables) {
+    if (DatabaseExists(path)) {
+        throw Error("The database file " + path.string() + " exists already.");
+    }
+    std::error_code error;
+    if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), error);
+    if (error) {
+        throw Error("The folder " + path.parent_path().string() +
+                    " could not be created: " + error.message() + ".");
+    }
+    std::filesystem::path building = path;
+    building += ".new";
+    std::filesystem::remove(building, error);  // left by an earlier attempt
+    try {
+        {
+            auto connection =
+                std::make_shared<SqliteConnection>(building, SqliteConnection::Mode::CreateNew);
+            connection->Execute("BEGIN", "could not be created");
+            for (const TableDefinition& table : tables) {
+                connection->Execute(CreateTableSql(table), "could not create table " + table.name);
+                InsertRows(connection, table);
+            }
+            connection->Execute("COMMIT", "could not be created");
+        }
+        std::filesystem::rename(building, path);
+    } catch (const std::filesystem::filesystem_error& failure) {
+        std::filesystem::remove(building, error);
+        throw Error("The database file " + path.string() +
+                    " could not be created: " + failure.code().message() + ".");
+    } catch (...) {
+        std::filesystem::remove(building, error);
+        throw;
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "model/SyncSet.h"
+#include "run/RunState.h"
+#include "stores/database/DatabaseEngine.h"
+
+namespace velmora {
+
+// The sync database at SyncPath: Velmora's own memory of every contact as it
+// stood after the previous run, one row per contact in table SyncContacts.
+inline constexpr std::string_view kSyncTable = "SyncContacts";
+inline constexpr std::string_view kSyncMetaTable = "VelmoraMeta";
+inline constexpr std::int64_t kSyncSchemaVersion = 1;
+
+// The columns besides the nine number columns, whose names the kind table
+// holds (NumberKindInfo::syncColumn).
+namespace SyncColumn {
+inline constexpr std::string_view ContactID = "ContactID";
+inline constexpr std::string_view Name = "Name";
+inline constexpr std::string_view SpeedDial = "SpeedDial";
+inline constexpr std::string_view SchemaVersion = "SchemaVersion";
+}  // namespace SyncColumn
+
+// The tables of a new sync database: an empty SyncContacts (ContactID a
+// whole number not below 0; Name, SpeedDial and eight number columns text,
+// none of them null; Email text that may be null) and VelmoraMeta holding
+// one row with SchemaVersion 1.
+std::vector<TableDefinition> SyncDatabaseTables();
+
+// Makes a new, empty sync database (and its folder).
+void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& path);
+
+// Reads SyncContacts into state.SyncDataSet, a record per row. When no file
+// exists at SyncPath yet, an empty sync database is created there first; a
+// file without SyncContacts is an error, never silently replaced.
+void LoadSyncRecords(RunState& state, DatabaseEngine& engine);
+
+// Appends a record built from the current SyncContacts row and returns it.
+// A null in any column but Email is an error naming the file, the contact
+// ID and the column.
+SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject);
+
+// Stores the outcome of the run: records of state.SyncDataSet flagged "N" or
+// "C" add a row, "W" or "M" rewrite the contact's row, "D" deletes it; each
+// change is logged. Nothing is caught: a refused change ends the run.
+void WriteSyncDatabase(RunState& state, DatabaseEngine& engine);
+
+}  // namespace velmora

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+enum class VCardVersion { V21, V30, V40 };
+
+// One property line of a card. A line that has not been changed is written
+// back exactly as it was read (`raw`); a changed one is written from its parts.
+struct VCardLine {
+    std::string raw;                  // bytes as read: folding and line break included
+    int lineNumber = 0;               // its first line in the file; 0 for a line made here
+    bool nested = false;              // part of a card embedded in this one (2.1's AGENT)
+    bool changed = false;             // write from the parts below instead of `raw`
+    std::string name;                 // property name in upper case; "" for a blank line
+    std::string nameText;             // group and name as written ("item1.tel")
+    std::vector<std::string> params;  // parameters as written, without the ';'
+    std::string value;                // the value after unfolding, still encoded and escaped
+};
+
+// One card: BEGIN:VCARD first, END:VCARD last, every line in between in order.
+struct VCard {
+    std::vector<VCardLine> lines;
+    VCardVersion version = VCardVersion::V30;
+    std::string lineBreak = "\r\n";  // what the card's own lines end with
+    bool dirty = false;              // a field was written since the card was read or saved
+};
+
+// A file of cards and the text around them (blank lines, a byte-order mark):
+// gaps[0] comes before cards[0], gaps[i + 1] after cards[i].
+struct VCardFileContent {
+    std::vector<std::string> gaps;
+    std::vector<VCard> cards;
+};
+
+// Reads the cards of a file. A file or card that cannot be read throws
+// velmora::Error naming the file and the line.
+VCardFileContent ParseVCardFile(std::string_view bytes, const std::filesystem::path& path);
+
+// The card's text: `raw` of every line (changed lines must be frozen first).
+std::string CardText(const VCard& card);
+
+// Makes every changed line's `raw` from its parts, ready to be written. Text
+// that is not UTF-8 (read as Windows-1252) is written back as UTF-8.
+void FreezeCard(VCard& card);
+
+// A line's text as it goes into the file, folded, with its line break.
+std::string RenderLine(const VCardLine& line, std::string_view lineBreak);
+
+// Parameter helpers. A parameter is NAME=value[,value] or, in 2.1, a bare value.
+std::string ParamName(std::string_view param);                 // upper case; "" for a bare one
+std::vector<std::string> ParamValues(std::string_view param);  // unquoted, split at commas
+// The line's types, in lower case: TYPE values and 2.1's bare parameters.
+std::vector<std::string> LineTypes(const VCardLine& line);
+bool HasType(const VCardLine& line, std::string_view type);
+// The value of the first parameter of that name (upper case), "" when absent.
+std::string ParamValue(const VCardLine& line, std::string_view name);
+bool IsQuotedPrintable(const VCardLine& line);
+
+[[noreturn]] void FailAtLine(const std::filesystem::path& path, int lineNumber,
+                             const std::string& reason);
+
+}  // namespace velmora

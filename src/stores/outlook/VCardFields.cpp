@@ -1,0 +1,346 @@
+#include "stores/outlook/VCardFields.h"
+
+#include <algorithm>
+#include <array>
+
+#include "model/Error.h"
+#include "model/Text.h"
+#include "stores/outlook/VCardValue.h"
+
+namespace velmora {
+
+namespace {
+
+enum class Rule {
+    Text,              // the first line of the property
+    FullName,          // FN: kept (empty) rather than removed
+    FileAs,            // its own property, else made from N or FN
+    NamePart,          // a component of N
+    ReadOnly,          // read, never written
+    Tel,               // a TEL line of one class
+    EmailDisplayName,  // reads as the address; the format keeps no display name
+    EmailType,         // "SMTP" is the internet type of the first EMAIL
+};
+
+// Every TEL line belongs to one class, so writing one field never changes
+// another: fax before pager before cell before work before home.
+enum class TelClass { None, Fax, Pager, Cell, Work, Home, Other };
+
+struct FieldRule {
+    ContactField field;
+    Rule rule;
+    std::string_view property;
+    TelClass telClass = TelClass::None;
+    std::size_t slot = 0;                        // which line of the class, or which component of N
+    std::size_t slots = 1;                       // how many lines of the class map to fields
+    std::array<std::string_view, 2> newTypes{};  // types of a line added for the field
+};
+
+using F = ContactField;
+constexpr std::array<FieldRule, kContactFieldCount> kFieldRules{{
+    {F::User1, Rule::Text, "X-VELMORA-DIRECT-CONNECT"},
+    {F::User2, Rule::Text, "X-VELMORA-SYNC"},
+    {F::User3, Rule::Text, "X-VELMORA-CONTACT-ID"},
+    {F::User4, Rule::Text, "X-VELMORA-SPEED-DIALS"},
+    {F::FileAs, Rule::FileAs, "X-EVOLUTION-FILE-AS"},
+    {F::FullName, Rule::FullName, "FN"},
+    {F::FirstName, Rule::NamePart, "N", TelClass::None, 1},
+    {F::LastName, Rule::NamePart, "N", TelClass::None, 0},
+    {F::NickName, Rule::ReadOnly, "NICKNAME"},
+    {F::Business2TelephoneNumber, Rule::Tel, "TEL", TelClass::Work, 1, 2, {"work", "voice"}},
+    {F::BusinessTelephoneNumber, Rule::Tel, "TEL", TelClass::Work, 0, 2, {"work", "voice"}},
+    {F::HomeTelephoneNumber, Rule::Tel, "TEL", TelClass::Home, 0, 1, {"home", "voice"}},
+    {F::MobileTelephoneNumber, Rule::Tel, "TEL", TelClass::Cell, 0, 1, {"cell"}},
+    {F::BusinessFaxNumber, Rule::Tel, "TEL", TelClass::Fax, 0, 1, {"work", "fax"}},
+    {F::PagerNumber, Rule::Tel, "TEL", TelClass::Pager, 0, 1, {"pager"}},
+    {F::OtherTelephoneNumber, Rule::Tel, "TEL", TelClass::Other, 0, 1, {"voice"}},
+    {F::Email1Address, Rule::Text, "EMAIL"},
+    {F::Email1DisplayName, Rule::EmailDisplayName, "EMAIL"},
+    {F::Email1AddressType, Rule::EmailType, "EMAIL"},
+}};
+constexpr FieldRule kUidRule{F::User1, Rule::Text, "UID"};
+
+// Properties whose values are read; they are checked when a card is loaded.
+constexpr std::array<std::string_view, 6> kOtherReadProperties{
+    "UID", "VERSION", "KIND", "X-ADDRESSBOOKSERVER-KIND", "X-EVOLUTION-LIST", "N"};
+
+const FieldRule& RuleOf(ContactField field) {
+    return kFieldRules[static_cast<std::size_t>(field)];
+}
+
+TelClass TelClassOf(const VCardLine& line) {
+    const auto types = LineTypes(line);
+    const auto has = [&](std::string_view type) {
+        return std::find(types.begin(), types.end(), type) != types.end();
+    };
+    if (has("fax")) return TelClass::Fax;
+    if (has("pager")) return TelClass::Pager;
+    if (has("cell")) return TelClass::Cell;
+    if (has("work")) return TelClass::Work;
+    if (has("home")) return TelClass::Home;
+    return TelClass::Other;
+}
+
+// Positions in card.lines of the lines that belong to the rule, in order.
+std::vector<std::size_t> LinesOf(const VCard& card, const FieldRule& rule) {
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < card.lines.size(); ++i) {
+        const VCardLine& line = card.lines[i];
+        if (line.nested || line.name != rule.property) continue;
+        if (rule.rule == Rule::Tel && TelClassOf(line) != rule.telClass) continue;
+        found.push_back(i);
+    }
+    return found;
+}
+
+std::optional<std::size_t> FirstLineOf(const VCard& card, const FieldRule& rule) {
+    const auto lines = LinesOf(card, rule);
+    if (lines.empty()) return std::nullopt;
+    return lines.front();
+}
+
+// 4.0 numbers may be tel: URIs; the field holds the number itself.
+bool IsTelUri(std::string_view text) {
+    return text.size() >= 4 && EqualsIgnoringCase(text.substr(0, 4), "tel:");
+}
+
+std::string SlotText(const VCard& card, const FieldRule& rule) {
+    const auto lines = LinesOf(card, rule);
+    if (rule.slot >= lines.size()) return "";
+    std::string text = DecodeText(card.lines[lines[rule.slot]]);
+    return IsTelUri(text) ? text.substr(4) : text;
+}
+
+std::string NamePart(const VCard& card, std::size_t component) {
+    const auto line = FirstLineOf(card, RuleOf(F::LastName));
+    if (!line) return "";
+    const auto parts = DecodeComponents(card.lines[*line]);
+    return component < parts.size() ? parts[component] : "";
+}
+
+// What the desktop client files a contact under when nothing else is set:
+// "Last, First", the part that exists, else the full name.
+std::string DefaultFileAs(const VCard& card) {
+    const std::string last = NamePart(card, 0);
+    const std::string first = NamePart(card, 1);
+    if (!last.empty() && !first.empty()) return last + ", " + first;
+    if (!last.empty() || !first.empty()) return last + first;
+    return SlotText(card, RuleOf(F::FullName));
+}
+
+// The parameters that give a new line its types: 2.1 writes them bare.
+std::vector<std::string> TypeParams(const FieldRule& rule, VCardVersion version) {
+    std::vector<std::string> params;
+    std::string list;
+    for (const std::string_view type : rule.newTypes) {
+        if (type.empty()) continue;
+        if (version == VCardVersion::V21) {
+            params.push_back(ToUpperText(type));
+        } else {
+            list += (list.empty() ? "TYPE=" : ",") + std::string(type);
+        }
+    }
+    if (!list.empty()) params.push_back(list);
+    return params;
+}
+
+VCardLine NewLine(const FieldRule& rule, VCardVersion version) {
+    VCardLine line;
+    line.name = std::string(rule.property);
+    line.nameText = line.name;
+    if (rule.rule == Rule::Tel) {
+        if (version == VCardVersion::V40) line.params.emplace_back("VALUE=text");
+        for (std::string& param : TypeParams(rule, version))
+            line.params.push_back(std::move(param));
+    }
+    line.changed = true;
+    return line;
+}
+
+// New lines go after the last line of the same property, else before END.
+std::size_t InsertPosition(const VCard& card, std::string_view property) {
+    for (std::size_t i = card.lines.size() - 1; i-- > 1;) {
+        if (!card.lines[i].nested && card.lines[i].name == property) return i + 1;
+    }
+    return card.lines.size() - 1;
+}
+
+void SetSlotLine(VCardLine& line, std::string_view value, VCardVersion version) {
+    if (line.name == "TEL" && IsTelUri(DecodeText(line)) && !value.empty()) {
+        SetLineText(line, "tel:" + std::string(value), version);
+    } else {
+        SetLineText(line, value, version);
+    }
+}
+
+// Writes the line of the rule's slot. A work number removed while the second
+// one stays keeps its place as an empty line, so the second one does not
+// move up into the first field.
+void WriteSlot(VCard& card, const FieldRule& rule, std::string_view value) {
+    const auto lines = LinesOf(card, rule);
+    const std::size_t slot = rule.slot;
+    if (value.empty()) {
+        if (slot >= lines.size()) return;
+        if (slot + 1 < rule.slots && slot + 1 < lines.size()) {
+            SetSlotLine(card.lines[lines[slot]], "", card.version);
+            return;
+        }
+        card.lines.erase(card.lines.begin() + static_cast<std::ptrdiff_t>(lines[slot]));
+        for (std::size_t s = slot; s-- > 0;) {
+            if (!DecodeText(card.lines[lines[s]]).empty()) break;
+            card.lines.erase(card.lines.begin() + static_cast<std::ptrdiff_t>(lines[s]));
+        }
+        return;
+    }
+    if (slot < lines.size()) {
+        SetSlotLine(card.lines[lines[slot]], value, card.version);
+        return;
+    }
+    auto at = static_cast<std::ptrdiff_t>(InsertPosition(card, rule.property));
+    for (std::size_t s = lines.size(); s <= slot; ++s) {
+        VCardLine line = NewLine(rule, card.version);
+        SetLineText(line, s == slot ? value : std::string_view(), card.version);
+        card.lines.insert(card.lines.begin() + at++, std::move(line));
+    }
+}
+
+void WriteNamePart(VCard& card, std::size_t component, std::string_view value) {
+    const FieldRule& rule = RuleOf(F::LastName);
+    auto line = FirstLineOf(card, rule);
+    if (!line) {
+        VCardLine added = NewLine(rule, card.version);
+        added.value = ";;;;";
+        line = InsertPosition(card, rule.property);
+        card.lines.insert(card.lines.begin() + static_cast<std::ptrdiff_t>(*line), added);
+    }
+    auto parts = DecodeComponents(card.lines[*line]);
+    if (parts.size() <= component) parts.resize(component + 1);
+    parts[component] = std::string(value);
+    SetLineComponents(card.lines[*line], parts, card.version);
+}
+
+void AddInternetType(VCard& card) {
+    const auto line = FirstLineOf(card, RuleOf(F::Email1Address));
+    if (!line) return;  // no address to qualify
+    VCardLine& email = card.lines[*line];
+    email.params.emplace_back(card.version == VCardVersion::V21 ? "INTERNET" : "TYPE=internet");
+    email.changed = true;
+}
+
+bool IsReadProperty(std::string_view name) {
+    const auto mapped = [&](const FieldRule& rule) { return rule.property == name; };
+    return std::any_of(kFieldRules.begin(), kFieldRules.end(), mapped) ||
+           std::find(kOtherReadProperties.begin(), kOtherReadProperties.end(), name) !=
+               kOtherReadProperties.end();
+}
+
+std::string TrimmedText(const VCardLine& line) {
+    std::string text = DecodeText(line);
+    const auto notBlank = [](char c) { return c != ' ' && c != '\t'; };
+    text.erase(text.begin(), std::find_if(text.begin(), text.end(), notBlank));
+    text.erase(std::find_if(text.rbegin(), text.rend(), notBlank).base(), text.end());
+    return text;
+}
+
+}  // namespace
+
+std::string ReadContactField(const VCard& card, ContactField field) {
+    const FieldRule& rule = RuleOf(field);
+    switch (rule.rule) {
+        case Rule::FileAs:
+            if (FirstLineOf(card, rule)) return SlotText(card, rule);
+            return DefaultFileAs(card);
+        case Rule::NamePart:
+            return NamePart(card, rule.slot);
+        case Rule::EmailDisplayName:
+            return ReadContactField(card, F::Email1Address);
+        case Rule::EmailType: {
+            const auto line = FirstLineOf(card, rule);
+            return line && HasType(card.lines[*line], "internet") ? "SMTP" : "";
+        }
+        case Rule::Text:
+        case Rule::FullName:
+        case Rule::ReadOnly:
+        case Rule::Tel:
+            break;
+    }
+    return SlotText(card, rule);
+}
+
+void WriteContactField(VCard& card, ContactField field, std::string_view value) {
+    const FieldRule& rule = RuleOf(field);
+    if (rule.rule == Rule::ReadOnly) {
+        throw Error("The contact field " + std::string(FieldName(field)) + " is read only.");
+    }
+    // A file-as text is written out even when it equals the one made from
+    // the names, so that it stays when the names change.
+    const bool madeFileAs = rule.rule == Rule::FileAs && !FirstLineOf(card, rule);
+    if (madeFileAs ? value.empty() : ReadContactField(card, field) == value) return;
+    switch (rule.rule) {
+        case Rule::EmailDisplayName:
+            return;
+        case Rule::EmailType:
+            if (!EqualsIgnoringCase(value, "SMTP")) return;
+            AddInternetType(card);
+            break;
+        case Rule::NamePart:
+            WriteNamePart(card, rule.slot, value);
+            break;
+        case Rule::FullName:
+            if (value.empty() && FirstLineOf(card, rule)) {
+                SetLineText(card.lines[*FirstLineOf(card, rule)], "", card.version);
+            } else {
+                WriteSlot(card, rule, value);
+            }
+            break;
+        case Rule::Text:
+        case Rule::FileAs:
+        case Rule::Tel:
+        case Rule::ReadOnly:
+            WriteSlot(card, rule, value);
+            break;
+    }
+    card.dirty = true;
+}
+
+bool IsDistributionList(const VCard& card) {
+    for (const VCardLine& line : card.lines) {
+        if (line.nested) continue;
+        const bool kindGroup = line.name == "KIND" || line.name == "X-ADDRESSBOOKSERVER-KIND";
+        if (kindGroup && EqualsIgnoringCase(TrimmedText(line), "group")) return true;
+        if (line.name == "X-EVOLUTION-LIST" && EqualsIgnoringCase(TrimmedText(line), "TRUE")) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CheckMappedValues(const VCard& card, const std::filesystem::path& path) {
+    for (const VCardLine& line : card.lines) {
+        if (line.nested || !IsReadProperty(line.name)) continue;
+        try {
+            DecodeComponents(line);
+        } catch (const Error& error) {
+            FailAtLine(path, line.lineNumber, error.what());
+        }
+    }
+}
+
+VCard NewContactCard() {
+    static constexpr std::string_view kNewCard =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:\r\nN:;;;;\r\nEND:VCARD\r\n";
+    VCard card = std::move(ParseVCardFile(kNewCard, "new card").cards.front());
+    card.dirty = true;
+    return card;
+}
+
+std::string CardUid(const VCard& card) {
+    return SlotText(card, kUidRule);
+}
+
+void SetCardUid(VCard& card, std::string_view uid) {
+    WriteSlot(card, kUidRule, uid);
+    card.dirty = true;
+}
+
+}  // namespace velmora

@@ -1,0 +1,193 @@
+#include "stores/outlook/VCardValue.h"
+
+#include <algorithm>
+#include <array>
+
+#include "model/Error.h"
+#include "model/Text.h"
+
+namespace velmora {
+
+namespace {
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// Character sets that older exports name; ISO-8859-1 is read as its superset
+// Windows-1252, which is what such files hold in practice.
+constexpr std::array<std::string_view, 8> kWestern{"ISO-8859-1",   "ISO8859-1",     "LATIN1",
+                                                   "WINDOWS-1252", "CP1252",        "US-ASCII",
+                                                   "ASCII",        "ANSI_X3.4-1968"};
+
+std::string ToUtf8FromCharset(std::string_view bytes, std::string_view charset) {
+    const std::string name = ToUpperText(charset);
+    if (name.empty() || name == "UTF-8" || name == "UTF8") return ToUtf8(bytes);
+    if (std::find(kWestern.begin(), kWestern.end(), name) != kWestern.end()) {
+        return Windows1252ToUtf8(bytes);
+    }
+    throw Error("the character set " + std::string(charset) + " is not supported");
+}
+
+// The value's bytes after its transfer encoding and character set, as UTF-8
+// (escapes still in place).
+std::string DecodeBytes(const VCardLine& line) {
+    const std::string encoding = ToUpperText(ParamValue(line, "ENCODING"));
+    if (encoding == "B" || encoding == "BASE64") {
+        throw Error("the " + line.name + " value is in base64, which is not supported there");
+    }
+    const std::string bytes =
+        IsQuotedPrintable(line) ? DecodeQuotedPrintable(line.value) : std::string(line.value);
+    return ToUtf8FromCharset(bytes, ParamValue(line, "CHARSET"));
+}
+
+std::string Unescape(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char next = text[++i];
+        if (next == 'n' || next == 'N') {
+            out += '\n';
+        } else if (next == '\\' || next == ',' || next == ';' || next == ':') {
+            out += next;
+        } else {
+            out += '\\';
+            out += next;
+        }
+    }
+    return out;
+}
+
+std::vector<std::string_view> SplitComponents(std::string_view text) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == ';') {
+            parts.push_back(text.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+// Escapes text for the version: 3.0 and 4.0 escape \ , ; and line breaks;
+// 2.1 escapes \ and, between components, ';' (its line breaks travel in
+// quoted-printable).
+std::string Escape(std::string_view text, VCardVersion version, bool component) {
+    const bool v21 = version == VCardVersion::V21;
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == ';' && (component || !v21)) {
+            out += "\\;";
+        } else if (c == ',' && !v21) {
+            out += "\\,";
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += v21 ? "\r\n" : "\\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+bool IsEncodingParam(std::string_view param) {
+    const std::string name = ParamName(param);
+    if (name == "ENCODING" || name == "CHARSET") return true;
+    if (!name.empty()) return false;
+    const std::string bare = ToUpperText(param);
+    return bare == "QUOTED-PRINTABLE" || bare == "BASE64" || bare == "8BIT" || bare == "7BIT";
+}
+
+bool NeedsQuotedPrintable(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n';
+    });
+}
+
+void SetEncodedValue(VCardLine& line, const std::string& escaped, VCardVersion version) {
+    auto& params = line.params;
+    params.erase(std::remove_if(params.begin(), params.end(), IsEncodingParam), params.end());
+    if (version == VCardVersion::V21 && NeedsQuotedPrintable(escaped)) {
+        params.emplace_back("CHARSET=UTF-8");
+        params.emplace_back("ENCODING=QUOTED-PRINTABLE");
+        line.value = EncodeQuotedPrintable(escaped);
+    } else {
+        line.value = escaped;
+    }
+    line.changed = true;
+}
+
+}  // namespace
+
+std::string DecodeQuotedPrintable(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
+            out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+std::string EncodeQuotedPrintable(std::string_view bytes) {
+    static constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        const bool blank = byte == ' ' || byte == '\t';
+        const bool plain = (byte >= 33 && byte <= 126 && byte != '=');
+        if (plain || (blank && i + 1 < bytes.size())) {
+            out += static_cast<char>(byte);
+        } else {
+            out += '=';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
+std::string DecodeText(const VCardLine& line) {
+    return Unescape(DecodeBytes(line));
+}
+
+std::vector<std::string> DecodeComponents(const VCardLine& line) {
+    const std::string bytes = DecodeBytes(line);
+    std::vector<std::string> components;
+    for (const std::string_view part : SplitComponents(bytes))
+        components.push_back(Unescape(part));
+    return components;
+}
+
+void SetLineText(VCardLine& line, std::string_view text, VCardVersion version) {
+    SetEncodedValue(line, Escape(text, version, false), version);
+}
+
+void SetLineComponents(VCardLine& line, const std::vector<std::string>& components,
+                       VCardVersion version) {
+    std::string joined;
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        if (i > 0) joined += ';';
+        joined += Escape(components[i], version, true);
+    }
+    SetEncodedValue(line, joined, version);
+}
+
+}  // namespace velmora

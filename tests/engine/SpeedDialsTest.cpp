@@ -1,0 +1,73 @@
+#include "engine/EngineTest.h"
+#include "engine/SpeedDials.h"
+
+namespace velmora::test {
+namespace {
+
+using SpeedDials = EngineTest;
+
+// The last record holding the exact text in any of its speed dials, 0 for none.
+TEST(FindBySpeedDial, FindsTheLastRecordHoldingTheValueInAnyKind) {
+    const SyncSet set = ParseSet("1:A::H=1/7 | 2:B::E=x/3,W2=2/7 | 3:C::O=/07");
+    EXPECT_EQ(FindBySpeedDial("7", set), 2);
+    EXPECT_EQ(FindBySpeedDial("3", set), 2);
+    EXPECT_EQ(FindBySpeedDial("07", set), 3);
+    EXPECT_EQ(FindBySpeedDial("5", set), 0);
+    EXPECT_EQ(FindBySpeedDial("7", SyncSet{}), 0);
+}
+
+// With 1, 2 and 4 in use anywhere (also only on a "D" record or only in the
+// sync data), the numbers lacking a speed dial get 3, then 5, then 6, in the
+// kind order DC, F, H, M, O, P, W1, W2, E. A speed dial already there, even
+// 0, stays. The phone book and sync records get the value where they hold the
+// number and an empty speed dial where they do not; their empty flags become
+// "M", the address-book flag never changes.
+TEST_F(SpeedDials, NewValuesAreTheSmallestFreeAndReachBothCounterparts) {
+    Load("1:Ann::W2=20/,H=10/,DC=d1/,E=a@x/0 | 9:Old:D:M=1/1", "1:Ann::W2=20/,DC=d1/,E=a@x/0",
+         "1:Ann:N:W2=/9,H=10/,DC=d1/ | 7:Gone:D:M=2/2,H=3/4");
+    AssignSpeedDials(state);
+    EXPECT_EQ(Outlook(), "1:Ann::W2=20/6,DC=d1/3,H=10/5,E=a@x/0 | 9:Old:D:M=1/1");
+    EXPECT_EQ(PhoneBook(), "1:Ann:M:W2=20/6,DC=d1/3,E=a@x/0");
+    EXPECT_EQ(Sync(), "1:Ann:N:DC=d1/3,H=10/5 | 7:Gone:D:H=3/4,M=2/2");
+    EXPECT_FALSE(std::filesystem::exists(state.settings.LogPath)) << "the stage writes no log";
+}
+
+// The phone book's value is adopted as it is, even when another contact uses
+// it; the sync record follows and its empty flag becomes "M", the phone book
+// record keeps its flag. A sync record that already agrees is not marked.
+TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
+    Load("1:Ann::M=555/,H=1/ | 2:Bob::M=666/7 | 3:Cy::O=8/",
+         "1:Ann::M=555/7,H=1/2 | 2:Bob::M=666/7 | 3:Cy::O=8/5",
+         "1:Ann::M=555/9,H=1/2 | 2:Bob::M=666/7 | 3:Cy::O=8/5");
+    AssignSpeedDials(state);
+    EXPECT_EQ(Outlook(), "1:Ann::H=1/2,M=555/7 | 2:Bob::M=666/7 | 3:Cy::O=8/5");
+    EXPECT_EQ(PhoneBook(), "1:Ann::H=1/2,M=555/7 | 2:Bob::M=666/7 | 3:Cy::O=8/5");
+    EXPECT_EQ(Sync(), "1:Ann:M:H=1/2,M=555/7 | 2:Bob::M=666/7 | 3:Cy::O=8/5");
+}
+
+// A record whose contact was deleted from the phone book has no phone book
+// record: it gets its value alone (and its sync record, when there is one),
+// and the stage goes on with the next record.
+TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAlone) {
+    Load("1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=2/", "3:Cy::H=2/",
+         "1:Ann:D:M=555/4 | 3:Cy::H=2/");
+    AssignSpeedDials(state);
+    EXPECT_EQ(Outlook(), "1:Ann:D:M=555/1 | 2:Bob:D:H=1/2 | 3:Cy::H=2/3");
+    EXPECT_EQ(PhoneBook(), "3:Cy:M:H=2/3");
+    EXPECT_EQ(Sync(), "1:Ann:D:M=555/1 | 3:Cy:M:H=2/3");
+}
+
+// A value freed in this run (a sync record's old speed dial replaced) is free
+// again for the next number: the smallest value free at that moment.
+TEST_F(SpeedDials, AValueLetGoInThisRunIsHandedOutAgain) {
+    // 1 is in use, 2 only in Ann's sync record.
+    Load("1:Ann::H=/1,M=555/ | 2:Bob::H=1/", "1:Ann::M=555/ | 2:Bob::H=1/",
+         "1:Ann::M=555/2 | 2:Bob::H=1/");
+    AssignSpeedDials(state);
+    // Ann's mobile gets 3 (1 and 2 in use), which frees 2 in her sync record; Bob gets 2.
+    EXPECT_EQ(Outlook(), "1:Ann::H=/1,M=555/3 | 2:Bob::H=1/2");
+    EXPECT_EQ(Sync(), "1:Ann:M:M=555/3 | 2:Bob:M:H=1/2");
+}
+
+}  // namespace
+}  // namespace velmora::test

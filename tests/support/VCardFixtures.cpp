@@ -1,0 +1,58 @@
+#include "support/VCardFixtures.h"
+
+#include "stores/outlook/VCard.h"
+#include "stores/outlook/VCardFields.h"
+#include "stores/outlook/VCardFolder.h"
+#include "support/TempDir.h"
+
+namespace velmora::test {
+
+std::string MakeCard(const std::vector<std::string>& lines, std::string_view version) {
+    std::string text = "BEGIN:VCARD\r\nVERSION:" + std::string(version) + "\r\n";
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text + "END:VCARD\r\n";
+}
+
+void WriteCardFile(const std::filesystem::path& folder, const std::string& fileName,
+                   const std::string& text) {
+    WriteFileBytes(folder / fileName, text);
+}
+
+std::string ContactCardText(const FieldValues& fields, std::string_view uid) {
+    VCard card = NewContactCard();
+    if (!uid.empty()) SetCardUid(card, uid);
+    for (const auto& [field, value] : fields)
+        WriteContactField(card, field, value);
+    FreezeCard(card);
+    return CardText(card);
+}
+
+std::string RenderAddressBook(OutlookApplication& application) {
+    std::string rendered;
+    const auto items = application.GetDefaultContactsFolder().Items();
+    for (int index = 1; index <= items->Count(); ++index) {
+        const auto item = items->Item(index);
+        const ContactItem* contact = item->AsContact();
+        if (contact == nullptr) {
+            rendered += "(distribution list)\n";
+            continue;
+        }
+        std::string line;
+        for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+            const auto field = static_cast<ContactField>(f);
+            const std::string value = contact->Get(field);
+            if (field == ContactField::Email1DisplayName || value.empty()) continue;
+            line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
+        }
+        rendered += (line.empty() ? "(empty contact)" : line) + "\n";
+    }
+    return rendered;
+}
+
+std::string RenderContactsFolder(const std::filesystem::path& folder) {
+    const auto application = MakeVCardFolderApplication(folder);
+    return RenderAddressBook(*application);
+}
+
+}  // namespace velmora::test

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "stores/outlook/OutlookPort.h"
+
+namespace velmora::test {
+
+// Helpers for tests over a vCard folder.
+//
+//   WriteCardFile(folder, "01.vcf", MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:555 0101"}));
+//   WriteCardFile(folder, "02.vcf", ContactCardText({{ContactField::FullName, "Bob"},
+//                                                    {ContactField::User2, "YES"}}));
+//   ... run the code under test ...
+//   EXPECT_EQ(RenderContactsFolder(folder),
+//             "FileAs=Ann Lee; FullName=Ann Lee; MobileTelephoneNumber=555 0101\n"
+//             "FileAs=Bob; FullName=Bob; User2=YES\n");
+
+using FieldValues = std::vector<std::pair<ContactField, std::string>>;
+
+// A card: BEGIN:VCARD, VERSION:<version>, the lines as given, END:VCARD, each
+// ended by CR LF.
+std::string MakeCard(const std::vector<std::string>& lines, std::string_view version = "3.0");
+
+// Writes the text to folder/fileName, creating the folder when needed.
+void WriteCardFile(const std::filesystem::path& folder, const std::string& fileName,
+                   const std::string& text);
+
+// A contact card holding the fields, written the way the program writes a new
+// card (version 3.0), with a UID line when `uid` is given.
+std::string ContactCardText(const FieldValues& fields, std::string_view uid = "");
+
+// The address book as one string, one line per item in item order, each
+// ended by "\n". A contact's line lists its non-empty fields in the order of
+// ContactField as "Field=value", joined by "; " (Email1DisplayName, which a
+// vCard reads as the address, is left out); a contact without any reads
+// "(empty contact)". Any other item reads "(distribution list)".
+std::string RenderAddressBook(OutlookApplication& application);
+
+// The same for a folder of vCard files, read through the vCard backend.
+std::string RenderContactsFolder(const std::filesystem::path& folder);
+
+}  // namespace velmora::test
