@@ -2,6 +2,7 @@
 
 #include "app/SyncStages.h"
 #include "gui/DialogHost.h"
+#include "gui/InclusionReportWriter.h"
 #include "gui/VelmoraStart.h"
 #include "model/Error.h"
 #include "platform/ProgramFolder.h"
@@ -33,7 +34,7 @@ int main(int argc, char* argv[]) {
         .processes = processes,
         .dialogs = dialogs,
         .makeStages = velmora::MakeSyncStages,
-        .inclusionReport = {},  // wired in with the inclusion report
+        .inclusionReport = velmora::gui::VCardFolderInclusionReport(),
     });
     window.show();
     return QApplication::exec();

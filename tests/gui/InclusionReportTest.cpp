@@ -2,8 +2,10 @@
 #include <QtTest>
 
 #include "gui/GuiTestSupport.h"
+#include "gui/InclusionReportWriter.h"
 #include "model/Error.h"
 #include "platform/QtTestMain.h"
+#include "support/VCardFixtures.h"
 
 namespace velmora {
 
@@ -70,6 +72,40 @@ class InclusionReportTest : public QObject {
         QCOMPARE(calls, 2);
         QCOMPARE(f.dialogs.messages.size(), 1);
         QCOMPARE(f.Caption(), QStringLiteral("Status: Idle"));
+    }
+
+    // The report the program uses, over a vCard folder: the file lists the
+    // included and the excluded contact and the message names it; a folder
+    // that is not there is reported.
+    void ReportsTheVCardFolder() {
+        WindowFixture f;
+        const auto cards = f.dir / "cards";
+        test::WriteCardFile(cards, "01.vcf",
+                            test::ContactCardText({{ContactField::FileAs, "Lee, Ann"},
+                                                   {ContactField::User2, "Yes"}}));
+        test::WriteCardFile(cards, "02.vcf",
+                            test::ContactCardText({{ContactField::FileAs, "Moss, Bob"}}));
+        f.settings.Save("ContactsPath", cards.string());
+        auto& window = f.Make(gui::VCardFolderInclusionReport());
+
+        Child<QAction>(&window, "Inclusion")->trigger();
+
+        const auto report = f.dir / "InclusionReport.txt";
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{QStringLiteral("The Inclusion Report has been written to ") +
+                             FromPath(report)});
+        const std::string text = test::ReadFileBytes(report);
+        QVERIFY2(text.ends_with("Included Contacts:\r\n     Lee, Ann\r\n\r\n"
+                                "Excluded Contacts:\r\n     Moss, Bob\r\n"),
+                 text.c_str());
+
+        WindowFixture g;
+        g.settings.Save("ContactsPath", (g.dir / "absent").string());
+        Child<QAction>(&g.Make(gui::VCardFolderInclusionReport()), "Inclusion")->trigger();
+        QCOMPARE(g.dialogs.messages.size(), 1);
+        QVERIFY2(g.dialogs.messages[0].contains(FromPath(g.dir / "absent")),
+                 qPrintable(g.dialogs.messages[0]));
+        QCOMPARE(g.Caption(), QStringLiteral("Status: Idle"));
     }
 
     // Without a report writer the menu item is there but disabled.
