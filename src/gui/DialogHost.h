@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QWidget;
+
+namespace velmora::gui {
+
+// How the program shows modal dialogs and message boxes. The program uses
+// ModalDialogHost; tests put in one that answers the dialogs themselves.
+class DialogHost {
+  public:
+    virtual ~DialogHost() = default;
+
+    // Shows the dialog modally and returns its result (QDialog::Accepted or
+    // QDialog::Rejected).
+    virtual int ExecModal(QDialog& dialog) = 0;
+
+    // A message box with only an OK button and the program's title as caption.
+    virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
+};
+
+class ModalDialogHost final : public DialogHost {
+  public:
+    int ExecModal(QDialog& dialog) override;
+    void ShowMessage(QWidget* parent, const QString& text) override;
+};
+
+}  // namespace velmora::gui
