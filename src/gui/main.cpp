@@ -33,7 +33,7 @@ int main(int argc, char* argv[]) {
         .programFolder = programFolder,
         .processes = processes,
         .dialogs = dialogs,
-        .makeStages = velmora::MakeSyncStages,
+        .makeStages = {},  // the real stages
         .inclusionReport = velmora::gui::VCardFolderInclusionReport(),
     });
     window.show();

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/DemoData.h"
 #include "app/SyncStages.h"
 #include "gui/GuiTestSupport.h"
 #include "model/Error.h"
@@ -11,6 +12,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtTestMain.h"
+#include "stores/database/SqliteDatabase.h"
 
 namespace velmora {
 
@@ -39,16 +41,18 @@ class RunTest : public QObject {
   private slots:
     // A run from the Start button as the program is put together: the host's
     // settings file and program folder (both temporary here), the real stage
-    // table. Every stage label is shown, the run ends complete, the log sits
-    // in the program folder's Data folder; the menu item runs it again.
+    // table, over the demo data set. Every stage label is shown, the run ends complete, the log
+    // sits in the program folder's Data folder; the menu item runs it again.
     void FullRunFromTheStartButton() {
         QtSettingsStore settings;
         settings.Save("PMBefore", "True");  // no manager in the folder: the run goes on
         settings.Save("PMAfter", "False");
         const std::filesystem::path folder = ProgramFolder();
+        SqliteDatabaseEngine databases;
+        CreateDemoData(LoadSettings(settings, folder), 20, 1, databases);
         test::FakeProcessPort processes;
         test::ScriptedDialogHost dialogs;
-        gui::VelmoraStart window({settings, folder, processes, dialogs, MakeSyncStages, {}});
+        gui::VelmoraStart window({settings, folder, processes, dialogs, {}, {}});
         window.show();
 
         QTest::mouseClick(Child<QPushButton>(&window, "Start"), Qt::LeftButton);
