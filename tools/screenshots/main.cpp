@@ -1,0 +1,115 @@
+// Opens Velmora's windows over the settings and data of the environment
+// (scripts/screenshots points them at a demo data set), runs a
+// synchronization from the Start button and saves a picture of each window.
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <iostream>
+
+#include "gui/AboutSync.h"
+#include "gui/ChangeSettings.h"
+#include "gui/DialogHost.h"
+#include "gui/InclusionReportWriter.h"
+#include "gui/VelmoraConflict.h"
+#include "gui/VelmoraStart.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtProcessPort.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/QtText.h"
+#include "run/AppInfo.h"
+
+namespace {
+
+using namespace velmora;
+
+// Answers the run's dialogs as a person accepting what is proposed would.
+class AcceptingDialogHost final : public gui::DialogHost {
+  public:
+    int ExecModal(QDialog& dialog) override {
+        if (auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("NameOK"))) ok->click();
+        return dialog.result();
+    }
+    void ShowMessage(QWidget*, const QString& text) override {
+        std::cerr << "message: " << ToStdString(text) << "\n";
+    }
+};
+
+bool Save(QWidget& widget, const QDir& folder, const QString& name) {
+    widget.show();
+    widget.raise();
+    QApplication::processEvents();
+    const bool saved = widget.grab().save(folder.filePath(name));
+    std::cout << (saved ? "saved " : "could not save ") << ToStdString(folder.filePath(name))
+              << "\n";
+    return saved;
+}
+
+template <typename Window>
+Window* OpenedWindow() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible()) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+SyncObject SampleRecord(std::string name, std::string mobile, std::string mobileSpeed) {
+    SyncObject record;
+    record.ContactName = std::move(name);
+    record.MobileNumber = std::move(mobile);
+    record.MobileSpeed = std::move(mobileSpeed);
+    record.HomeNumber = "4155550142";
+    record.HomeSpeed = "7";
+    record.EmailAddress = "rossi.chiara@example.com";
+    record.EmailSpeed = "8";
+    return record;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(ToQString(kAppTitle));
+    QApplication::setOrganizationName(ToQString(kAppTitle));
+    if (argc != 2) {
+        std::cerr << "usage: velmora-screenshots FOLDER\n";
+        return 2;
+    }
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    bool saved = true;
+
+    QtSettingsStore settings;
+    QtProcessPort processes;
+    AcceptingDialogHost dialogs;
+    gui::VelmoraStart window({.settings = settings,
+                              .programFolder = ProgramFolder(),
+                              .processes = processes,
+                              .dialogs = dialogs,
+                              .makeStages = {},
+                              .inclusionReport = gui::VCardFolderInclusionReport()});
+    window.show();
+    QApplication::processEvents();
+    window.findChild<QPushButton*>(QStringLiteral("Start"))->click();
+    saved &= Save(window, folder, QStringLiteral("main-window.png"));
+
+    window.findChild<QAction*>(QStringLiteral("Settings"))->trigger();
+    if (auto* options = OpenedWindow<gui::ChangeSettings>()) {
+        saved &= Save(*options, folder, QStringLiteral("options.png"));
+        options->close();
+    }
+    window.findChild<QAction*>(QStringLiteral("AboutVelmora"))->trigger();
+    if (auto* about = OpenedWindow<gui::AboutSync>()) {
+        saved &= Save(*about, folder, QStringLiteral("about.png"));
+        about->close();
+    }
+
+    gui::VelmoraConflict conflict(SampleRecord("Rossi, Chiara", "3125550177", "3"),
+                                  SampleRecord("Rossi, Chiara", "3125550190", "3"), &window);
+    saved &= Save(conflict, folder, QStringLiteral("conflict.png"));
+    return saved ? 0 : 1;
+}
