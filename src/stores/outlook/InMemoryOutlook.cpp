@@ -56,9 +56,6 @@ class FakeContact final : public ContactItem {
     }
 
     void Set(ContactField field, std::string_view value) override {
-        if (field == ContactField::NickName) {
-            throw Error("The contact field " + std::string(FieldName(field)) + " is read only.");
-        }
         pending_[field] = std::string(value);
     }
 

@@ -19,7 +19,7 @@ enum class ContactField {
     FullName,
     FirstName,
     LastName,
-    NickName,                  // read only
+    NickName,
     Business2TelephoneNumber,  // secondary work number
     BusinessTelephoneNumber,   // work number
     HomeTelephoneNumber,
@@ -62,7 +62,6 @@ class ContactItem : public OutlookItem {
     ContactItem* AsContact() final { return this; }
 
     virtual std::string Get(ContactField field) const = 0;
-    // Writing a read-only field (NickName) throws.
     virtual void Set(ContactField field, std::string_view value) = 0;
     virtual void Save() = 0;
     virtual void Delete() = 0;

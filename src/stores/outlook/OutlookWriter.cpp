@@ -192,12 +192,14 @@ class OutlookWriter {
         contact.Set(F::FullName, names->FullName);
         contact.Set(F::LastName, names->LastName);
         contact.Set(F::FirstName, names->FirstName);
+        SetNicknameIfMatched(record, contact);
         contact.Save();
         log_.WriteLine(Event("The following name changes for " + outlookName + " have been made:"));
         LogIfSet("First name: ", names->FirstName);
         LogIfSet("Last name: ", names->LastName);
         LogIfSet("Full name: ", names->FullName);
         LogIfSet("File as: ", names->FileAs);
+        if (nameField_ == F::NickName) LogIfSet("Nickname: ", record.ContactName);
     }
 
     void LogIfSet(std::string_view label, std::string_view value) {
@@ -214,6 +216,7 @@ class OutlookWriter {
         SetIfNotEmpty(*contact, F::FirstName, names.FirstName);
         SetIfNotEmpty(*contact, F::LastName, names.LastName);
         SetIfNotEmpty(*contact, F::FullName, names.FullName);
+        SetNicknameIfMatched(record, *contact);
         SetIfNotEmpty(*contact, F::User1, record.DCNumber);
         if (!record.EmailAddress.empty()) {
             contact->Set(F::Email1Address, record.EmailAddress);
@@ -229,6 +232,14 @@ class OutlookWriter {
         contact->Set(F::User2, "YES");
         contact->Save();
         LogAdded(record, *contact);
+    }
+
+    // When contacts are matched by nickname, the nickname is the name the
+    // phone book knows. Left unwritten, a new contact would come back
+    // nameless and a renamed one under its old name, and the next run would
+    // carry that back to the phone book.
+    void SetNicknameIfMatched(const SyncObject& record, ContactItem& contact) const {
+        if (nameField_ == F::NickName) contact.Set(F::NickName, record.ContactName);
     }
 
     static void SetIfNotEmpty(ContactItem& contact, ContactField field, std::string_view value) {

@@ -16,7 +16,6 @@ enum class Rule {
     FullName,          // FN: kept (empty) rather than removed
     FileAs,            // its own property, else made from N or FN
     NamePart,          // a component of N
-    ReadOnly,          // read, never written
     Tel,               // a TEL line of one class
     EmailDisplayName,  // reads as the address; the format keeps no display name
     EmailType,         // "SMTP" is the internet type of the first EMAIL
@@ -46,7 +45,7 @@ constexpr std::array<FieldRule, kContactFieldCount> kFieldRules{{
     {F::FullName, Rule::FullName, "FN"},
     {F::FirstName, Rule::NamePart, "N", TelClass::None, 1},
     {F::LastName, Rule::NamePart, "N", TelClass::None, 0},
-    {F::NickName, Rule::ReadOnly, "NICKNAME"},
+    {F::NickName, Rule::Text, "NICKNAME"},
     {F::Business2TelephoneNumber, Rule::Tel, "TEL", TelClass::Work, 1, 2, {"work", "voice"}},
     {F::BusinessTelephoneNumber, Rule::Tel, "TEL", TelClass::Work, 0, 2, {"work", "voice"}},
     {F::HomeTelephoneNumber, Rule::Tel, "TEL", TelClass::Home, 0, 1, {"home", "voice"}},
@@ -260,7 +259,6 @@ std::string ReadContactField(const VCard& card, ContactField field) {
         }
         case Rule::Text:
         case Rule::FullName:
-        case Rule::ReadOnly:
         case Rule::Tel:
             break;
     }
@@ -269,9 +267,6 @@ std::string ReadContactField(const VCard& card, ContactField field) {
 
 void WriteContactField(VCard& card, ContactField field, std::string_view value) {
     const FieldRule& rule = RuleOf(field);
-    if (rule.rule == Rule::ReadOnly) {
-        throw Error("The contact field " + std::string(FieldName(field)) + " is read only.");
-    }
     // A file-as text is written out even when it equals the one made from
     // the names, so that it stays when the names change.
     const bool madeFileAs = rule.rule == Rule::FileAs && !FirstLineOf(card, rule);
@@ -296,7 +291,6 @@ void WriteContactField(VCard& card, ContactField field, std::string_view value) 
         case Rule::Text:
         case Rule::FileAs:
         case Rule::Tel:
-        case Rule::ReadOnly:
             WriteSlot(card, rule, value);
             break;
     }

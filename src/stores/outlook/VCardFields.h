@@ -17,8 +17,7 @@ std::string ReadContactField(const VCard& card, ContactField field);
 
 // Sets the field: changes the value of its line in place (keeping the line's
 // parameters), adds a line when the card lacks one, removes it for "". Writing
-// the value the field already reads changes nothing. NickName cannot be
-// written (throws velmora::Error).
+// the value the field already reads changes nothing.
 void WriteContactField(VCard& card, ContactField field, std::string_view value);
 
 // KIND:group, X-ADDRESSBOOKSERVER-KIND:group or X-EVOLUTION-LIST:TRUE.

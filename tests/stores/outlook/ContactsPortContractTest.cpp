@@ -266,12 +266,12 @@ TYPED_TEST(ContactsPortContract, DeleteRemovesTheContact) {
     EXPECT_EQ(items->Item(1)->AsContact()->Get(F::FullName), "Bob");
 }
 
-// NickName is read only; the display name follows the address and writing it
+// The nickname is kept; the display name follows the address and writing it
 // empty changes nothing else; "SMTP" is kept as the address type.
 TYPED_TEST(ContactsPortContract, SpecialFields) {
     auto app = this->backend.Open();
     auto contact = app->CreateContactItem();
-    EXPECT_THROW(contact->Set(F::NickName, "Annie"), Error);
+    contact->Set(F::NickName, "Annie");
     contact->Set(F::Email1Address, "ann@example.com");
     contact->Set(F::Email1AddressType, "SMTP");
     contact->Set(F::Email1DisplayName, "");
@@ -279,7 +279,7 @@ TYPED_TEST(ContactsPortContract, SpecialFields) {
     auto saved = this->ContactAt(*this->backend.Open(), 1);
     EXPECT_EQ(saved->Get(F::Email1Address), "ann@example.com");
     EXPECT_EQ(saved->Get(F::Email1AddressType), "SMTP");
-    EXPECT_EQ(saved->Get(F::NickName), "");
+    EXPECT_EQ(saved->Get(F::NickName), "Annie");
 }
 
 }  // namespace

@@ -217,8 +217,9 @@ TEST_F(OutlookWriterTest, RewriteWithPromptClosed) {
 }
 
 // With "Nickname" the prompt offers the contact's own file-as and full name,
-// and the nickname is never written.
-TEST_F(OutlookWriterTest, RewriteNamesUnderNickname) {
+// and the nickname, the name the phone book knows, takes the record's name,
+// on a rename and on a new contact; a closed prompt leaves it alone.
+TEST_F(OutlookWriterTest, NamesUnderNickname) {
     book.AddContact({{F::User3, "5"},
                      {F::User2, "Y"},
                      {F::FileAs, "Lee, Ann"},
@@ -226,10 +227,24 @@ TEST_F(OutlookWriterTest, RewriteNamesUnderNickname) {
                      {F::NickName, "Annie"}});
     state.settings.NameField = "Nickname";
     Record("W", "5", "Nan");
-    EXPECT_EQ(Write(), (Lines{"... The following name changes for Annie have been made:",
-                              "........ Full name: Ann Lee", "........ File as: Lee, Ann"}));
-    EXPECT_EQ(Prompts(), Lines{"names: ||Ann Lee|Lee, Ann"});
-    EXPECT_EQ(book.Field(1, F::NickName), "Annie");
+    Record("C", "6", "Bobby");
+    // The rename is confirmed; the new contact's prompt is closed (its proposed values count).
+    ui.nameAnswers = {NameValues{"", "", "Ann Lee", "Lee, Ann"}, std::nullopt};
+    EXPECT_EQ(
+        Write(),
+        (Lines{"... The following name changes for Annie have been made:",
+               "........ Full name: Ann Lee", "........ File as: Lee, Ann",
+               "........ Nickname: Nan", "... Bobby has been added with the following values:",
+               "........ Contact ID: 6", "........ File as: ", "........ Nickname: Bobby"}));
+    EXPECT_EQ(Prompts(), (Lines{"names: ||Ann Lee|Lee, Ann", "names: |||"}));
+    EXPECT_EQ(book.Field(1, F::NickName), "Nan");
+    EXPECT_EQ(book.Field(2, F::NickName), "Bobby");
+
+    ui.nameAnswers = {std::nullopt};
+    state.OutlookSet.Item(1).ContactName = "Nancy";
+    state.OutlookSet.Remove(2);
+    Write();
+    EXPECT_EQ(book.Field(1, F::NickName), "Nan");
 }
 
 // "C" creates an included contact from the confirmed names and the record's
