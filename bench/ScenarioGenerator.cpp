@@ -9,6 +9,7 @@
 
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookLoader.h"
 
 namespace velmora::scenarios {
 
@@ -156,6 +157,9 @@ ScenarioGenerator::ScenarioGenerator(std::uint64_t seed, GeneratorOptions option
 
 void ScenarioGenerator::PrepareSettings(SyncSession& session) {
     session.SettingsStore().Save(SettingKey::NumberLimit, "1000000");
+    const bool fullName = Chance(0.3);
+    nameField_ = fullName ? ContactField::FullName : ContactField::FileAs;
+    session.SettingsStore().Save(SettingKey::NameField, fullName ? "Full Name" : "File As");
 }
 
 bool ScenarioGenerator::Chance(double probability) {
@@ -212,10 +216,22 @@ SyncObject ScenarioGenerator::NewContact() {
 }
 
 AnsweringRunUi::ConflictPolicy ScenarioGenerator::ConflictPolicy() {
-    auto random = std::make_shared<std::mt19937_64>(random_());
-    return [random](const SyncObject&, const SyncObject&) {
-        return std::optional((*random)() % 2 == 0 ? ConflictSide::Outlook
-                                                  : ConflictSide::PhoneBook);
+    struct Policy {
+        std::mt19937_64 random;
+        std::set<std::string> closedOnce;  // contact IDs
+    };
+    auto policy = std::make_shared<Policy>(Policy{std::mt19937_64(random_()), {}});
+    return [policy](const SyncObject& outlook,
+                    const SyncObject& phoneBook) -> std::optional<ConflictSide> {
+        // A contact both sides changed is shown once in each pass: the
+        // person may close the first dialog and choose in the second.
+        const bool shownAgain = outlook.Flag == "M" && phoneBook.Flag == "M";
+        if (shownAgain && !policy->closedOnce.contains(outlook.ContactID) &&
+            policy->random() % 4 == 0) {
+            policy->closedOnce.insert(outlook.ContactID);
+            return std::nullopt;
+        }
+        return policy->random() % 2 == 0 ? ConflictSide::Outlook : ConflictSide::PhoneBook;
     };
 }
 
@@ -285,14 +301,20 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
     std::set<std::string> touched;  // contact IDs the address book changed
     for (int index = 1; index <= items->Count(); ++index) {
         auto contact = TakeContact(items->Item(index));
-        if (contact && !contact->Get(ContactField::User3).empty()) {
+        if (!contact) continue;
+        if (IsIncluded(*contact)) {
             contacts.push_back(std::move(contact));
+        } else if (Chance(options_.changeShare / 2)) {
+            // Included again, it comes back as a new contact.
+            contact->Set(ContactField::User2, "YES");
+            contact->Save();
+            steps_.push_back("address book: " + contact->Get(nameField_) + " included");
         }
     }
     for (const auto& contact : contacts) {
         if (!Chance(options_.changeShare)) continue;
         touched.insert(contact->Get(ContactField::User3));
-        const std::string who = "address book: " + contact->Get(ContactField::FileAs) + " (ID " +
+        const std::string who = "address book: " + contact->Get(nameField_) + " (ID " +
                                 contact->Get(ContactField::User3) + ")";
         SyncObject numbers;
         for (const NumberKindInfo& info : kNumberKinds)
@@ -301,13 +323,20 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
         const auto absent = KindsWithout(numbers);
         const std::size_t action = Pick(10);
         if (action < 2) {
-            contact->Delete();
-            steps_.push_back(who + " deleted");
+            // Excluding a contact takes it out of the run as deleting it does.
+            if (Chance(0.3)) {
+                contact->Set(ContactField::User2, "No");
+                contact->Save();
+                steps_.push_back(who + " excluded");
+            } else {
+                contact->Delete();
+                steps_.push_back(who + " deleted");
+            }
             continue;
         }
         if (action < 4) {
             const std::string name = NewName();
-            contact->Set(ContactField::FileAs, name);
+            contact->Set(nameField_, name);
             steps_.push_back(who + " renamed " + name);
         } else if (action < 7 || absent.empty()) {
             const NumberKind kind = present[Pick(present.size())];
@@ -330,6 +359,7 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
         const SyncObject contact = NewContact();
         const auto card = addressBook->CreateContactItem();
         card->Set(ContactField::FileAs, contact.ContactName);
+        card->Set(ContactField::FullName, contact.ContactName);
         for (const NumberKind kind : KindsWithNumbers(contact))
             card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
         card->Set(ContactField::User2, "YES");

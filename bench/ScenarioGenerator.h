@@ -37,8 +37,9 @@ class ScenarioGenerator {
   public:
     explicit ScenarioGenerator(std::uint64_t seed, GeneratorOptions options = {});
 
-    // Settings a generated scenario needs: no capacity limit in the way.
-    static void PrepareSettings(SyncSession& session);
+    // Settings of a generated scenario: no capacity limit in the way, and the
+    // name field drawn from the seed ("File As" or "Full Name").
+    void PrepareSettings(SyncSession& session);
 
     // Writes a phone book and an address book (and the address book's
     // folder) that share some contacts, with the same name and numbers on
@@ -55,7 +56,8 @@ class ScenarioGenerator {
     // One line per store change made so far, to explain a failing seed.
     const std::vector<std::string>& Steps() const { return steps_; }
 
-    // A conflict policy that draws the kept side from the seed.
+    // A conflict policy that draws the kept side from the seed, and now and
+    // then closes the first of the two dialogs shown for a contact.
     AnsweringRunUi::ConflictPolicy ConflictPolicy();
 
     // Building blocks, also used to write stores of a given size.
@@ -72,6 +74,7 @@ class ScenarioGenerator {
 
     std::mt19937_64 random_;
     GeneratorOptions options_;
+    ContactField nameField_ = ContactField::FileAs;
     int names_ = 0;
     int emails_ = 0;
     std::vector<std::string> steps_;

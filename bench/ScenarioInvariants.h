@@ -20,7 +20,8 @@ namespace velmora::scenarios {
 //   phone book's name, numbers and speed dials; a contact that neither side
 //   changed is as it was;
 // - no two numbers share a speed dial unless the phone book already held
-//   that speed dial twice, before the edits or after them.
+//   each of them with it, before the edits or after them: the run hands out
+//   only free speed dials.
 // Returns one line per violation; none when everything holds.
 std::vector<std::string> CheckInvariants(const LoadedStores& agreed, const LoadedStores& edited,
                                          const LoadedStores& after);

@@ -42,7 +42,10 @@ std::optional<NameValues> AnsweringRunUi::ShowNamePrompt(std::string_view,
                                                          const NameValues& proposed,
                                                          std::string_view) {
     ++namePrompts;
-    return proposed;
+    // The prompt insists on a File As; a person would copy the full name.
+    NameValues names = proposed;
+    if (names.FileAs.empty()) names.FileAs = names.FullName;
+    return names;
 }
 
 SyncSession::SyncSession(std::filesystem::path programFolder, StoreBackends backends)

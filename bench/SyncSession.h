@@ -16,7 +16,9 @@ namespace velmora::scenarios {
 
 // A RunUi that shows nothing and answers every dialog by policy: a conflict
 // keeps the side the policy names (closed without a choice when it names
-// none), a name prompt takes the proposed names. It counts what it was asked.
+// none), a name prompt takes the proposed names (with the full name as File
+// As when that is empty, as the prompt requires one). It counts what it was
+// asked.
 class AnsweringRunUi final : public RunUi {
   public:
     using ConflictPolicy = std::function<std::optional<ConflictSide>(const SyncObject& outlook,

@@ -56,8 +56,8 @@ void RunAndCheck(const SyncSession& session, AnsweringRunUi& ui, const LoadedSto
 void RunScenario(std::uint64_t seed, const std::filesystem::path& folder,
                  const StoreBackends& backends, GeneratorOptions options) {
     SyncSession session(folder, backends);
-    ScenarioGenerator::PrepareSettings(session);
     ScenarioGenerator generator(seed, options);
+    generator.PrepareSettings(session);
     AnsweringRunUi ui(generator.ConflictPolicy());
 
     generator.WriteInitialStores(session);
@@ -81,10 +81,18 @@ StoreBackends InMemoryBackends() {
                          [book](const std::filesystem::path&) { return book->Factory(); }};
 }
 
+// VELMORA_SEEDS widens the search beyond the suite's count.
+int SeedCount(int suiteCount) {
+    const char* text = std::getenv("VELMORA_SEEDS");
+    return text == nullptr || *text == '\0' ? suiteCount : std::stoi(text);
+}
+
 // Each seed runs until the first failure, which names the seed.
 template <typename Backends>
-void RunSeeds(std::uint64_t first, int count, Backends makeBackends, GeneratorOptions options) {
+void RunSeeds(std::uint64_t first, int suiteCount, Backends makeBackends,
+              GeneratorOptions options) {
     const auto replay = SeedToReplay();
+    const int count = SeedCount(suiteCount);
     for (std::uint64_t seed = first; seed < first + static_cast<std::uint64_t>(count); ++seed) {
         if (replay && *replay != seed) continue;
         SCOPED_TRACE("seed " + std::to_string(seed) +
