@@ -31,7 +31,9 @@ struct GeneratorOptions {
 //   keeps each side's version and only remembers the address book's);
 // - e-mail addresses with capitals or "/", and phone book numbers that are
 //   not plain digits, which the address book side reads differently;
-// - a contact without any number, which the phone book cannot hold;
+// - a contact without any number, which the phone book cannot hold: the
+//   address book keeps it alone, and the sync database forgets it only on
+//   the run after the one that removed its last number;
 // - a phone book ID handed out again while the sync database still knows it.
 class ScenarioGenerator {
   public:
