@@ -93,6 +93,34 @@ std::int64_t HighestContactId(const LoadedStores& stores) {
     return highest;
 }
 
+// Calls `visit` on every row of the contact (of one kind, when given), from
+// the first row to the last.
+void ForRowsOf(Recordset& rows, std::int64_t id, std::optional<NumberKind> kind,
+               const std::function<void(Recordset&)>& visit) {
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+        if (WholeNumberOf(rows.Field(PhoneBookColumn::ContactID)) != id) continue;
+        const auto type = WholeNumberOf(rows.Field(PhoneBookColumn::NumberType));
+        if (kind && type != KindInfo(*kind).numberType) continue;
+        visit(rows);
+    }
+}
+
+void AddPhoneBookRow(Recordset& rows, const std::vector<FieldValue>& values) {
+    const TableDefinition table = PhoneBookTable();
+    rows.AddNew();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        rows.SetField(table.columns[i].name, values[i]);
+    rows.Update();
+}
+
+void EditField(Recordset& rows, std::string_view column, const FieldValue& value) {
+    rows.Edit();
+    rows.SetField(column, value);
+    rows.Update();
+}
+
+}  // namespace
+
 // The speed dials the phone book holds, so that new ones can be chosen free
 // (or, now and then, on purpose not free).
 class SpeedDialPool {
@@ -123,34 +151,6 @@ class SpeedDialPool {
   private:
     std::set<std::int64_t> used_;
 };
-
-// Calls `visit` on every row of the contact (of one kind, when given), from
-// the first row to the last.
-void ForRowsOf(Recordset& rows, std::int64_t id, std::optional<NumberKind> kind,
-               const std::function<void(Recordset&)>& visit) {
-    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        if (WholeNumberOf(rows.Field(PhoneBookColumn::ContactID)) != id) continue;
-        const auto type = WholeNumberOf(rows.Field(PhoneBookColumn::NumberType));
-        if (kind && type != KindInfo(*kind).numberType) continue;
-        visit(rows);
-    }
-}
-
-void AddPhoneBookRow(Recordset& rows, const std::vector<FieldValue>& values) {
-    const TableDefinition table = PhoneBookTable();
-    rows.AddNew();
-    for (std::size_t i = 0; i < values.size(); ++i)
-        rows.SetField(table.columns[i].name, values[i]);
-    rows.Update();
-}
-
-void EditField(Recordset& rows, std::string_view column, const FieldValue& value) {
-    rows.Edit();
-    rows.SetField(column, value);
-    rows.Update();
-}
-
-}  // namespace
 
 ScenarioGenerator::ScenarioGenerator(std::uint64_t seed, GeneratorOptions options)
     : random_(seed), options_(options) {}
@@ -240,16 +240,6 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
     std::filesystem::create_directories(settings.ContactsPath);
     const auto addressBook = session.OpenAddressBook();
 
-    const auto writeCard = [&](const SyncObject& contact, std::string_view inclusion) {
-        const auto card = addressBook->CreateContactItem();
-        card->Set(ContactField::FileAs, contact.ContactName);
-        card->Set(ContactField::FullName, contact.ContactName);
-        for (const NumberKind kind : KindsWithNumbers(contact))
-            card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
-        if (!inclusion.empty()) card->Set(ContactField::User2, inclusion);
-        card->Save();
-    };
-
     std::vector<SyncObject> contacts;
     for (int i = 0; i < options_.contacts; ++i)
         contacts.push_back(NewContact());
@@ -277,33 +267,47 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
                              std::to_string(id) + ")");
         }
         if (where < 5 || where >= 8) {
-            writeCard(contact, kIncludedFlags[Pick(kIncludedFlags.size())]);
+            WriteCard(*addressBook, contact, kIncludedFlags[Pick(kIncludedFlags.size())]);
             steps_.push_back("address book holds " + contact.ContactName);
         }
     }
     for (std::size_t i = Pick(3); i > 0; --i) {
         const SyncObject contact = NewContact();
-        writeCard(contact, kExcludedFlags[Pick(kExcludedFlags.size())]);
+        WriteCard(*addressBook, contact, kExcludedFlags[Pick(kExcludedFlags.size())]);
         steps_.push_back("address book holds " + contact.ContactName + ", not included");
     }
     addressBook->Logoff();
     session.Backends().databases->CreateDatabase(settings.PhoneBookPath, {phoneBook});
 }
 
+void ScenarioGenerator::WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
+                                  std::string_view inclusion) {
+    const auto card = addressBook.CreateContactItem();
+    card->Set(ContactField::FileAs, contact.ContactName);
+    card->Set(ContactField::FullName, contact.ContactName);
+    for (const NumberKind kind : KindsWithNumbers(contact))
+        card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
+    if (!inclusion.empty()) card->Set(ContactField::User2, inclusion);
+    card->Save();
+}
+
 void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
     const LoadedStores current = LoadStores(session);
-    std::int64_t nextId = HighestContactId(current) + 1;
+    const std::set<std::string> touched = EditAddressBook(session);
+    EditPhoneBook(session, current, touched);
+}
 
-    // The address book.
+std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
     const auto addressBook = session.OpenAddressBook();
     const auto items = addressBook->GetDefaultContactsFolder().Items();
-    std::vector<std::unique_ptr<ContactItem>> contacts;
-    std::set<std::string> touched;  // contact IDs the address book changed
+    std::set<std::string> touched;
     for (int index = 1; index <= items->Count(); ++index) {
-        auto contact = TakeContact(items->Item(index));
+        const auto contact = TakeContact(items->Item(index));
         if (!contact) continue;
         if (IsIncluded(*contact)) {
-            contacts.push_back(std::move(contact));
+            if (!Chance(options_.changeShare)) continue;
+            touched.insert(contact->Get(ContactField::User3));
+            EditCard(*contact);
         } else if (Chance(options_.changeShare / 2)) {
             // Included again, it comes back as a new contact.
             contact->Set(ContactField::User2, "YES");
@@ -311,137 +315,141 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
             steps_.push_back("address book: " + contact->Get(nameField_) + " included");
         }
     }
-    for (const auto& contact : contacts) {
-        if (!Chance(options_.changeShare)) continue;
-        touched.insert(contact->Get(ContactField::User3));
-        const std::string who = "address book: " + contact->Get(nameField_) + " (ID " +
-                                contact->Get(ContactField::User3) + ")";
-        SyncObject numbers;
-        for (const NumberKindInfo& info : kNumberKinds)
-            numbers.*info.number = contact->Get(FieldOf(info.kind));
-        const auto present = KindsWithNumbers(numbers);
-        const auto absent = KindsWithout(numbers);
-        const std::size_t action = Pick(10);
-        if (action < 2) {
-            // Excluding a contact takes it out of the run as deleting it does.
-            if (Chance(0.3)) {
-                contact->Set(ContactField::User2, "No");
-                contact->Save();
-                steps_.push_back(who + " excluded");
-            } else {
-                contact->Delete();
-                steps_.push_back(who + " deleted");
-            }
-            continue;
-        }
-        if (action < 4) {
-            const std::string name = NewName();
-            contact->Set(nameField_, name);
-            steps_.push_back(who + " renamed " + name);
-        } else if (action < 7 || absent.empty()) {
-            const NumberKind kind = present[Pick(present.size())];
-            const std::string typed = TypedNumber(kind, NewNumber(kind));
-            contact->Set(FieldOf(kind), typed);
-            steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
-        } else if (action < 9 || present.size() < 2) {
-            const NumberKind kind = absent[Pick(absent.size())];
-            const std::string typed = TypedNumber(kind, NewNumber(kind));
-            contact->Set(FieldOf(kind), typed);
-            steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
-        } else {
-            const NumberKind kind = present[Pick(present.size())];
-            contact->Set(FieldOf(kind), "");
-            steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
-        }
-        contact->Save();
-    }
     for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
         const SyncObject contact = NewContact();
-        const auto card = addressBook->CreateContactItem();
-        card->Set(ContactField::FileAs, contact.ContactName);
-        card->Set(ContactField::FullName, contact.ContactName);
-        for (const NumberKind kind : KindsWithNumbers(contact))
-            card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
-        card->Set(ContactField::User2, "YES");
-        card->Save();
+        WriteCard(*addressBook, contact, "YES");
         steps_.push_back("address book: " + contact.ContactName + " added");
     }
     addressBook->Logoff();
+    return touched;
+}
 
-    // The phone book.
+void ScenarioGenerator::EditCard(ContactItem& contact) {
+    const std::string who = "address book: " + contact.Get(nameField_) + " (ID " +
+                            contact.Get(ContactField::User3) + ")";
+    SyncObject numbers;
+    for (const NumberKindInfo& info : kNumberKinds)
+        numbers.*info.number = contact.Get(FieldOf(info.kind));
+    const auto present = KindsWithNumbers(numbers);
+    const auto absent = KindsWithout(numbers);
+    const std::size_t action = Pick(10);
+    if (action < 2) {
+        // Excluding a contact takes it out of the run as deleting it does.
+        if (Chance(0.3)) {
+            contact.Set(ContactField::User2, "No");
+            contact.Save();
+            steps_.push_back(who + " excluded");
+        } else {
+            contact.Delete();
+            steps_.push_back(who + " deleted");
+        }
+        return;
+    }
+    if (action < 4) {
+        const std::string name = NewName();
+        contact.Set(nameField_, name);
+        steps_.push_back(who + " renamed " + name);
+    } else if (action < 7 || absent.empty()) {
+        const NumberKind kind = present[Pick(present.size())];
+        const std::string typed = TypedNumber(kind, NewNumber(kind));
+        contact.Set(FieldOf(kind), typed);
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else if (action < 9 || present.size() < 2) {
+        const NumberKind kind = absent[Pick(absent.size())];
+        const std::string typed = TypedNumber(kind, NewNumber(kind));
+        contact.Set(FieldOf(kind), typed);
+        steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else {
+        const NumberKind kind = present[Pick(present.size())];
+        contact.Set(FieldOf(kind), "");
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
+    }
+    contact.Save();
+}
+
+std::int64_t ScenarioGenerator::ChooseSpeedDial(SpeedDialPool& speedDials) {
+    if (Chance(0.1)) {
+        if (const auto used = speedDials.AnyUsed(Pick(1000))) return *used;
+    }
+    return speedDials.Free();
+}
+
+void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedStores& current,
+                                      const std::set<std::string>& touchedInAddressBook) {
     DatabaseEngine& databases = *session.Backends().databases;
     const auto database = databases.OpenDatabase(session.CurrentSettings().PhoneBookPath);
     const auto rows = database->OpenRecordset(kPhoneBookTable);
     SpeedDialPool speedDials(current.phoneBook);
-    const auto chooseSpeedDial = [&] {
-        if (Chance(0.1)) {
-            if (const auto used = speedDials.AnyUsed(Pick(1000))) return *used;
-        }
-        return speedDials.Free();
-    };
     for (const SyncObject& record : current.phoneBook) {
         if (!Chance(options_.changeShare)) continue;
-        const std::int64_t id = *WholeNumberOf(FieldValue(record.ContactID));
-        const std::string who =
-            "phone book: " + record.ContactName + " (ID " + record.ContactID + ")";
-        const auto present = KindsWithNumbers(record);
-        const auto absent = KindsWithout(record);
         // A speed dial moved in the phone book while the address book changed
         // the contact too would stay where it is if the person kept the
         // address book's version: the phone book's rows keep their speed
         // dials, and the next run carries the phone's one back.
         const bool mayMoveSpeedDial =
-            options_.speedDialEdits && !touched.contains(record.ContactID);
-        const std::size_t action = Pick(mayMoveSpeedDial ? 12 : 10);
-        if (action < 2) {
-            ForRowsOf(*rows, id, std::nullopt, [](Recordset& row) { row.Delete(); });
-            steps_.push_back(who + " deleted");
-        } else if (action < 4) {
-            const std::string name = NewName();
-            ForRowsOf(*rows, id, std::nullopt,
-                      [&](Recordset& row) { EditField(row, PhoneBookColumn::ContactName, name); });
-            steps_.push_back(who + " renamed " + name);
-        } else if (action < 7 || absent.empty()) {
-            const NumberKind kind = present[Pick(present.size())];
-            const std::string number = NewNumber(kind);
-            ForRowsOf(*rows, id, kind, [&](Recordset& row) {
-                row.Edit();
-                row.SetField(PhoneBookColumn::Number, number);
-                row.SetField(PhoneBookColumn::PhoneNumberLength, LengthCode(kind, number));
-                row.Update();
-            });
-            steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + number);
-        } else if (action < 9 || (!mayMoveSpeedDial && present.size() < 2)) {
-            const NumberKind kind = absent[Pick(absent.size())];
-            const std::string number = NewNumber(kind);
-            const std::int64_t speed = chooseSpeedDial();
-            AddPhoneBookRow(*rows, PhoneBookRow(id, record.ContactName, kind, number, speed));
-            steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + number +
-                             " on " + std::to_string(speed));
-        } else if (action < 10 && present.size() >= 2) {
-            const NumberKind kind = present[Pick(present.size())];
-            ForRowsOf(*rows, id, kind, [](Recordset& row) { row.Delete(); });
-            steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
-        } else {
-            const NumberKind kind = present[Pick(present.size())];
-            const std::int64_t speed = chooseSpeedDial();
-            ForRowsOf(*rows, id, kind,
-                      [&](Recordset& row) { EditField(row, PhoneBookColumn::SpeedDial, speed); });
-            steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " on speed dial " +
-                             std::to_string(speed));
-        }
+            options_.speedDialEdits && !touchedInAddressBook.contains(record.ContactID);
+        EditPhoneBookContact(*rows, record, mayMoveSpeedDial, speedDials);
     }
+    // New contacts get IDs that nobody, not even the sync database, knows.
+    std::int64_t nextId = HighestContactId(current) + 1;
     for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
         const SyncObject contact = NewContact();
         const std::int64_t id = nextId++;
         for (const NumberKind kind : KindsWithNumbers(contact)) {
-            AddPhoneBookRow(*rows, PhoneBookRow(id, contact.ContactName, kind,
-                                                NumberOf(contact, kind), chooseSpeedDial()));
+            AddPhoneBookRow(*rows,
+                            PhoneBookRow(id, contact.ContactName, kind, NumberOf(contact, kind),
+                                         ChooseSpeedDial(speedDials)));
         }
         steps_.push_back("phone book: " + contact.ContactName + " (ID " + std::to_string(id) +
                          ") added");
     }
     rows->Close();
+}
+
+void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& record,
+                                             bool mayMoveSpeedDial, SpeedDialPool& speedDials) {
+    const std::int64_t id = *WholeNumberOf(FieldValue(record.ContactID));
+    const std::string who = "phone book: " + record.ContactName + " (ID " + record.ContactID + ")";
+    const auto present = KindsWithNumbers(record);
+    const auto absent = KindsWithout(record);
+    const std::size_t action = Pick(mayMoveSpeedDial ? 12 : 10);
+    if (action < 2) {
+        ForRowsOf(rows, id, std::nullopt, [](Recordset& row) { row.Delete(); });
+        steps_.push_back(who + " deleted");
+    } else if (action < 4) {
+        const std::string name = NewName();
+        ForRowsOf(rows, id, std::nullopt,
+                  [&](Recordset& row) { EditField(row, PhoneBookColumn::ContactName, name); });
+        steps_.push_back(who + " renamed " + name);
+    } else if (action < 7 || absent.empty()) {
+        const NumberKind kind = present[Pick(present.size())];
+        const std::string number = NewNumber(kind);
+        ForRowsOf(rows, id, kind, [&](Recordset& row) {
+            row.Edit();
+            row.SetField(PhoneBookColumn::Number, number);
+            row.SetField(PhoneBookColumn::PhoneNumberLength, LengthCode(kind, number));
+            row.Update();
+        });
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + number);
+    } else if (action < 9 || (!mayMoveSpeedDial && present.size() < 2)) {
+        const NumberKind kind = absent[Pick(absent.size())];
+        const std::string number = NewNumber(kind);
+        const std::int64_t speed = ChooseSpeedDial(speedDials);
+        AddPhoneBookRow(rows, PhoneBookRow(id, record.ContactName, kind, number, speed));
+        steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + number +
+                         " on " + std::to_string(speed));
+    } else if (action < 10 && present.size() >= 2) {
+        const NumberKind kind = present[Pick(present.size())];
+        ForRowsOf(rows, id, kind, [](Recordset& row) { row.Delete(); });
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
+    } else {
+        const NumberKind kind = present[Pick(present.size())];
+        const std::int64_t speed = ChooseSpeedDial(speedDials);
+        ForRowsOf(rows, id, kind,
+                  [&](Recordset& row) { EditField(row, PhoneBookColumn::SpeedDial, speed); });
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " on speed dial " +
+                         std::to_string(speed));
+    }
 }
 
 }  // namespace velmora::scenarios

@@ -4,12 +4,17 @@
 #include <random>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bench/SyncSession.h"
 #include "model/NumberKinds.h"
+#include "stores/database/DatabaseEngine.h"
+#include "stores/outlook/OutlookPort.h"
 
 namespace velmora::scenarios {
+
+class SpeedDialPool;
 
 struct GeneratorOptions {
     int contacts = 12;           // contacts in the first stores
@@ -62,7 +67,10 @@ class ScenarioGenerator {
     // then closes the first of the two dialogs shown for a contact.
     AnsweringRunUi::ConflictPolicy ConflictPolicy();
 
-    // Building blocks, also used to write stores of a given size.
+  private:
+    bool Chance(double probability);
+    std::size_t Pick(std::size_t count);
+
     std::string NewName();
     std::string NewNumber(NumberKind kind);
     // A contact of one to four numbers; speed dials are left empty.
@@ -70,9 +78,20 @@ class ScenarioGenerator {
     // How a person might type the number in the address book.
     std::string TypedNumber(NumberKind kind, const std::string& number);
 
-  private:
-    bool Chance(double probability);
-    std::size_t Pick(std::size_t count);
+    // A new card holding the contact's name and numbers.
+    void WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
+                   std::string_view inclusion);
+
+    // The edits of one round on each side; the address book's return the
+    // contact IDs it touched.
+    std::set<std::string> EditAddressBook(const SyncSession& session);
+    void EditCard(ContactItem& contact);
+    void EditPhoneBook(const SyncSession& session, const LoadedStores& current,
+                       const std::set<std::string>& touchedInAddressBook);
+    void EditPhoneBookContact(Recordset& rows, const SyncObject& record, bool mayMoveSpeedDial,
+                              SpeedDialPool& speedDials);
+    // A speed dial the phone book does not use, or now and then one it does.
+    std::int64_t ChooseSpeedDial(SpeedDialPool& speedDials);
 
     std::mt19937_64 random_;
     GeneratorOptions options_;
