@@ -300,10 +300,17 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
 std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
     const auto addressBook = session.OpenAddressBook();
     const auto items = addressBook->GetDefaultContactsFolder().Items();
-    std::set<std::string> touched;
+    // By name, not in folder order: cards made by a run get random file
+    // names, and a seed must make the same edits on every run of it.
+    std::vector<std::unique_ptr<ContactItem>> contacts;
     for (int index = 1; index <= items->Count(); ++index) {
-        const auto contact = TakeContact(items->Item(index));
-        if (!contact) continue;
+        if (auto contact = TakeContact(items->Item(index))) contacts.push_back(std::move(contact));
+    }
+    std::sort(contacts.begin(), contacts.end(), [this](const auto& a, const auto& b) {
+        return a->Get(nameField_) < b->Get(nameField_);
+    });
+    std::set<std::string> touched;
+    for (const auto& contact : contacts) {
         if (IsIncluded(*contact)) {
             if (!Chance(options_.changeShare)) continue;
             touched.insert(contact->Get(ContactField::User3));
@@ -380,15 +387,20 @@ void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedSt
     const auto database = databases.OpenDatabase(session.CurrentSettings().PhoneBookPath);
     const auto rows = database->OpenRecordset(kPhoneBookTable);
     SpeedDialPool speedDials(current.phoneBook);
-    for (const SyncObject& record : current.phoneBook) {
+    std::vector<const SyncObject*> records;
+    for (const SyncObject& record : current.phoneBook)
+        records.push_back(&record);
+    std::sort(records.begin(), records.end(),
+              [](const auto* a, const auto* b) { return a->ContactName < b->ContactName; });
+    for (const SyncObject* record : records) {
         if (!Chance(options_.changeShare)) continue;
         // A speed dial moved in the phone book while the address book changed
         // the contact too would stay where it is if the person kept the
         // address book's version: the phone book's rows keep their speed
         // dials, and the next run carries the phone's one back.
         const bool mayMoveSpeedDial =
-            options_.speedDialEdits && !touchedInAddressBook.contains(record.ContactID);
-        EditPhoneBookContact(*rows, record, mayMoveSpeedDial, speedDials);
+            options_.speedDialEdits && !touchedInAddressBook.contains(record->ContactID);
+        EditPhoneBookContact(*rows, *record, mayMoveSpeedDial, speedDials);
     }
     // New contacts get IDs that nobody, not even the sync database, knows.
     std::int64_t nextId = HighestContactId(current) + 1;
