@@ -1,20 +1,36 @@
 #include "engine/ChangeFlags.h"
 
+#include <algorithm>
+
 #include "engine/EngineLog.h"
 #include "engine/Records.h"
+#include "model/NumberKinds.h"
 
 namespace velmora {
 
 namespace {
 
+// The phone book holds a contact as the rows of its numbers: a contact
+// without any number or e-mail address cannot be there.
+bool HasNumbers(const SyncObject& record) {
+    return std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
+                       [&](const NumberKindInfo& kind) { return !(record.*kind.number).empty(); });
+}
+
 // Copies every record of `from` not flagged "D" into `other` and into the
 // sync data when they lack its contact. Both lookups come before either copy.
+// A sync record about to be forgotten ("D") does not count.
 void CopyNewContacts(ActivityLog& log, const SyncSet& from, SyncSet& other, Store otherStore,
                      SyncSet& syncData) {
     for (const SyncObject& record : from) {
         if (record.Flag == "D") continue;
         const bool otherLacksIt = FindByContactID(record.ContactID, other) == 0;
-        const bool syncLacksIt = FindByContactID(record.ContactID, syncData) == 0;
+        const SyncObject* sync = RecordWithID(syncData, record.ContactID);
+        const bool syncLacksIt = sync == nullptr || sync->Flag == "D";
+        // Carried to the phone book and remembered, it would be missing
+        // there on the next run and be taken for a contact deleted on the
+        // phone: the address book would lose it. It waits for a number.
+        if (otherLacksIt && otherStore == Store::PhoneBook && !HasNumbers(record)) continue;
         if (otherLacksIt) {
             other.CloneNew(record);
             WriteEvent(log, record.ContactName, " is new to ", StoreWords(otherStore), ".");
@@ -36,6 +52,9 @@ void FlagDeletedItems(RunState& state) {
         SyncObject* outlook = RecordWithID(state.OutlookSet, sync.ContactID);
         if (phoneBook != nullptr && outlook != nullptr) continue;
         sync.Flag = "D";
+        // Remembered without numbers, the contact never was in the phone
+        // book, so it was not deleted there: it is only forgotten.
+        if (phoneBook == nullptr && outlook != nullptr && !HasNumbers(sync)) continue;
         if (phoneBook != nullptr) {
             phoneBook->Flag = "D";
             WriteEvent(log, phoneBook->ContactName, " has been deleted from Outlook.");

@@ -24,6 +24,26 @@ TEST_F(ChangeFlags, DeletionsMarkTheSyncRecordAndTheSurvivor) {
                      }));
 }
 
+// The phone book cannot hold a contact without numbers: such an address book
+// contact is neither copied nor remembered, and one remembered without
+// numbers that the phone book lacks was not deleted there. It is forgotten,
+// and copied as new once it has a number again.
+TEST_F(ChangeFlags, ContactsWithoutNumbersStayInTheAddressBook) {
+    Load("5:Gil:I: | 6:Hal:: | 7:Ivy::H=555/", "", "6:Hal:: | 7:Ivy::");
+    FlagDeletedItems(state);
+    FlagNewItems(state);
+    EXPECT_EQ(Outlook(), "5:Gil:I: | 6:Hal:: | 7:Ivy::H=555/");
+    EXPECT_EQ(PhoneBook(), "7:Ivy:N:H=555/");
+    EXPECT_EQ(Sync(), "6:Hal:D: | 7:Ivy:D: | 7:Ivy:N:H=555/");
+    EXPECT_EQ(Log(), (Lines{
+                         "Checking for items that have been deleted.",
+                         "Checking for new items in Outlook.",
+                         "... Ivy is new to the PhoneBook.",
+                         "... Ivy is new to the sync database.",
+                         "Checking for new items in the PhoneBook.",
+                     }));
+}
+
 // A contact new on one side is copied with "N" to the end of the other side
 // and the sync data; the copies cause nothing in the second pass, and "D"
 // records are skipped.

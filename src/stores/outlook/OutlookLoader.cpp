@@ -65,6 +65,12 @@ SyncObject& ImportOutlookData(SyncSet& set, const ContactItem& contact,
     }
     record.EmailAddress = EmailAddressOf(contact);
     ApplySpeedDialTag(record, contact.Get(ContactField::User4));
+    // The tag outlives a number the person removed. Its entry then means
+    // nothing, and kept, it would make a number removed on both sides look
+    // like two different changes.
+    for (const NumberKindInfo& kind : kNumberKinds) {
+        if ((record.*kind.number).empty()) (record.*kind.speed).clear();
+    }
     record.Flag = "";
     return set.Append(std::move(record));
 }

@@ -39,6 +39,11 @@ std::string_view FieldName(ContactField field) {
 }
 
 std::optional<ContactField> FieldByName(std::string_view name) {
+    // The stores ask by the exact name for every field of every contact; the
+    // case-folding comparison is only needed for names typed in filters.
+    for (std::size_t i = 0; i < kFieldNames.size(); ++i) {
+        if (kFieldNames[i] == name) return static_cast<ContactField>(i);
+    }
     for (std::size_t i = 0; i < kFieldNames.size(); ++i) {
         if (EqualsIgnoringCase(kFieldNames[i], name)) return static_cast<ContactField>(i);
     }

@@ -114,6 +114,19 @@ TEST_F(OutlookLoaderTest, NumbersAndSpeedDials) {
     EXPECT_EQ(state.OutlookSet.Item(2), bob);
 }
 
+// A tag entry whose number the person removed gives no speed dial.
+TEST_F(OutlookLoaderTest, TagEntriesWithoutNumbersAreDropped) {
+    book.AddContact({{F::FileAs, "Ann"},
+                     {F::User2, "YES"},
+                     {F::MobileTelephoneNumber, "5550004"},
+                     {F::User4, "H:3,M:4,E:0"}});
+    Load();
+    ASSERT_EQ(state.OutlookSet.Count(), 1);
+    EXPECT_EQ(state.OutlookSet.Item(1).MobileSpeed, "4");
+    EXPECT_EQ(state.OutlookSet.Item(1).HomeSpeed, "");
+    EXPECT_EQ(state.OutlookSet.Item(1).EmailSpeed, "");
+}
+
 // The e-mail rule: lower case; a server-form address gives way to the display
 // name, whose "(address)" is taken; a "(" without ")" keeps the text.
 TEST_F(OutlookLoaderTest, EmailRule) {

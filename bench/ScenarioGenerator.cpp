@@ -1,0 +1,467 @@
+#include "bench/ScenarioGenerator.h"
+
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <memory>
+#include <numeric>
+#include <optional>
+
+#include "stores/database/PhoneBookDatabase.h"
+#include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookLoader.h"
+
+namespace velmora::scenarios {
+
+namespace {
+
+// First and last names with letters beyond ASCII and an apostrophe, so that
+// names travel through every store and filter as they are. With the number
+// that keeps them unique they stay within the phone's 22 characters.
+constexpr std::array<std::string_view, 16> kFirstNames{
+    "Ann", "Bob", "Chloé", "Dmitri", "Eve",  "Fran", "Gus", "Hélène",
+    "Ian", "Jo",  "Kai",   "Mia",    "Noor", "Olaf", "Zoë", "Yara"};
+constexpr std::array<std::string_view, 10> kLastNames{"Lee",      "O'Neil", "Smith", "Ångström",
+                                                      "Dunn",     "Park",   "Stone", "Kowalski",
+                                                      "Nakamura", "García"};
+
+constexpr std::array<std::string_view, 3> kIncludedFlags{"YES", "Y", "yes"};
+constexpr std::array<std::string_view, 3> kExcludedFlags{"", "No", "N"};
+
+ContactField FieldOf(NumberKind kind) {
+    return *FieldByName(KindInfo(kind).outlookField);
+}
+
+std::uint8_t LengthCode(NumberKind kind, const std::string& number) {
+    if (kind == NumberKind::DirectConnect || kind == NumberKind::Email) {
+        return kUnmeasuredLengthCode;
+    }
+    return NumberLengthCode(number.size());
+}
+
+ColumnDefinition Column(std::string_view name, ColumnType type) {
+    ColumnDefinition column;
+    column.name = name;
+    column.type = type;
+    return column;
+}
+
+TableDefinition PhoneBookTable() {
+    TableDefinition table;
+    table.name = kPhoneBookTable;
+    table.columns = {Column(PhoneBookColumn::ContactID, ColumnType::Integer),
+                     Column(PhoneBookColumn::ContactName, ColumnType::Text),
+                     Column(PhoneBookColumn::Number, ColumnType::Text),
+                     Column(PhoneBookColumn::NumberType, ColumnType::Integer),
+                     Column(PhoneBookColumn::SpeedDial, ColumnType::Integer),
+                     Column(PhoneBookColumn::PhoneNumberLength, ColumnType::Integer)};
+    return table;
+}
+
+std::vector<FieldValue> PhoneBookRow(std::int64_t id, const std::string& name, NumberKind kind,
+                                     const std::string& number, std::int64_t speed) {
+    return {FieldValue(id),     FieldValue(name),
+            FieldValue(number), FieldValue(KindInfo(kind).numberType),
+            FieldValue(speed),  FieldValue(LengthCode(kind, number))};
+}
+
+std::vector<NumberKind> KindsWithNumbers(const SyncObject& record) {
+    std::vector<NumberKind> kinds;
+    for (const NumberKindInfo& info : kNumberKinds) {
+        if (!(record.*info.number).empty()) kinds.push_back(info.kind);
+    }
+    return kinds;
+}
+
+std::vector<NumberKind> KindsWithout(const SyncObject& record) {
+    std::vector<NumberKind> kinds;
+    for (const NumberKindInfo& info : kNumberKinds) {
+        if ((record.*info.number).empty()) kinds.push_back(info.kind);
+    }
+    return kinds;
+}
+
+std::int64_t HighestContactId(const LoadedStores& stores) {
+    std::int64_t highest = 0;
+    for (const SyncSet* set : {&stores.addressBook, &stores.phoneBook, &stores.sync}) {
+        for (const SyncObject& record : *set) {
+            if (const auto id = WholeNumberOf(FieldValue(record.ContactID))) {
+                highest = std::max(highest, *id);
+            }
+        }
+    }
+    return highest;
+}
+
+// Calls `visit` on every row of the contact (of one kind, when given), from
+// the first row to the last.
+void ForRowsOf(Recordset& rows, std::int64_t id, std::optional<NumberKind> kind,
+               const std::function<void(Recordset&)>& visit) {
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+        if (WholeNumberOf(rows.Field(PhoneBookColumn::ContactID)) != id) continue;
+        const auto type = WholeNumberOf(rows.Field(PhoneBookColumn::NumberType));
+        if (kind && type != KindInfo(*kind).numberType) continue;
+        visit(rows);
+    }
+}
+
+void AddPhoneBookRow(Recordset& rows, const std::vector<FieldValue>& values) {
+    const TableDefinition table = PhoneBookTable();
+    rows.AddNew();
+    for (std::size_t i = 0; i < values.size(); ++i)
+        rows.SetField(table.columns[i].name, values[i]);
+    rows.Update();
+}
+
+void EditField(Recordset& rows, std::string_view column, const FieldValue& value) {
+    rows.Edit();
+    rows.SetField(column, value);
+    rows.Update();
+}
+
+}  // namespace
+
+// The speed dials the phone book holds, so that new ones can be chosen free
+// (or, now and then, on purpose not free).
+class SpeedDialPool {
+  public:
+    explicit SpeedDialPool(const SyncSet& phoneBook) {
+        for (const SyncObject& record : phoneBook) {
+            for (const NumberKind kind : KindsWithNumbers(record)) {
+                if (const auto value = WholeNumberOf(FieldValue(SpeedOf(record, kind)))) {
+                    used_.insert(*value);
+                }
+            }
+        }
+    }
+
+    std::int64_t Free() {
+        std::int64_t value = 1;
+        while (used_.contains(value))
+            ++value;
+        used_.insert(value);
+        return value;
+    }
+
+    std::optional<std::int64_t> AnyUsed(std::size_t pick) const {
+        if (used_.empty()) return std::nullopt;
+        return *std::next(used_.begin(), static_cast<std::ptrdiff_t>(pick % used_.size()));
+    }
+
+  private:
+    std::set<std::int64_t> used_;
+};
+
+ScenarioGenerator::ScenarioGenerator(std::uint64_t seed, GeneratorOptions options)
+    : random_(seed), options_(options) {}
+
+void ScenarioGenerator::PrepareSettings(SyncSession& session) {
+    session.SettingsStore().Save(SettingKey::NumberLimit, "1000000");
+    const bool fullName = Chance(0.3);
+    nameField_ = fullName ? ContactField::FullName : ContactField::FileAs;
+    session.SettingsStore().Save(SettingKey::NameField, fullName ? "Full Name" : "File As");
+}
+
+bool ScenarioGenerator::Chance(double probability) {
+    return std::uniform_real_distribution<double>(0.0, 1.0)(random_) < probability;
+}
+
+std::size_t ScenarioGenerator::Pick(std::size_t count) {
+    return static_cast<std::size_t>(random_() % count);
+}
+
+std::string ScenarioGenerator::NewName() {
+    ++names_;
+    return std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
+           std::string(kLastNames[Pick(kLastNames.size())]) + " " + std::to_string(names_);
+}
+
+std::string ScenarioGenerator::NewNumber(NumberKind kind) {
+    const auto digits = [this](std::size_t count) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += static_cast<char>('0' + Pick(10));
+        return text;
+    };
+    switch (kind) {
+        case NumberKind::Email:
+            return "contact" + std::to_string(++emails_) + "@example.org";
+        case NumberKind::DirectConnect:
+            return "1" + digits(2) + "*" + digits(3) + "*" + digits(4);
+        default: {
+            const std::size_t choice = Pick(10);
+            if (choice == 0) return "5" + digits(6);   // a local number
+            if (choice == 1) return "15" + digits(9);  // with the country code
+            return "5" + digits(9);
+        }
+    }
+}
+
+std::string ScenarioGenerator::TypedNumber(NumberKind kind, const std::string& number) {
+    if (kind == NumberKind::DirectConnect || kind == NumberKind::Email) return number;
+    return MaskPhoneNumber(number, static_cast<std::uint8_t>(1 + Pick(4)));
+}
+
+SyncObject ScenarioGenerator::NewContact() {
+    SyncObject contact;
+    contact.ContactName = NewName();
+    std::vector<NumberKind> kinds;
+    for (const NumberKindInfo& info : kNumberKinds)
+        kinds.push_back(info.kind);
+    std::shuffle(kinds.begin(), kinds.end(), random_);
+    const std::size_t count = 1 + Pick(4);
+    for (std::size_t i = 0; i < count; ++i)
+        NumberOf(contact, kinds[i]) = NewNumber(kinds[i]);
+    return contact;
+}
+
+AnsweringRunUi::ConflictPolicy ScenarioGenerator::ConflictPolicy() {
+    struct Policy {
+        std::mt19937_64 random;
+        std::set<std::string> closedOnce;  // contact IDs
+    };
+    auto policy = std::make_shared<Policy>(Policy{std::mt19937_64(random_()), {}});
+    return [policy](const SyncObject& outlook,
+                    const SyncObject& phoneBook) -> std::optional<ConflictSide> {
+        // A contact both sides changed is shown once in each pass: the
+        // person may close the first dialog and choose in the second.
+        const bool shownAgain = outlook.Flag == "M" && phoneBook.Flag == "M";
+        if (shownAgain && !policy->closedOnce.contains(outlook.ContactID) &&
+            policy->random() % 4 == 0) {
+            policy->closedOnce.insert(outlook.ContactID);
+            return std::nullopt;
+        }
+        return policy->random() % 2 == 0 ? ConflictSide::Outlook : ConflictSide::PhoneBook;
+    };
+}
+
+void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
+    const Settings settings = session.CurrentSettings();
+    std::filesystem::create_directories(settings.ContactsPath);
+    const auto addressBook = session.OpenAddressBook();
+
+    std::vector<SyncObject> contacts;
+    for (int i = 0; i < options_.contacts; ++i)
+        contacts.push_back(NewContact());
+    std::size_t numbers = 0;
+    for (const SyncObject& contact : contacts)
+        numbers += KindsWithNumbers(contact).size();
+    std::vector<std::int64_t> speedDials(numbers + numbers / 3);
+    std::iota(speedDials.begin(), speedDials.end(), 1);
+    std::shuffle(speedDials.begin(), speedDials.end(), random_);
+
+    TableDefinition phoneBook = PhoneBookTable();
+    std::int64_t id = 0;
+    std::size_t nextSpeedDial = 0;
+    for (const SyncObject& contact : contacts) {
+        // Both sides, the phone book only, or the address book only.
+        const std::size_t where = Pick(10);
+        if (where < 8) {
+            id += Chance(0.2) ? 2 + static_cast<std::int64_t>(Pick(3)) : 1;
+            for (const NumberKind kind : KindsWithNumbers(contact)) {
+                phoneBook.rows.push_back(PhoneBookRow(id, contact.ContactName, kind,
+                                                      NumberOf(contact, kind),
+                                                      speedDials[nextSpeedDial++]));
+            }
+            steps_.push_back("phone book holds " + contact.ContactName + " (ID " +
+                             std::to_string(id) + ")");
+        }
+        if (where < 5 || where >= 8) {
+            WriteCard(*addressBook, contact, kIncludedFlags[Pick(kIncludedFlags.size())]);
+            steps_.push_back("address book holds " + contact.ContactName);
+        }
+    }
+    for (std::size_t i = Pick(3); i > 0; --i) {
+        const SyncObject contact = NewContact();
+        WriteCard(*addressBook, contact, kExcludedFlags[Pick(kExcludedFlags.size())]);
+        steps_.push_back("address book holds " + contact.ContactName + ", not included");
+    }
+    addressBook->Logoff();
+    session.Backends().databases->CreateDatabase(settings.PhoneBookPath, {phoneBook});
+}
+
+void ScenarioGenerator::WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
+                                  std::string_view inclusion) {
+    const auto card = addressBook.CreateContactItem();
+    card->Set(ContactField::FileAs, contact.ContactName);
+    card->Set(ContactField::FullName, contact.ContactName);
+    for (const NumberKind kind : KindsWithNumbers(contact))
+        card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
+    if (!inclusion.empty()) card->Set(ContactField::User2, inclusion);
+    card->Save();
+}
+
+void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
+    const LoadedStores current = LoadStores(session);
+    const std::set<std::string> touched = EditAddressBook(session);
+    EditPhoneBook(session, current, touched);
+}
+
+std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
+    const auto addressBook = session.OpenAddressBook();
+    const auto items = addressBook->GetDefaultContactsFolder().Items();
+    // By name, not in folder order: cards made by a run get random file
+    // names, and a seed must make the same edits on every run of it.
+    std::vector<std::unique_ptr<ContactItem>> contacts;
+    for (int index = 1; index <= items->Count(); ++index) {
+        if (auto contact = TakeContact(items->Item(index))) contacts.push_back(std::move(contact));
+    }
+    std::sort(contacts.begin(), contacts.end(), [this](const auto& a, const auto& b) {
+        return a->Get(nameField_) < b->Get(nameField_);
+    });
+    std::set<std::string> touched;
+    for (const auto& contact : contacts) {
+        if (IsIncluded(*contact)) {
+            if (!Chance(options_.changeShare)) continue;
+            touched.insert(contact->Get(ContactField::User3));
+            EditCard(*contact);
+        } else if (Chance(options_.changeShare / 2)) {
+            // Included again, it comes back as a new contact.
+            contact->Set(ContactField::User2, "YES");
+            contact->Save();
+            steps_.push_back("address book: " + contact->Get(nameField_) + " included");
+        }
+    }
+    for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
+        const SyncObject contact = NewContact();
+        WriteCard(*addressBook, contact, "YES");
+        steps_.push_back("address book: " + contact.ContactName + " added");
+    }
+    addressBook->Logoff();
+    return touched;
+}
+
+void ScenarioGenerator::EditCard(ContactItem& contact) {
+    const std::string who = "address book: " + contact.Get(nameField_) + " (ID " +
+                            contact.Get(ContactField::User3) + ")";
+    SyncObject numbers;
+    for (const NumberKindInfo& info : kNumberKinds)
+        numbers.*info.number = contact.Get(FieldOf(info.kind));
+    const auto present = KindsWithNumbers(numbers);
+    const auto absent = KindsWithout(numbers);
+    const std::size_t action = Pick(10);
+    if (action < 2) {
+        // Excluding a contact takes it out of the run as deleting it does.
+        if (Chance(0.3)) {
+            contact.Set(ContactField::User2, "No");
+            contact.Save();
+            steps_.push_back(who + " excluded");
+        } else {
+            contact.Delete();
+            steps_.push_back(who + " deleted");
+        }
+        return;
+    }
+    if (action < 4) {
+        const std::string name = NewName();
+        contact.Set(nameField_, name);
+        steps_.push_back(who + " renamed " + name);
+    } else if (action < 7 || absent.empty()) {
+        const NumberKind kind = present[Pick(present.size())];
+        const std::string typed = TypedNumber(kind, NewNumber(kind));
+        contact.Set(FieldOf(kind), typed);
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else if (action < 9 || present.size() < 2) {
+        const NumberKind kind = absent[Pick(absent.size())];
+        const std::string typed = TypedNumber(kind, NewNumber(kind));
+        contact.Set(FieldOf(kind), typed);
+        steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else {
+        const NumberKind kind = present[Pick(present.size())];
+        contact.Set(FieldOf(kind), "");
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
+    }
+    contact.Save();
+}
+
+std::int64_t ScenarioGenerator::ChooseSpeedDial(SpeedDialPool& speedDials) {
+    if (Chance(0.1)) {
+        if (const auto used = speedDials.AnyUsed(Pick(1000))) return *used;
+    }
+    return speedDials.Free();
+}
+
+void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedStores& current,
+                                      const std::set<std::string>& touchedInAddressBook) {
+    DatabaseEngine& databases = *session.Backends().databases;
+    const auto database = databases.OpenDatabase(session.CurrentSettings().PhoneBookPath);
+    const auto rows = database->OpenRecordset(kPhoneBookTable);
+    SpeedDialPool speedDials(current.phoneBook);
+    std::vector<const SyncObject*> records;
+    for (const SyncObject& record : current.phoneBook)
+        records.push_back(&record);
+    std::sort(records.begin(), records.end(),
+              [](const auto* a, const auto* b) { return a->ContactName < b->ContactName; });
+    for (const SyncObject* record : records) {
+        if (!Chance(options_.changeShare)) continue;
+        // A speed dial moved in the phone book while the address book changed
+        // the contact too would stay where it is if the person kept the
+        // address book's version: the phone book's rows keep their speed
+        // dials, and the next run carries the phone's one back.
+        const bool mayMoveSpeedDial =
+            options_.speedDialEdits && !touchedInAddressBook.contains(record->ContactID);
+        EditPhoneBookContact(*rows, *record, mayMoveSpeedDial, speedDials);
+    }
+    // New contacts get IDs that nobody, not even the sync database, knows.
+    std::int64_t nextId = HighestContactId(current) + 1;
+    for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
+        const SyncObject contact = NewContact();
+        const std::int64_t id = nextId++;
+        for (const NumberKind kind : KindsWithNumbers(contact)) {
+            AddPhoneBookRow(*rows,
+                            PhoneBookRow(id, contact.ContactName, kind, NumberOf(contact, kind),
+                                         ChooseSpeedDial(speedDials)));
+        }
+        steps_.push_back("phone book: " + contact.ContactName + " (ID " + std::to_string(id) +
+                         ") added");
+    }
+    rows->Close();
+}
+
+void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& record,
+                                             bool mayMoveSpeedDial, SpeedDialPool& speedDials) {
+    const std::int64_t id = *WholeNumberOf(FieldValue(record.ContactID));
+    const std::string who = "phone book: " + record.ContactName + " (ID " + record.ContactID + ")";
+    const auto present = KindsWithNumbers(record);
+    const auto absent = KindsWithout(record);
+    const std::size_t action = Pick(mayMoveSpeedDial ? 12 : 10);
+    if (action < 2) {
+        ForRowsOf(rows, id, std::nullopt, [](Recordset& row) { row.Delete(); });
+        steps_.push_back(who + " deleted");
+    } else if (action < 4) {
+        const std::string name = NewName();
+        ForRowsOf(rows, id, std::nullopt,
+                  [&](Recordset& row) { EditField(row, PhoneBookColumn::ContactName, name); });
+        steps_.push_back(who + " renamed " + name);
+    } else if (action < 7 || absent.empty()) {
+        const NumberKind kind = present[Pick(present.size())];
+        const std::string number = NewNumber(kind);
+        ForRowsOf(rows, id, kind, [&](Recordset& row) {
+            row.Edit();
+            row.SetField(PhoneBookColumn::Number, number);
+            row.SetField(PhoneBookColumn::PhoneNumberLength, LengthCode(kind, number));
+            row.Update();
+        });
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + number);
+    } else if (action < 9 || (!mayMoveSpeedDial && present.size() < 2)) {
+        const NumberKind kind = absent[Pick(absent.size())];
+        const std::string number = NewNumber(kind);
+        const std::int64_t speed = ChooseSpeedDial(speedDials);
+        AddPhoneBookRow(rows, PhoneBookRow(id, record.ContactName, kind, number, speed));
+        steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + number +
+                         " on " + std::to_string(speed));
+    } else if (action < 10 && present.size() >= 2) {
+        const NumberKind kind = present[Pick(present.size())];
+        ForRowsOf(rows, id, kind, [](Recordset& row) { row.Delete(); });
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
+    } else {
+        const NumberKind kind = present[Pick(present.size())];
+        const std::int64_t speed = ChooseSpeedDial(speedDials);
+        ForRowsOf(rows, id, kind,
+                  [&](Recordset& row) { EditField(row, PhoneBookColumn::SpeedDial, speed); });
+        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " on speed dial " +
+                         std::to_string(speed));
+    }
+}
+
+}  // namespace velmora::scenarios

@@ -1,0 +1,251 @@
+#include "bench/ScenarioInvariants.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <set>
+
+#include "engine/Records.h"
+#include "model/NumberKinds.h"
+
+namespace velmora::scenarios {
+
+namespace {
+
+using Violations = std::vector<std::string>;
+
+bool SameNamesAndNumbers(const SyncObject& a, const SyncObject& b) {
+    if (a.ContactName != b.ContactName) return false;
+    for (const NumberKindInfo& kind : kNumberKinds) {
+        if (a.*kind.number != b.*kind.number) return false;
+    }
+    return true;
+}
+
+const SyncObject* WithId(const SyncSet& set, const std::string& id) {
+    const int position = FindByContactID(id, set);
+    return position > 0 ? &set.Item(position) : nullptr;
+}
+
+const SyncObject* WithName(const SyncSet& set, const std::string& name) {
+    const int position = FindByContactName(name, set);
+    return position > 0 ? &set.Item(position) : nullptr;
+}
+
+// Each record once, and each with an ID.
+void CheckIds(const SyncSet& set, const std::string& store, Violations& violations) {
+    std::set<std::string> seen;
+    for (const SyncObject& record : set) {
+        if (record.ContactID.empty()) {
+            violations.push_back(store + " holds " + Describe(record) + " without a contact ID");
+        } else if (!seen.insert(record.ContactID).second) {
+            violations.push_back(store + " holds contact ID " + record.ContactID + " twice");
+        }
+    }
+}
+
+void CheckAgreement(const LoadedStores& after, Violations& violations) {
+    CheckIds(after.addressBook, "the address book", violations);
+    CheckIds(after.phoneBook, "the phone book", violations);
+    CheckIds(after.sync, "the sync database", violations);
+    const auto compare = [&](const SyncSet& set, const SyncSet& other, const std::string& store,
+                             const std::string& otherStore) {
+        for (const SyncObject& record : set) {
+            const SyncObject* counterpart = WithId(other, record.ContactID);
+            if (counterpart == nullptr) {
+                violations.push_back(store + " holds " + Describe(record) + ", " + otherStore +
+                                     " does not");
+            } else if (&set == &after.addressBook && !RecordsEqual(record, *counterpart)) {
+                violations.push_back(store + " holds " + Describe(record) + ", " + otherStore +
+                                     " " + Describe(*counterpart));
+            }
+        }
+    };
+    compare(after.addressBook, after.phoneBook, "the address book", "the phone book");
+    compare(after.addressBook, after.sync, "the address book", "the sync database");
+    compare(after.phoneBook, after.addressBook, "the phone book", "the address book");
+    compare(after.sync, after.addressBook, "the sync database", "the address book");
+    for (const SyncObject& record : after.phoneBook) {
+        for (const NumberKindInfo& kind : kNumberKinds) {
+            if (!(record.*kind.number).empty() && (record.*kind.speed).empty()) {
+                violations.push_back("the phone book's " + std::string(kind.kindWord) + " of " +
+                                     Describe(record) + " has no speed dial");
+            }
+        }
+    }
+}
+
+// A version a contact may end with: the address book's (name and numbers)
+// or the phone book's (speed dials too).
+struct Version {
+    const SyncObject* record;
+    bool fromPhoneBook;
+
+    bool Matches(const SyncObject& result) const {
+        return fromPhoneBook ? RecordsEqual(*record, result) : SameNamesAndNumbers(*record, result);
+    }
+};
+
+struct Expectation {
+    std::string what;  // for messages
+    std::vector<Version> versions;
+};
+
+// Checks that the contact is in the result as one of the versions.
+void CheckOutcome(const SyncObject* result, const Expectation& expected, Violations& violations) {
+    if (result == nullptr) {
+        violations.push_back(expected.what + " is missing after the run");
+        return;
+    }
+    for (const Version& version : expected.versions) {
+        if (version.Matches(*result)) return;
+    }
+    std::string line = expected.what + " ends as " + Describe(*result) + ", expected";
+    for (const Version& version : expected.versions) {
+        line += (version.fromPhoneBook ? " the phone book's " : " the address book's ") +
+                Describe(*version.record);
+    }
+    violations.push_back(line);
+}
+
+void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
+                   const LoadedStores& after, Violations& violations) {
+    std::set<std::string> expectedIds;
+    std::set<std::string> linkedIds;  // new phone book contacts an address book one was linked to
+    int survivors = 0;
+
+    for (const SyncObject& before : agreed.phoneBook) {
+        const SyncObject* outlook = WithId(edited.addressBook, before.ContactID);
+        const SyncObject* phoneBook = WithId(edited.phoneBook, before.ContactID);
+        const std::string what = "contact " + Describe(before);
+        const SyncObject* result = WithId(after.phoneBook, before.ContactID);
+        if (outlook == nullptr || phoneBook == nullptr) {
+            if (result != nullptr || WithId(after.addressBook, before.ContactID) != nullptr) {
+                violations.push_back(what + ", deleted on one side, is still there");
+            }
+            continue;
+        }
+        ++survivors;
+        const bool outlookChanged = !SameNamesAndNumbers(*outlook, before);
+        const bool phoneBookChanged = !RecordsEqual(*phoneBook, before);
+        Expectation expected{what, {}};
+        if (outlookChanged) expected.versions.push_back({outlook, false});
+        if (phoneBookChanged) expected.versions.push_back({phoneBook, true});
+        if (expected.versions.empty()) expected.versions.push_back({&before, true});
+        CheckOutcome(result, expected, violations);
+    }
+
+    for (const SyncObject& added : edited.addressBook) {
+        if (!added.ContactID.empty()) {
+            if (WithId(agreed.phoneBook, added.ContactID) == nullptr) {
+                violations.push_back("the address book held " + Describe(added) +
+                                     " with an ID no run gave");
+            }
+            continue;
+        }
+        ++survivors;
+        // The first run links a contact to a new phone book entry of the same name.
+        const SyncObject* namesake = WithName(edited.phoneBook, added.ContactName);
+        if (namesake != nullptr && WithId(agreed.phoneBook, namesake->ContactID) == nullptr) {
+            linkedIds.insert(namesake->ContactID);
+            CheckOutcome(WithId(after.phoneBook, namesake->ContactID),
+                         {"new contact " + Describe(added) + " linked to the phone book's " +
+                              namesake->ContactID,
+                          {{&added, false}, {namesake, true}}},
+                         violations);
+            continue;
+        }
+        const SyncObject* result = WithName(after.phoneBook, added.ContactName);
+        if (result != nullptr && (WithId(agreed.phoneBook, result->ContactID) != nullptr ||
+                                  WithId(edited.phoneBook, result->ContactID) != nullptr)) {
+            violations.push_back("new contact " + Describe(added) + " received the ID " +
+                                 result->ContactID + " of another contact");
+        }
+        CheckOutcome(result, {"new contact " + Describe(added), {{&added, false}}}, violations);
+    }
+
+    for (const SyncObject& added : edited.phoneBook) {
+        if (WithId(agreed.phoneBook, added.ContactID) != nullptr) continue;
+        if (linkedIds.contains(added.ContactID)) continue;
+        ++survivors;
+        CheckOutcome(WithId(after.phoneBook, added.ContactID),
+                     {"new contact " + Describe(added), {{&added, true}}}, violations);
+    }
+
+    if (after.phoneBook.Count() != survivors) {
+        violations.push_back("the phone book holds " + std::to_string(after.phoneBook.Count()) +
+                             " contacts after the run, expected " + std::to_string(survivors));
+    }
+}
+
+// A number of the phone book: the contact's ID and the kind.
+struct Holder {
+    std::string id;
+    const NumberKindInfo* kind;
+};
+
+// The numbers of the phone book that hold each speed dial.
+std::map<std::string, std::vector<Holder>> SpeedDialHolders(const SyncSet& phoneBook) {
+    std::map<std::string, std::vector<Holder>> holders;
+    for (const SyncObject& record : phoneBook) {
+        for (const NumberKindInfo& kind : kNumberKinds) {
+            if (!(record.*kind.number).empty()) {
+                holders[record.*kind.speed].push_back({record.ContactID, &kind});
+            }
+        }
+    }
+    return holders;
+}
+
+bool HeldIn(const SyncSet& phoneBook, const Holder& holder, const std::string& value) {
+    const SyncObject* record = WithId(phoneBook, holder.id);
+    return record != nullptr && !(record->*holder.kind->number).empty() &&
+           record->*holder.kind->speed == value;
+}
+
+// The run hands out only speed dials nobody uses. A speed dial may still be
+// shared when every number holding it already held it in the phone book,
+// before or after the edits: the phone gave it out twice, or a version kept
+// in a conflict brings back a number with the speed dial it had, which the
+// phone has given to another number since.
+void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
+                     const LoadedStores& after, Violations& violations) {
+    for (const auto& [value, holders] : SpeedDialHolders(after.phoneBook)) {
+        if (holders.size() < 2 || value.empty()) continue;
+        const bool allHeldItBefore =
+            std::all_of(holders.begin(), holders.end(), [&](const Holder& holder) {
+                return HeldIn(agreed.phoneBook, holder, value) ||
+                       HeldIn(edited.phoneBook, holder, value);
+            });
+        if (allHeldItBefore) continue;
+        std::string line = "speed dial " + value + " is shared after the run by";
+        for (const Holder& holder : holders)
+            line += " " + holder.id + " " + std::string(holder.kind->syncColumn);
+        violations.push_back(line);
+    }
+}
+
+}  // namespace
+
+std::string Describe(const SyncObject& record) {
+    std::string text = record.ContactID + ":" + record.ContactName + ":";
+    bool first = true;
+    for (const NumberKindInfo& kind : kNumberKinds) {
+        if ((record.*kind.number).empty() && (record.*kind.speed).empty()) continue;
+        text += (first ? "" : ",") + std::string(kind.syncColumn) + "=" + record.*kind.number +
+                "/" + record.*kind.speed;
+        first = false;
+    }
+    return text;
+}
+
+std::vector<std::string> CheckInvariants(const LoadedStores& agreed, const LoadedStores& edited,
+                                         const LoadedStores& after) {
+    Violations violations;
+    CheckAgreement(after, violations);
+    CheckContacts(agreed, edited, after, violations);
+    CheckSpeedDials(agreed, edited, after, violations);
+    return violations;
+}
+
+}  // namespace velmora::scenarios

@@ -1,0 +1,86 @@
+#include "bench/StoreText.h"
+
+#include <algorithm>
+
+#include "model/NumberKinds.h"
+#include "stores/database/PhoneBookDatabase.h"
+#include "stores/database/SyncDatabase.h"
+
+namespace velmora::scenarios {
+
+namespace {
+
+std::string ContactLine(const ContactItem& contact) {
+    std::string line;
+    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        const auto field = static_cast<ContactField>(f);
+        const std::string value = contact.Get(field);
+        // The display name of the address is the address again.
+        if (field == ContactField::Email1DisplayName || value.empty()) continue;
+        line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
+    }
+    return line;
+}
+
+std::vector<std::string_view> SyncColumns() {
+    std::vector<std::string_view> columns{SyncColumn::ContactID, SyncColumn::Name,
+                                          SyncColumn::SpeedDial};
+    for (const NumberKindInfo& kind : kNumberKinds)
+        columns.push_back(kind.syncColumn);
+    return columns;
+}
+
+}  // namespace
+
+std::ostream& operator<<(std::ostream& out, const StoreTexts& texts) {
+    return out << "address book:\n"
+               << texts.addressBook << "phone book: " << texts.phoneBook
+               << "\nsync database: " << texts.sync << "\n";
+}
+
+std::string RenderAddressBookSorted(OutlookApplication& application) {
+    std::vector<std::string> lines;
+    const auto items = application.GetDefaultContactsFolder().Items();
+    for (int index = 1; index <= items->Count(); ++index) {
+        const auto item = items->Item(index);
+        const ContactItem* contact = item->AsContact();
+        lines.push_back(contact ? ContactLine(*contact) : "(" + item->TypeName() + ")");
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& path,
+                        std::string_view table, const std::vector<std::string_view>& columns) {
+    if (!engine.DatabaseExists(path)) return "";
+    const auto database = engine.OpenDatabase(path);
+    const auto rows = database->OpenRecordset(table);
+    std::string text;
+    if (!rows->Eof()) rows->MoveFirst();
+    for (bool first = true; !rows->Eof(); rows->MoveNext(), first = false) {
+        if (!first) text += ";";
+        for (std::size_t i = 0; i < columns.size(); ++i)
+            text += (i > 0 ? "|" : "") + TextOf(rows->Field(columns[i])).value_or("NULL");
+    }
+    rows->Close();
+    return text;
+}
+
+StoreTexts RenderStores(const SyncSession& session) {
+    const Settings settings = session.CurrentSettings();
+    DatabaseEngine& databases = *session.Backends().databases;
+    const auto addressBook = session.OpenAddressBook();
+    StoreTexts texts{RenderAddressBookSorted(*addressBook),
+                     RenderTable(databases, settings.PhoneBookPath, kPhoneBookTable,
+                                 {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
+                                  PhoneBookColumn::Number, PhoneBookColumn::NumberType,
+                                  PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength}),
+                     RenderTable(databases, settings.SyncPath, kSyncTable, SyncColumns())};
+    addressBook->Logoff();
+    return texts;
+}
+
+}  // namespace velmora::scenarios

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench/SyncSession.h"
+#include "stores/database/DatabaseEngine.h"
+#include "stores/outlook/OutlookPort.h"
+
+namespace velmora::scenarios {
+
+// The whole content of the three stores, read through the ports, each as one
+// string, so two states compare as three strings whatever the backends.
+struct StoreTexts {
+    std::string addressBook;
+    std::string phoneBook;
+    std::string sync;
+
+    bool operator==(const StoreTexts&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const StoreTexts& texts);
+
+StoreTexts RenderStores(const SyncSession& session);
+
+// Every item of the address book, one line each ("Field=value; ..." over the
+// non-empty fields but the e-mail display name), sorted: new cards get random file names, so the
+// order of items says nothing.
+std::string RenderAddressBookSorted(OutlookApplication& application);
+
+// The columns of every row of a table in stored order: rows joined by ";",
+// values by "|", null as NULL. A database that does not exist renders as "".
+std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& path,
+                        std::string_view table, const std::vector<std::string_view>& columns);
+
+}  // namespace velmora::scenarios

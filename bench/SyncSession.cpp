@@ -1,0 +1,101 @@
+#include "bench/SyncSession.h"
+
+#include <utility>
+
+#include "app/ManagerLauncher.h"
+#include "run/RunState.h"
+#include "stores/database/PhoneBookDatabase.h"
+#include "stores/database/SyncDatabase.h"
+#include "stores/outlook/OutlookLoader.h"
+
+namespace velmora::scenarios {
+
+namespace {
+
+// The manager program is not part of a scenario.
+class NoManager final : public ManagerLauncher {
+  public:
+    void StartAndWait(const std::filesystem::path&) override {}
+};
+
+}  // namespace
+
+AnsweringRunUi::AnsweringRunUi(ConflictPolicy conflicts) : policy_(std::move(conflicts)) {}
+
+AnsweringRunUi::ConflictPolicy AnsweringRunUi::Always(ConflictSide side) {
+    return [side](const SyncObject&, const SyncObject&) { return std::optional(side); };
+}
+
+void AnsweringRunUi::ShowMessage(std::string_view text) {
+    messages.emplace_back(text);
+}
+
+std::optional<ConflictChoice> AnsweringRunUi::ShowConflictDialog(const SyncObject& outlook,
+                                                                 const SyncObject& phoneBook) {
+    ++conflicts;
+    const auto side = policy_ ? policy_(outlook, phoneBook) : std::nullopt;
+    if (!side) return std::nullopt;
+    return ConflictChoice{*side, *side == ConflictSide::Outlook ? outlook : phoneBook};
+}
+
+std::optional<NameValues> AnsweringRunUi::ShowNamePrompt(std::string_view,
+                                                         const NameValues& proposed,
+                                                         std::string_view) {
+    ++namePrompts;
+    // The prompt insists on a File As; a person would copy the full name.
+    NameValues names = proposed;
+    if (names.FileAs.empty()) names.FileAs = names.FullName;
+    return names;
+}
+
+SyncSession::SyncSession(std::filesystem::path programFolder, StoreBackends backends)
+    : programFolder_(std::move(programFolder)), backends_(std::move(backends)) {
+    settings_.Save(SettingKey::PMBefore, BooleanText(false));
+    settings_.Save(SettingKey::PMAfter, BooleanText(false));
+}
+
+Settings SyncSession::CurrentSettings() const {
+    return LoadSettings(settings_, programFolder_);
+}
+
+RunResult SyncSession::Run(RunUi& ui) const {
+    return Run(ui, backends_);
+}
+
+RunResult SyncSession::Run(RunUi& ui, const StoreBackends& backends) const {
+    RunState state;
+    NoManager manager;
+    RunDriver driver(state, settings_, programFolder_, ui, manager, MakeSyncStages(ui, backends));
+    return driver.Start();
+}
+
+std::unique_ptr<OutlookApplication> SyncSession::OpenAddressBook() const {
+    return backends_.addressBook(CurrentSettings().ContactsPath)();
+}
+
+LoadedStores LoadStores(const SyncSession& session) {
+    RunState state;
+    state.settings = session.CurrentSettings();
+    LoadedStores stores;
+
+    const auto application = session.OpenAddressBook();
+    const auto items = application->GetDefaultContactsFolder().Items();
+    for (int index = 1; index <= items->Count(); ++index) {
+        const auto contact = TakeContact(items->Item(index));
+        if (contact && IsIncluded(*contact)) {
+            ImportOutlookData(stores.addressBook, *contact, state.settings.NameField);
+        }
+    }
+    application->Logoff();
+
+    DatabaseEngine& databases = *session.Backends().databases;
+    LoadPhoneBookRecords(state, databases);
+    stores.phoneBook = std::move(state.PhoneBookSet);
+    if (databases.DatabaseExists(state.settings.SyncPath)) {
+        LoadSyncRecords(state, databases);
+        stores.sync = std::move(state.SyncDataSet);
+    }
+    return stores;
+}
+
+}  // namespace velmora::scenarios

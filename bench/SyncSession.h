@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/RunDriver.h"
+#include "app/SyncStages.h"
+#include "model/SyncSet.h"
+#include "run/RunUi.h"
+#include "run/Settings.h"
+
+namespace velmora::scenarios {
+
+// A RunUi that shows nothing and answers every dialog by policy: a conflict
+// keeps the side the policy names (closed without a choice when it names
+// none), a name prompt takes the proposed names (with the full name as File
+// As when that is empty, as the prompt requires one). It counts what it was
+// asked.
+class AnsweringRunUi final : public RunUi {
+  public:
+    using ConflictPolicy = std::function<std::optional<ConflictSide>(const SyncObject& outlook,
+                                                                     const SyncObject& phoneBook)>;
+
+    explicit AnsweringRunUi(ConflictPolicy conflicts);
+
+    // Always keeps one side.
+    static ConflictPolicy Always(ConflictSide side);
+
+    void SetStatusCaption(std::string_view) override {}
+    void ResetStageLabels() override {}
+    void ShowStageText(StageId) override {}
+    void ShowStageDone(StageId) override {}
+    void ShowMessage(std::string_view text) override;
+    std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
+                                                     const SyncObject& phoneBook) override;
+    std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
+                                             const NameValues& proposed,
+                                             std::string_view nameField) override;
+    void ProcessPendingEvents() override {}
+
+    int conflicts = 0;
+    int namePrompts = 0;
+    std::vector<std::string> messages;
+
+  private:
+    ConflictPolicy policy_;
+};
+
+// The stores of one scenario: a program folder whose settings put the phone
+// book, the sync database, the log and the address book at their default
+// places below it, reached through the given backends. The PhoneBook Manager
+// is never started.
+class SyncSession {
+  public:
+    SyncSession(std::filesystem::path programFolder, StoreBackends backends);
+
+    // The settings a run starts from; change them before running.
+    InMemorySettingsStore& SettingsStore() { return settings_; }
+    // The settings as a run loads them (paths filled in).
+    Settings CurrentSettings() const;
+    const StoreBackends& Backends() const { return backends_; }
+    const std::filesystem::path& ProgramFolder() const { return programFolder_; }
+
+    // One synchronization through the session's backends, or through others
+    // (decorators of them) that reach the same stores.
+    RunResult Run(RunUi& ui) const;
+    RunResult Run(RunUi& ui, const StoreBackends& backends) const;
+
+    // A new application over the address book.
+    std::unique_ptr<OutlookApplication> OpenAddressBook() const;
+
+  private:
+    std::filesystem::path programFolder_;
+    StoreBackends backends_;
+    mutable InMemorySettingsStore settings_;
+};
+
+// The three stores as a run's loaders read them, without writing anything:
+// the address book's included contacts (excluded ones are passed over, not
+// unmarked), the phone book's contacts and the sync database's rows.
+struct LoadedStores {
+    SyncSet addressBook;
+    SyncSet phoneBook;
+    SyncSet sync;  // empty while no sync database exists
+};
+LoadedStores LoadStores(const SyncSession& session);
+
+}  // namespace velmora::scenarios

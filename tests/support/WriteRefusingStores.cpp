@@ -1,0 +1,186 @@
+#include "support/WriteRefusingStores.h"
+
+#include <algorithm>
+#include <iterator>
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "bench/StoreText.h"
+#include "model/Error.h"
+#include "run/ActivityLog.h"
+#include "support/EngineFixtures.h"
+#include "support/ScriptedRunUi.h"
+
+namespace velmora::test {
+
+namespace {
+
+[[noreturn]] void Refuse(const std::string& attempt) {
+    ADD_FAILURE() << "A run that should change nothing tried to write: " << attempt;
+    throw Error("Refused by the test: " + attempt + ".");
+}
+
+class RefusingRecordset final : public Recordset {
+  public:
+    explicit RefusingRecordset(std::unique_ptr<Recordset> inner) : inner_(std::move(inner)) {}
+
+    bool Eof() const override { return inner_->Eof(); }
+    bool Bof() const override { return inner_->Bof(); }
+    void MoveFirst() override { inner_->MoveFirst(); }
+    void MoveNext() override { inner_->MoveNext(); }
+    void MoveLast() override { inner_->MoveLast(); }
+    void MovePrevious() override { inner_->MovePrevious(); }
+    FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
+    void SetField(std::string_view column, const FieldValue& value) override {
+        inner_->SetField(column, value);
+    }
+    void AddNew() override { Refuse("AddNew on " + Where()); }
+    void Edit() override { Refuse("Edit of " + Where()); }
+    void Update() override { Refuse("Update of " + Where()); }
+    void Delete() override { Refuse("Delete of " + Where()); }
+    void Close() override { inner_->Close(); }
+    const std::filesystem::path& DatabasePath() const override { return inner_->DatabasePath(); }
+    const std::string& TableName() const override { return inner_->TableName(); }
+    std::optional<std::int64_t> CurrentRowId() const override { return inner_->CurrentRowId(); }
+
+  private:
+    std::string Where() const {
+        const auto row = inner_->CurrentRowId();
+        return (row ? "row " + std::to_string(*row) + " of " : std::string()) + "table " +
+               inner_->TableName() + " in " + inner_->DatabasePath().string();
+    }
+
+    std::unique_ptr<Recordset> inner_;
+};
+
+class RefusingDatabase final : public Database {
+  public:
+    explicit RefusingDatabase(std::unique_ptr<Database> inner) : inner_(std::move(inner)) {}
+    std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
+        return std::make_unique<RefusingRecordset>(inner_->OpenRecordset(table));
+    }
+    const std::filesystem::path& Path() const override { return inner_->Path(); }
+
+  private:
+    std::unique_ptr<Database> inner_;
+};
+
+class RefusingDatabaseEngine final : public DatabaseEngine {
+  public:
+    explicit RefusingDatabaseEngine(std::shared_ptr<DatabaseEngine> inner)
+        : inner_(std::move(inner)) {}
+    std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
+        return std::make_unique<RefusingDatabase>(inner_->OpenDatabase(path));
+    }
+    bool DatabaseExists(const std::filesystem::path& path) override {
+        return inner_->DatabaseExists(path);
+    }
+    void CreateDatabase(const std::filesystem::path& path,
+                        const std::vector<TableDefinition>&) override {
+        Refuse("CreateDatabase of " + path.string());
+    }
+
+  private:
+    std::shared_ptr<DatabaseEngine> inner_;
+};
+
+class RefusingContact final : public ContactItem {
+  public:
+    explicit RefusingContact(std::unique_ptr<ContactItem> inner) : inner_(std::move(inner)) {}
+    std::string Get(ContactField field) const override { return inner_->Get(field); }
+    // A change that is never saved stores nothing.
+    void Set(ContactField field, std::string_view value) override { inner_->Set(field, value); }
+    void Save() override { Refuse("Save of contact " + Who()); }
+    void Delete() override { Refuse("Delete of contact " + Who()); }
+
+  private:
+    std::string Who() const {
+        return "\"" + inner_->Get(ContactField::FileAs) + "\" (contact ID \"" +
+               inner_->Get(ContactField::User3) + "\")";
+    }
+
+    std::unique_ptr<ContactItem> inner_;
+};
+
+class RefusingItems final : public OutlookItems {
+  public:
+    explicit RefusingItems(std::unique_ptr<OutlookItems> inner) : inner_(std::move(inner)) {}
+    int Count() const override { return inner_->Count(); }
+
+  protected:
+    std::unique_ptr<OutlookItem> ItemAt(int index) override {
+        std::unique_ptr<OutlookItem> item = inner_->Item(index);
+        if (item->AsContact() == nullptr) return item;  // nothing of it can be written
+        return std::make_unique<RefusingContact>(TakeContact(std::move(item)));
+    }
+
+  private:
+    std::unique_ptr<OutlookItems> inner_;
+};
+
+class RefusingFolder final : public OutlookFolder {
+  public:
+    explicit RefusingFolder(OutlookFolder& inner) : inner_(inner) {}
+    std::unique_ptr<OutlookItems> Items() override {
+        return std::make_unique<RefusingItems>(inner_.Items());
+    }
+
+  private:
+    OutlookFolder& inner_;
+};
+
+class RefusingApplication final : public OutlookApplication {
+  public:
+    explicit RefusingApplication(std::unique_ptr<OutlookApplication> inner)
+        : inner_(std::move(inner)), folder_(inner_->GetDefaultContactsFolder()) {}
+    OutlookFolder& GetDefaultContactsFolder() override { return folder_; }
+    std::unique_ptr<ContactItem> CreateContactItem() override {
+        Refuse("CreateContactItem in the address book");
+    }
+    void Logoff() override { inner_->Logoff(); }
+
+  private:
+    std::unique_ptr<OutlookApplication> inner_;
+    RefusingFolder folder_;
+};
+
+}  // namespace
+
+std::shared_ptr<DatabaseEngine> WriteRefusing(std::shared_ptr<DatabaseEngine> databases) {
+    return std::make_shared<RefusingDatabaseEngine>(std::move(databases));
+}
+
+OutlookApplicationFactory WriteRefusing(OutlookApplicationFactory addressBook) {
+    return [addressBook = std::move(addressBook)]() -> std::unique_ptr<OutlookApplication> {
+        return std::make_unique<RefusingApplication>(addressBook());
+    };
+}
+
+StoreBackends WriteRefusing(const StoreBackends& backends) {
+    return StoreBackends{WriteRefusing(backends.databases),
+                         [factory = backends.addressBook](const std::filesystem::path& folder) {
+                             return WriteRefusing(factory(folder));
+                         }};
+}
+
+void ExpectQuietRun(const scenarios::SyncSession& session) {
+    const scenarios::StoreTexts before = scenarios::RenderStores(session);
+    ScriptedRunUi ui;
+    const RunResult result = session.Run(ui, WriteRefusing(session.Backends()));
+    EXPECT_EQ(result.outcome, RunOutcome::Complete) << result.message;
+    std::vector<std::string> shown;
+    std::copy_if(ui.events.begin(), ui.events.end(), std::back_inserter(shown),
+                 [](const std::string& event) {
+                     return event.starts_with("conflict: ") || event.starts_with("names: ") ||
+                            event.starts_with("message: ");
+                 });
+    EXPECT_EQ(shown, std::vector<std::string>{}) << "a run with nothing to do showed these";
+    for (const std::string& line : ReadLogLines(session.CurrentSettings().LogPath)) {
+        EXPECT_FALSE(line.starts_with(kEventPrefix)) << "a run with nothing to do logged: " << line;
+    }
+    EXPECT_EQ(scenarios::RenderStores(session), before);
+}
+
+}  // namespace velmora::test

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <memory>
+
+#include "app/SyncStages.h"
+#include "bench/SyncSession.h"
+#include "stores/database/DatabaseEngine.h"
+#include "stores/outlook/OutlookPort.h"
+
+namespace velmora::test {
+
+// Decorators of the stores that let a run read everything and fail the test
+// at any attempt to write: an AddNew, Edit, Update or Delete of a recordset
+// or a CreateDatabase of the engine; a Save or Delete of a contact or a
+// CreateContactItem of the address book. Each failure says what was tried
+// where, and the attempt throws velmora::Error so that nothing is stored.
+std::shared_ptr<DatabaseEngine> WriteRefusing(std::shared_ptr<DatabaseEngine> databases);
+OutlookApplicationFactory WriteRefusing(OutlookApplicationFactory addressBook);
+StoreBackends WriteRefusing(const StoreBackends& backends);
+
+// Runs a synchronization through write-refusing decorators of the session's
+// stores and expects a run with nothing to do: the outcome is Complete, no
+// dialog or message was shown, the activity log holds no event line, and
+// the three stores render exactly as before.
+void ExpectQuietRun(const scenarios::SyncSession& session);
+
+}  // namespace velmora::test
