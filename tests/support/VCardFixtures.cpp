@@ -19,9 +19,8 @@ void WriteCardFile(const std::filesystem::path& folder, const std::string& fileN
     WriteFileBytes(folder / fileName, text);
 }
 
-std::string ContactCardText(const FieldValues& fields, std::string_view uid) {
+std::string ContactCardText(const FieldValues& fields) {
     VCard card = NewContactCard();
-    if (!uid.empty()) SetCardUid(card, uid);
     for (const auto& [field, value] : fields)
         WriteContactField(card, field, value);
     FreezeCard(card);
@@ -32,27 +31,22 @@ std::string RenderAddressBook(OutlookApplication& application) {
     std::string rendered;
     const auto items = application.GetDefaultContactsFolder().Items();
     for (int index = 1; index <= items->Count(); ++index) {
-        const auto item = items->Item(index);
-        const ContactItem* contact = item->AsContact();
-        if (contact == nullptr) {
-            rendered += "(distribution list)\n";
-            continue;
-        }
+        const auto contact = TakeContact(items->Item(index));
         std::string line;
-        for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        for (std::size_t f = 0; contact && f < kContactFieldCount; ++f) {
             const auto field = static_cast<ContactField>(f);
             const std::string value = contact->Get(field);
             if (field == ContactField::Email1DisplayName || value.empty()) continue;
             line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
         }
-        rendered += (line.empty() ? "(empty contact)" : line) + "\n";
+        if (line.empty()) line = contact ? "(empty contact)" : "(distribution list)";
+        rendered += line + "\n";
     }
     return rendered;
 }
 
 std::string RenderContactsFolder(const std::filesystem::path& folder) {
-    const auto application = MakeVCardFolderApplication(folder);
-    return RenderAddressBook(*application);
+    return RenderAddressBook(*MakeVCardFolderApplication(folder));
 }
 
 }  // namespace velmora::test

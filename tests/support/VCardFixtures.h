@@ -31,8 +31,8 @@ void WriteCardFile(const std::filesystem::path& folder, const std::string& fileN
                    const std::string& text);
 
 // A contact card holding the fields, written the way the program writes a new
-// card (version 3.0), with a UID line when `uid` is given.
-std::string ContactCardText(const FieldValues& fields, std::string_view uid = "");
+// card (version 3.0).
+std::string ContactCardText(const FieldValues& fields);
 
 // The address book as one string, one line per item in item order, each
 // ended by "\n". A contact's line lists its non-empty fields in the order of
