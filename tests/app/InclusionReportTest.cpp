@@ -5,26 +5,21 @@
 #include "model/Error.h"
 #include "stores/outlook/InMemoryOutlook.h"
 #include "support/TempDir.h"
+#include "support/VCardFixtures.h"
 
 namespace velmora {
 namespace {
 
-using F = ContactField;
-using ::testing::HasSubstr;
 using ::testing::ThrowsMessage;
 
 class InclusionReportTest : public ::testing::Test {
   protected:
-    std::optional<std::string> Write() {
-        return WriteInclusionReport(programFolder, settings, book.Factory());
-    }
-
-    void AddContact(const std::string& name, const std::string& flag) {
-        book.AddContact({{F::FileAs, name}, {F::FullName, "Full " + name}, {F::User2, flag}});
-    }
-
-    // The report's text after its heading.
-    std::string Lists() const {
+    // Writes the report and returns its text after the heading, or
+    // "(nothing)" when there was nothing to show.
+    std::string Report() {
+        const auto message = WriteInclusionReport(programFolder, settings, book.Factory());
+        if (!message) return "(nothing)";
+        EXPECT_EQ(*message, "The Inclusion Report has been written to " + report.string());
         const std::string heading =
             "Velmora, version: 0.0.4\r\nCopyright © 2026 The Velmora developers\r\n"
             "Inclusion Report\r\n\r\n";
@@ -40,50 +35,42 @@ class InclusionReportTest : public ::testing::Test {
     InMemoryAddressBook book;
 };
 
-// Included and excluded contacts in folder order, distribution lists in
-// neither, the same name twice when two contacts bear it; nothing changes in
-// the address book; a new report replaces the old one.
+// Included and excluded contacts in folder order by their names under
+// NameField, distribution lists in neither, a name twice when two contacts
+// bear it; nothing changes in the address book; a new report replaces the
+// old; an empty folder gives no report, one of lists alone empty lists.
 TEST_F(InclusionReportTest, ListsIncludedAndExcluded) {
-    test::WriteFileBytes(report, std::string(5000, 'x'));
-    AddContact("Lee, Ann", "y");
-    AddContact("Moe", "");
-    book.AddDistributionList();
-    AddContact("Lee, Ann", "YES");
-    AddContact("Cy", "YES ");
-    AddContact("Eve", "yEs");
-    EXPECT_EQ(Write(), "The Inclusion Report has been written to " + report.string());
-    EXPECT_EQ(Lists(),
-              "Included Contacts:\r\n     Lee, Ann\r\n     Lee, Ann\r\n     Eve\r\n\r\n"
-              "Excluded Contacts:\r\n     Moe\r\n     Cy\r\n");
-    EXPECT_EQ(book.Saves(), 0);
-    EXPECT_EQ(book.Logoffs(), 1);
-}
-
-// An empty folder gives no file and nothing to show; a folder of lists alone
-// gives a report with both lists empty; names follow NameField.
-TEST_F(InclusionReportTest, EmptyListsAndNameField) {
-    EXPECT_EQ(Write(), std::nullopt);
+    EXPECT_EQ(Report(), "(nothing)");
     EXPECT_FALSE(std::filesystem::exists(report));
     book.AddDistributionList();
-    ASSERT_TRUE(Write().has_value());
-    EXPECT_EQ(Lists(), "Included Contacts:\r\n\r\nExcluded Contacts:\r\n");
-    AddContact("Moe", "N");
+    EXPECT_EQ(Report(), "Included Contacts:\r\n\r\nExcluded Contacts:\r\n");
+
+    test::WriteFileBytes(report, std::string(5000, 'x'));
+    test::AddContact(book, "User2=y; FileAs=Lee, Ann; FullName=Ann Lee");
+    test::AddContact(book, "FileAs=Moe; FullName=Moe Roe");
+    test::AddContact(book, "User2=YES; FileAs=Lee, Ann; FullName=A. Lee");
+    EXPECT_EQ(Report(),
+              "Included Contacts:\r\n     Lee, Ann\r\n     Lee, Ann\r\n\r\n"
+              "Excluded Contacts:\r\n     Moe\r\n");
     settings.NameField = "Full Name";
-    ASSERT_TRUE(Write().has_value());
-    EXPECT_EQ(Lists(), "Included Contacts:\r\n\r\nExcluded Contacts:\r\n     Full Moe\r\n");
+    EXPECT_EQ(Report(),
+              "Included Contacts:\r\n     Ann Lee\r\n     A. Lee\r\n\r\n"
+              "Excluded Contacts:\r\n     Moe Roe\r\n");
+    EXPECT_EQ(book.Saves(), 0);
+    EXPECT_EQ(book.Logoffs(), 4);
 }
 
 // An address book that cannot be read, or a report that cannot be written,
 // is an error naming it, and no report is left behind.
 TEST_F(InclusionReportTest, Failures) {
-    AddContact("Ann", "Y");
+    test::AddContact(book, "User2=Y; FileAs=Ann");
     test::WriteFileBytes(programFolder, "a file where the folder should be");
-    EXPECT_THAT([&] { Write(); }, ThrowsMessage<Error>(HasSubstr(report.string())));
+    EXPECT_THAT([&] { Report(); }, ThrowsMessage<Error>(::testing::HasSubstr(report.string())));
 
     book.FailToOpen("The address book folder /nowhere does not exist.");
     std::filesystem::remove(programFolder);
     EXPECT_THAT(
-        [&] { Write(); },
+        [&] { Report(); },
         ThrowsMessage<Error>(::testing::StrEq("The address book folder /nowhere does not exist.")));
     EXPECT_FALSE(std::filesystem::exists(programFolder));
 }

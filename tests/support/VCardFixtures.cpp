@@ -1,5 +1,8 @@
 #include "support/VCardFixtures.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
 #include "stores/outlook/VCardFolder.h"
@@ -47,6 +50,26 @@ std::string RenderAddressBook(OutlookApplication& application) {
 
 std::string RenderContactsFolder(const std::filesystem::path& folder) {
     return RenderAddressBook(*MakeVCardFolderApplication(folder));
+}
+
+FieldValues ParseFields(std::string_view text) {
+    FieldValues fields;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find("; ", at), text.size());
+        const std::string_view entry = text.substr(at, end - at);
+        const std::size_t equals = entry.find('=');
+        const auto field = FieldByName(entry.substr(0, equals));
+        if (equals == std::string_view::npos || !field)
+            throw std::invalid_argument("not Field=value: " + std::string(entry));
+        fields.emplace_back(*field, entry.substr(equals + 1));
+        at = end + 2;
+    }
+    return fields;
+}
+
+void AddContact(InMemoryAddressBook& book, std::string_view fields) {
+    const FieldValues parsed = ParseFields(fields);
+    book.AddContact({parsed.begin(), parsed.end()});
 }
 
 }  // namespace velmora::test

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookPort.h"
 
 namespace velmora::test {
@@ -43,5 +44,11 @@ std::string RenderAddressBook(OutlookApplication& application);
 
 // The same for a folder of vCard files, read through the vCard backend.
 std::string RenderContactsFolder(const std::filesystem::path& folder);
+
+// The reverse of a contact's line, so tests state contacts in the same form:
+// "User2=YES; FileAs=Lee, Ann; HomeTelephoneNumber=". A value cannot hold
+// "; ". Throws std::invalid_argument on text that does not follow it.
+FieldValues ParseFields(std::string_view text);
+void AddContact(InMemoryAddressBook& book, std::string_view fields);
 
 }  // namespace velmora::test

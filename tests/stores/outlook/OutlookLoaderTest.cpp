@@ -3,9 +3,7 @@
 #include "run/RunState.h"
 #include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookLoader.h"
-#include "stores/outlook/VCardFolder.h"
 #include "support/EngineFixtures.h"
-#include "support/TempDir.h"
 #include "support/VCardFixtures.h"
 
 namespace velmora {
@@ -32,11 +30,11 @@ TEST_F(OutlookLoaderTest, InclusionAndUnmarking) {
     const std::vector<std::string> flags{"y", "", "Yes", "No", " Y", "YES ", "NO", "yES"};
     for (std::size_t i = 0; i < flags.size(); ++i) {
         const std::string n = std::to_string(i);
-        book.AddContact(
-            {{F::FileAs, "C" + n}, {F::User2, flags[i]}, {F::User3, n}, {F::User4, "M:" + n}});
+        test::AddContact(
+            book, "User2=" + flags[i] + "; User3=" + n + "; User4=M:" + n + "; FileAs=C" + n);
     }
     book.AddDistributionList();
-    book.AddContact({{F::FileAs, "Done"}, {F::User2, "No"}});
+    test::AddContact(book, "User2=No; FileAs=Done");
     EXPECT_EQ(Load(), "0:C0:: | 2:C2:: | 7:C7::");
     EXPECT_EQ(test::RenderAddressBook(*book.MakeApplication()),
               "User2=y; User3=0; User4=M:0; FileAs=C0\nUser2=No; FileAs=C1\n"
@@ -52,22 +50,13 @@ TEST_F(OutlookLoaderTest, InclusionAndUnmarking) {
 // kept as typed; speed dials come from the tag, but not for a kind whose
 // number the person removed.
 TEST_F(OutlookLoaderTest, NumbersAndSpeedDials) {
-    book.AddContact({{F::FileAs, "Ann"},
-                     {F::User2, "YES"},
-                     {F::User3, "31"},
-                     {F::User1, "123*45*6"},
-                     {F::Business2TelephoneNumber, "(555) 000-0002"},
-                     {F::HomeTelephoneNumber, "555 000 0003"},
-                     {F::BusinessTelephoneNumber, "+1 555.000.0001 x7"},
-                     {F::MobileTelephoneNumber, "555-0004"},
-                     {F::BusinessFaxNumber, "555/0005"},
-                     {F::PagerNumber, "(555) 0006"},
-                     {F::OtherTelephoneNumber, "call 5550007"},
-                     {F::User4, "W2:5,M:3,O:"}});
-    book.AddContact({{F::FileAs, "Bob"},
-                     {F::User2, "Y"},
-                     {F::MobileTelephoneNumber, "5550004"},
-                     {F::User4, "H:3,M:4,E:1"}});
+    test::AddContact(book,
+                     "User1=123*45*6; User2=YES; User3=31; User4=W2:5,M:3,O:; FileAs=Ann; "
+                     "Business2TelephoneNumber=(555) 000-0002; BusinessTelephoneNumber=+1 "
+                     "555.000.0001 x7; HomeTelephoneNumber=555 000 0003; "
+                     "MobileTelephoneNumber=555-0004; BusinessFaxNumber=555/0005; "
+                     "PagerNumber=(555) 0006; OtherTelephoneNumber=call 5550007");
+    test::AddContact(book, "User2=Y; User4=H:3,M:4,E:1; FileAs=Bob; MobileTelephoneNumber=5550004");
     EXPECT_EQ(Load(),
               "31:Ann::W2=5550000002/5,DC=123*45*6/,H=5550000003/,W1=155500000017/,"
               "M=5550004/3,F=5550005/,P=5550006/,O=5550007/0 | :Bob::M=5550004/4");
@@ -96,10 +85,7 @@ TEST_F(OutlookLoaderTest, EmailRule) {
 
 // The name comes from the field that NameField chooses, or stays empty.
 TEST_F(OutlookLoaderTest, NameField) {
-    book.AddContact({{F::FileAs, "Lee, Ann"},
-                     {F::FullName, "Ann Lee"},
-                     {F::NickName, "Annie"},
-                     {F::User2, "Y"}});
+    test::AddContact(book, "User2=Y; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie");
     const std::pair<std::string, std::string> cases[] = {{"File As", "Lee, Ann"},
                                                          {"Full Name", "Ann Lee"},
                                                          {"Nickname", "Annie"},
@@ -110,25 +96,6 @@ TEST_F(OutlookLoaderTest, NameField) {
         state.settings.NameField = setting;
         EXPECT_EQ(Load(), ":" + name + "::") << setting;
     }
-}
-
-// Over a vCard folder: an excluded card is unmarked in place, keeping its
-// other lines; an included card's file is not touched.
-TEST(OutlookLoaderVCardTest, UnmarksExcludedCardsInPlace) {
-    test::TempDir dir;
-    const auto folder = dir / "Contacts";
-    const std::string included = test::MakeCard(
-        {"FN:Ann", "X-VELMORA-SYNC:yes", "X-VELMORA-SPEED-DIALS:H:3", "TEL;HOME:555 0101"}, "2.1");
-    test::WriteCardFile(folder, "a.vcf", included);
-    test::WriteCardFile(folder, "b.vcf",
-                        test::MakeCard({"FN:Bob", "X-VELMORA-SYNC:maybe", "NOTE:keep",
-                                        "X-VELMORA-CONTACT-ID:9", "X-VELMORA-SPEED-DIALS:M:2"}));
-    RunState state;
-    LoadOutlookContacts(state, VCardFolderApplicationFactory(folder));
-    EXPECT_EQ(test::Render(state.OutlookSet), ":Ann::H=5550101/3");
-    EXPECT_EQ(test::ReadFileBytes(folder / "a.vcf"), included);
-    EXPECT_EQ(test::ReadFileBytes(folder / "b.vcf"),
-              test::MakeCard({"FN:Bob", "X-VELMORA-SYNC:No", "NOTE:keep"}));
 }
 
 }  // namespace
