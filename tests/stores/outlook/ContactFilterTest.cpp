@@ -23,7 +23,7 @@ TEST(ContactFilterTest, Matches) {
     } cases[] = {
         {"[User3]='1' OR [User3]='2' And [User2]='Y'", "User3=1; User2=N", true},
         {"[User3]='1' OR [User3]='2' And [User2]='Y'", "User3=2; User2=N", false},
-        {"[User3]='1' OR [User3]='2' And [User2]='Y'", "User3=2; User2=y", true},
+        {"[User2]='Y' and [User3]='1' or [User3]='2'", "User3=2; User2=N", true},
         {"([User3]='1' or [User3]='2')and[user2]='Y'", "User3=1; User2=N", false},
         {"(([FILEAS] = 'tom AND jerry'))", "FileAs=Tom and Jerry", true},
         {"[FileAs] = 'ÉMILE'", "FileAs=émile", true},
