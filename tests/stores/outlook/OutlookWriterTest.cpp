@@ -108,25 +108,10 @@ TEST_F(OutlookWriterTest, RewriteFoundByName) {
     EXPECT_TRUE(ui.events.empty());
 }
 
-// A name prompt closed without OK keeps the contact's names; the rest of the
-// record is still written.
-TEST_F(OutlookWriterTest, RewriteWithPromptClosed) {
-    test::AddContact(book, "User2=Y; User3=5; FileAs=Lee, Ann; FullName=Ann Lee");
-    ui.nameAnswers.push_back(std::nullopt);
-    EXPECT_EQ(Write("5:Smith, Ann:W:H=5550000/"),
-              (Lines{"... The name change for Lee, Ann was not confirmed; the contact keeps its "
-                     "names.",
-                     "... The home number for Smith, Ann has been changed from  to 555-0000.",
-                     "... The new speed dial values for Smith, Ann have been saved."}));
-    EXPECT_EQ(Stored(),
-              "User2=Y; User3=5; User4=H:; FileAs=Lee, Ann; FullName=Ann Lee; "
-              "HomeTelephoneNumber=555-0000\n");
-    EXPECT_EQ(state.NewFileAs, "");
-}
-
 // With "Nickname" the prompt offers the contact's own file-as and full name,
 // and the nickname, the name the phone book knows, takes the record's name,
-// on a rename and on a new contact; a closed prompt leaves it alone.
+// on a rename and on a new contact. A prompt closed without OK keeps the
+// contact's names, nickname included, and the rest of the record is written.
 TEST_F(OutlookWriterTest, NamesUnderNickname) {
     test::AddContact(book, "User3=5; User2=Y; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie");
     state.settings.NameField = "Nickname";
@@ -142,8 +127,14 @@ TEST_F(OutlookWriterTest, NamesUnderNickname) {
     EXPECT_EQ(book.Field(2, F::NickName), "Bobby");
 
     ui.nameAnswers = {std::nullopt};
-    Write("5:Nancy:W:");
-    EXPECT_EQ(book.Field(1, F::NickName), "Nan");
+    EXPECT_EQ(Write("5:Nancy:W:H=5550000/"),
+              (Lines{"... The name change for Nan was not confirmed; the contact keeps its names.",
+                     "... The home number for Nancy has been changed from  to 555-0000.",
+                     "... The new speed dial values for Nancy have been saved."}));
+    EXPECT_EQ(Stored(),
+              "User2=Y; User3=5; User4=H:; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Nan; "
+              "HomeTelephoneNumber=555-0000\n"
+              "User2=YES; User3=6; NickName=Bobby\n");
 }
 
 // "C" creates an included contact from the confirmed names and the record's
