@@ -1,5 +1,8 @@
 #include "support/VCardFixtures.h"
 
+#include <algorithm>
+#include <stdexcept>
+
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
 #include "stores/outlook/VCardFolder.h"
@@ -19,9 +22,8 @@ void WriteCardFile(const std::filesystem::path& folder, const std::string& fileN
     WriteFileBytes(folder / fileName, text);
 }
 
-std::string ContactCardText(const FieldValues& fields, std::string_view uid) {
+std::string ContactCardText(const FieldValues& fields) {
     VCard card = NewContactCard();
-    if (!uid.empty()) SetCardUid(card, uid);
     for (const auto& [field, value] : fields)
         WriteContactField(card, field, value);
     FreezeCard(card);
@@ -32,27 +34,42 @@ std::string RenderAddressBook(OutlookApplication& application) {
     std::string rendered;
     const auto items = application.GetDefaultContactsFolder().Items();
     for (int index = 1; index <= items->Count(); ++index) {
-        const auto item = items->Item(index);
-        const ContactItem* contact = item->AsContact();
-        if (contact == nullptr) {
-            rendered += "(distribution list)\n";
-            continue;
-        }
+        const auto contact = TakeContact(items->Item(index));
         std::string line;
-        for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        for (std::size_t f = 0; contact && f < kContactFieldCount; ++f) {
             const auto field = static_cast<ContactField>(f);
             const std::string value = contact->Get(field);
             if (field == ContactField::Email1DisplayName || value.empty()) continue;
             line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
         }
-        rendered += (line.empty() ? "(empty contact)" : line) + "\n";
+        if (line.empty()) line = contact ? "(empty contact)" : "(distribution list)";
+        rendered += line + "\n";
     }
     return rendered;
 }
 
 std::string RenderContactsFolder(const std::filesystem::path& folder) {
-    const auto application = MakeVCardFolderApplication(folder);
-    return RenderAddressBook(*application);
+    return RenderAddressBook(*MakeVCardFolderApplication(folder));
+}
+
+FieldValues ParseFields(std::string_view text) {
+    FieldValues fields;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find("; ", at), text.size());
+        const std::string_view entry = text.substr(at, end - at);
+        const std::size_t equals = entry.find('=');
+        const auto field = FieldByName(entry.substr(0, equals));
+        if (equals == std::string_view::npos || !field)
+            throw std::invalid_argument("not Field=value: " + std::string(entry));
+        fields.emplace_back(*field, entry.substr(equals + 1));
+        at = end + 2;
+    }
+    return fields;
+}
+
+void AddContact(InMemoryAddressBook& book, std::string_view fields) {
+    const FieldValues parsed = ParseFields(fields);
+    book.AddContact({parsed.begin(), parsed.end()});
 }
 
 }  // namespace velmora::test

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookPort.h"
 
 namespace velmora::test {
@@ -31,8 +32,8 @@ void WriteCardFile(const std::filesystem::path& folder, const std::string& fileN
                    const std::string& text);
 
 // A contact card holding the fields, written the way the program writes a new
-// card (version 3.0), with a UID line when `uid` is given.
-std::string ContactCardText(const FieldValues& fields, std::string_view uid = "");
+// card (version 3.0).
+std::string ContactCardText(const FieldValues& fields);
 
 // The address book as one string, one line per item in item order, each
 // ended by "\n". A contact's line lists its non-empty fields in the order of
@@ -43,5 +44,11 @@ std::string RenderAddressBook(OutlookApplication& application);
 
 // The same for a folder of vCard files, read through the vCard backend.
 std::string RenderContactsFolder(const std::filesystem::path& folder);
+
+// The reverse of a contact's line, so tests state contacts in the same form:
+// "User2=YES; FileAs=Lee, Ann; HomeTelephoneNumber=". A value cannot hold
+// "; ". Throws std::invalid_argument on text that does not follow it.
+FieldValues ParseFields(std::string_view text);
+void AddContact(InMemoryAddressBook& book, std::string_view fields);
 
 }  // namespace velmora::test

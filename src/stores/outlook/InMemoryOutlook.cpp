@@ -25,7 +25,6 @@ struct InMemoryAddressBook::State {
     int saves = 0;
     int deletes = 0;
     int logoffs = 0;
-    int applications = 0;
 
     const Entry& At(int index) const {
         if (index < 1 || index > static_cast<int>(entries.size())) {
@@ -143,7 +142,6 @@ void InMemoryAddressBook::AddDistributionList() {
 
 std::unique_ptr<OutlookApplication> InMemoryAddressBook::MakeApplication() {
     if (!state_->openFailure.empty()) throw Error(state_->openFailure);
-    ++state_->applications;
     return std::make_unique<FakeApplication>(state_);
 }
 
@@ -153,14 +151,6 @@ OutlookApplicationFactory InMemoryAddressBook::Factory() {
 
 void InMemoryAddressBook::FailToOpen(std::string message) {
     state_->openFailure = std::move(message);
-}
-
-int InMemoryAddressBook::Count() const {
-    return static_cast<int>(state_->entries.size());
-}
-
-bool InMemoryAddressBook::IsContactAt(int index) const {
-    return state_->At(index).isContact;
 }
 
 std::string InMemoryAddressBook::Field(int index, ContactField field) const {
@@ -175,9 +165,6 @@ int InMemoryAddressBook::Deletes() const {
 }
 int InMemoryAddressBook::Logoffs() const {
     return state_->logoffs;
-}
-int InMemoryAddressBook::ApplicationsMade() const {
-    return state_->applications;
 }
 
 }  // namespace velmora

@@ -28,15 +28,12 @@ class InMemoryAddressBook {
     // an address book that cannot be reached does.
     void FailToOpen(std::string message);
 
-    // What is stored, by 1-based position.
-    int Count() const;
-    bool IsContactAt(int index) const;
+    // A field of what is stored, by 1-based position.
     std::string Field(int index, ContactField field) const;
 
     int Saves() const;
     int Deletes() const;
     int Logoffs() const;
-    int ApplicationsMade() const;
 
     struct State;
 
