@@ -2,6 +2,7 @@
 
 #include "app/FakeProcessPort.h"
 #include "app/PhoneBookManager.h"
+#include "app/ShellAndWait.h"
 #include "support/ScriptedRunUi.h"
 #include "support/TempDir.h"
 
@@ -18,6 +19,33 @@ class PhoneBookManagerTest : public ::testing::Test {
     test::FakeProcessPort processes;
     test::ScriptedRunUi ui;
 };
+
+// A program that runs for three looks: the waiter looks once a second (the
+// interval 0 that every caller passes), lets the window handle its events
+// between two looks and never after the end, and reports the times; a
+// positive interval is taken as it is and cleared when asked.
+TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
+    processes.looksBeforeEnd = 3;
+    int runningSeen = 0;
+    ShellAndWaitInfo info;
+    processes.whileRunning = [&] { runningSeen += info.Running ? 1 : 0; };
+    info.CommandLine = {"/opt/manager", {"--quiet"}};
+
+    EXPECT_TRUE(ShellAndWait(info, processes, ui));
+
+    EXPECT_EQ(processes.started, std::vector<ProcessCommand>{info.CommandLine});
+    EXPECT_EQ(processes.looks, std::vector<std::chrono::milliseconds>(4, kDefaultPollInterval));
+    EXPECT_EQ(ui.pendingEventCalls, 3);
+    EXPECT_EQ(runningSeen, 3);
+    EXPECT_FALSE(info.Running);
+    EXPECT_EQ(info.ElapsedTime, info.EndTime - info.StartTime);
+
+    info.PollInterval = 250;
+    info.ClearPollInterval = true;
+    EXPECT_TRUE(ShellAndWait(info, processes, ui));
+    EXPECT_EQ(processes.looks.back(), std::chrono::milliseconds(250));
+    EXPECT_EQ(info.PollInterval, -1);
+}
 
 // A Windows program goes through wine on a host that cannot run it, in any
 // letter case of its extension; other programs, a Windows host, or a host
@@ -36,16 +64,22 @@ TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
               (ProcessCommand{"/p/idenpm.exe", {}}));
 }
 
-// The waiting start of a manager that is missing or will not start returns
-// at once without a word, so the run goes on.
-TEST_F(PhoneBookManagerTest, WaitingStartOfAMissingManagerReturnsSilently) {
+// A manager that is missing or cannot be started: the waiting start returns
+// at once (no look, no event handling, not a word), so the run goes on;
+// ShellAndWait says false and keeps the reason.
+TEST_F(PhoneBookManagerTest, WaitingStartOfAMissingManagerReturnsAtOnce) {
     StartPhoneBookManager(true, absent, processes, ui);
     EXPECT_TRUE(processes.started.empty());
 
     processes.startFailure = "The program could not be started: broken.";
     StartPhoneBookManager(true, manager, processes, ui);
-    EXPECT_EQ(processes.started.size(), 1u);
+    ShellAndWaitInfo info;
+    EXPECT_FALSE(ShellAndWait(info, processes, ui));
+    EXPECT_EQ(info.StartFailure, *processes.startFailure);
+    EXPECT_FALSE(info.Running);
+    EXPECT_EQ(processes.started.size(), 2u);
     EXPECT_TRUE(processes.looks.empty());
+    EXPECT_EQ(ui.pendingEventCalls, 0);
     EXPECT_TRUE(ui.messages.empty());
 }
 

@@ -19,6 +19,15 @@ const QString kErrorCaption =
     QStringLiteral("Status: Synchronization error. Please check the log.");
 const QString kCompleteCaption = QStringLiteral("Status: Synchronization complete.");
 
+// Runs that wait for a manager in the program folder before and after;
+// `runs` counts the runs that get to their first stage.
+void WaitForAManager(WindowFixture& f, int& runs) {
+    f.settings.Save("PMBefore", "True");
+    f.settings.Save("PMAfter", "True");
+    test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
+    f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
+}
+
 }  // namespace
 
 class RunTest : public QObject {
@@ -49,12 +58,8 @@ class RunTest : public QObject {
             for (const std::string_view name : {labels.textLabel, labels.doneLabel})
                 QVERIFY(Child<QLabel>(&window, std::string(name).c_str())->isVisibleTo(&window));
         }
-        QVERIFY(dialogs.messages.isEmpty());
         const auto log = folder / "Data" / "SyncLog.txt";
-        QVERIFY(test::ReadFileBytes(log).find("\r\nLoaded previous sync data from " +
-                                              (folder / "Data").string()) != std::string::npos);
-
-        std::filesystem::remove(log);
+        QVERIFY(std::filesystem::remove(log));
         Child<QAction>(&window, "Synchronize")->trigger();
         QVERIFY(std::filesystem::exists(log));
         QCOMPARE(Child<QGroupBox>(&window, "Status")->title(), kCompleteCaption);
@@ -101,11 +106,8 @@ class RunTest : public QObject {
     // enabled by hand cannot start a second run inside the first.
     void NoSecondRunInsideTheFirst() {
         WindowFixture f;
-        f.settings.Save("PMBefore", "True");
-        f.settings.Save("PMAfter", "True");
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
-        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState&) { ++runs; };
+        WaitForAManager(f, runs);
         auto& window = f.Make([](const Settings&, const std::filesystem::path&) {
             return std::optional<std::string>();
         });
@@ -140,10 +142,8 @@ class RunTest : public QObject {
     // stops at once (no stage runs, no message box) and the log says why.
     void QuitWhileWaitingStopsTheRun() {
         WindowFixture f;
-        f.settings.Save("PMBefore", "True");
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
-        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState&) { ++runs; };
+        WaitForAManager(f, runs);
         auto& window = f.Make();
         Child<QAction>(&window, "Settings")->trigger();
         f.processes.looksBeforeEnd = 5;
