@@ -14,10 +14,6 @@ namespace velmora::test {
 // program for a scripted number of looks, and can refuse to start anything.
 class FakeProcessPort final : public ProcessPort {
   public:
-    struct Look {
-        std::chrono::milliseconds interval;
-    };
-
     std::unique_ptr<StartedProcess> Start(const ProcessCommand& command) override {
         started.push_back(command);
         if (startFailure) throw Error(*startFailure);
@@ -31,13 +27,12 @@ class FakeProcessPort final : public ProcessPort {
 
     std::optional<std::filesystem::path> FindOnPath(std::string_view name) const override {
         const auto it = onPath.find(std::string(name));
-        if (it == onPath.end()) return std::nullopt;
-        return it->second;
+        return it == onPath.end() ? std::nullopt : std::optional(it->second);
     }
 
     std::vector<ProcessCommand> started;
     std::vector<ProcessCommand> detached;
-    std::vector<Look> looks;
+    std::vector<std::chrono::milliseconds> looks;  // the interval of each look
     std::optional<std::string> startFailure;
     std::map<std::string, std::filesystem::path> onPath;
     int looksBeforeEnd = 0;              // looks that find each started program still running
@@ -48,9 +43,8 @@ class FakeProcessPort final : public ProcessPort {
       public:
         explicit Process(FakeProcessPort& port) : port_(port), left_(port.looksBeforeEnd) {}
         WaitOutcome WaitForEnd(std::chrono::milliseconds interval) override {
-            port_.looks.push_back({interval});
-            if (left_ == 0) return WaitOutcome::Ended;
-            --left_;
+            port_.looks.push_back(interval);
+            if (left_-- == 0) return WaitOutcome::Ended;
             if (port_.whileRunning) port_.whileRunning();
             return WaitOutcome::StillRunning;
         }

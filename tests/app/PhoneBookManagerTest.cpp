@@ -2,25 +2,50 @@
 
 #include "app/FakeProcessPort.h"
 #include "app/PhoneBookManager.h"
+#include "app/ShellAndWait.h"
 #include "support/ScriptedRunUi.h"
 #include "support/TempDir.h"
 
 namespace velmora {
 namespace {
 
-using test::FakeProcessPort;
-using test::ScriptedRunUi;
-using test::TempDir;
-
 class PhoneBookManagerTest : public ::testing::Test {
   protected:
     PhoneBookManagerTest() { test::WriteFileBytes(manager, "MZ"); }
 
-    TempDir dir;
+    test::TempDir dir;
     std::filesystem::path manager = dir / "idenpm.exe";
-    FakeProcessPort processes;
-    ScriptedRunUi ui;
+    std::filesystem::path absent = dir / "absent.exe";
+    test::FakeProcessPort processes;
+    test::ScriptedRunUi ui;
 };
+
+// A program that runs for three looks: the waiter looks once a second (the
+// interval 0 that every caller passes), lets the window handle its events
+// between two looks and never after the end, and reports the times; a
+// positive interval is taken as it is and cleared when asked.
+TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
+    processes.looksBeforeEnd = 3;
+    int runningSeen = 0;
+    ShellAndWaitInfo info;
+    processes.whileRunning = [&] { runningSeen += info.Running ? 1 : 0; };
+    info.CommandLine = {"/opt/manager", {"--quiet"}};
+
+    EXPECT_TRUE(ShellAndWait(info, processes, ui));
+
+    EXPECT_EQ(processes.started, std::vector<ProcessCommand>{info.CommandLine});
+    EXPECT_EQ(processes.looks, std::vector<std::chrono::milliseconds>(4, kDefaultPollInterval));
+    EXPECT_EQ(ui.pendingEventCalls, 3);
+    EXPECT_EQ(runningSeen, 3);
+    EXPECT_FALSE(info.Running);
+    EXPECT_EQ(info.ElapsedTime, info.EndTime - info.StartTime);
+
+    info.PollInterval = 250;
+    info.ClearPollInterval = true;
+    EXPECT_TRUE(ShellAndWait(info, processes, ui));
+    EXPECT_EQ(processes.looks.back(), std::chrono::milliseconds(250));
+    EXPECT_EQ(info.PollInterval, -1);
+}
 
 // A Windows program goes through wine on a host that cannot run it, in any
 // letter case of its extension; other programs, a Windows host, or a host
@@ -28,47 +53,33 @@ class PhoneBookManagerTest : public ::testing::Test {
 TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
     const std::filesystem::path wine = "/usr/bin/wine";
     processes.onPath["wine"] = wine;
-
-    EXPECT_EQ(ManagerCommand("/p/idenpm.exe", processes, false),
-              (ProcessCommand{wine, {"/p/idenpm.exe"}}));
     EXPECT_EQ(ManagerCommand("/p/IDENPM.EXE", processes, false),
               (ProcessCommand{wine, {"/p/IDENPM.EXE"}}));
     EXPECT_EQ(ManagerCommand("/p/idenpm.sh", processes, false),
               (ProcessCommand{"/p/idenpm.sh", {}}));
     EXPECT_EQ(ManagerCommand("/p/idenpm.exe", processes, true),
               (ProcessCommand{"/p/idenpm.exe", {}}));
-
     processes.onPath.clear();
     EXPECT_EQ(ManagerCommand("/p/idenpm.exe", processes, false),
               (ProcessCommand{"/p/idenpm.exe", {}}));
 }
 
-// The launcher the driver gets waits for the manager, handling the window's
-// events meanwhile, and shows nothing.
-TEST_F(PhoneBookManagerTest, LauncherWaitsForTheManager) {
-    processes.looksBeforeEnd = 2;
-    ProcessManagerLauncher launcher(processes, ui);
-
-    launcher.StartAndWait(manager);
-
-    ASSERT_EQ(processes.started.size(), 1u);
-    EXPECT_EQ(processes.started[0], ManagerCommand(manager, processes));
-    EXPECT_EQ(processes.looks.size(), 3u);
-    EXPECT_EQ(ui.pendingEventCalls, 2);
-    EXPECT_TRUE(processes.detached.empty());
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-// The waiting start of a manager that is missing or will not start returns
-// at once without a word, so the run goes on.
-TEST_F(PhoneBookManagerTest, WaitingStartOfAMissingManagerReturnsSilently) {
-    StartPhoneBookManager(true, dir / "absent.exe", processes, ui);
+// A manager that is missing or cannot be started: the waiting start returns
+// at once (no look, no event handling, not a word), so the run goes on;
+// ShellAndWait says false and keeps the reason.
+TEST_F(PhoneBookManagerTest, WaitingStartOfAMissingManagerReturnsAtOnce) {
+    StartPhoneBookManager(true, absent, processes, ui);
     EXPECT_TRUE(processes.started.empty());
 
     processes.startFailure = "The program could not be started: broken.";
     StartPhoneBookManager(true, manager, processes, ui);
-    EXPECT_EQ(processes.started.size(), 1u);
+    ShellAndWaitInfo info;
+    EXPECT_FALSE(ShellAndWait(info, processes, ui));
+    EXPECT_EQ(info.StartFailure, *processes.startFailure);
+    EXPECT_FALSE(info.Running);
+    EXPECT_EQ(processes.started.size(), 2u);
     EXPECT_TRUE(processes.looks.empty());
+    EXPECT_EQ(ui.pendingEventCalls, 0);
     EXPECT_TRUE(ui.messages.empty());
 }
 
@@ -76,22 +87,18 @@ TEST_F(PhoneBookManagerTest, WaitingStartOfAMissingManagerReturnsSilently) {
 // not start is reported in a message box naming the reason.
 TEST_F(PhoneBookManagerTest, MenuStartReportsWhatWentWrong) {
     StartPhoneBookManager(false, manager, processes, ui);
-    ASSERT_EQ(processes.detached.size(), 1u);
-    EXPECT_EQ(processes.detached[0], ManagerCommand(manager, processes));
+    EXPECT_EQ(processes.detached, std::vector{ManagerCommand(manager, processes)});
     EXPECT_TRUE(processes.started.empty());
-    EXPECT_TRUE(ui.messages.empty());
 
-    const auto absent = dir / "absent.exe";
     StartPhoneBookManager(false, absent, processes, ui);
     EXPECT_EQ(processes.detached.size(), 1u);
-    processes.startFailure = "The program " + manager.string() + " could not be started: denied.";
+    processes.startFailure = "The program could not be started: denied.";
     StartPhoneBookManager(false, manager, processes, ui);
-
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0], "The iDEN PhoneBook Manager could not be started. The file " +
-                                  absent.string() + " does not exist.");
-    EXPECT_EQ(ui.messages[1],
-              "The iDEN PhoneBook Manager could not be started. " + *processes.startFailure);
+    EXPECT_EQ(ui.messages,
+              (std::vector<std::string>{
+                  "The iDEN PhoneBook Manager could not be started. The file " + absent.string() +
+                      " does not exist.",
+                  "The iDEN PhoneBook Manager could not be started. " + *processes.startFailure}));
 }
 
 }  // namespace

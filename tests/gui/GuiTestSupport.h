@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QDialog>
-#include <QString>
-#include <QStringList>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QtTest>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "app/FakeProcessPort.h"
 #include "gui/DialogHost.h"
@@ -27,52 +28,78 @@ class ScriptedDialogHost final : public gui::DialogHost {
   public:
     using Answer = std::function<void(QDialog& dialog)>;
 
-    int ExecModal(QDialog& dialog) override;
-    void ShowMessage(QWidget* parent, const QString& text) override;
+    int ExecModal(QDialog& dialog) override {
+        dialog.setResult(QDialog::Rejected);
+        dialog.show();
+        if (!answers.empty()) {
+            const Answer answer = std::move(answers.front());
+            answers.pop_front();
+            answer(dialog);
+        }
+        if (dialog.isVisible()) dialog.close();
+        return dialog.result();
+    }
+    void ShowMessage(QWidget* /*parent*/, const QString& text) override { messages << text; }
 
     std::deque<Answer> answers;
-    QStringList dialogsShown;  // object names, in order
     QStringList messages;
 };
 
 // Finds a child by object name and type; throws (failing the test with the
 // name) when there is none.
-template <typename T>
+template <typename T = QWidget>
 T* Child(const QObject* parent, const char* name) {
     T* child = parent->findChild<T*>(QString::fromLatin1(name));
     if (!child) throw std::runtime_error(std::string("no child named ") + name);
     return child;
 }
 
-// Deletes the windows closed with Qt::WA_DeleteOnClose (the event loop
-// would do it next).
-void DeleteClosedWindows();
+inline void Click(const QObject* parent, const char* name) {
+    QTest::mouseClick(Child<QAbstractButton>(parent, name), Qt::LeftButton);
+}
+
+// Replaces the text of a box as a person would, key by key.
+inline void Type(const QObject* parent, const char* name, const QString& text) {
+    auto* box = Child<QLineEdit>(parent, name);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+}
 
 // A main window over a temporary program folder, settings in memory, fake
-// processes and scripted dialogs. Tests set the stages (or the factory) and
-// the settings before they call Make().
+// processes and scripted dialogs. Tests set the stages and the settings
+// before they call Make(); a stage may use `runUi`, the window's RunUi.
 class WindowFixture {
   public:
-    WindowFixture();
+    WindowFixture() {
+        // No manager around a run unless a test asks for one.
+        settings.Save("PMBefore", "False");
+        settings.Save("PMAfter", "False");
+    }
 
-    gui::VelmoraStart& Make(gui::InclusionReportWriter inclusionReport = {});
-    gui::VelmoraStart& Window() { return *window; }
+    gui::VelmoraStart& Make(gui::InclusionReportWriter inclusionReport = {}) {
+        gui::StageFactory factory = [this](RunUi& ui) {
+            runUi = &ui;
+            return stages;
+        };
+        window = std::make_unique<gui::VelmoraStart>(gui::VelmoraStartDeps{
+            settings, dir.Path(), processes, dialogs, factory, std::move(inclusionReport)});
+        window->show();
+        return *window;
+    }
 
-    // Shortcuts to the window's controls.
-    QString Caption() const;
-    void ClickStart();
-    bool LabelShown(std::string_view objectName) const;
-
-    std::filesystem::path LogPath() const { return dir / "Data" / "SyncLog.txt"; }
-    std::vector<std::string> LogLines() const;
+    Stage& StageOf(StageId id) { return stages[static_cast<std::size_t>(id)]; }
+    QString Caption() const { return Child<QGroupBox>(window.get(), "Status")->title(); }
+    bool LabelShown(std::string_view name) const {
+        return Child<QLabel>(window.get(), std::string(name).c_str())->isVisibleTo(window.get());
+    }
 
     TempDir dir;
     InMemorySettingsStore settings;
     FakeProcessPort processes;
     ScriptedDialogHost dialogs;
     StageTable stages;
-    gui::StageFactory makeStages;  // when set, used instead of `stages`
-    RunUi* runUi = nullptr;        // the window's RunUi, once made
+    RunUi* runUi = nullptr;
     std::unique_ptr<gui::VelmoraStart> window;
 };
 

@@ -1,14 +1,8 @@
 #include <QAction>
-#include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
-#include <QtTest>
 
 #include "app/DemoData.h"
-#include "app/SyncStages.h"
 #include "gui/GuiTestSupport.h"
-#include "model/Error.h"
-#include "model/NumberKinds.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtTestMain.h"
@@ -21,16 +15,17 @@ using test::WindowFixture;
 
 namespace {
 
-Stage& StageOf(StageTable& stages, StageId id) {
-    return stages[static_cast<std::size_t>(id)];
-}
-
 const QString kErrorCaption =
     QStringLiteral("Status: Synchronization error. Please check the log.");
 const QString kCompleteCaption = QStringLiteral("Status: Synchronization complete.");
 
-std::vector<std::string> Tail(const std::vector<std::string>& lines, std::size_t count) {
-    return {lines.end() - static_cast<std::ptrdiff_t>(std::min(count, lines.size())), lines.end()};
+// Runs that wait for a manager in the program folder before and after;
+// `runs` counts the runs that get to their first stage.
+void WaitForAManager(WindowFixture& f, int& runs) {
+    f.settings.Save("PMBefore", "True");
+    f.settings.Save("PMAfter", "True");
+    test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
+    f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
 }
 
 }  // namespace
@@ -41,8 +36,9 @@ class RunTest : public QObject {
   private slots:
     // A run from the Start button as the program is put together: the host's
     // settings file and program folder (both temporary here), the real stage
-    // table, over the demo data set. Every stage label is shown, the run ends complete, the log
-    // sits in the program folder's Data folder; the menu item runs it again.
+    // table, over the demo data set. Every stage label is shown, the run ends
+    // complete, the log sits in the program folder's Data folder; the menu
+    // item runs it again.
     void FullRunFromTheStartButton() {
         QtSettingsStore settings;
         settings.Save("PMBefore", "True");  // no manager in the folder: the run goes on
@@ -55,115 +51,53 @@ class RunTest : public QObject {
         gui::VelmoraStart window({settings, folder, processes, dialogs, {}, {}});
         window.show();
 
-        QTest::mouseClick(Child<QPushButton>(&window, "Start"), Qt::LeftButton);
+        test::Click(&window, "Start");
 
         QCOMPARE(Child<QGroupBox>(&window, "Status")->title(), kCompleteCaption);
         for (const StageLabels& labels : kStageLabels) {
-            QVERIFY(Child<QLabel>(&window, std::string(labels.textLabel).c_str())
-                        ->isVisibleTo(&window));
-            QVERIFY(Child<QLabel>(&window, std::string(labels.doneLabel).c_str())
-                        ->isVisibleTo(&window));
+            for (const std::string_view name : {labels.textLabel, labels.doneLabel})
+                QVERIFY(Child<QLabel>(&window, std::string(name).c_str())->isVisibleTo(&window));
         }
-        QVERIFY(dialogs.messages.isEmpty());
-        QVERIFY(processes.started.empty());
-        const std::string log = test::ReadFileBytes(folder / "Data" / "SyncLog.txt");
-        QVERIFY(log.starts_with("Velmora, version: 0.0.4\r\n"));
-        QVERIFY(log.find("\r\nLoaded previous sync data from " + (folder / "Data").string()) !=
-                std::string::npos);
-        QVERIFY(Child<QPushButton>(&window, "Start")->isEnabled());
-
-        std::filesystem::remove(folder / "Data" / "SyncLog.txt");
+        const auto log = folder / "Data" / "SyncLog.txt";
+        QVERIFY(std::filesystem::remove(log));
         Child<QAction>(&window, "Synchronize")->trigger();
-        QVERIFY(std::filesystem::exists(folder / "Data" / "SyncLog.txt"));
+        QVERIFY(std::filesystem::exists(log));
         QCOMPARE(Child<QGroupBox>(&window, "Status")->title(), kCompleteCaption);
     }
 
-    // More numbers than the phone holds: the message box names them, the
-    // status shows the error, no writer runs and the log ends with the three
-    // capacity lines.
-    void CapacityOverflowStopsBeforeWriting() {
+    // More numbers than the phone holds stop the run with the message box and
+    // the error caption; the window stays usable: the next run hides the old
+    // labels first, and one whose writers could not store some changes says
+    // so instead of reporting success.
+    void StoppedRunsLeaveTheWindowUsable() {
         WindowFixture f;
-        f.settings.Save("LogPath", f.LogPath().string());
-        StageOf(f.stages, StageId::LoadOutlookContacts) = [](RunState& state) {
-            for (int record = 0; record < 28; ++record) {
-                SyncObject& contact = state.OutlookSet.Append({});
-                for (const NumberKindInfo& kind : kNumberKinds)
-                    contact.*kind.number = "5550100";
-            }
-            state.OutlookSet.Item(28).EmailAddress.clear();  // 27 * 9 + 8 = 251
-        };
-        bool wrote = false;
-        StageOf(f.stages, StageId::WriteOutlookContacts) = [&](RunState&) { wrote = true; };
-        f.Make();
-
-        f.ClickStart();
-
-        const QString message = QStringLiteral(
-            "The 251 phone numbers in Outlook exceeds your phone's capacity of 250.");
-        QCOMPARE(f.dialogs.messages, QStringList{message});
-        QCOMPARE(f.Caption(), kErrorCaption);
-        QVERIFY(!wrote);
-        QVERIFY(f.LabelShown("SyncingNewDone"));
-        QVERIFY(!f.LabelShown("WritingOutlook"));
-        QCOMPARE(Tail(f.LogLines(), 3),
-                 (std::vector<std::string>{
-                     "Synchronization cannot continue.", "... " + message.toStdString(),
-                     "... If your phone is actually capable of this capacity, please check the "
-                     "settings from the main menu."}));
-        QVERIFY(Child<QPushButton>(&f.Window(), "Start")->isEnabled());
-    }
-
-    // A stage that fails stops the run there: the message box and the log
-    // give the reason, later stages do not run, and the window stays usable:
-    // the next run hides the old labels first and completes.
-    void AFailingStageLeavesTheWindowUsable() {
-        WindowFixture f;
-        f.settings.Save("LogPath", f.LogPath().string());
-        bool fail = true;
-        int speedDialRuns = 0;
+        f.settings.Save("NumberLimit", "1");
+        int numbers = 2;
         bool oldLabelShownAtStart = true;
-        StageOf(f.stages, StageId::LoadOutlookContacts) = [&](RunState&) {
-            oldLabelShownAtStart = f.LabelShown("FlaggingNew");
+        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState& state) {
+            oldLabelShownAtStart = f.LabelShown("SyncingNewDone");
+            SyncObject& contact = state.OutlookSet.Append({});
+            contact.HomeNumber = "5550100";
+            if (numbers == 2) contact.MobileNumber = "5550101";
         };
-        StageOf(f.stages, StageId::FlagNewItems) = [&](RunState&) {
-            if (fail) throw Error("The sync database /data/Velmora.db is locked.");
-        };
-        StageOf(f.stages, StageId::AssignSpeedDials) = [&](RunState&) { ++speedDialRuns; };
-        f.Make();
+        f.StageOf(StageId::WritePhoneBookDatabase) = [](RunState& state) { ++state.FailedWrites; };
+        auto& window = f.Make();
 
-        f.ClickStart();
-
-        const QString reason = QStringLiteral(
-            "The synchronization stopped: The sync database /data/Velmora.db is locked.");
-        QCOMPARE(f.dialogs.messages, QStringList{reason});
+        test::Click(&window, "Start");
+        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("The 2 phone numbers in Outlook "
+                                                                "exceeds your phone's capacity of "
+                                                                "1.")});
         QCOMPARE(f.Caption(), kErrorCaption);
-        QVERIFY(f.LabelShown("FlaggingNew"));
-        QVERIFY(!f.LabelShown("FlaggingNewDone"));
-        QVERIFY(!f.LabelShown("AssignSpeeds"));
-        QCOMPARE(speedDialRuns, 0);
-        QCOMPARE(f.LogLines().back(), "... " + reason.toStdString());
+        QVERIFY(f.LabelShown("SyncingNewDone") && !f.LabelShown("WritingOutlook"));
+        QVERIFY(Child<QPushButton>(&window, "Start")->isEnabled());
 
-        fail = false;
-        f.ClickStart();
+        numbers = 1;
+        f.dialogs.messages.clear();
+        test::Click(&window, "Start");
         QVERIFY(!oldLabelShownAtStart);
-        QCOMPARE(speedDialRuns, 1);
-        QCOMPARE(f.Caption(), kCompleteCaption);
-        QCOMPARE(f.dialogs.messages.size(), 1);
-    }
-
-    // A run whose writers could not store some changes ends with the error
-    // status and says so, instead of reporting success.
-    void FailedWritesAreReported() {
-        WindowFixture f;
-        f.settings.Save("LogPath", f.LogPath().string());
-        StageOf(f.stages, StageId::WritePhoneBookDatabase) = [](RunState& state) {
-            ++state.FailedWrites;
-        };
-        f.Make();
-        f.ClickStart();
-        QCOMPARE(
-            f.dialogs.messages,
-            QStringList{QStringLiteral("Some changes could not be stored. Please check the log.")});
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{QStringLiteral("Some changes could not be stored. Please check the "
+                                            "log.")});
         QCOMPARE(f.Caption(), kErrorCaption);
     }
 
@@ -172,74 +106,60 @@ class RunTest : public QObject {
     // enabled by hand cannot start a second run inside the first.
     void NoSecondRunInsideTheFirst() {
         WindowFixture f;
-        f.settings.Save("PMBefore", "True");
-        f.settings.Save("PMAfter", "True");
-        f.settings.Save("LogPath", f.LogPath().string());
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
-        StageOf(f.stages, StageId::LoadOutlookContacts) = [&](RunState&) { ++runs; };
+        WaitForAManager(f, runs);
         auto& window = f.Make([](const Settings&, const std::filesystem::path&) {
             return std::optional<std::string>();
         });
         auto* start = Child<QPushButton>(&window, "Start");
-        auto* synchronize = Child<QAction>(&window, "Synchronize");
-        auto* inclusion = Child<QAction>(&window, "Inclusion");
-        QVERIFY(inclusion->isEnabled());
-
+        const std::vector<QObject*> controls{start, Child<QAction>(&window, "Synchronize"),
+                                             Child<QAction>(&window, "Inclusion")};
+        auto enabled = [&] {
+            return std::ranges::count_if(
+                controls, [](QObject* c) { return c->property("enabled").toBool(); });
+        };
         int looks = 0;
         f.processes.looksBeforeEnd = 2;
         f.processes.whileRunning = [&] {
             ++looks;
             QVERIFY(window.IsRunning());
-            QVERIFY(!start->isEnabled());
-            QVERIFY(!synchronize->isEnabled());
-            QVERIFY(!inclusion->isEnabled());
-            QTest::mouseClick(start, Qt::LeftButton);
-            synchronize->trigger();
-            // Handled by the window between two looks at the manager.
-            QMetaObject::invokeMethod(synchronize, &QAction::trigger, Qt::QueuedConnection);
+            QCOMPARE(enabled(), 0);
             start->setEnabled(true);
             start->click();
             start->setEnabled(false);
         };
 
-        f.ClickStart();
+        start->click();
 
         QCOMPARE(looks, 4);  // two before the run, two after
         QCOMPARE(runs, 1);
         QCOMPARE(f.processes.started.size(), std::size_t{2});
         QCOMPARE(f.Caption(), kCompleteCaption);
-        QVERIFY(start->isEnabled());
-        QVERIFY(synchronize->isEnabled());
-        QVERIFY(inclusion->isEnabled());
-        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(enabled(), 3);
     }
 
     // Quit while the run waits for the manager: the windows close, the run
     // stops at once (no stage runs, no message box) and the log says why.
     void QuitWhileWaitingStopsTheRun() {
         WindowFixture f;
-        f.settings.Save("PMBefore", "True");
-        f.settings.Save("LogPath", f.LogPath().string());
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
-        StageOf(f.stages, StageId::LoadOutlookContacts) = [&](RunState&) { ++runs; };
+        WaitForAManager(f, runs);
         auto& window = f.Make();
+        Child<QAction>(&window, "Settings")->trigger();
         f.processes.looksBeforeEnd = 5;
-        f.processes.whileRunning = [&] {
-            QTest::mouseClick(Child<QPushButton>(&window, "QuitSync"), Qt::LeftButton);
-        };
+        f.processes.whileRunning = [&] { test::Click(&window, "QuitSync"); };
 
-        f.ClickStart();
+        test::Click(&window, "Start");
 
-        QVERIFY(!window.isVisible());
-        QVERIFY(!window.IsRunning());
+        QVERIFY(!window.isVisible() && !window.IsRunning());
         QCOMPARE(runs, 0);
         QCOMPARE(f.processes.looks.size(), std::size_t{1});
         QVERIFY(f.dialogs.messages.isEmpty());
-        QCOMPARE(f.LogLines().back(),
-                 std::string("... The synchronization stopped: The program was closed while the "
-                             "synchronization waited."));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(window.findChild<QDialog*>(QStringLiteral("ChangeSettings")) == nullptr);
+        QVERIFY(test::ReadFileBytes(f.dir / "Data" / "SyncLog.txt")
+                    .ends_with("... The synchronization stopped: The program was closed while "
+                               "the synchronization waited.\r\n"));
     }
 };
 

@@ -1,0 +1,220 @@
+#include <QAction>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QListView>
+
+#include "app/Options.h"
+#include "gui/Browse.h"
+#include "gui/GuiTestSupport.h"
+#include "model/NumberKinds.h"
+#include "platform/QtTestMain.h"
+
+namespace velmora {
+
+using test::Child;
+using test::Click;
+using test::Type;
+using test::WindowFixture;
+
+namespace {
+
+QDialog* OpenOptions(WindowFixture& f) {
+    Child<QAction>(f.window.get(), "Settings")->trigger();
+    return Child<QDialog>(f.window.get(), "ChangeSettings");
+}
+
+QString Text(const QObject* parent, const char* name) {
+    return Child<QLineEdit>(parent, name)->text();
+}
+
+// The entries of the Options dialog as one line: the name field, the checked
+// buttons, the boxes.
+QString Form(const QDialog* options) {
+    QStringList form{Child<QComboBox>(options, "olNameField")->currentText()};
+    for (const char* name :
+         {"none", "parenth", "dashes", "dots", "StartPMBefore", "StartPMAfter"}) {
+        if (Child<QAbstractButton>(options, name)->isChecked()) form << name;
+    }
+    for (const char* name : {"MaxNames", "MaxNumbers", "lgPath", "ctPath"})
+        form << Text(options, name);
+    return form.join(QLatin1Char('|'));
+}
+
+// A record of one contact with every value filled, different for each `digit`.
+SyncObject Record(const std::string& name, const std::string& digit) {
+    SyncObject record;
+    record.ContactName = name;
+    for (const NumberKindInfo& kind : kNumberKinds) {
+        record.*kind.number = "555010" + digit + std::to_string(kind.numberType);
+        record.*kind.speed = std::to_string(kind.numberType) + digit;
+    }
+    return record;
+}
+
+}  // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // Options shows the settings in force (a name field the list does not
+    // offer as it is) in one modeless dialog; capacities that do not fit are
+    // refused with their message, the dialog stays open and nothing is saved;
+    // Save writes the entries, in force at once (both capacities 0 reopen as
+    // 250 numbers); Cancel saves nothing.
+    void OptionsShowRefuseAndSave() {
+        WindowFixture f;
+        for (const auto& [key, value] :
+             std::map<std::string, std::string>{{"NameField", "Nickname"},
+                                                {"MaskOption", "3"},
+                                                {"NameLimit", "100"},
+                                                {"NumberLimit", "500"},
+                                                {"PMAfter", "True"},
+                                                {"LogPath", "/var/SyncLog.txt"}})
+            f.settings.Save(key, value);
+        f.Make();
+        const auto before = f.settings.Values();
+        auto* options = OpenOptions(f);
+        OpenOptions(f);
+        QCOMPARE(f.window->findChildren<QDialog*>(QStringLiteral("ChangeSettings")).size(), 1);
+        QVERIFY(!options->isModal());
+        const QString contacts = FromPath(f.dir / "Data" / "Contacts");
+        QCOMPARE(Form(options),
+                 "Nickname|dashes|StartPMAfter|100|500|/var/SyncLog.txt|" + contacts);
+
+        Type(options, "MaxNames", "300");
+        Type(options, "MaxNumbers", "250");
+        Click(options, "save");
+        QCOMPARE(f.dialogs.messages, QStringList{ToQString(kNamesAboveNumbersMessage)});
+        QVERIFY(options->isVisible());
+        QVERIFY(f.settings.Values() == before);
+
+        Click(options, "none");
+        Type(options, "MaxNames", "0");
+        Type(options, "MaxNumbers", "0");
+        Click(options, "StartPMAfter");
+        Type(options, "lgPath", "/srv/log.txt");
+        Click(options, "save");
+        QVERIFY(!options->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        options = OpenOptions(f);
+        QCOMPARE(Form(options), "Nickname|none|0|250|/srv/log.txt|" + contacts);
+
+        Type(options, "MaxNames", "5");
+        Click(options, "cancel");
+        QVERIFY(!options->isVisible());
+        QCOMPARE(f.settings.Values().at("NameLimit"), "0");
+    }
+
+    // Browsing for the log starts from the saved path, not from the field:
+    // the field shows its folder; choosing a file there puts its full path
+    // into the field. The address book row chooses a folder.
+    void BrowseChoosesAPath() {
+        WindowFixture f;
+        const auto logs = f.dir / "logs";
+        const auto cards = f.dir / "cards";
+        test::WriteFileBytes(logs / "new.txt", "");
+        test::WriteFileBytes(cards / "ann.vcf", "");
+        f.settings.Save("LogPath", (logs / "SyncLog.txt").string());
+        f.settings.Save("ContactsPath", cards.string());
+        f.Make();
+        auto* options = OpenOptions(f);
+        Type(options, "lgPath", "/typed/elsewhere.txt");
+
+        Click(options, "BrowseLog");
+        auto* browse = Child<gui::Browse>(options, "Browse");
+        QCOMPARE(Text(options, "lgPath"), FromPath(logs));
+        auto select = [browse](const std::filesystem::path& file) {
+            auto* files = Child<QListView>(browse, "brsFile");
+            const auto* model = qobject_cast<QFileSystemModel*>(files->model());
+            files->selectionModel()->select(model->index(FromPath(file)),
+                                            QItemSelectionModel::ClearAndSelect);
+        };
+        select(logs / "new.txt");
+        Click(browse, "OK");
+        QCOMPARE(Text(options, "lgPath"), FromPath(logs / "new.txt"));
+
+        Click(options, "BrowseContacts");
+        select(cards / "ann.vcf");
+        Click(browse, "OK");
+        QCOMPARE(Text(options, "ctPath"), FromPath(cards));
+    }
+
+    // The conflict dialog shows both records; a box edited before Keep
+    // PhoneBook Data is taken as edited, Keep Outlook Data hands back the
+    // Outlook column with all nineteen values, and a dialog closed without
+    // either hands back nothing.
+    void ConflictResolvedFromTheDialog() {
+        WindowFixture f;
+        const SyncObject outlook = Record("Lee, Ann", "1");
+        const SyncObject phoneBook = Record("Ann Lee", "2");
+        std::vector<std::optional<ConflictChoice>> choices;
+        f.StageOf(StageId::SyncModifiedItems) = [&](RunState&) {
+            for (int i = 0; i < 3; ++i)
+                choices.push_back(f.runUi->ShowConflictDialog(outlook, phoneBook));
+        };
+        f.dialogs.answers.push_back([&](QDialog& dialog) {
+            QCOMPARE(Text(&dialog, "olName") + "|" + Text(&dialog, "pbName"), "Lee, Ann|Ann Lee");
+            Type(&dialog, "pbMobile", "5559876");
+            Type(&dialog, "pbDCSpeed", "77");
+            Click(&dialog, "KeepPhoneBook");
+            QVERIFY(!dialog.isVisible());
+        });
+        f.dialogs.answers.push_back([](QDialog& dialog) { Click(&dialog, "KeepOutlook"); });
+        f.Make();
+
+        Click(f.window.get(), "Start");
+
+        SyncObject edited = phoneBook;
+        edited.MobileNumber = "5559876";
+        edited.DCSpeed = "77";
+        QCOMPARE(choices.size(), std::size_t{3});
+        QVERIFY(choices[0] && choices[0]->side == ConflictSide::PhoneBook);
+        QVERIFY(choices[0]->values == edited);
+        QVERIFY(choices[1] && choices[1]->side == ConflictSide::Outlook);
+        QVERIFY(choices[1]->values == outlook);
+        QVERIFY(!choices[2]);
+        QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
+    }
+
+    // The name prompt shows the proposed names. With the name field "Full
+    // Name" an empty New Full Name is refused with the message and the prompt
+    // stays open; filled in, OK hands the four names back. With "File As" it
+    // is accepted at once; a prompt closed without OK hands back nothing.
+    void NamePromptRefusesThenAccepts() {
+        WindowFixture f;
+        const NameValues proposed{"Ann", "Lee", "", "Lee, Ann"};
+        std::vector<std::optional<NameValues>> names;
+        f.StageOf(StageId::SyncModifiedItems) = [&](RunState&) {
+            for (const char* field : {"Full Name", "File As", "File As"})
+                names.push_back(f.runUi->ShowNamePrompt("Lee, Ann", proposed, field));
+        };
+        f.dialogs.answers.push_back([&](QDialog& dialog) {
+            QCOMPARE(QStringList({Text(&dialog, "NewFirst"), Text(&dialog, "NewLast"),
+                                  Text(&dialog, "NewFull"), Text(&dialog, "NewFile")}),
+                     QStringList({"Ann", "Lee", "", "Lee, Ann"}));
+            Click(&dialog, "NameOK");
+            QCOMPARE(f.dialogs.messages,
+                     QStringList{QStringLiteral(
+                         "The 'New File As' and 'New Full Name' fields must each have a value.")});
+            QVERIFY(dialog.isVisible());
+            Type(&dialog, "NewFull", "Ann Lee");
+            Click(&dialog, "NameOK");
+            QVERIFY(!dialog.isVisible());
+        });
+        f.dialogs.answers.push_back([](QDialog& dialog) { Click(&dialog, "NameOK"); });
+        f.Make();
+
+        Click(f.window.get(), "Start");
+
+        QVERIFY(names == (std::vector<std::optional<NameValues>>{
+                             NameValues{"Ann", "Lee", "Ann Lee", "Lee, Ann"}, proposed, {}}));
+        QCOMPARE(f.dialogs.messages.size(), 1);
+    }
+};
+
+VELMORA_QT_SUITE(DialogsTest);
+
+}  // namespace velmora
+
+#include "DialogsTest.moc"

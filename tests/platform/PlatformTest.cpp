@@ -1,0 +1,132 @@
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+
+#include "model/Error.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtProcessPort.h"
+#include "platform/QtSettingsStore.h"
+#include "platform/QtTestMain.h"
+#include "platform/QtText.h"
+#include "support/TempDir.h"
+
+namespace velmora {
+
+namespace {
+
+QString ConfigFile() {
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Velmora/Velmora.conf");
+}
+
+// The message of the Error that `act` throws, empty when it throws none.
+template <typename Act>
+QString ErrorOf(Act act) {
+    try {
+        act();
+    } catch (const Error& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}
+
+}  // namespace
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    // The values live in the user's configuration folder, group [Settings],
+    // as plain text; what is saved reads back as the same text (commas,
+    // backslashes, characters beyond ASCII, nothing at all), also through
+    // another store object (the other front end); a key never saved is absent.
+    void SettingsAreSavedAndReadBack() {
+        QtSettingsStore store;
+        store.Save("PMBefore", BooleanText(false));
+        QFile file(ConfigFile());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("[Settings]\nPMBefore=False\n"));
+
+        const std::vector<std::string> values{"/home/me/Data, old/PhoneBook.db",
+                                              "C:\\Data\\x;y#z=1", "/home/zoë/Köln/€.db", ""};
+        for (std::size_t i = 0; i < values.size(); ++i)
+            store.Save("Key" + std::to_string(i), values[i]);
+        QtSettingsStore other;
+        for (std::size_t i = 0; i < values.size(); ++i)
+            QCOMPARE(other.Read("Key" + std::to_string(i)), std::optional<std::string>(values[i]));
+        QCOMPARE(other.Read("NeverSaved"), std::optional<std::string>());
+    }
+
+    // A value typed into the file by hand with a comma and no quotes is still
+    // the one text that was typed; a file that cannot be written is an error
+    // naming it, not a save that silently did not happen.
+    void SettingsFileEditedOrUnwritable() {
+        QFile file(ConfigFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Settings]\nLogPath=/data/a,b/SyncLog.txt\n");
+        file.close();
+        QCOMPARE(QtSettingsStore().Read("LogPath"),
+                 std::optional<std::string>("/data/a,b/SyncLog.txt"));
+
+        QVERIFY(QFile::remove(ConfigFile()) && QDir().mkpath(ConfigFile()));
+        const QString message = ErrorOf([] { QtSettingsStore().Save("NameLimit", "1"); });
+        QVERIFY2(message.contains(ConfigFile()), qPrintable(message));
+        QDir(ConfigFile()).removeRecursively();
+    }
+
+    // The program folder is "Velmora" in the user's data folder, made when
+    // it is missing; a data folder that cannot hold it (a file is in the
+    // way) is an error naming the folder.
+    void ProgramFolderIsMadeInTheUsersDataFolder() {
+        const QByteArray data = qgetenv("XDG_DATA_HOME");
+        const QString expected = QString::fromUtf8(data) + QStringLiteral("/Velmora");
+        QDir(expected).removeRecursively();
+        QCOMPARE(FromPath(ProgramFolder()), expected);
+        QVERIFY(QFileInfo(expected).isDir());
+
+        const QString blocker = QString::fromUtf8(data) + QStringLiteral("/blocker");
+        QFile file(blocker);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(blocker));
+        const QString message = ErrorOf([] { ProgramFolder(); });
+        qputenv("XDG_DATA_HOME", data);
+        QVERIFY2(message.contains(blocker + QStringLiteral("/Velmora")), qPrintable(message));
+    }
+
+    // A program in a folder with blanks starts with its arguments as they
+    // are, never through a shell, and its end is seen; the search path is
+    // searched.
+    void StartsAProgramAndSeesItEnd() {
+        test::TempDir dir;
+        const auto out = dir / "out.txt";
+        const auto program = dir / "my manager" / "run.sh";
+        test::WriteFileBytes(program, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\" > \"$3\"\n");
+        std::filesystem::permissions(program, std::filesystem::perms::owner_all);
+        QtProcessPort processes;
+        auto started = processes.Start({program, {"two words", "it's $HOME", out.string()}});
+        while (started->WaitForEnd(std::chrono::milliseconds(60000)) == WaitOutcome::StillRunning) {
+        }
+        QCOMPARE(test::ReadFileBytes(out), std::string("two words|it's $HOME"));
+        QVERIFY(processes.FindOnPath("sh").has_value());
+        QVERIFY(!processes.FindOnPath("velmora-no-such-program").has_value());
+    }
+
+    // A program that is missing or not executable cannot be started, waiting
+    // or not: an error naming it.
+    void ReportsAProgramThatCannotStart() {
+        test::TempDir dir;
+        test::WriteFileBytes(dir / "plain.sh", "not a program");
+        QtProcessPort processes;
+        for (const auto& program : {dir / "absent", dir / "plain.sh"}) {
+            const QString waited = ErrorOf([&] { processes.Start({program, {}}); });
+            const QString detached = ErrorOf([&] { processes.StartDetached({program, {}}); });
+            QVERIFY2(waited.contains(FromPath(program)), qPrintable(waited));
+            QVERIFY2(detached.contains(FromPath(program)), qPrintable(detached));
+        }
+    }
+};
+
+VELMORA_QT_SUITE(PlatformTest);
+
+}  // namespace velmora
+
+#include "PlatformTest.moc"
