@@ -1,27 +1,19 @@
-#include <gtest/gtest.h>
-
 #include "stores/database/DatabaseTestSupport.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "support/DatabaseFixtures.h"
 
 namespace velmora {
 namespace {
 
-using test::ErrorOf;
 using test::PhoneBookRow;
 
-class PhoneBookLoaderTest : public ::testing::Test {
+class PhoneBookLoaderTest : public test::DatabaseStoreTest {
   protected:
-    void SetUp() override { state.settings.PhoneBookPath = dir / "Data" / "PhoneBook.db"; }
-
     void Load(const std::vector<PhoneBookRow>& rows) {
-        test::CreatePhoneBookDatabase(state.settings.PhoneBookPath, rows);
+        std::filesystem::remove(PhoneBookPath());
+        ClearSet(state.PhoneBookSet);
+        test::CreatePhoneBookDatabase(PhoneBookPath(), rows);
         LoadPhoneBookRecords(state, engine);
     }
-
-    test::TempDir dir;
-    SqliteDatabaseEngine engine;
-    RunState state;
 };
 
 // Rows fold into one record per contact ID wherever they stand: each kind's
@@ -42,55 +34,38 @@ TEST_F(PhoneBookLoaderTest, FoldsTheRowsOfEachContact) {
         {40, "Di Lane", "5556667777", 4, -5, 6},
         {40, "Di Lane", "5558889999", 5, -6, 6},
     });
-    EXPECT_EQ(test::SetText(state.PhoneBookSet),
-              "12|Ann Smith|Home=5559990000#5|Mobile=5551234567#3|Email=ann@example.com#9;"
-              "20|Bob Jones|Home=5550002222#11;"
-              "30|Cy Young|Mobile=5552223333#2;"
-              "40|Di Lane|Mobile=5556667777#-5|Fax=5558889999#-6");
+    EXPECT_EQ(test::Render(state.PhoneBookSet),
+              "12:Ann Smith::H=5559990000/5,M=5551234567/3,E=ann@example.com/9 | "
+              "20:Bob Jones::H=5550002222/11 | 30:Cy Young::M=5552223333/2 | "
+              "40:Di Lane::M=5556667777/-5,F=5558889999/-6");
 }
 
-// An empty table gives an empty set.
-TEST_F(PhoneBookLoaderTest, EmptyTableGivesNoRecords) {
-    Load({});
-    EXPECT_EQ(state.PhoneBookSet.Count(), 0);
-}
-
-// A null the load cannot read stops it with the file, the contact ID (when
-// there is one) and the column; a missing file or table names the path.
+// A null the load cannot read stops it naming the file, the row, the contact
+// ID (when there is one) and the column; a missing file or table names the
+// path.
 TEST_F(PhoneBookLoaderTest, NullsAndMissingStoresAreNamed) {
-    struct Case {
-        std::vector<PhoneBookRow> rows;
-        std::string column;
-        std::string contact;
+    const std::string path = PhoneBookPath().string();
+    const PhoneBookRow ann{12, "Ann Smith", "5551234567", 4, 3, 6};
+    const std::vector<std::pair<std::vector<PhoneBookRow>, std::vector<std::string>>> cases{
+        {{{std::nullopt, "Ann Smith", "5551234567", 4, 3, 6}}, {"Row 1 ", "column ContactID"}},
+        {{{12, std::nullopt, "5551234567", 4, 3, 6}}, {"Row 1 ", "column ContactName"}},
+        {{{12, "Ann Smith", std::nullopt, 4, 3, 6}}, {"Row 1 ", "column Number"}},
+        {{{12, "Ann Smith", "5551234567", 4, std::nullopt, 6}}, {"Row 1 ", "column SpeedDial"}},
+        {{ann, {12, "Ann Smith", "x", 7, std::nullopt, 0}}, {"Row 2 ", "column SpeedDial"}},
     };
-    const std::vector<Case> cases{
-        {{{std::nullopt, "Ann Smith", "5551234567", 4, 3, 6}}, "ContactID", ""},
-        {{{12, std::nullopt, "5551234567", 4, 3, 6}}, "ContactName", "contact ID 12"},
-        {{{12, "Ann Smith", std::nullopt, 4, 3, 6}}, "Number", "contact ID 12"},
-        {{{12, "Ann Smith", "5551234567", 4, std::nullopt, 6}}, "SpeedDial", "contact ID 12"},
-        {{{12, "Ann Smith", "5551234567", 4, 3, 6}, {12, "Ann Smith", "x", 7, std::nullopt, 0}},
-         "SpeedDial",
-         "contact ID 12"},
-    };
-    for (const Case& c : cases) {
-        std::filesystem::remove(state.settings.PhoneBookPath);
-        ClearSet(state.PhoneBookSet);
-        const std::string message = ErrorOf([&] { Load(c.rows); });
-        EXPECT_NE(message.find(state.settings.PhoneBookPath.string()), std::string::npos)
-            << message;
-        EXPECT_NE(message.find("column " + c.column), std::string::npos) << message;
-        EXPECT_NE(message.find(c.contact), std::string::npos) << message;
+    for (const auto& [rows, named] : cases) {
+        std::vector<std::string> texts = named;
+        texts.push_back(path);
+        if (rows.back().ContactID) texts.push_back("(contact ID 12)");
+        EXPECT_THAT([&] { Load(rows); }, test::ErrorNaming(texts));
     }
 
     state.settings.PhoneBookPath = dir / "Elsewhere" / "PhoneBook.db";
-    EXPECT_NE(ErrorOf([&] {
-                  LoadPhoneBookRecords(state, engine);
-              }).find(state.settings.PhoneBookPath.string()),
-              std::string::npos);
-    test::ExecuteSql(state.settings.PhoneBookPath, "CREATE TABLE Other (x)");
-    const std::string noTable = ErrorOf([&] { LoadPhoneBookRecords(state, engine); });
-    EXPECT_NE(noTable.find(state.settings.PhoneBookPath.string()), std::string::npos) << noTable;
-    EXPECT_NE(noTable.find("tblContactList"), std::string::npos) << noTable;
+    EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                test::ErrorNaming({PhoneBookPath().string()}));
+    test::ExecuteSql(PhoneBookPath(), "CREATE TABLE Other (x)");
+    EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                test::ErrorNaming({PhoneBookPath().string(), "tblContactList"}));
 }
 
 }  // namespace

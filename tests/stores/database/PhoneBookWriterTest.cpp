@@ -1,77 +1,47 @@
-#include <gtest/gtest.h>
-
 #include "stores/database/DatabaseTestSupport.h"
-#include "stores/database/FaultyDatabase.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "support/DatabaseFixtures.h"
 
 namespace velmora {
 namespace {
 
-using test::Contact;
+using test::Lines;
 using test::PhoneBookRow;
-using Lines = std::vector<std::string>;
 
-class PhoneBookWriterTest : public ::testing::Test {
+const std::string kWriting = "Writing to the PhoneBook database.";
+
+class PhoneBookWriterTest : public test::DatabaseStoreTest {
   protected:
-    void SetUp() override {
-        state.settings.PhoneBookPath = dir / "PhoneBook.db";
-        state.settings.LogPath = dir / "SyncLog.txt";
-    }
-
-    void Write(const std::vector<PhoneBookRow>& rows, const std::vector<SyncObject>& records,
-               test::PhoneBookLayout layout = test::PhoneBookLayout::Plain) {
-        test::CreatePhoneBookDatabase(state.settings.PhoneBookPath, rows, layout);
-        for (const SyncObject& record : records)
-            state.PhoneBookSet.Append(record);
+    void Write(const std::vector<PhoneBookRow>& rows, std::string_view records,
+               std::string_view extraSql = {}) {
+        test::CreatePhoneBookDatabase(PhoneBookPath(), rows, extraSql);
+        state.PhoneBookSet = test::ParseSet(records);
         WritePhoneBookDatabase(state, engine);
     }
-
-    std::string Table() const { return test::PhoneBookText(state.settings.PhoneBookPath); }
-    Lines Log() const { return test::LogLines(state.settings.LogPath); }
-
-    test::TempDir dir;
-    SqliteDatabaseEngine engine;
-    RunState state;
 };
 
 // "C" adds a row per number in code order: the name cut to 22 characters (code
 // points), the speed dial converted to a number, PhoneNumberLength 255 for
-// direct connect and e-mail and by length otherwise, the manager's own columns
-// at their defaults; the log shows the whole name. A "C" record without
-// numbers, and records flagged "N", "M", "S" or nothing, write nothing.
+// direct connect and e-mail and by length otherwise; the log shows the whole
+// name. A "C" record without numbers, and records flagged "N", "M", "S" or
+// nothing, write nothing.
 TEST_F(PhoneBookWriterTest, AddsARowPerNumber) {
     const std::string name = "Anna-Maria Ørsted-Öberg Junior";
     Write({{13, "Bob Jones", "5550001111", 2, 8, 6}},
-          {Contact("12", name, "C",
-                   {{NumberKind::Work2, "5551112222", "1"},
-                    {NumberKind::DirectConnect, "123*456*7890", "2"},
-                    {NumberKind::Home, "15559990000", "3"},
-                    {NumberKind::Mobile, "5551234", "4"},
-                    {NumberKind::Email, "anna@example.com", "5"}}),
-           Contact("14", "No Numbers", "C", {}),
-           Contact("13", "Bob Jones", "N", {{NumberKind::Mobile, "5553334444", "6"}}),
-           Contact("13", "Bob Jones", "M", {{NumberKind::Mobile, "5553334444", "6"}}),
-           Contact("13", "Bob Jones", "S", {{NumberKind::Mobile, "5553334444", "6"}}),
-           Contact("13", "Bob Jones", "", {{NumberKind::Mobile, "5553334444", "6"}})},
-          test::PhoneBookLayout::WithManagerColumns);
-
-    EXPECT_EQ(Table(),
-              "13|Bob Jones|5550001111|2|8|6;"
-              "12|Anna-Maria Ørsted-Öber|5551112222|0|1|6;"
-              "12|Anna-Maria Ørsted-Öber|123*456*7890|1|2|255;"
-              "12|Anna-Maria Ørsted-Öber|15559990000|2|3|7;"
-              "12|Anna-Maria Ørsted-Öber|5551234|4|4|0;"
-              "12|Anna-Maria Ørsted-Öber|anna@example.com|10|5|255");
-    EXPECT_EQ(test::TableText(state.settings.PhoneBookPath, "tblContactList", {"Category"}),
-              "Unfiled;Unfiled;Unfiled;Unfiled;Unfiled;Unfiled");
-    EXPECT_EQ(Log(),
-              (Lines{"Writing to the PhoneBook database.",
-                     "... A secondary work number of 5551112222 was added for " + name + ".",
-                     "... A direct connect number of 123*456*7890 was added for " + name + ".",
-                     "... A home number of 15559990000 was added for " + name + ".",
-                     "... A mobile number of 5551234 was added for " + name + ".",
-                     "... A email address of anna@example.com was added for " + name + "."}));
+          "12:" + name +
+              ":C:W2=5551112222/1,DC=123*456*7890/2,H=15559990000/3,M=5551234/4,"
+              "E=anna@example.com/5 | 14:No Numbers:C: | 13:Bob Jones:N:M=5553334444/6 | "
+              "13:Bob Jones:M:M=5553334444/6 | 13:Bob Jones:S:M=5553334444/6 | "
+              "13:Bob Jones::M=5553334444/6");
+    const std::string cut = "12|Anna-Maria Ørsted-Öber|";
+    EXPECT_EQ(PhoneBook(), "13|Bob Jones|5550001111|2|8|6;" + cut + "5551112222|0|1|6;" + cut +
+                               "123*456*7890|1|2|255;" + cut + "15559990000|2|3|7;" + cut +
+                               "5551234|4|4|0;" + cut + "anna@example.com|10|5|255");
+    const std::string added = " was added for " + name + ".";
+    EXPECT_EQ(Log(), (Lines{kWriting, "... A secondary work number of 5551112222" + added,
+                            "... A direct connect number of 123*456*7890" + added,
+                            "... A home number of 15559990000" + added,
+                            "... A mobile number of 5551234" + added,
+                            "... A email address of anna@example.com" + added}));
     EXPECT_EQ(state.FailedWrites, 0);
 }
 
@@ -82,12 +52,9 @@ TEST_F(PhoneBookWriterTest, ClearedNumberDeletesItsRow) {
            {13, "Bob Jones", "5550001111", 4, 8, 6},
            {12, "Ann Smith", "5559990000", 2, 5, 6},
            {13, "Bob Jones", "5550002222", 4, 9, 6}},
-          {Contact("12", "Ann Smith", "W", {{NumberKind::Home, "5559990000", "5"}}),
-           Contact("13", "Bob Jones", "W", {})});
-
-    EXPECT_EQ(Table(), "13|Bob Jones||4|8|0;12|Ann Smith|5559990000|2|5|6");
-    EXPECT_EQ(Log(), (Lines{"Writing to the PhoneBook database.",
-                            "... The mobile number for Ann Smith has been deleted.",
+          "12:Ann Smith:W:H=5559990000/5 | 13:Bob Jones:W:");
+    EXPECT_EQ(PhoneBook(), "13|Bob Jones||4|8|0;12|Ann Smith|5559990000|2|5|6");
+    EXPECT_EQ(Log(), (Lines{kWriting, "... The mobile number for Ann Smith has been deleted.",
                             "... The mobile number for Bob Jones has been deleted.",
                             "... The mobile number for Bob Jones has been changed from "
                             "5550001111 to ."}));
@@ -95,7 +62,8 @@ TEST_F(PhoneBookWriterTest, ClearedNumberDeletesItsRow) {
 
 // A new name goes, whole, into every row of a known kind that has another
 // non-empty name; a changed number updates its row and its length code; a
-// new kind gets a row; speed dials of existing rows never change.
+// new kind gets a row; speed dials of existing rows never change. Columns of
+// the manager's own are left alone, and new rows get their defaults.
 TEST_F(PhoneBookWriterTest, ModifiesRowsInThreePasses) {
     const std::string name = "Ann Smith-Jones, Chief Engineer";
     Write({{12, "Ann Smith", "5551234567", 4, 3, 6},
@@ -103,25 +71,19 @@ TEST_F(PhoneBookWriterTest, ModifiesRowsInThreePasses) {
            {12, "Ann S.", "x", 7, 1, 0},
            {12, "Ann Smith", "ann@example.com", 10, 9, 255},
            {20, "Cy Young", "5552223333", 4, 2, 6}},
-          {Contact("12", name, "W",
-                   {{NumberKind::Mobile, "15551234567", "3"},
-                    {NumberKind::Home, "5559990000", "7"},
-                    {NumberKind::Email, "ann@example.com", "9"},
-                    {NumberKind::Pager, "5554443333", "10"}}),
-           Contact("20", "Cy Young", "W", {{NumberKind::Mobile, "5552223333", "12"}})});
-
-    EXPECT_EQ(Table(), "12|" + name +
-                           "|15551234567|4|3|7;"
-                           "12||5559990000|2|5|6;"
-                           "12|Ann S.|x|7|1|0;"
-                           "12|" +
-                           name +
-                           "|ann@example.com|10|9|255;"
-                           "20|Cy Young|5552223333|4|2|6;"
-                           "12|Ann Smith-Jones, Chief|5554443333|6|10|6");
-    EXPECT_EQ(Log(), (Lines{"Writing to the PhoneBook database.",
-                            "... The name for Ann Smith has been changed to " + name + ".",
-                            "... The name for Ann Smith has been changed to " + name + ".",
+          "12:" + name +
+              ":W:M=15551234567/3,H=5559990000/7,E=ann@example.com/9,P=5554443333/10 | "
+              "20:Cy Young:W:M=5552223333/12",
+          "ALTER TABLE tblContactList ADD COLUMN Category TEXT NOT NULL DEFAULT 'Unfiled';"
+          "UPDATE tblContactList SET Category = 'Family'");
+    EXPECT_EQ(PhoneBook(), "12|" + name + "|15551234567|4|3|7;12||5559990000|2|5|6;" +
+                               "12|Ann S.|x|7|1|0;12|" + name + "|ann@example.com|10|9|255;" +
+                               "20|Cy Young|5552223333|4|2|6;" +
+                               "12|Ann Smith-Jones, Chief|5554443333|6|10|6");
+    EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"Category"}),
+              "Family;Family;Family;Family;Family;Unfiled");
+    const std::string renamed = "... The name for Ann Smith has been changed to " + name + ".";
+    EXPECT_EQ(Log(), (Lines{kWriting, renamed, renamed,
                             "... The mobile number for " + name +
                                 " has been changed from 5551234567 to 15551234567.",
                             "... A pager number of 5554443333 was added for " + name + "."}));
@@ -137,49 +99,96 @@ TEST_F(PhoneBookWriterTest, DeletesEveryRowOfTheContact) {
            {-12, "Minus", "5550000000", 4, 2, 6},
            {12, "Ann Smith", "y", 12, 1, 0},
            {12, "Ann Smith", "z", std::nullopt, 1, 0}},
-          {Contact("12", "Ann Smith", "D", {{NumberKind::Mobile, "5551234567", "3"}})});
-
-    EXPECT_EQ(Table(), "13|Bob Jones|5550001111|4|8|6;-12|Minus|5550000000|4|2|6");
-    EXPECT_EQ(Log(), (Lines{"Writing to the PhoneBook database.",
-                            "... The  for Ann Smith has been deleted.",
+          "12:Ann Smith:D:M=5551234567/3");
+    EXPECT_EQ(PhoneBook(), "13|Bob Jones|5550001111|4|8|6;-12|Minus|5550000000|4|2|6");
+    EXPECT_EQ(Log(), (Lines{kWriting, "... The  for Ann Smith has been deleted.",
                             "... The mobile number for Ann Smith has been deleted."}));
 }
 
-// The length code of a number's character count.
-TEST(NumberLengthCode, TenAndElevenCharactersHaveCodes) {
-    EXPECT_EQ(NumberLengthCode(10), 6);
-    EXPECT_EQ(NumberLengthCode(11), 7);
-    for (const std::size_t other : {0, 7, 9, 12, 255})
-        EXPECT_EQ(NumberLengthCode(other), 0) << other;
-}
+// A recordset whose MovePrevious does not move, or fails when `fail` is set;
+// every other call goes to the SQLite engine's.
+class StuckRecordset final : public Recordset {
+  public:
+    StuckRecordset(std::unique_ptr<Recordset> inner, bool fail)
+        : inner_(std::move(inner)), fail_(fail) {}
+    void MovePrevious() override {
+        if (fail_) throw Error("The test made MovePrevious fail.");
+    }
+    bool Eof() const override { return inner_->Eof(); }
+    bool Bof() const override { return inner_->Bof(); }
+    void MoveFirst() override { inner_->MoveFirst(); }
+    void MoveNext() override { inner_->MoveNext(); }
+    void MoveLast() override { inner_->MoveLast(); }
+    FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
+    void SetField(std::string_view column, const FieldValue& value) override {
+        inner_->SetField(column, value);
+    }
+    void AddNew() override { inner_->AddNew(); }
+    void Edit() override { inner_->Edit(); }
+    void Update() override { inner_->Update(); }
+    void Delete() override { inner_->Delete(); }
+    void Close() override { inner_->Close(); }
+    const std::filesystem::path& DatabasePath() const override { return inner_->DatabasePath(); }
+    const std::string& TableName() const override { return inner_->TableName(); }
+    std::optional<std::int64_t> CurrentRowId() const override { return inner_->CurrentRowId(); }
 
-// A pass whose moves fail, or do not move, ends with a logged failure instead
+  private:
+    std::unique_ptr<Recordset> inner_;
+    bool fail_;
+};
+
+class StuckDatabase final : public Database {
+  public:
+    StuckDatabase(std::unique_ptr<Database> inner, bool fail)
+        : inner_(std::move(inner)), fail_(fail) {}
+    std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
+        return std::make_unique<StuckRecordset>(inner_->OpenRecordset(table), fail_);
+    }
+    const std::filesystem::path& Path() const override { return inner_->Path(); }
+
+  private:
+    std::unique_ptr<Database> inner_;
+    bool fail_;
+};
+
+class StuckEngine final : public DatabaseEngine {
+  public:
+    explicit StuckEngine(bool fail) : fail_(fail) {}
+    std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
+        return std::make_unique<StuckDatabase>(engine_.OpenDatabase(path), fail_);
+    }
+    bool DatabaseExists(const std::filesystem::path& path) override {
+        return engine_.DatabaseExists(path);
+    }
+    void CreateDatabase(const std::filesystem::path& path,
+                        const std::vector<TableDefinition>& tables) override {
+        engine_.CreateDatabase(path, tables);
+    }
+
+  private:
+    SqliteDatabaseEngine engine_;
+    bool fail_;
+};
+
+// A pass whose moves do not move, or fail, ends with a logged failure instead
 // of looping; the other passes still run.
 TEST_F(PhoneBookWriterTest, PassThatCannotMoveOnEnds) {
-    test::CreatePhoneBookDatabase(
-        state.settings.PhoneBookPath,
-        {{12, "Ann Smith", "5551234567", 4, 3, 6}, {12, "Ann Smith", "5559990000", 2, 5, 6}});
-    state.PhoneBookSet.Append(Contact("12", "Ann Smith", "W",
-                                      {{NumberKind::Mobile, "5550000000", "3"},
-                                       {NumberKind::Home, "5559990000", "5"},
-                                       {NumberKind::Pager, "5554443333", "10"}}));
-    test::Fault previous = test::Fault::Ignore;
-    test::FaultyDatabaseEngine faulty(engine, [&](std::string_view call) {
-        return call == "MovePrevious" ? previous : test::Fault::None;
-    });
-    WritePhoneBookDatabase(state, faulty);
-    previous = test::Fault::Fail;
-    WritePhoneBookDatabase(state, faulty);
-
-    const std::string stuck = "... Could not go through the rows of tblContactList for Ann Smith: ";
-    const std::string where = "tblContactList in " + state.settings.PhoneBookPath.string();
-    EXPECT_EQ(Log(), (Lines{"Writing to the PhoneBook database.",
-                            stuck + "The rows of table " + where + " do not move on from row 2.",
-                            "... A pager number of 5554443333 was added for Ann Smith.",
-                            "Writing to the PhoneBook database.",
-                            stuck + "The test made MovePrevious fail."}));
+    test::CreatePhoneBookDatabase(PhoneBookPath(), {{12, "Ann Smith", "5551234567", 4, 3, 6},
+                                                    {12, "Ann Smith", "5559990000", 2, 5, 6}});
+    state.PhoneBookSet =
+        test::ParseSet("12:Ann Smith:W:M=5550000000/3,H=5559990000/5,P=5554443333/10");
+    for (const bool fail : {false, true}) {
+        StuckEngine stuck(fail);
+        WritePhoneBookDatabase(state, stuck);
+    }
+    const std::string could = "... Could not go through the rows of tblContactList for Ann Smith: ";
+    EXPECT_EQ(Log(), (Lines{kWriting,
+                            could + "The rows of table tblContactList in " +
+                                PhoneBookPath().string() + " do not move on from row 2.",
+                            "... A pager number of 5554443333 was added for Ann Smith.", kWriting,
+                            could + "The test made MovePrevious fail."}));
     EXPECT_EQ(state.FailedWrites, 2);
-    EXPECT_EQ(Table(),
+    EXPECT_EQ(PhoneBook(),
               "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|5559990000|2|5|6;"
               "12|Ann Smith|5554443333|6|10|6");
 }
