@@ -1,6 +1,5 @@
 #include "support/DatabaseFixtures.h"
 
-#include <memory>
 #include <stdexcept>
 
 #include <sqlite3.h>
@@ -18,10 +17,6 @@ const Cells kSyncColumns{"ContactID", "Name",   "SpeedDial", "Work2", "DirectCon
 // rows it selects, a null as NULL.
 std::vector<Cells> Run(const std::filesystem::path& path, const std::string& sql) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
-    sqlite3* db = nullptr;
-    const int opened = sqlite3_open(path.string().c_str(), &db);
-    const std::unique_ptr<sqlite3, int (*)(sqlite3*)> closer(db, sqlite3_close_v2);
-    if (opened != SQLITE_OK) throw std::runtime_error("cannot open " + path.string());
     std::vector<Cells> rows;
     const auto collect = [](void* table, int count, char** cells, char**) {
         Cells& row = static_cast<std::vector<Cells>*>(table)->emplace_back();
@@ -29,12 +24,15 @@ std::vector<Cells> Run(const std::filesystem::path& path, const std::string& sql
             row.emplace_back(cells[i] != nullptr ? cells[i] : "NULL");
         return 0;
     };
+    sqlite3* db = nullptr;
     char* message = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), collect, &rows, &message) != SQLITE_OK) {
-        const std::string reason = message != nullptr ? message : "unknown error";
-        sqlite3_free(message);
-        throw std::runtime_error("SQL failed: " + reason + " in: " + sql);
-    }
+    int result = sqlite3_open(path.string().c_str(), &db);
+    if (result == SQLITE_OK) result = sqlite3_exec(db, sql.c_str(), collect, &rows, &message);
+    const std::string reason = message != nullptr ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    sqlite3_close(db);
+    if (result != SQLITE_OK)
+        throw std::runtime_error(path.string() + ": " + reason + " in: " + sql);
     return rows;
 }
 
@@ -50,11 +48,10 @@ std::string Literal(const std::optional<std::int64_t>& number) {
 }
 
 std::string Literal(const std::optional<std::string>& text) {
-    if (!text) return "NULL";
-    std::string quoted = "'";
-    for (const char c : *text)
-        quoted += c == '\'' ? std::string("''") : std::string(1, c);
-    return quoted + "'";
+    char* quoted = sqlite3_mprintf("%Q", text ? text->c_str() : nullptr);
+    std::string literal(quoted);
+    sqlite3_free(quoted);
+    return literal;
 }
 
 std::string Insert(std::string_view table, const Cells& literals) {
