@@ -159,19 +159,21 @@ TEST_F(PhoneBookTest, DeletesEveryRowOfTheContact) {
                             "... The mobile number for Ann Smith has been deleted."}));
 }
 
-// A recordset whose MovePrevious does not move, or fails when `fail` is set;
-// every other call goes to the SQLite engine's.
+// A recordset whose MovePrevious (or MoveNext) does nothing; every other
+// call goes to the SQLite engine's.
 class StuckRecordset final : public Recordset {
   public:
-    StuckRecordset(std::unique_ptr<Recordset> inner, bool fail)
-        : inner_(std::move(inner)), fail_(fail) {}
+    StuckRecordset(std::unique_ptr<Recordset> inner, bool backward)
+        : inner_(std::move(inner)), backward_(backward) {}
+    void MoveNext() override {
+        if (backward_) inner_->MoveNext();
+    }
     void MovePrevious() override {
-        if (fail_) throw Error("The test made MovePrevious fail.");
+        if (!backward_) inner_->MovePrevious();
     }
     bool Eof() const override { return inner_->Eof(); }
     bool Bof() const override { return inner_->Bof(); }
     void MoveFirst() override { inner_->MoveFirst(); }
-    void MoveNext() override { inner_->MoveNext(); }
     void MoveLast() override { inner_->MoveLast(); }
     FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
     void SetField(std::string_view column, const FieldValue& value) override {
@@ -188,28 +190,28 @@ class StuckRecordset final : public Recordset {
 
   private:
     std::unique_ptr<Recordset> inner_;
-    bool fail_;
+    bool backward_;
 };
 
 class StuckDatabase final : public Database {
   public:
-    StuckDatabase(std::unique_ptr<Database> inner, bool fail)
-        : inner_(std::move(inner)), fail_(fail) {}
+    StuckDatabase(std::unique_ptr<Database> inner, bool backward)
+        : inner_(std::move(inner)), backward_(backward) {}
     std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        return std::make_unique<StuckRecordset>(inner_->OpenRecordset(table), fail_);
+        return std::make_unique<StuckRecordset>(inner_->OpenRecordset(table), backward_);
     }
     const std::filesystem::path& Path() const override { return inner_->Path(); }
 
   private:
     std::unique_ptr<Database> inner_;
-    bool fail_;
+    bool backward_;
 };
 
 class StuckEngine final : public DatabaseEngine {
   public:
-    explicit StuckEngine(bool fail) : fail_(fail) {}
+    explicit StuckEngine(bool backward) : backward_(backward) {}
     std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
-        return std::make_unique<StuckDatabase>(engine_.OpenDatabase(path), fail_);
+        return std::make_unique<StuckDatabase>(engine_.OpenDatabase(path), backward_);
     }
     bool DatabaseExists(const std::filesystem::path& path) override {
         return engine_.DatabaseExists(path);
@@ -221,29 +223,35 @@ class StuckEngine final : public DatabaseEngine {
 
   private:
     SqliteDatabaseEngine engine_;
-    bool fail_;
+    bool backward_;
 };
 
-// A pass whose moves do not move, or fail, ends with a logged failure instead
-// of looping; the other passes still run.
+// A pass that cannot move on ends with a logged failure instead of looping,
+// the backward pass 1 and the forward pass 3 alike; the other passes still
+// run.
 TEST_F(PhoneBookTest, PassThatCannotMoveOnEnds) {
     test::CreatePhoneBookDatabase(PhoneBookPath(), {{12, "Ann Smith", "5551234567", 4, 3, 6},
                                                     {12, "Ann Smith", "5559990000", 2, 5, 6}});
     state.PhoneBookSet =
         test::ParseSet("12:Ann Smith:W:M=5550000000/3,H=5559990000/5,P=5554443333/10");
-    for (const bool fail : {false, true}) {
-        StuckEngine stuck(fail);
+    for (const bool backward : {true, false}) {
+        StuckEngine stuck(backward);
         WritePhoneBookDatabase(state, stuck);
     }
-    const std::string could = "... Could not go through the rows of tblContactList for Ann Smith: ";
-    EXPECT_EQ(Log(), (Lines{kWriting,
-                            could + "The rows of table tblContactList in " +
-                                PhoneBookPath().string() + " do not move on from row 2.",
-                            "... A pager number of 5554443333 was added for Ann Smith.", kWriting,
-                            could + "The test made MovePrevious fail."}));
+    const std::string where = ": The rows of table tblContactList in " + PhoneBookPath().string() +
+                              " do not move on from row ";
+    EXPECT_EQ(
+        Log(),
+        (Lines{
+            kWriting,
+            "... Could not go through the rows of tblContactList for Ann Smith" + where + "2.",
+            "... A pager number of 5554443333 was added for Ann Smith.", kWriting,
+            "... The mobile number for Ann Smith has been changed from "
+            "5551234567 to 5550000000.",
+            "... Could not check which numbers Ann Smith has in tblContactList" + where + "1."}));
     EXPECT_EQ(state.FailedWrites, 2);
     EXPECT_EQ(PhoneBook(),
-              "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|5559990000|2|5|6;"
+              "12|Ann Smith|5550000000|4|3|6;12|Ann Smith|5559990000|2|5|6;"
               "12|Ann Smith|5554443333|6|10|6");
 }
 
