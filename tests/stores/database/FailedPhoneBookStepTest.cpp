@@ -50,20 +50,20 @@ TEST_F(FailedPhoneBookStepTest, SyncDatabaseRecordsWhatThePhoneBookHolds) {
     WriteSyncDatabase(state, engine);
 
     // The end of the line logged for a change the table refused.
-    const auto Refusal = [&](const std::string& what, const std::string& reason) {
+    const auto refusal = [&](const std::string& what, const std::string& reason) {
         return ": The database " + PhoneBookPath().string() + " " + what +
                " of table tblContactList: " + reason + ".";
     };
-    const std::string noPagers = Refusal("refused the new row", "the phone takes no pagers");
+    const std::string noPagers = refusal("refused the new row", "the phone takes no pagers");
     EXPECT_EQ(Log(),
               (Lines{"Writing to the PhoneBook database.",
                      "... Could not change the mobile number for Ann Smith from 5551234567 to "
                      "5550000000" +
-                         Refusal("refused the change to row 1", "the entry is locked"),
+                         refusal("refused the change to row 1", "the entry is locked"),
                      "... A mobile number of 5552223333 was added for Cy Young.",
                      "... Could not add a pager number of 5554445555 for Cy Young" + noPagers,
                      "... Could not delete the home number for Di Lane" +
-                         Refusal("could not delete row 3", "home numbers stay"),
+                         refusal("could not delete row 3", "home numbers stay"),
                      "... The mobile number for Di Lane has been deleted.",
                      "... The mobile number for Ed Marsh has been deleted.",
                      "... Could not add a pager number of 5559998888 for Ed Marsh" + noPagers,

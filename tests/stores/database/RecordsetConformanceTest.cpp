@@ -226,6 +226,7 @@ TEST(SqliteDatabase, ReadsOldTablesAndRefusesWhatIsNotADatabase) {
     SqliteDatabaseEngine engine;
     const auto rows = engine.OpenDatabase(path)->OpenRecordset("Old");
     rows->Edit();
+    EXPECT_THROW(rows->SetField("A", 2.5), Error);  // smallint holds whole numbers
     for (const char* column : {"A", "B", "C", "D"})
         rows->SetField(column, "12");
     rows->Update();
