@@ -1,6 +1,5 @@
 #include "support/DatabaseFixtures.h"
 
-#include <memory>
 #include <stdexcept>
 
 #include <sqlite3.h>
@@ -9,136 +8,82 @@ namespace velmora::test {
 
 namespace {
 
-struct CloseDatabase {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct FinalizeStatement {
-    void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Connection = std::unique_ptr<sqlite3, CloseDatabase>;
-using Statement = std::unique_ptr<sqlite3_stmt, FinalizeStatement>;
+using Cells = std::vector<std::string>;
 
-Connection Open(const std::filesystem::path& path) {
+const Cells kSyncColumns{"ContactID", "Name",   "SpeedDial", "Work2", "DirectConnect", "Home",
+                         "Work1",     "Mobile", "Fax",       "Pager", "Other",         "Email"};
+
+// Runs SQL on the file (making it and its folder if needed) and returns the
+// rows it selects, a null as NULL.
+std::vector<Cells> Run(const std::filesystem::path& path, const std::string& sql) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
+    std::vector<Cells> rows;
+    const auto collect = [](void* table, int count, char** cells, char**) {
+        Cells& row = static_cast<std::vector<Cells>*>(table)->emplace_back();
+        for (int i = 0; i < count; ++i)
+            row.emplace_back(cells[i] != nullptr ? cells[i] : "NULL");
+        return 0;
+    };
     sqlite3* db = nullptr;
-    const int result = sqlite3_open(path.string().c_str(), &db);
-    Connection connection(db);
-    if (result != SQLITE_OK) throw std::runtime_error("cannot open " + path.string());
-    return connection;
-}
-
-void Execute(sqlite3* db, std::string_view sql) {
     char* message = nullptr;
-    if (sqlite3_exec(db, std::string(sql).c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
-        const std::string reason = message != nullptr ? message : "unknown error";
-        sqlite3_free(message);
-        throw std::runtime_error("SQL failed: " + reason + " in: " + std::string(sql));
-    }
-}
-
-Statement Prepare(sqlite3* db, const std::string& sql) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-        throw std::runtime_error(std::string("SQL failed: ") + sqlite3_errmsg(db) + " in: " + sql);
-    }
-    return Statement(statement);
-}
-
-void Step(sqlite3* db, sqlite3_stmt* statement) {
-    if (sqlite3_step(statement) != SQLITE_DONE) {
-        throw std::runtime_error(std::string("insert failed: ") + sqlite3_errmsg(db));
-    }
-}
-
-void BindText(sqlite3_stmt* statement, int position, const std::optional<std::string>& text) {
-    if (text) {
-        sqlite3_bind_text(statement, position, text->c_str(), static_cast<int>(text->size()),
-                          SQLITE_TRANSIENT);
-    } else {
-        sqlite3_bind_null(statement, position);
-    }
-}
-
-void BindNumber(sqlite3_stmt* statement, int position, const std::optional<std::int64_t>& number) {
-    if (number) {
-        sqlite3_bind_int64(statement, position, *number);
-    } else {
-        sqlite3_bind_null(statement, position);
-    }
-}
-
-// A column of the current result row as the strings show it.
-std::string CellText(sqlite3_stmt* statement, int column) {
-    if (sqlite3_column_type(statement, column) == SQLITE_NULL) return "NULL";
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, column)));
-}
-
-// The rows of a query, each a list of cells.
-std::vector<std::vector<std::string>> Rows(const std::filesystem::path& path,
-                                           const std::string& sql) {
-    const Connection db = Open(path);
-    const Statement statement = Prepare(db.get(), sql);
-    std::vector<std::vector<std::string>> rows;
-    while (sqlite3_step(statement.get()) == SQLITE_ROW) {
-        std::vector<std::string>& row = rows.emplace_back();
-        for (int i = 0; i < sqlite3_column_count(statement.get()); ++i)
-            row.push_back(CellText(statement.get(), i));
-    }
+    int result = sqlite3_open(path.string().c_str(), &db);
+    if (result == SQLITE_OK) result = sqlite3_exec(db, sql.c_str(), collect, &rows, &message);
+    const std::string reason = message != nullptr ? message : sqlite3_errmsg(db);
+    sqlite3_free(message);
+    sqlite3_close(db);
+    if (result != SQLITE_OK)
+        throw std::runtime_error(path.string() + ": " + reason + " in: " + sql);
     return rows;
 }
 
-const std::vector<std::string> kSyncNumberColumns{
-    "Work2", "DirectConnect", "Home", "Work1", "Mobile", "Fax", "Pager", "Other", "Email"};
+std::string Joined(const Cells& parts, std::string_view separator) {
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        text += (i > 0 ? std::string(separator) : "") + parts[i];
+    return text;
+}
+
+std::string Literal(const std::optional<std::int64_t>& number) {
+    return number ? std::to_string(*number) : "NULL";
+}
+
+std::string Literal(const std::optional<std::string>& text) {
+    char* quoted = sqlite3_mprintf("%Q", text ? text->c_str() : nullptr);
+    std::string literal(quoted);
+    sqlite3_free(quoted);
+    return literal;
+}
+
+std::string Insert(std::string_view table, const Cells& literals) {
+    return "INSERT INTO " + std::string(table) + " VALUES (" + Joined(literals, ", ") + ");";
+}
 
 }  // namespace
 
 void ExecuteSql(const std::filesystem::path& path, std::string_view sql) {
-    const Connection db = Open(path);
-    Execute(db.get(), sql);
+    Run(path, std::string(sql));
 }
 
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
-                             const std::vector<PhoneBookRow>& rows, PhoneBookLayout layout,
-                             std::string_view extraSql) {
-    const Connection db = Open(path);
-    const bool managerColumns = layout == PhoneBookLayout::WithManagerColumns;
-    Execute(db.get(), std::string("CREATE TABLE tblContactList (") +
-                          (managerColumns ? "EntryKey INTEGER PRIMARY KEY, " : "") +
-                          "ContactID INTEGER, ContactName TEXT, Number TEXT, NumberType INTEGER, "
-                          "SpeedDial INTEGER, PhoneNumberLength INTEGER" +
-                          (managerColumns ? ", Category TEXT NOT NULL DEFAULT 'Unfiled'" : "") +
-                          ")");
-    const Statement insert = Prepare(db.get(),
-                                     "INSERT INTO tblContactList (ContactID, ContactName, Number, "
-                                     "NumberType, SpeedDial, PhoneNumberLength) "
-                                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6)");
+                             const std::vector<PhoneBookRow>& rows, std::string_view extraSql) {
+    std::string sql =
+        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
+        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
     for (const PhoneBookRow& row : rows) {
-        sqlite3_reset(insert.get());
-        BindNumber(insert.get(), 1, row.ContactID);
-        BindText(insert.get(), 2, row.ContactName);
-        BindText(insert.get(), 3, row.Number);
-        BindNumber(insert.get(), 4, row.NumberType);
-        BindNumber(insert.get(), 5, row.SpeedDial);
-        BindNumber(insert.get(), 6, row.PhoneNumberLength);
-        Step(db.get(), insert.get());
+        sql += Insert("tblContactList", {Literal(row.ContactID), Literal(row.ContactName),
+                                         Literal(row.Number), Literal(row.NumberType),
+                                         Literal(row.SpeedDial), Literal(row.PhoneNumberLength)});
     }
-    if (!extraSql.empty()) Execute(db.get(), extraSql);
+    Run(path, sql + "COMMIT;" + std::string(extraSql));
 }
 
 std::string TableText(const std::filesystem::path& path, std::string_view table,
                       const std::vector<std::string>& columns) {
-    std::string selected;
-    for (const std::string& column : columns)
-        selected += (selected.empty() ? "" : ", ") + column;
-    std::string text;
-    for (const auto& row :
-         Rows(path, "SELECT " + selected + " FROM " + std::string(table) + " ORDER BY rowid")) {
-        if (!text.empty()) text += ";";
-        for (std::size_t i = 0; i < row.size(); ++i)
-            text += (i > 0 ? "|" : "") + row[i];
-    }
-    return text;
+    Cells rows;
+    for (const Cells& row : Run(path, "SELECT " + Joined(columns, ", ") + " FROM " +
+                                          std::string(table) + " ORDER BY rowid"))
+        rows.push_back(Joined(row, "|"));
+    return Joined(rows, ";");
 }
 
 std::string PhoneBookText(const std::filesystem::path& path) {
@@ -148,44 +93,33 @@ std::string PhoneBookText(const std::filesystem::path& path) {
 }
 
 void CreateSyncDatabase(const std::filesystem::path& path, const std::vector<SyncRow>& rows) {
-    const Connection db = Open(path);
-    Execute(db.get(),
-            "CREATE TABLE SyncContacts (ContactID INTEGER NOT NULL CHECK (ContactID >= 0), "
-            "Name TEXT NOT NULL, SpeedDial TEXT NOT NULL, Work2 TEXT NOT NULL, "
-            "DirectConnect TEXT NOT NULL, Home TEXT NOT NULL, Work1 TEXT NOT NULL, "
-            "Mobile TEXT NOT NULL, Fax TEXT NOT NULL, Pager TEXT NOT NULL, Other TEXT NOT NULL, "
-            "Email TEXT)");
-    const Statement insert =
-        Prepare(db.get(),
-                "INSERT INTO SyncContacts (ContactID, Name, SpeedDial, Work2, DirectConnect, Home, "
-                "Work1, Mobile, Fax, Pager, Other, Email) "
-                "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)");
+    std::string sql =
+        "CREATE TABLE SyncContacts (ContactID INTEGER NOT NULL CHECK (ContactID >= 0), "
+        "Name TEXT NOT NULL, SpeedDial TEXT NOT NULL, Work2 TEXT NOT NULL, "
+        "DirectConnect TEXT NOT NULL, Home TEXT NOT NULL, Work1 TEXT NOT NULL, "
+        "Mobile TEXT NOT NULL, Fax TEXT NOT NULL, Pager TEXT NOT NULL, Other TEXT NOT NULL, "
+        "Email TEXT); BEGIN;";
     for (const SyncRow& row : rows) {
-        sqlite3_reset(insert.get());
-        const std::vector<std::optional<std::string>> texts{
-            row.Name,   row.SpeedDial, row.Work2, row.DirectConnect, row.Home, row.Work1,
-            row.Mobile, row.Fax,       row.Pager, row.Other,         row.Email};
-        BindNumber(insert.get(), 1, row.ContactID);
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            BindText(insert.get(), static_cast<int>(i + 2), texts[i]);
-        Step(db.get(), insert.get());
+        sql += Insert(
+            "SyncContacts",
+            {Literal(row.ContactID), Literal(row.Name), Literal(row.SpeedDial), Literal(row.Work2),
+             Literal(row.DirectConnect), Literal(row.Home), Literal(row.Work1), Literal(row.Mobile),
+             Literal(row.Fax), Literal(row.Pager), Literal(row.Other), Literal(row.Email)});
     }
+    Run(path, sql + "COMMIT;");
 }
 
 std::string SyncContactsText(const std::filesystem::path& path) {
-    std::string query = "SELECT ContactID, Name, SpeedDial";
-    for (const std::string& column : kSyncNumberColumns)
-        query += ", " + column;
-    std::string text;
-    for (const auto& row : Rows(path, query + " FROM SyncContacts ORDER BY rowid")) {
-        if (!text.empty()) text += ";";
-        text += row[0] + "|" + row[1] + "|" + row[2];
-        for (std::size_t i = 0; i < kSyncNumberColumns.size(); ++i) {
-            const std::string& cell = row[i + 3];
-            if (!cell.empty()) text += "|" + kSyncNumberColumns[i] + "=" + cell;
+    Cells rows;
+    for (const Cells& row :
+         Run(path, "SELECT " + Joined(kSyncColumns, ", ") + " FROM SyncContacts ORDER BY rowid")) {
+        std::string text = row[0] + "|" + row[1] + "|" + row[2];
+        for (std::size_t i = 3; i < row.size(); ++i) {
+            if (!row[i].empty()) text += "|" + kSyncColumns[i] + "=" + row[i];
         }
+        rows.push_back(text);
     }
-    return text;
+    return Joined(rows, ";");
 }
 
 }  // namespace velmora::test

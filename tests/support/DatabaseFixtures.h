@@ -23,22 +23,12 @@ struct PhoneBookRow {
     std::optional<std::int64_t> PhoneNumberLength = 0;
 };
 
-enum class PhoneBookLayout {
-    // ContactID INTEGER, ContactName TEXT, Number TEXT, NumberType INTEGER,
-    // SpeedDial INTEGER, PhoneNumberLength INTEGER.
-    Plain,
-    // The same with columns of the manager's own around them: EntryKey
-    // INTEGER PRIMARY KEY first and Category TEXT NOT NULL DEFAULT 'Unfiled'
-    // last. Rows made here get the default category.
-    WithManagerColumns,
-};
-
-// Creates a database file (and its folder) holding tblContactList with these
-// rows, stored in this order. `extraSql` runs afterwards (a trigger, say).
+// Creates a database file (and its folder) holding tblContactList
+// (ContactID INTEGER, ContactName TEXT, Number TEXT, NumberType INTEGER,
+// SpeedDial INTEGER, PhoneNumberLength INTEGER) with these rows, stored in
+// this order. `extraSql` runs afterwards (a trigger or another column, say).
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
-                             const std::vector<PhoneBookRow>& rows,
-                             PhoneBookLayout layout = PhoneBookLayout::Plain,
-                             std::string_view extraSql = {});
+                             const std::vector<PhoneBookRow>& rows, std::string_view extraSql = {});
 
 // tblContactList as one string, rows in rowid order separated by ";", the six
 // columns of a row by "|": "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|...".

@@ -1,60 +1,50 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include "model/Error.h"
-#include "model/NumberKinds.h"
-#include "model/SyncSet.h"
-#include "stores/database/InMemoryDatabase.h"
+#include "run/RunState.h"
 #include "stores/database/SqliteDatabase.h"
+#include "support/DatabaseFixtures.h"
+#include "support/EngineFixtures.h"
 #include "support/TempDir.h"
 
 namespace velmora::test {
 
-// The two implementations of the database port, as the typed suites use them.
-struct SqliteBackend {
+using Lines = std::vector<std::string>;
+
+// A run over the phone book, the sync database and the log in a temporary
+// folder, through the SQLite engine. Records are stated as Render writes
+// them ("12:Ann Smith:W:M=5551234567/3").
+class DatabaseStoreTest : public ::testing::Test {
+  protected:
+    DatabaseStoreTest() {
+        state.settings.PhoneBookPath = dir / "Data" / "PhoneBook.db";
+        state.settings.SyncPath = dir / "Data" / "Velmora.db";
+        state.settings.LogPath = dir / "SyncLog.txt";
+    }
+
+    const std::filesystem::path& PhoneBookPath() const { return state.settings.PhoneBookPath; }
+    const std::filesystem::path& SyncPath() const { return state.settings.SyncPath; }
+    std::string PhoneBook() const { return PhoneBookText(PhoneBookPath()); }
+    std::string Sync() const { return SyncContactsText(SyncPath()); }
+    Lines Log() const { return ReadLogLines(state.settings.LogPath); }
+
     TempDir dir;
     SqliteDatabaseEngine engine;
-    std::filesystem::path PathOf(const std::string& name) const { return dir / name; }
+    RunState state;
 };
 
-struct InMemoryBackend {
-    InMemoryDatabaseEngine engine;
-    std::filesystem::path PathOf(const std::string& name) const {
-        return std::filesystem::path("/in-memory") / name;
-    }
-};
-
-// The message of the velmora::Error that the call throws, or "no error".
-template <typename Call>
-std::string ErrorOf(Call&& call) {
-    try {
-        call();
-    } catch (const Error& error) {
-        return error.what();
-    }
-    return "no error";
+// Matches a velmora::Error whose message holds every one of these texts.
+inline auto ErrorNaming(const std::vector<std::string>& texts) {
+    std::vector<::testing::Matcher<std::string>> parts;
+    for (const std::string& text : texts)
+        parts.push_back(::testing::HasSubstr(text));
+    return ::testing::ThrowsMessage<Error>(::testing::AllOfArray(parts));
 }
-
-// The lines of a log file without their CR LF endings.
-std::vector<std::string> LogLines(const std::filesystem::path& path);
-
-// A number of a contact record: its kind, number and speed dial.
-struct NumberEntry {
-    NumberKind kind;
-    std::string number;
-    std::string speed;
-};
-
-// A record with an ID, a name, a flag and some numbers.
-SyncObject Contact(std::string contactId, std::string name, std::string flag,
-                   const std::vector<NumberEntry>& numbers);
-
-// A set as one string: records separated by ";", each as ID|name[|flag], then
-// every kind with a number or speed dial as Kind=number#speed, in kind order:
-// "12|Ann Smith|Home=5559990000#5|Mobile=5551234567#3".
-std::string SetText(const SyncSet& set);
 
 }  // namespace velmora::test

@@ -1,0 +1,259 @@
+#include "stores/database/DatabaseTestSupport.h"
+#include "stores/database/PhoneBookDatabase.h"
+
+namespace velmora {
+namespace {
+
+using test::Lines;
+using test::PhoneBookRow;
+
+const std::string kWriting = "Writing to the PhoneBook database.";
+
+class PhoneBookTest : public test::DatabaseStoreTest {
+  protected:
+    void Load(const std::vector<PhoneBookRow>& rows) {
+        std::filesystem::remove(PhoneBookPath());
+        ClearSet(state.PhoneBookSet);
+        test::CreatePhoneBookDatabase(PhoneBookPath(), rows);
+        LoadPhoneBookRecords(state, engine);
+    }
+
+    void Write(const std::vector<PhoneBookRow>& rows, std::string_view records,
+               std::string_view extraSql = {}) {
+        test::CreatePhoneBookDatabase(PhoneBookPath(), rows, extraSql);
+        state.PhoneBookSet = test::ParseSet(records);
+        WritePhoneBookDatabase(state, engine);
+    }
+};
+
+// Rows fold into one record per contact ID wherever they stand: each kind's
+// number and speed dial, the later of two rows of a kind winning, the name
+// from the first row met, nothing from codes 7 and 8 or a null NumberType,
+// and a negative speed dial kept with its sign on first and later rows alike.
+TEST_F(PhoneBookTest, FoldsTheRowsOfEachContact) {
+    Load({
+        {12, "Ann Smith", "5551234567", 4, 3, 6},
+        {20, "Bob Jones", "5550001111", 2, 8, 6},
+        {12, "Ann S.", "5559990000", 2, 5, 6},
+        {30, "Cy Young", "1*2*3", 7, 1, 0},
+        {12, "Ann Smith", "ann@example.com", 10, 9, 255},
+        {20, "Bob Jones", "5550002222", 2, 11, 6},
+        {12, "Ann Smith", std::nullopt, 8, 4, 0},
+        {30, std::nullopt, "5552223333", 4, 2, 6},
+        {30, "Cy Young", "5554445555", std::nullopt, 6, 6},
+        {40, "Di Lane", "5556667777", 4, -5, 6},
+        {40, "Di Lane", "5558889999", 5, -6, 6},
+    });
+    EXPECT_EQ(test::Render(state.PhoneBookSet),
+              "12:Ann Smith::H=5559990000/5,M=5551234567/3,E=ann@example.com/9 | "
+              "20:Bob Jones::H=5550002222/11 | 30:Cy Young::M=5552223333/2 | "
+              "40:Di Lane::M=5556667777/-5,F=5558889999/-6");
+}
+
+// A null the load cannot read stops it naming the file, the row, the contact
+// ID (when there is one) and the column; a missing file or table names the
+// path.
+TEST_F(PhoneBookTest, NullsAndMissingStoresAreNamed) {
+    const std::string path = PhoneBookPath().string();
+    const PhoneBookRow ann{12, "Ann Smith", "5551234567", 4, 3, 6};
+    const std::vector<std::pair<std::vector<PhoneBookRow>, std::vector<std::string>>> cases{
+        {{{std::nullopt, "Ann Smith", "5551234567", 4, 3, 6}}, {"Row 1 ", "column ContactID"}},
+        {{{12, std::nullopt, "5551234567", 4, 3, 6}}, {"Row 1 ", "column ContactName"}},
+        {{{12, "Ann Smith", std::nullopt, 4, 3, 6}}, {"Row 1 ", "column Number"}},
+        {{{12, "Ann Smith", "5551234567", 4, std::nullopt, 6}}, {"Row 1 ", "column SpeedDial"}},
+        {{ann, {12, "Ann Smith", "x", 7, std::nullopt, 0}}, {"Row 2 ", "column SpeedDial"}},
+    };
+    for (const auto& [rows, named] : cases) {
+        std::vector<std::string> texts = named;
+        texts.push_back(path);
+        if (rows.back().ContactID) texts.push_back("(contact ID 12)");
+        EXPECT_THAT([&] { Load(rows); }, test::ErrorNaming(texts));
+    }
+
+    state.settings.PhoneBookPath = dir / "Elsewhere" / "PhoneBook.db";
+    EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                test::ErrorNaming({PhoneBookPath().string()}));
+    test::ExecuteSql(PhoneBookPath(), "CREATE TABLE Other (x)");
+    EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                test::ErrorNaming({PhoneBookPath().string(), "tblContactList"}));
+}
+
+// "C" adds a row per number in code order: the name cut to 22 characters (code
+// points), the speed dial converted to a number, PhoneNumberLength 255 for
+// direct connect and e-mail and by length otherwise; the log shows the whole
+// name. A "C" record without numbers, and records flagged "N", "M", "S" or
+// nothing, write nothing.
+TEST_F(PhoneBookTest, AddsARowPerNumber) {
+    const std::string name = "Anna-Maria Ørsted-Öberg Junior";
+    Write({{13, "Bob Jones", "5550001111", 2, 8, 6}},
+          "12:" + name +
+              ":C:W2=5551112222/1,DC=123*456*7890/2,H=15559990000/3,M=5551234/4,"
+              "E=anna@example.com/5 | 14:No Numbers:C: | 13:Bob Jones:N:M=5553334444/6 | "
+              "13:Bob Jones:M:M=5553334444/6 | 13:Bob Jones:S:M=5553334444/6 | "
+              "13:Bob Jones::M=5553334444/6");
+    const std::string cut = "12|Anna-Maria Ørsted-Öber|";
+    EXPECT_EQ(PhoneBook(), "13|Bob Jones|5550001111|2|8|6;" + cut + "5551112222|0|1|6;" + cut +
+                               "123*456*7890|1|2|255;" + cut + "15559990000|2|3|7;" + cut +
+                               "5551234|4|4|0;" + cut + "anna@example.com|10|5|255");
+    const std::string added = " was added for " + name + ".";
+    EXPECT_EQ(Log(), (Lines{kWriting, "... A secondary work number of 5551112222" + added,
+                            "... A direct connect number of 123*456*7890" + added,
+                            "... A home number of 15559990000" + added,
+                            "... A mobile number of 5551234" + added,
+                            "... A email address of anna@example.com" + added}));
+    EXPECT_EQ(state.FailedWrites, 0);
+}
+
+// "W" in three passes: a cleared number deletes its row (with two rows of the
+// kind, the one met first from the end goes and the other is set to an
+// empty number); a new name goes, whole, into every row of a known kind that
+// has another non-empty name; a changed number updates its row and its
+// length code; a new kind gets a row; speed dials of existing rows never
+// change. Columns of the manager's own are left alone, and new rows get their
+// defaults.
+TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
+    const std::string name = "Ann Smith-Jones, Chief Engineer";
+    Write({{12, "Ann Smith", "5551234567", 4, 3, 6},
+           {13, "Bob Jones", "5550001111", 4, 8, 6},
+           {12, "", "5559990000", 2, 5, 6},
+           {12, "Ann S.", "x", 7, 1, 0},
+           {13, "Bob Jones", "5550002222", 4, 9, 6},
+           {12, "Ann Smith", "ann@example.com", 10, 9, 255},
+           {20, "Cy Young", "5552223333", 4, 2, 6},
+           {20, "Cy Young", "5556667777", 2, 4, 6}},
+          "12:" + name +
+              ":W:M=15551234567/3,H=5559990000/7,E=ann@example.com/9,P=5554443333/10 | "
+              "13:Bob Jones:W: | 20:Cy Young:W:M=5552223333/12",
+          "ALTER TABLE tblContactList ADD COLUMN Category TEXT NOT NULL DEFAULT 'Unfiled';"
+          "UPDATE tblContactList SET Category = 'Family'");
+    EXPECT_EQ(PhoneBook(), "12|" + name + "|15551234567|4|3|7;13|Bob Jones||4|8|0;" +
+                               "12||5559990000|2|5|6;12|Ann S.|x|7|1|0;12|" + name +
+                               "|ann@example.com|10|9|255;20|Cy Young|5552223333|4|2|6;" +
+                               "12|Ann Smith-Jones, Chief|5554443333|6|10|6");
+    EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"Category"}),
+              "Family;Family;Family;Family;Family;Family;Unfiled");
+    const std::string renamed = "... The name for Ann Smith has been changed to " + name + ".";
+    EXPECT_EQ(Log(), (Lines{kWriting, renamed, renamed,
+                            "... The mobile number for " + name +
+                                " has been changed from 5551234567 to 15551234567.",
+                            "... A pager number of 5554443333 was added for " + name + ".",
+                            "... The mobile number for Bob Jones has been deleted.",
+                            "... The mobile number for Bob Jones has been changed from "
+                            "5550001111 to .",
+                            "... The home number for Cy Young has been deleted."}));
+}
+
+// "D" deletes every row whose contact ID reads as the record's, from the last
+// to the first: codes 7 and 8 log an empty kind word, codes outside 0 to 10
+// and null go without a line, and -12 is not 12.
+TEST_F(PhoneBookTest, DeletesEveryRowOfTheContact) {
+    Write({{12, "Ann Smith", "5551234567", 4, 3, 6},
+           {13, "Bob Jones", "5550001111", 4, 8, 6},
+           {12, "Ann Smith", "x", 7, 1, 0},
+           {-12, "Minus", "5550000000", 4, 2, 6},
+           {12, "Ann Smith", "y", 12, 1, 0},
+           {12, "Ann Smith", "z", std::nullopt, 1, 0}},
+          "12:Ann Smith:D:M=5551234567/3");
+    EXPECT_EQ(PhoneBook(), "13|Bob Jones|5550001111|4|8|6;-12|Minus|5550000000|4|2|6");
+    EXPECT_EQ(Log(), (Lines{kWriting, "... The  for Ann Smith has been deleted.",
+                            "... The mobile number for Ann Smith has been deleted."}));
+}
+
+// A recordset whose MovePrevious (or MoveNext) does nothing; every other
+// call goes to the SQLite engine's.
+class StuckRecordset final : public Recordset {
+  public:
+    StuckRecordset(std::unique_ptr<Recordset> inner, bool backward)
+        : inner_(std::move(inner)), backward_(backward) {}
+    void MoveNext() override {
+        if (backward_) inner_->MoveNext();
+    }
+    void MovePrevious() override {
+        if (!backward_) inner_->MovePrevious();
+    }
+    bool Eof() const override { return inner_->Eof(); }
+    bool Bof() const override { return inner_->Bof(); }
+    void MoveFirst() override { inner_->MoveFirst(); }
+    void MoveLast() override { inner_->MoveLast(); }
+    FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
+    void SetField(std::string_view column, const FieldValue& value) override {
+        inner_->SetField(column, value);
+    }
+    void AddNew() override { inner_->AddNew(); }
+    void Edit() override { inner_->Edit(); }
+    void Update() override { inner_->Update(); }
+    void Delete() override { inner_->Delete(); }
+    void Close() override { inner_->Close(); }
+    const std::filesystem::path& DatabasePath() const override { return inner_->DatabasePath(); }
+    const std::string& TableName() const override { return inner_->TableName(); }
+    std::optional<std::int64_t> CurrentRowId() const override { return inner_->CurrentRowId(); }
+
+  private:
+    std::unique_ptr<Recordset> inner_;
+    bool backward_;
+};
+
+class StuckDatabase final : public Database {
+  public:
+    StuckDatabase(std::unique_ptr<Database> inner, bool backward)
+        : inner_(std::move(inner)), backward_(backward) {}
+    std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
+        return std::make_unique<StuckRecordset>(inner_->OpenRecordset(table), backward_);
+    }
+    const std::filesystem::path& Path() const override { return inner_->Path(); }
+
+  private:
+    std::unique_ptr<Database> inner_;
+    bool backward_;
+};
+
+class StuckEngine final : public DatabaseEngine {
+  public:
+    explicit StuckEngine(bool backward) : backward_(backward) {}
+    std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
+        return std::make_unique<StuckDatabase>(engine_.OpenDatabase(path), backward_);
+    }
+    bool DatabaseExists(const std::filesystem::path& path) override {
+        return engine_.DatabaseExists(path);
+    }
+    void CreateDatabase(const std::filesystem::path& path,
+                        const std::vector<TableDefinition>& tables) override {
+        engine_.CreateDatabase(path, tables);
+    }
+
+  private:
+    SqliteDatabaseEngine engine_;
+    bool backward_;
+};
+
+// A pass that cannot move on ends with a logged failure instead of looping,
+// the backward pass 1 and the forward pass 3 alike; the other passes still
+// run.
+TEST_F(PhoneBookTest, PassThatCannotMoveOnEnds) {
+    test::CreatePhoneBookDatabase(PhoneBookPath(), {{12, "Ann Smith", "5551234567", 4, 3, 6},
+                                                    {12, "Ann Smith", "5559990000", 2, 5, 6}});
+    state.PhoneBookSet =
+        test::ParseSet("12:Ann Smith:W:M=5550000000/3,H=5559990000/5,P=5554443333/10");
+    for (const bool backward : {true, false}) {
+        StuckEngine stuck(backward);
+        WritePhoneBookDatabase(state, stuck);
+    }
+    const std::string where = ": The rows of table tblContactList in " + PhoneBookPath().string() +
+                              " do not move on from row ";
+    EXPECT_EQ(
+        Log(),
+        (Lines{
+            kWriting,
+            "... Could not go through the rows of tblContactList for Ann Smith" + where + "2.",
+            "... A pager number of 5554443333 was added for Ann Smith.", kWriting,
+            "... The mobile number for Ann Smith has been changed from "
+            "5551234567 to 5550000000.",
+            "... Could not check which numbers Ann Smith has in tblContactList" + where + "1."}));
+    EXPECT_EQ(state.FailedWrites, 2);
+    EXPECT_EQ(PhoneBook(),
+              "12|Ann Smith|5550000000|4|3|6;12|Ann Smith|5559990000|2|5|6;"
+              "12|Ann Smith|5554443333|6|10|6");
+}
+
+}  // namespace
+}  // namespace velmora
