@@ -87,19 +87,12 @@ SyncSet ParseSet(std::string_view text) {
 }
 
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path) {
+    const std::string content = ReadFileBytes(path);
     std::vector<std::string> lines;
-    std::string content = ReadFileBytes(path);
-    for (std::string_view line : Split(content, "\r\n")) {
-        std::string text(line);
-        if (text.find('\n') != std::string::npos) text += " <no CR LF>";
-        lines.push_back(std::move(text));
-    }
-    // Split leaves what follows the last CR LF: empty for a well-ended file.
-    if (!lines.back().empty()) {
-        lines.back() += " <no CR LF>";
-    } else {
-        lines.pop_back();
-    }
+    for (std::string_view line : Split(content, "\r\n"))
+        lines.emplace_back(line);
+    // What follows the last CR LF: nothing in a well-ended log.
+    if (lines.back().empty()) lines.pop_back();
     return lines;
 }
 

@@ -24,9 +24,8 @@ std::string Render(const SyncSet& set);
 SyncObject ParseRecord(std::string_view text);
 SyncSet ParseSet(std::string_view text);
 
-// The lines of a CR LF text file. A last line without CR LF, or a line
-// holding a bare LF, comes back with " <no CR LF>" appended so a comparison
-// shows it.
+// The lines of a CR LF text file; a line ended otherwise shows in the line
+// it runs into, and a last line without CR LF comes back as it is.
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 
 // Whether this process holds the file open (Linux: /proc/self/fd).
