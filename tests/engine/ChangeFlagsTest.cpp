@@ -1,5 +1,5 @@
 #include "engine/ChangeFlags.h"
-#include "engine/EngineTest.h"
+#include "support/EngineFixtures.h"
 
 namespace velmora::test {
 namespace {
