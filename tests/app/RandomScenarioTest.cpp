@@ -7,7 +7,6 @@
 #include "bench/ScenarioInvariants.h"
 #include "stores/database/InMemoryDatabase.h"
 #include "stores/outlook/InMemoryOutlook.h"
-#include "support/EngineFixtures.h"
 #include "support/ScriptedRunUi.h"
 #include "support/TempDir.h"
 #include "support/WriteRefusingStores.h"
@@ -19,22 +18,16 @@ using scenarios::LoadedStores;
 using scenarios::SyncSession;
 
 // One run of a scenario, then its checks: the run completes, the invariants
-// hold (the log is printed when they do not), and the next run changes
-// nothing.
+// hold, and the next run changes nothing.
 void RunAndCheck(const SyncSession& session, test::ScriptedRunUi& ui, const LoadedStores& agreed,
                  const std::string& when) {
     SCOPED_TRACE(when);
     const LoadedStores edited = scenarios::LoadStores(session);
     const RunResult result = session.Run(ui);
     ASSERT_EQ(result.outcome, RunOutcome::Complete) << result.message;
-    const auto violations =
-        scenarios::CheckInvariants(agreed, edited, scenarios::LoadStores(session));
-    for (const std::string& violation : violations)
+    for (const std::string& violation :
+         scenarios::CheckInvariants(agreed, edited, scenarios::LoadStores(session)))
         ADD_FAILURE() << violation;
-    if (!violations.empty()) {
-        for (const std::string& line : test::ReadLogLines(session.CurrentSettings().LogPath))
-            std::cout << "  " << line << "\n";
-    }
     test::ExpectQuietRun(session);
 }
 

@@ -1,3 +1,5 @@
+#include <functional>
+
 #include <gtest/gtest.h>
 
 #include "app/ManagerLauncher.h"
@@ -15,8 +17,12 @@ using Lines = std::vector<std::string>;
 
 class RecordingLauncher : public ManagerLauncher {
   public:
-    void StartAndWait(const std::filesystem::path& path) override { starts.push_back(path); }
+    void StartAndWait(const std::filesystem::path& path) override {
+        starts.push_back(path);
+        if (whileRunning) whileRunning();
+    }
     std::vector<std::filesystem::path> starts;
+    std::function<void()> whileRunning;
 };
 
 class RunDriverTest : public ::testing::Test {
@@ -24,10 +30,7 @@ class RunDriverTest : public ::testing::Test {
     RunDriverTest() {
         settings.Save("PMBefore", "False");
         settings.Save("PMAfter", "True");
-        settings.Save("PhoneBookPath", (dir / "pb.db").string());
-        settings.Save("SyncPath", (dir / "sync.db").string());
-        settings.Save("LogPath", LogPath().string());
-        // Every stage records that it ran.
+        // Every stage records that it ran; the log goes to its default place in `dir`.
         for (std::size_t i = 0; i < kStageCount; ++i)
             stages[i] = [this, i](RunState&) { ran.emplace_back(kStageLabels[i].textLabel); };
     }
@@ -46,12 +49,19 @@ class RunDriverTest : public ::testing::Test {
 };
 
 // A complete run with the manager started before and after: labels in
-// order, captions from waiting to complete, the log header and the three
-// loaded lines, and the state reset at the end.
+// order, captions from waiting to complete, and the state reset at the end
+// (the road of one change checks the log's header and loaded lines). A
+// second start while the run is under way (the window handles events while
+// the manager runs) is refused and does not disturb the first.
 TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     settings.Save("PMBefore", "True");
     StageOf(StageId::SyncNewItems) = [](RunState& s) { s.OutlookSet.Append({}); };
-    EXPECT_EQ(Run().outcome, RunOutcome::Complete);
+    RunDriver driver(state, settings, dir.Path(), ui, launcher, stages);
+    std::vector<RunOutcome> inner;
+    launcher.whileRunning = [&] { inner.push_back(driver.Start().outcome); };
+    EXPECT_EQ(driver.Start().outcome, RunOutcome::Complete);
+    EXPECT_EQ(inner, std::vector(2, RunOutcome::AlreadyRunning));
+    EXPECT_FALSE(driver.IsRunning());
     const std::string waiting = "caption: Status: Waiting for PhoneBook Manager . . .";
     Lines expected{"reset labels", waiting, "caption: Status: Synchronization in progress . . ."};
     for (const auto& stage : kStageLabels) {
@@ -62,12 +72,6 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     expected.emplace_back("caption: Status: Synchronization complete.");
     EXPECT_EQ(ui.events, expected);
     EXPECT_EQ(launcher.starts, std::vector(2, dir / "idenpm.exe"));
-    EXPECT_EQ(
-        test::ReadLogLines(LogPath()),
-        (Lines{"Velmora, version: 0.0.4", "Copyright © 2026 The Velmora developers", "Activity Log",
-               "", "Status: Synchronization in progress . . .", "Loaded Outlook contacts.",
-               "Loaded PhoneBook records from " + (dir / "pb.db").string(),
-               "Loaded previous sync data from " + (dir / "sync.db").string()}));
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 }
 
@@ -145,26 +149,6 @@ TEST_F(RunDriverTest, FailuresEndTheRunAndLeaveTheProgramUsable) {
     EXPECT_EQ(Run().outcome, RunOutcome::Failed);
     EXPECT_EQ(ran, Lines{});
     EXPECT_NE(ui.messages.back().find("blocker"), std::string::npos);
-}
-
-// A second start while a run is under way (the window handles events while
-// the manager runs) is refused and does not disturb the first.
-TEST_F(RunDriverTest, SecondRunCannotStartInsideTheFirst) {
-    settings.Save("PMBefore", "True");
-    std::optional<RunDriver> driver;
-    struct Reentering : ManagerLauncher {
-        std::optional<RunDriver>* driver = nullptr;
-        std::vector<RunOutcome> inner;
-        void StartAndWait(const std::filesystem::path&) override {
-            inner.push_back((*driver)->Start().outcome);
-        }
-    } reentering;
-    reentering.driver = &driver;
-    driver.emplace(state, settings, dir.Path(), ui, reentering, stages);
-    EXPECT_EQ(driver->Start().outcome, RunOutcome::Complete);
-    EXPECT_EQ(reentering.inner, (std::vector(2, RunOutcome::AlreadyRunning)));
-    EXPECT_EQ(ran.size(), kStageCount);
-    EXPECT_FALSE(driver->IsRunning());
 }
 
 }  // namespace

@@ -119,22 +119,15 @@ class RefusingItems final : public OutlookItems {
     std::unique_ptr<OutlookItems> inner_;
 };
 
-class RefusingFolder final : public OutlookFolder {
-  public:
-    explicit RefusingFolder(OutlookFolder& inner) : inner_(inner) {}
-    std::unique_ptr<OutlookItems> Items() override {
-        return std::make_unique<RefusingItems>(inner_.Items());
-    }
-
-  private:
-    OutlookFolder& inner_;
-};
-
-class RefusingApplication final : public OutlookApplication {
+// The application is its own contacts folder.
+class RefusingApplication final : public OutlookApplication, public OutlookFolder {
   public:
     explicit RefusingApplication(std::unique_ptr<OutlookApplication> inner)
-        : inner_(std::move(inner)), folder_(inner_->GetDefaultContactsFolder()) {}
-    OutlookFolder& GetDefaultContactsFolder() override { return folder_; }
+        : inner_(std::move(inner)) {}
+    OutlookFolder& GetDefaultContactsFolder() override { return *this; }
+    std::unique_ptr<OutlookItems> Items() override {
+        return std::make_unique<RefusingItems>(inner_->GetDefaultContactsFolder().Items());
+    }
     std::unique_ptr<ContactItem> CreateContactItem() override {
         Refuse("CreateContactItem in the address book");
     }
@@ -142,7 +135,6 @@ class RefusingApplication final : public OutlookApplication {
 
   private:
     std::unique_ptr<OutlookApplication> inner_;
-    RefusingFolder folder_;
 };
 
 }  // namespace
