@@ -105,6 +105,7 @@ TEST_F(RunDriverTest, CapacityCheck) {
         const RunResult result = Run();
         if (message.empty()) {
             EXPECT_EQ(result.outcome, RunOutcome::Complete);
+            EXPECT_EQ(launcher.starts.size(), 1u);  // after the run, not before
             continue;
         }
         EXPECT_EQ(result.outcome, RunOutcome::CapacityExceeded);
