@@ -14,22 +14,24 @@ namespace {
 using scenarios::RenderStores;
 using scenarios::SyncSession;
 
-// The sample is the same for the same seed and differs for another, keeps
-// the manager's own columns, holds a distribution list, and synchronizes
-// cleanly: a first run links and copies contacts without a conflict, and
-// the next run has nothing to do.
+// Seed 7 makes 12 contacts on both sides, 9 in the phone book only and 9 in
+// the address book only; the same seed makes the same sample and another
+// seed another. The sample keeps the manager's own columns, holds a
+// distribution list, and synchronizes cleanly: a first run links and copies
+// contacts without a conflict, and the next run has nothing to do.
 TEST(DemoData, SampleSynchronizesCleanly) {
     SqliteDatabaseEngine engine;
     test::TempDir dirs[3];
     const auto sample = [&](int folder, std::uint32_t seed) {
         SyncSession session(dirs[folder].Path(), DefaultStoreBackends());
-        const DemoSummary summary = CreateDemoData(session.CurrentSettings(), 30, seed, engine);
-        EXPECT_EQ(summary.sharedContacts + summary.phoneBookOnly + summary.addressBookMarked +
-                      summary.addressBookUnmarked,
-                  30);
+        CreateDemoData(session.CurrentSettings(), 30, seed, engine);
         return session;
     };
-    const SyncSession session = sample(0, 7);
+    const SyncSession session(dirs[0].Path(), DefaultStoreBackends());
+    const DemoSummary made = CreateDemoData(session.CurrentSettings(), 30, 7, engine);
+    EXPECT_EQ(std::vector({made.sharedContacts, made.phoneBookOnly,
+                           made.addressBookMarked + made.addressBookUnmarked}),
+              std::vector({12, 9, 9}));
     const scenarios::StoreTexts stores = RenderStores(session);
     EXPECT_EQ(RenderStores(sample(1, 7)), stores);
     EXPECT_NE(RenderStores(sample(2, 8)).phoneBook, stores.phoneBook);

@@ -42,18 +42,5 @@ TEST(SyncSet, LookupsFindTheLastExactMatch) {
     EXPECT_EQ(FindByContactID("", SyncSet{}), 0);
 }
 
-// CloneNew appends a copy of every field of another set's record, flagged
-// "N", and leaves the source alone.
-TEST(SyncSet, CloneNewCopiesDataAndFlagsNew) {
-    SyncSet source = ParseSet("5:Ann:M:M=5551234567/3,E=ann@example.com/");
-    SyncSet target = ParseSet("1:Other::");
-    SyncObject& copy = target.CloneNew(source.Item(1));
-    EXPECT_EQ(&copy, &target.Item(2));
-    SyncObject expected = source.Item(1);
-    expected.Flag = "N";
-    EXPECT_EQ(copy, expected);
-    EXPECT_EQ(source.Item(1).Flag, "M");
-}
-
 }  // namespace
 }  // namespace velmora
