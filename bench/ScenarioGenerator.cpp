@@ -215,14 +215,14 @@ SyncObject ScenarioGenerator::NewContact() {
     return contact;
 }
 
-AnsweringRunUi::ConflictPolicy ScenarioGenerator::ConflictPolicy() {
+ScenarioGenerator::ConflictAnswers ScenarioGenerator::ConflictPolicy() {
     struct Policy {
         std::mt19937_64 random;
         std::set<std::string> closedOnce;  // contact IDs
     };
     auto policy = std::make_shared<Policy>(Policy{std::mt19937_64(random_()), {}});
     return [policy](const SyncObject& outlook,
-                    const SyncObject& phoneBook) -> std::optional<ConflictSide> {
+                    const SyncObject& phoneBook) -> std::optional<ConflictChoice> {
         // A contact both sides changed is shown once in each pass: the
         // person may close the first dialog and choose in the second.
         const bool shownAgain = outlook.Flag == "M" && phoneBook.Flag == "M";
@@ -231,8 +231,16 @@ AnsweringRunUi::ConflictPolicy ScenarioGenerator::ConflictPolicy() {
             policy->closedOnce.insert(outlook.ContactID);
             return std::nullopt;
         }
-        return policy->random() % 2 == 0 ? ConflictSide::Outlook : ConflictSide::PhoneBook;
+        if (policy->random() % 2 == 0) return ConflictChoice{ConflictSide::Outlook, outlook};
+        return ConflictChoice{ConflictSide::PhoneBook, phoneBook};
     };
+}
+
+std::optional<NameValues> ScenarioGenerator::AnswerNames(const NameValues& proposed,
+                                                         std::string_view) {
+    NameValues names = proposed;
+    if (names.FileAs.empty()) names.FileAs = names.FullName;
+    return names;
 }
 
 void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {

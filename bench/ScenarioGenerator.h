@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -9,6 +11,7 @@
 
 #include "bench/SyncSession.h"
 #include "model/NumberKinds.h"
+#include "run/RunUi.h"
 #include "stores/database/DatabaseEngine.h"
 #include "stores/outlook/OutlookPort.h"
 
@@ -65,7 +68,13 @@ class ScenarioGenerator {
 
     // A conflict policy that draws the kept side from the seed, and now and
     // then closes the first of the two dialogs shown for a contact.
-    AnsweringRunUi::ConflictPolicy ConflictPolicy();
+    using ConflictAnswers = std::function<std::optional<ConflictChoice>(
+        const SyncObject& outlook, const SyncObject& phoneBook)>;
+    ConflictAnswers ConflictPolicy();
+    // The name prompt answered as a person would: the proposed names, with
+    // the full name copied to File As when that is empty, as the prompt
+    // insists on one.
+    static std::optional<NameValues> AnswerNames(const NameValues& proposed, std::string_view);
 
   private:
     bool Chance(double probability);

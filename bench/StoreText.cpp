@@ -54,7 +54,8 @@ std::string RenderAddressBookSorted(OutlookApplication& application) {
 }
 
 std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& path,
-                        std::string_view table, const std::vector<std::string_view>& columns) {
+                        std::string_view table, const std::vector<std::string_view>& columns,
+                        std::size_t namedFrom) {
     if (!engine.DatabaseExists(path)) return "";
     const auto database = engine.OpenDatabase(path);
     const auto rows = database->OpenRecordset(table);
@@ -62,8 +63,14 @@ std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& pat
     if (!rows->Eof()) rows->MoveFirst();
     for (bool first = true; !rows->Eof(); rows->MoveNext(), first = false) {
         if (!first) text += ";";
-        for (std::size_t i = 0; i < columns.size(); ++i)
-            text += (i > 0 ? "|" : "") + TextOf(rows->Field(columns[i])).value_or("NULL");
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            const std::string value = TextOf(rows->Field(columns[i])).value_or("NULL");
+            if (i < namedFrom) {
+                text += (i > 0 ? "|" : "") + value;
+            } else if (!value.empty()) {
+                text += "|" + std::string(columns[i]) + "=" + value;
+            }
+        }
     }
     rows->Close();
     return text;
@@ -78,7 +85,7 @@ StoreTexts RenderStores(const SyncSession& session) {
                                  {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
                                   PhoneBookColumn::Number, PhoneBookColumn::NumberType,
                                   PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength}),
-                     RenderTable(databases, settings.SyncPath, kSyncTable, SyncColumns())};
+                     RenderTable(databases, settings.SyncPath, kSyncTable, SyncColumns(), 3)};
     addressBook->Logoff();
     return texts;
 }

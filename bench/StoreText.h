@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -31,8 +32,12 @@ StoreTexts RenderStores(const SyncSession& session);
 std::string RenderAddressBookSorted(OutlookApplication& application);
 
 // The columns of every row of a table in stored order: rows joined by ";",
-// values by "|", null as NULL. A database that does not exist renders as "".
+// values by "|", null as NULL; the columns from `namedFrom` on only when not
+// empty, as Column=value. A database that does not exist renders as "".
+//   phone book: "1|Ann Lee|5551234567|4|1|6;..."
+//   sync database: "1|Ann Lee|H:2,M:1|Home=5550001111|Mobile=5551234567;..."
 std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& path,
-                        std::string_view table, const std::vector<std::string_view>& columns);
+                        std::string_view table, const std::vector<std::string_view>& columns,
+                        std::size_t namedFrom = SIZE_MAX);
 
 }  // namespace velmora::scenarios

@@ -6,7 +6,6 @@
 //
 // docs/performance.md has numbers measured on a shared machine.
 
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -19,6 +18,8 @@
 #include "bench/SyncSession.h"
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
+#include "support/ScriptedRunUi.h"
+#include "support/TempDir.h"
 
 namespace velmora::scenarios {
 namespace {
@@ -27,35 +28,22 @@ constexpr std::uint64_t kSeed = 20260101;
 // About one contact in twenty changes on each side between two runs.
 constexpr double kChangeShare = 0.05;
 
-// A fresh folder under the system's temporary folder, removed at the end.
-class ScratchFolder {
-  public:
-    ScratchFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "velmora-bench-XXXXXX").string();
-        if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 // Stores of `contacts` contacts that a first run brought into agreement,
 // with random changes on both sides since: what a run meets on an ordinary
 // day. Made once per size.
 struct PreparedStores {
-    ScratchFolder folder;
+    test::TempDir folder;
     InMemorySettingsStore settings;
     std::size_t changes = 0;  // edits made on both sides since the first run
 };
+
+// Conflicts are answered by keeping the address book's data.
+test::ScriptedRunUi OutlookKeepingUi() {
+    test::ScriptedRunUi ui;
+    ui.conflictPolicy = test::ScriptedRunUi::Keep(ConflictSide::Outlook);
+    ui.namePolicy = ScenarioGenerator::AnswerNames;
+    return ui;
+}
 
 const PreparedStores& Prepared(int contacts) {
     static std::map<int, std::unique_ptr<PreparedStores>> prepared;
@@ -68,7 +56,7 @@ const PreparedStores& Prepared(int contacts) {
                    .contacts = contacts, .changeShare = kChangeShare, .maxAdds = contacts / 50});
     generator.PrepareSettings(session);
     generator.WriteInitialStores(session);
-    AnsweringRunUi ui(AnsweringRunUi::Always(ConflictSide::Outlook));
+    test::ScriptedRunUi ui = OutlookKeepingUi();
     if (session.Run(ui).outcome != RunOutcome::Complete) throw std::runtime_error("first run");
     const std::size_t before = generator.Steps().size();
     generator.ApplyRandomEdits(session);
@@ -94,9 +82,9 @@ SyncSession SessionOver(const PreparedStores& stores, const std::filesystem::pat
 // keeping the address book's data.
 void WholeSynchronization(benchmark::State& state) {
     const PreparedStores& prepared = Prepared(static_cast<int>(state.range(0)));
-    ScratchFolder scratch;
+    test::TempDir scratch;
     const std::filesystem::path work = scratch.Path() / "run";
-    AnsweringRunUi ui(AnsweringRunUi::Always(ConflictSide::Outlook));
+    test::ScriptedRunUi ui = OutlookKeepingUi();
     for (auto _ : state) {
         state.PauseTiming();
         CopyStores(prepared, work);
@@ -118,11 +106,11 @@ void AppendCopies(SyncSet& to, const SyncSet& from) {
 // the loaders read them.
 void EngineStages(benchmark::State& state) {
     const PreparedStores& prepared = Prepared(static_cast<int>(state.range(0)));
-    ScratchFolder scratch;
+    test::TempDir scratch;
     const std::filesystem::path work = scratch.Path() / "run";
     CopyStores(prepared, work);
     const SyncSession session = SessionOver(prepared, work);
-    AnsweringRunUi ui(AnsweringRunUi::Always(ConflictSide::Outlook));
+    test::ScriptedRunUi ui = OutlookKeepingUi();
     const StageTable stages = MakeSyncStages(ui, session.Backends());
     RunState loaded;
     loaded.settings = session.CurrentSettings();

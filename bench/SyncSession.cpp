@@ -20,34 +20,6 @@ class NoManager final : public ManagerLauncher {
 
 }  // namespace
 
-AnsweringRunUi::AnsweringRunUi(ConflictPolicy conflicts) : policy_(std::move(conflicts)) {}
-
-AnsweringRunUi::ConflictPolicy AnsweringRunUi::Always(ConflictSide side) {
-    return [side](const SyncObject&, const SyncObject&) { return std::optional(side); };
-}
-
-void AnsweringRunUi::ShowMessage(std::string_view text) {
-    messages.emplace_back(text);
-}
-
-std::optional<ConflictChoice> AnsweringRunUi::ShowConflictDialog(const SyncObject& outlook,
-                                                                 const SyncObject& phoneBook) {
-    ++conflicts;
-    const auto side = policy_ ? policy_(outlook, phoneBook) : std::nullopt;
-    if (!side) return std::nullopt;
-    return ConflictChoice{*side, *side == ConflictSide::Outlook ? outlook : phoneBook};
-}
-
-std::optional<NameValues> AnsweringRunUi::ShowNamePrompt(std::string_view,
-                                                         const NameValues& proposed,
-                                                         std::string_view) {
-    ++namePrompts;
-    // The prompt insists on a File As; a person would copy the full name.
-    NameValues names = proposed;
-    if (names.FileAs.empty()) names.FileAs = names.FullName;
-    return names;
-}
-
 SyncSession::SyncSession(std::filesystem::path programFolder, StoreBackends backends)
     : programFolder_(std::move(programFolder)), backends_(std::move(backends)) {
     settings_.Save(SettingKey::PMBefore, BooleanText(false));

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <functional>
-#include <optional>
 #include <string>
 
 #include "app/RunDriver.h"
@@ -13,41 +10,6 @@
 #include "run/Settings.h"
 
 namespace velmora::scenarios {
-
-// A RunUi that shows nothing and answers every dialog by policy: a conflict
-// keeps the side the policy names (closed without a choice when it names
-// none), a name prompt takes the proposed names (with the full name as File
-// As when that is empty, as the prompt requires one). It counts what it was
-// asked.
-class AnsweringRunUi final : public RunUi {
-  public:
-    using ConflictPolicy = std::function<std::optional<ConflictSide>(const SyncObject& outlook,
-                                                                     const SyncObject& phoneBook)>;
-
-    explicit AnsweringRunUi(ConflictPolicy conflicts);
-
-    // Always keeps one side.
-    static ConflictPolicy Always(ConflictSide side);
-
-    void SetStatusCaption(std::string_view) override {}
-    void ResetStageLabels() override {}
-    void ShowStageText(StageId) override {}
-    void ShowStageDone(StageId) override {}
-    void ShowMessage(std::string_view text) override;
-    std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
-                                                     const SyncObject& phoneBook) override;
-    std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
-                                             const NameValues& proposed,
-                                             std::string_view nameField) override;
-    void ProcessPendingEvents() override {}
-
-    int conflicts = 0;
-    int namePrompts = 0;
-    std::vector<std::string> messages;
-
-  private:
-    ConflictPolicy policy_;
-};
 
 // The stores of one scenario: a program folder whose settings put the phone
 // book, the sync database, the log and the address book at their default

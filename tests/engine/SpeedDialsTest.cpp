@@ -1,5 +1,5 @@
-#include "engine/EngineTest.h"
 #include "engine/SpeedDials.h"
+#include "support/EngineFixtures.h"
 
 namespace velmora::test {
 namespace {
@@ -47,26 +47,15 @@ TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
 
 // A record whose contact was deleted from the phone book has no phone book
 // record: it gets its value alone (and its sync record, when there is one),
-// and the stage goes on with the next record.
-TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAlone) {
-    Load("1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=2/", "3:Cy::H=2/",
-         "1:Ann:D:M=555/4 | 3:Cy::H=2/");
+// and the stage goes on. A value freed in this run (a sync record's old
+// speed dial replaced: Ann's 4, Cy's 2) is free again for the next number.
+TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAloneAndFreedValuesReturn) {
+    Load("1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/",
+         "3:Cy::M=555/ | 4:Di::H=1/", "1:Ann:D:M=555/4 | 3:Cy::M=555/2 | 4:Di::H=1/");
     AssignSpeedDials(state);
-    EXPECT_EQ(Outlook(), "1:Ann:D:M=555/1 | 2:Bob:D:H=1/2 | 3:Cy::H=2/3");
-    EXPECT_EQ(PhoneBook(), "3:Cy:M:H=2/3");
-    EXPECT_EQ(Sync(), "1:Ann:D:M=555/1 | 3:Cy:M:H=2/3");
-}
-
-// A value freed in this run (a sync record's old speed dial replaced) is free
-// again for the next number: the smallest value free at that moment.
-TEST_F(SpeedDials, AValueLetGoInThisRunIsHandedOutAgain) {
-    // 1 is in use, 2 only in Ann's sync record.
-    Load("1:Ann::H=/1,M=555/ | 2:Bob::H=1/", "1:Ann::M=555/ | 2:Bob::H=1/",
-         "1:Ann::M=555/2 | 2:Bob::H=1/");
-    AssignSpeedDials(state);
-    // Ann's mobile gets 3 (1 and 2 in use), which frees 2 in her sync record; Bob gets 2.
-    EXPECT_EQ(Outlook(), "1:Ann::H=/1,M=555/3 | 2:Bob::H=1/2");
-    EXPECT_EQ(Sync(), "1:Ann:M:M=555/3 | 2:Bob:M:H=1/2");
+    EXPECT_EQ(Outlook(), "1:Ann:D:M=555/3 | 2:Bob:D:H=1/4 | 3:Cy::H=/1,M=555/5 | 4:Di::H=1/2");
+    EXPECT_EQ(PhoneBook(), "3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
+    EXPECT_EQ(Sync(), "1:Ann:D:M=555/3 | 3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
 }
 
 }  // namespace

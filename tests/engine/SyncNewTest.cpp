@@ -1,68 +1,50 @@
-#include "engine/EngineTest.h"
 #include "engine/SyncNew.h"
+#include "support/EngineFixtures.h"
 
 namespace velmora::test {
 namespace {
 
 using SyncNew = EngineTest;
 
-// Copies of new contacts, and their sync records, become "C"; a source
-// record with a letter but the same data asks nothing; records with other
-// flags are not looked at.
-TEST_F(SyncNew, NewCopiesAreMarkedForCreation) {
-    Load("1:Ann:I:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:W:", "2:Bob:M:M=2/2 | 1:Ann:N:H=1/1 | 3:Cy:M:",
-         "1:Ann:N:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:N:");
+// Copies of new contacts (Ann, Bob), and their sync records, become "C"; a
+// source with a letter but the same data asks nothing; records with other
+// flags (Cy) are not looked at. A copy whose source was marked since and now
+// differs goes to the dialog, named after the copy: kept, the phone book's
+// data makes Di's copy "C", her source "W" and her sync record "C". Left
+// without a choice, Eve is created on neither side, and her sync record made
+// in this run loses its flag so it is not stored either: stored, it would
+// make the next run take the missing copy for a deletion and delete Eve from
+// the side that has her.
+TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
+    Load("1:Ann:I:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Di:N:H=1/1 | 5:Eve:I:M=5/5",
+         "2:Bob:M:M=2/2 | 1:Ann:N:H=1/1 | 3:Cy:M: | 4:Dia:M:H=1/2 | 5:Eve:N:M=5/",
+         "1:Ann:N:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:N: | 4:Di:N:H=1/1 | 9:Zed:: | 5:Eve:N:M=5/");
+    ui.conflictPolicy = [](const SyncObject& outlook, const SyncObject& phoneBook) {
+        if (outlook.ContactName == "Eve") return std::optional<ConflictChoice>();
+        return std::optional(ConflictChoice{ConflictSide::PhoneBook, phoneBook});
+    };
     SyncNewItems(state, ui);
-    EXPECT_EQ(Outlook(), "1:Ann:I:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:W:");
-    EXPECT_EQ(PhoneBook(), "2:Bob:M:M=2/2 | 1:Ann:C:H=1/1 | 3:Cy:M:");
-    EXPECT_EQ(Sync(), "1:Ann:C:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:N:");
+    EXPECT_EQ(ui.events, (Lines{"conflict: Di / Dia", "conflict: Eve / Eve"}));
+    EXPECT_EQ(Outlook(),
+              "1:Ann:I:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Dia:C:H=1/2 | 5:Eve:I:M=5/5");
+    EXPECT_EQ(PhoneBook(),
+              "2:Bob:M:M=2/2 | 1:Ann:C:H=1/1 | 3:Cy:M: | 4:Dia:W:H=1/2 | 5:Eve:N:M=5/");
+    EXPECT_EQ(Sync(),
+              "1:Ann:C:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:N: | 4:Dia:C:H=1/2 | 9:Zed:: | 5:Eve::M=5/");
     EXPECT_EQ(Log(), (Lines{
                          "Synchronizing new items.",
                          "... Bob will be added to Outlook.",
                          "... Bob will be added to the sync database.",
+                         "... Conflict detected for Di",
+                         "... Conflict resolution for Dia: PhoneBook data will overwrite "
+                         "Outlook data.",
+                         "... Dia will be added to Outlook.",
+                         "... Dia will be modified in the PhoneBook.",
+                         "... Dia will be added to the sync database.",
                          "... Ann will be added to the PhoneBook.",
                          "... Ann will be added to the sync database.",
+                         "... Conflict detected for Eve",
                      }));
-    EXPECT_TRUE(ui.events.empty());
-}
-
-// A copy whose source was marked since and now differs goes to the dialog,
-// named after the copy; keeping the phone book data makes the copy "C", the
-// source "W" and the sync record "C".
-TEST_F(SyncNew, ACopyThatNoLongerAgreesWithItsSourceIsAConflict) {
-    Load("5:Zed:: | 1:Ann:N:H=1/1", "5:Zed:: | 1:Annie:M:H=1/2", "1:Ann:N:H=1/1 | 5:Zed::");
-    ui.conflictPolicy = ScriptedRunUi::Keep(ConflictSide::PhoneBook);
-    SyncNewItems(state, ui);
-    EXPECT_EQ(ui.events, (Lines{"conflict: Ann / Annie"}));
-    EXPECT_EQ(state.ConflictOutlookIndex, 2);
-    EXPECT_EQ(state.ConflictPhoneBookIndex, 2);
-    EXPECT_EQ(state.ConflictSyncIndex, 1);
-    EXPECT_EQ(Outlook(), "5:Zed:: | 1:Annie:C:H=1/2");
-    EXPECT_EQ(PhoneBook(), "5:Zed:: | 1:Annie:W:H=1/2");
-    EXPECT_EQ(Sync(), "1:Annie:C:H=1/2 | 5:Zed::");
-    EXPECT_EQ(Log(), (Lines{
-                         "Synchronizing new items.",
-                         "... Conflict detected for Ann",
-                         "... Conflict resolution for Annie: PhoneBook data will overwrite "
-                         "Outlook data.",
-                         "... Annie will be added to Outlook.",
-                         "... Annie will be modified in the PhoneBook.",
-                         "... Annie will be added to the sync database.",
-                     }));
-}
-
-// Left without a choice, a new contact is created on neither side, and its
-// sync record made in this run loses its flag so it is not stored either:
-// stored, it would make the next run take the missing copy for a deletion
-// and delete the contact from the side that has it. No line is written.
-TEST_F(SyncNew, ANewContactLeftInConflictIsNotStoredInTheSyncData) {
-    Load("2:Bob:I:M=5/5", "9:Zed:: | 2:Bob:N:M=5/", "2:Bob:N:M=5/ | 9:Zed::");
-    SyncNewItems(state, ui);
-    EXPECT_EQ(ui.events, (Lines{"conflict: Bob / Bob"}));
-    EXPECT_EQ(Outlook(), "2:Bob:I:M=5/5");
-    EXPECT_EQ(PhoneBook(), "9:Zed:: | 2:Bob:N:M=5/");
-    EXPECT_EQ(Sync(), "2:Bob::M=5/ | 9:Zed::");
-    EXPECT_EQ(Log(), (Lines{"Synchronizing new items.", "... Conflict detected for Bob"}));
     EXPECT_FALSE(LogIsOpen());
 }
 

@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "model/Error.h"
 #include "run/ActivityLog.h"
@@ -37,17 +37,14 @@ TEST(ActivityLog, HeaderLineEndingsAndTruncation) {
               "... Zoë Øster has been added.\r\n");
 }
 
-// A log that cannot be opened is an error that names it.
+// A log that cannot be opened is an error that names it, and so is a write
+// after closing.
 TEST(ActivityLog, UnwritablePathIsAnErrorNamingIt) {
     TempDir dir;
     test::WriteFileBytes(dir / "file", "x");
     const auto path = dir / "file" / "SyncLog.txt";  // a file stands where a folder should
-    try {
-        ActivityLog::Create(path);
-        FAIL() << "expected an error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(path.string()), std::string::npos) << error.what();
-    }
+    EXPECT_THAT([&] { ActivityLog::Create(path); },
+                ::testing::ThrowsMessage<Error>(::testing::HasSubstr(path.string())));
     ActivityLog log = ActivityLog::Create(dir / "ok.txt");
     log.Close();
     EXPECT_THROW(log.WriteLine("after close"), Error);

@@ -5,87 +5,60 @@
 namespace velmora {
 namespace {
 
-const std::filesystem::path kFolder = "/home/ann/.local/share/Velmora";
+using Values = std::vector<std::pair<std::string_view, std::string_view>>;
 
-Settings Load(std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+// The settings loaded from these stored values, in one line:
+// name field|mask|PMBefore PMAfter|name limit|number limit|log|phone book|sync|contacts
+std::string Loaded(const Values& values) {
     InMemorySettingsStore store;
     for (const auto& [key, value] : values)
         store.Save(key, value);
-    return LoadSettings(store, kFolder);
+    const Settings s = LoadSettings(store, "/p");
+    return s.NameField + "|" + std::to_string(s.MaskOption) + "|" + (s.PMBefore ? "T" : "F") +
+           (s.PMAfter ? "T" : "F") + "|" + std::to_string(s.NameLimit) + "|" +
+           std::to_string(s.NumberLimit) + "|" + s.LogPath.string() + "|" +
+           s.PhoneBookPath.string() + "|" + s.SyncPath.string() + "|" + s.ContactsPath.string();
 }
 
-// Without stored values every setting takes its default, paths under the
-// program folder's Data folder.
-TEST(Settings, DefaultsWhenNothingIsStored) {
-    const Settings s = Load({});
-    EXPECT_EQ(s.NameField, "File As");
-    EXPECT_EQ(s.MaskOption, 2);
-    EXPECT_EQ(s.PhoneBookPath, kFolder / "Data" / "PhoneBook.db");
-    EXPECT_EQ(s.SyncPath, kFolder / "Data" / "Velmora.db");
-    EXPECT_EQ(s.LogPath, kFolder / "Data" / "SyncLog.txt");
-    EXPECT_EQ(s.ContactsPath, kFolder / "Data" / "Contacts");
-    EXPECT_TRUE(s.PMBefore);
-    EXPECT_TRUE(s.PMAfter);
-    EXPECT_EQ(s.NameLimit, 0);
-    EXPECT_EQ(s.NumberLimit, 250);
-}
-
-// Stored values are read in their text forms.
-TEST(Settings, ReadsStoredValues) {
-    const Settings s = Load({{"NameField", "Full Name"},
-                             {"MaskOption", "4"},
-                             {"PhoneBookPath", "/data/pb.db"},
-                             {"SyncPath", "/data/sync.db"},
-                             {"LogPath", "/data/log.txt"},
-                             {"ContactsPath", "/data/cards"},
-                             {"PMBefore", "False"},
-                             {"PMAfter", "tRUE"},
-                             {"NameLimit", "100"},
-                             {"NumberLimit", "500"}});
-    EXPECT_EQ(s.NameField, "Full Name");
-    EXPECT_EQ(s.MaskOption, 4);
-    EXPECT_EQ(s.PhoneBookPath, "/data/pb.db");
-    EXPECT_EQ(s.SyncPath, "/data/sync.db");
-    EXPECT_EQ(s.LogPath, "/data/log.txt");
-    EXPECT_EQ(s.ContactsPath, "/data/cards");
-    EXPECT_FALSE(s.PMBefore);
-    EXPECT_TRUE(s.PMAfter);
-    EXPECT_EQ(s.NameLimit, 100);
-    EXPECT_EQ(s.NumberLimit, 500);
-
-    EXPECT_FALSE(Load({{"PMBefore", "0"}}).PMBefore);
-    EXPECT_TRUE(Load({{"PMBefore", "-1"}}).PMBefore);
-}
-
-// Repairs: empty texts, an out-of-range mask, zero and negative limits.
-TEST(Settings, RepairsOutOfRangeValues) {
-    EXPECT_EQ(Load({{"NameField", ""}}).NameField, "File As");
-    EXPECT_EQ(Load({{"MaskOption", "7"}}).MaskOption, 2);
-    EXPECT_EQ(Load({{"MaskOption", "0"}}).MaskOption, 2);
-    EXPECT_EQ(Load({{"LogPath", ""}}).LogPath, kFolder / "Data" / "SyncLog.txt");
-    EXPECT_EQ(Load({{"NameLimit", "300"}, {"NumberLimit", "0"}}).NumberLimit, 300);
-    EXPECT_EQ(Load({{"NameLimit", "0"}, {"NumberLimit", "0"}}).NumberLimit, 250);
-    EXPECT_EQ(Load({{"NameLimit", "300"}}).NumberLimit, 250);
-
-    const Settings negative = Load({{"NameLimit", "-5"}, {"NumberLimit", "-1"}});
-    EXPECT_EQ(negative.NameLimit, 0);
-    EXPECT_EQ(negative.NumberLimit, 250);
-}
-
-// A value that does not convert to its type takes the default.
-TEST(Settings, UnconvertibleValuesTakeTheirDefaults) {
-    const Settings s = Load({{"NameLimit", "lots"},
-                             {"NumberLimit", "25x"},
-                             {"MaskOption", "300"},
-                             {"PMBefore", "maybe"},
-                             {"PMAfter", ""}});
-    EXPECT_EQ(s.NameLimit, 0);
-    EXPECT_EQ(s.NumberLimit, 250);
-    EXPECT_EQ(s.MaskOption, 2);
-    EXPECT_TRUE(s.PMBefore);
-    EXPECT_TRUE(s.PMAfter);
-    EXPECT_EQ(Load({{"NumberLimit", "99999999999"}}).NumberLimit, 250);
-    EXPECT_EQ(Load({{"NumberLimit", " 300 "}}).NumberLimit, 300);
+// Defaults, stored values in their text forms, repairs of values out of
+// range (an empty text, a mask outside 1..4, a number limit of 0 that takes
+// the name limit or else the default, negative limits), and values that do
+// not convert, which take their defaults.
+TEST(Settings, DefaultsStoredValuesAndRepairs) {
+    const std::string paths =
+        "|/p/Data/SyncLog.txt|/p/Data/PhoneBook.db|/p/Data/Velmora.db|"
+        "/p/Data/Contacts";
+    const std::pair<Values, std::string> cases[] = {
+        {{}, "File As|2|TT|0|250" + paths},
+        {{{"NameField", "Full Name"},
+          {"MaskOption", "4"},
+          {"PMBefore", "False"},
+          {"PMAfter", "tRUE"},
+          {"NameLimit", "100"},
+          {"NumberLimit", "500"},
+          {"LogPath", "/d/log.txt"},
+          {"PhoneBookPath", "/d/pb.db"},
+          {"SyncPath", "/d/s.db"},
+          {"ContactsPath", "/d/cards"}},
+         "Full Name|4|FT|100|500|/d/log.txt|/d/pb.db|/d/s.db|/d/cards"},
+        {{{"PMBefore", "0"}, {"PMAfter", "-1"}}, "File As|2|FT|0|250" + paths},
+        {{{"NameField", ""}, {"MaskOption", "7"}, {"LogPath", ""}}, "File As|2|TT|0|250" + paths},
+        {{{"MaskOption", "0"}, {"NameLimit", "300"}, {"NumberLimit", "0"}},
+         "File As|2|TT|300|300" + paths},
+        {{{"NameLimit", "300"}}, "File As|2|TT|300|250" + paths},
+        {{{"NameLimit", "0"}, {"NumberLimit", "0"}}, "File As|2|TT|0|250" + paths},
+        {{{"NameLimit", "-5"}, {"NumberLimit", "-1"}}, "File As|2|TT|0|250" + paths},
+        {{{"NameLimit", "lots"},
+          {"NumberLimit", "25x"},
+          {"MaskOption", "300"},
+          {"PMBefore", "maybe"},
+          {"PMAfter", ""}},
+         "File As|2|TT|0|250" + paths},
+        {{{"NumberLimit", "99999999999"}}, "File As|2|TT|0|250" + paths},
+        {{{"NumberLimit", " 300 "}}, "File As|2|TT|0|300" + paths},
+    };
+    for (const auto& [values, expected] : cases)
+        EXPECT_EQ(Loaded(values), expected) << ::testing::PrintToString(values);
 }
 
 }  // namespace

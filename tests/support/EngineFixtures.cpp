@@ -1,5 +1,6 @@
 #include "support/EngineFixtures.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <system_error>
 
@@ -10,15 +11,9 @@ namespace velmora::test {
 
 namespace {
 
+// A kind by its tag prefix without the colon: W2 DC H W1 M F P O E.
 std::string_view KindCode(const NumberKindInfo& info) {
-    return info.tagPrefix.substr(0, info.tagPrefix.size() - 1);  // "W2:" -> "W2"
-}
-
-const NumberKindInfo& KindByCode(std::string_view code) {
-    for (const NumberKindInfo& info : kNumberKinds) {
-        if (KindCode(info) == code) return info;
-    }
-    throw std::invalid_argument("unknown kind " + std::string(code));
+    return info.tagPrefix.substr(0, info.tagPrefix.size() - 1);
 }
 
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator) {
@@ -35,17 +30,13 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
 }  // namespace
 
 std::string Render(const SyncObject& record) {
-    std::string text = record.ContactID + ":" + record.ContactName + ":" + record.Flag + ":";
-    bool first = true;
+    std::string numbers;
     for (const NumberKindInfo& info : kNumberKinds) {
-        const std::string& number = record.*info.number;
-        const std::string& speed = record.*info.speed;
-        if (number.empty() && speed.empty()) continue;
-        if (!first) text += ",";
-        first = false;
-        text.append(KindCode(info)).append("=").append(number).append("/").append(speed);
+        if ((record.*info.number).empty() && (record.*info.speed).empty()) continue;
+        numbers += (numbers.empty() ? "" : ",") + std::string(KindCode(info)) + "=" +
+                   record.*info.number + "/" + record.*info.speed;
     }
-    return text;
+    return record.ContactID + ":" + record.ContactName + ":" + record.Flag + ":" + numbers;
 }
 
 std::string Render(const SyncSet& set) {
@@ -69,11 +60,13 @@ SyncObject ParseRecord(std::string_view text) {
     for (std::string_view entry : Split(fields[3], ",")) {
         const std::size_t equals = entry.find('=');
         const std::size_t slash = entry.find('/', equals);
-        if (equals == std::string_view::npos || slash == std::string_view::npos)
+        const auto kind = std::find_if(
+            kNumberKinds.begin(), kNumberKinds.end(),
+            [&](const auto& info) { return KindCode(info) == entry.substr(0, equals); });
+        if (slash == std::string_view::npos || kind == kNumberKinds.end())
             throw std::invalid_argument("not kind=number/speed: " + std::string(entry));
-        const NumberKindInfo& info = KindByCode(entry.substr(0, equals));
-        record.*info.number = entry.substr(equals + 1, slash - equals - 1);
-        record.*info.speed = entry.substr(slash + 1);
+        record.*kind->number = entry.substr(equals + 1, slash - equals - 1);
+        record.*kind->speed = entry.substr(slash + 1);
     }
     return record;
 }
@@ -87,19 +80,12 @@ SyncSet ParseSet(std::string_view text) {
 }
 
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path) {
+    const std::string content = ReadFileBytes(path);
     std::vector<std::string> lines;
-    std::string content = ReadFileBytes(path);
-    for (std::string_view line : Split(content, "\r\n")) {
-        std::string text(line);
-        if (text.find('\n') != std::string::npos) text += " <no CR LF>";
-        lines.push_back(std::move(text));
-    }
-    // Split leaves what follows the last CR LF: empty for a well-ended file.
-    if (!lines.back().empty()) {
-        lines.back() += " <no CR LF>";
-    } else {
-        lines.pop_back();
-    }
+    for (std::string_view line : Split(content, "\r\n"))
+        lines.emplace_back(line);
+    // What follows the last CR LF: nothing in a well-ended log.
+    if (lines.back().empty()) lines.pop_back();
     return lines;
 }
 

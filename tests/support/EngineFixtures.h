@@ -5,7 +5,12 @@
 #include <string_view>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "model/SyncSet.h"
+#include "run/RunState.h"
+#include "support/ScriptedRunUi.h"
+#include "support/TempDir.h"
 
 namespace velmora::test {
 
@@ -24,12 +29,36 @@ std::string Render(const SyncSet& set);
 SyncObject ParseRecord(std::string_view text);
 SyncSet ParseSet(std::string_view text);
 
-// The lines of a CR LF text file. A last line without CR LF, or a line
-// holding a bare LF, comes back with " <no CR LF>" appended so a comparison
-// shows it.
+// The lines of a CR LF text file; a line ended otherwise shows in the line
+// it runs into, and a last line without CR LF comes back as it is.
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 
 // Whether this process holds the file open (Linux: /proc/self/fd).
 bool IsOpenInThisProcess(const std::filesystem::path& path);
+
+// A run state over three sets given in the compact record form, with the log
+// in a temporary folder.
+class EngineTest : public ::testing::Test {
+  protected:
+    EngineTest() { state.settings.LogPath = dir / "Data" / "SyncLog.txt"; }
+
+    void Load(std::string_view outlook, std::string_view phoneBook, std::string_view sync) {
+        state.OutlookSet = ParseSet(outlook);
+        state.PhoneBookSet = ParseSet(phoneBook);
+        state.SyncDataSet = ParseSet(sync);
+    }
+
+    std::string Outlook() const { return Render(state.OutlookSet); }
+    std::string PhoneBook() const { return Render(state.PhoneBookSet); }
+    std::string Sync() const { return Render(state.SyncDataSet); }
+    std::vector<std::string> Log() const { return ReadLogLines(state.settings.LogPath); }
+    bool LogIsOpen() const { return IsOpenInThisProcess(state.settings.LogPath); }
+
+    TempDir dir;
+    RunState state;
+    ScriptedRunUi ui;
+};
+
+using Lines = std::vector<std::string>;
 
 }  // namespace velmora::test

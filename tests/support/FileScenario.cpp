@@ -1,174 +1,89 @@
 #include "support/FileScenario.h"
 
 #include <algorithm>
+#include <functional>
 
-#include "bench/StoreText.h"
+#include "model/Error.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/NumberText.h"
-#include "support/EngineFixtures.h"
+#include "support/DatabaseFixtures.h"
 
 namespace velmora::test {
 
+FileScenario::FileScenario()
+    : session(dir.Path(), DefaultStoreBackends()), settings(session.CurrentSettings()) {
+    std::filesystem::create_directories(settings.ContactsPath);
+}
+
+void FileScenario::WriteStores(const std::vector<ScenarioContact>& contacts) {
+    std::vector<PhoneBookRow> rows;
+    for (const ScenarioContact& contact : contacts) {
+        FieldValues card{{ContactField::FileAs, contact.name}, {ContactField::User2, "YES"}};
+        for (const ScenarioContact::Number& number : contact.numbers) {
+            const NumberKindInfo& kind = KindInfo(number.kind);
+            const bool plain =
+                number.kind == NumberKind::DirectConnect || number.kind == NumberKind::Email;
+            rows.push_back(
+                {contact.id, contact.name, number.number, kind.numberType, number.speedDial,
+                 plain ? kUnmeasuredLengthCode : NumberLengthCode(number.number.size())});
+            card.emplace_back(
+                *FieldByName(kind.outlookField),
+                plain ? number.number : MaskPhoneNumber(number.number, kDefaultMaskOption));
+        }
+        WriteCard(std::to_string(contact.id) + ".vcf", card);
+    }
+    CreatePhoneBookDatabase(settings.PhoneBookPath, rows);
+}
+
+void FileScenario::Agree(const std::vector<ScenarioContact>& contacts) {
+    WriteStores(contacts);
+    ScriptedRunUi quiet;
+    if (session.Run(quiet).outcome != RunOutcome::Complete) throw Error("the first run failed");
+}
+
+void FileScenario::WriteCard(const std::string& fileName, const FieldValues& fields) {
+    WriteCardFile(settings.ContactsPath, fileName, ContactCardText(fields));
+}
+
 namespace {
 
-SyncObject RecordOf(const ScenarioContact& contact) {
-    SyncObject record;
-    record.ContactID = std::to_string(contact.id);
-    record.ContactName = contact.name;
-    for (const ScenarioContact::Number& number : contact.numbers) {
-        NumberOf(record, number.kind) = number.number;
-        SpeedOf(record, number.kind) = std::to_string(number.speedDial);
+// Calls `change` on each address book contact filed as `name`.
+void ChangeCards(const scenarios::SyncSession& session, std::string_view name,
+                 const std::function<void(ContactItem&)>& change) {
+    const auto application = session.OpenAddressBook();
+    const auto items = application->GetDefaultContactsFolder().Items();
+    for (int index = 1; index <= items->Count(); ++index) {
+        const auto contact = TakeContact(items->Item(index));
+        if (contact && contact->Get(ContactField::FileAs) == name) change(*contact);
     }
-    return record;
+    application->Logoff();
 }
 
 }  // namespace
 
-std::vector<PhoneBookRow> PhoneBookRowsOf(const ScenarioContact& contact) {
-    std::vector<PhoneBookRow> rows;
-    for (const ScenarioContact::Number& number : contact.numbers) {
-        const NumberKindInfo& kind = KindInfo(number.kind);
-        const bool unmeasured =
-            number.kind == NumberKind::DirectConnect || number.kind == NumberKind::Email;
-        rows.push_back(
-            {contact.id, contact.name, number.number, kind.numberType, number.speedDial,
-             unmeasured ? kUnmeasuredLengthCode : NumberLengthCode(number.number.size())});
-    }
-    return rows;
+void FileScenario::EditCard(std::string_view name, ContactField field, std::string_view value) {
+    ChangeCards(session, name, [&](ContactItem& contact) {
+        contact.Set(field, value);
+        contact.Save();
+    });
 }
 
-SyncRow SyncRowOf(const ScenarioContact& contact) {
-    const SyncObject record = RecordOf(contact);
-    SyncRow row{
-        .ContactID = contact.id, .Name = contact.name, .SpeedDial = BuildSpeedDialTag(record)};
-    for (const ScenarioContact::Number& number : contact.numbers) {
-        std::string* column = nullptr;
-        switch (number.kind) {
-            case NumberKind::Work2:
-                column = &row.Work2;
-                break;
-            case NumberKind::DirectConnect:
-                column = &row.DirectConnect;
-                break;
-            case NumberKind::Home:
-                column = &row.Home;
-                break;
-            case NumberKind::Work1:
-                column = &row.Work1;
-                break;
-            case NumberKind::Mobile:
-                column = &row.Mobile;
-                break;
-            case NumberKind::Fax:
-                column = &row.Fax;
-                break;
-            case NumberKind::Pager:
-                column = &row.Pager;
-                break;
-            case NumberKind::Other:
-                column = &row.Other;
-                break;
-            case NumberKind::Email:
-                row.Email = number.number;
-                continue;
-        }
-        *column = number.number;
-    }
-    return row;
+void FileScenario::DeleteCard(std::string_view name) {
+    ChangeCards(session, name, [](ContactItem& contact) { contact.Delete(); });
 }
 
-FieldValues CardFieldsOf(const ScenarioContact& contact) {
-    const SyncObject record = RecordOf(contact);
-    FieldValues fields{{ContactField::FileAs, contact.name},
-                       {ContactField::User2, "YES"},
-                       {ContactField::User3, std::to_string(contact.id)},
-                       {ContactField::User4, BuildSpeedDialTag(record)}};
-    for (const ScenarioContact::Number& number : contact.numbers) {
-        const NumberKindInfo& kind = KindInfo(number.kind);
-        const bool phone =
-            number.kind != NumberKind::DirectConnect && number.kind != NumberKind::Email;
-        fields.emplace_back(
-            *FieldByName(kind.outlookField),
-            phone ? MaskPhoneNumber(number.number, kDefaultMaskOption) : number.number);
-    }
-    return fields;
-}
-
-FieldValues WithField(FieldValues fields, ContactField field, std::string_view value) {
-    std::erase_if(fields, [field](const auto& entry) { return entry.first == field; });
-    if (!value.empty()) fields.emplace_back(field, std::string(value));
-    return fields;
-}
-
-FileScenario::FileScenario() : session(dir.Path(), DefaultStoreBackends()) {
-    std::filesystem::create_directories(ContactsPath());
-}
-
-void FileScenario::WriteAgreedStores(const std::vector<ScenarioContact>& contacts) {
-    std::vector<PhoneBookRow> phoneBook;
-    std::vector<SyncRow> sync;
-    for (const ScenarioContact& contact : contacts) {
-        const auto rows = PhoneBookRowsOf(contact);
-        phoneBook.insert(phoneBook.end(), rows.begin(), rows.end());
-        sync.push_back(SyncRowOf(contact));
-        WriteCard(std::to_string(contact.id) + ".vcf", CardFieldsOf(contact));
-    }
-    CreatePhoneBookDatabase(PhoneBookPath(), phoneBook);
-    CreateSyncDatabase(SyncPath(), sync);
-}
-
-void FileScenario::WriteCard(const std::string& fileName, const FieldValues& fields) {
-    WriteCardFile(ContactsPath(), fileName, ContactCardText(fields));
+void FileScenario::ChangePhoneBook(std::string_view sql) const {
+    ExecuteSql(settings.PhoneBookPath, sql);
 }
 
 RunResult FileScenario::Run() {
     return session.Run(ui);
 }
 
-std::filesystem::path FileScenario::PhoneBookPath() const {
-    return session.CurrentSettings().PhoneBookPath;
-}
-std::filesystem::path FileScenario::SyncPath() const {
-    return session.CurrentSettings().SyncPath;
-}
-std::filesystem::path FileScenario::ContactsPath() const {
-    return session.CurrentSettings().ContactsPath;
-}
-std::filesystem::path FileScenario::LogPath() const {
-    return session.CurrentSettings().LogPath;
-}
-
-std::string FileScenario::PhoneBook() const {
-    return PhoneBookText(PhoneBookPath());
-}
-std::string FileScenario::Sync() const {
-    return SyncContactsText(SyncPath());
-}
-std::string FileScenario::AddressBook() const {
-    const auto application = session.OpenAddressBook();
-    return scenarios::RenderAddressBookSorted(*application);
-}
-
-StoreTexts FileScenario::Stores() const {
-    return {PhoneBook(), Sync(), AddressBook()};
-}
-
-long FileScenario::ConflictsShown() const {
+long FileScenario::Conflicts(std::string_view name) const {
+    const std::string shown = "conflict: " + std::string(name) + " / ";
     return std::count_if(ui.events.begin(), ui.events.end(),
-                         [](const std::string& event) { return event.starts_with("conflict: "); });
-}
-
-std::ostream& operator<<(std::ostream& out, const StoreTexts& texts) {
-    return out << "\nphone book: " << texts.phoneBook << "\nsync database: " << texts.sync
-               << "\naddress book:\n"
-               << texts.addressBook;
-}
-
-std::vector<std::string> FileScenario::EngineLog() const {
-    const auto lines = ReadLogLines(LogPath());
-    const auto first = std::find(lines.begin(), lines.end(),
-                                 "Verifying that all Outlook Contact items contain a contact ID.");
-    return {first, lines.end()};
+                         [&](const std::string& event) { return event.starts_with(shown); });
 }
 
 }  // namespace velmora::test

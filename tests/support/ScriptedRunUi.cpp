@@ -27,11 +27,6 @@ void ScriptedRunUi::ShowMessage(std::string_view text) {
 std::optional<ConflictChoice> ScriptedRunUi::ShowConflictDialog(const SyncObject& outlook,
                                                                 const SyncObject& phoneBook) {
     events.push_back("conflict: " + outlook.ContactName + " / " + phoneBook.ContactName);
-    if (!conflictAnswers.empty()) {
-        auto answer = conflictAnswers.front();
-        conflictAnswers.pop_front();
-        return answer;
-    }
     if (conflictPolicy) return conflictPolicy(outlook, phoneBook);
     return std::nullopt;
 }

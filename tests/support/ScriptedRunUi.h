@@ -14,7 +14,8 @@ namespace velmora::test {
 // ("caption: ...", "text: LoadingOutlook", "done: LoadingOutlookDone",
 // "message: ...", "conflict: <outlook name> / <phone book name>",
 // "names: <first>|<last>|<full>|<file as>") and answers the dialogs from
-// queues of scripted answers, or from a policy when a queue is empty.
+// a queue of scripted names, or from a policy (a conflict dialog is closed
+// without a choice when no policy is set).
 class ScriptedRunUi : public RunUi {
   public:
     using ConflictPolicy = std::function<std::optional<ConflictChoice>(
@@ -42,9 +43,8 @@ class ScriptedRunUi : public RunUi {
     std::vector<std::string> events;
     std::vector<std::string> messages;
     std::string caption;
-    std::deque<std::optional<ConflictChoice>> conflictAnswers;
     std::deque<std::optional<NameValues>> nameAnswers;
-    ConflictPolicy conflictPolicy;  // when unset and the queue is empty: closed without choice
+    ConflictPolicy conflictPolicy;
     NamePolicy namePolicy = AcceptProposed();
     int pendingEventCalls = 0;
 };

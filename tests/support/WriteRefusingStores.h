@@ -1,11 +1,7 @@
 #pragma once
 
-#include <memory>
-
 #include "app/SyncStages.h"
 #include "bench/SyncSession.h"
-#include "stores/database/DatabaseEngine.h"
-#include "stores/outlook/OutlookPort.h"
 
 namespace velmora::test {
 
@@ -14,8 +10,6 @@ namespace velmora::test {
 // or a CreateDatabase of the engine; a Save or Delete of a contact or a
 // CreateContactItem of the address book. Each failure says what was tried
 // where, and the attempt throws velmora::Error so that nothing is stored.
-std::shared_ptr<DatabaseEngine> WriteRefusing(std::shared_ptr<DatabaseEngine> databases);
-OutlookApplicationFactory WriteRefusing(OutlookApplicationFactory addressBook);
 StoreBackends WriteRefusing(const StoreBackends& backends);
 
 // Runs a synchronization through write-refusing decorators of the session's
