@@ -53,8 +53,11 @@ class Generator {
         for (;;) {
             std::string first(kFirstNames[static_cast<std::size_t>(Below(kFirstNames.size()))]);
             std::string last(kLastNames[static_cast<std::size_t>(Below(kLastNames.size()))]);
-            if (Below(4) == 0)
-                first += " " + std::string(1, static_cast<char>('A' + Below(26))) + ".";
+            if (Below(4) == 0) {
+                first += ' ';
+                first += static_cast<char>('A' + Below(26));
+                first += '.';
+            }
             if (names_.insert(last + ", " + first).second) return {first, last};
         }
     }
@@ -63,7 +66,7 @@ class Generator {
     // for fiction, so a sample never dials anyone.
     std::string PhoneNumber() {
         for (;;) {
-            const std::string number =
+            std::string number =
                 std::to_string(200 + Below(800)) + "55501" + std::to_string(10 + Below(90));
             if (numbers_.insert(number).second) return number;
         }

@@ -18,7 +18,7 @@ StoreBackends DefaultStoreBackends() {
     return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderApplicationFactory};
 }
 
-StageTable MakeSyncStages(RunUi& ui, StoreBackends backends) {
+StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     auto databases = backends.databases;
     auto addressBook = [factory = backends.addressBook](const RunState& state) {
         return factory(state.settings.ContactsPath);

@@ -26,6 +26,6 @@ StoreBackends DefaultStoreBackends();
 
 // The thirteen stages of a synchronization, showing dialogs through `ui`.
 // The stores are found through the settings in force when each stage runs.
-StageTable MakeSyncStages(RunUi& ui, StoreBackends backends = DefaultStoreBackends());
+StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends = DefaultStoreBackends());
 
 }  // namespace velmora
