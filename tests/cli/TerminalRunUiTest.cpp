@@ -1,10 +1,11 @@
 #include <deque>
 #include <sstream>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "cli/ConflictTable.h"
 #include "cli/TerminalRunUi.h"
+#include "model/Error.h"
 
 namespace velmora::cli {
 namespace {
@@ -38,7 +39,8 @@ class TerminalRunUiTest : public ::testing::Test {
 };
 
 // Conflicts: kept by mode without asking, or asked at a terminal until the
-// answer is understood; Enter or the end of input decides nothing.
+// answer is understood; Enter or the end of input decides nothing; without a
+// terminal the question stops the run.
 TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     TerminalRunUi keepPhoneBook(out, err, nullptr, ConflictMode::KeepPhoneBook, NameMode::Accept);
     auto choice = keepPhoneBook.ShowConflictDialog(outlook, phoneBook);
@@ -56,6 +58,10 @@ TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // Enter
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // end of input
     EXPECT_NE(err.str().find("Please answer"), std::string::npos);
+    // Nobody at a terminal to ask: the run stops, naming the options that settle it.
+    TerminalRunUi unattended(out, err, nullptr, ConflictMode::Ask, NameMode::Accept);
+    EXPECT_THAT([&] { unattended.ShowConflictDialog(outlook, phoneBook); },
+                ::testing::ThrowsMessage<Error>(::testing::HasSubstr("--conflicts=outlook")));
 
     // The table lines up the dialog's row labels with both columns.
     const std::string table =

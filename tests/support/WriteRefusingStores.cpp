@@ -8,8 +8,8 @@
 #include "bench/StoreText.h"
 #include "model/Error.h"
 #include "run/ActivityLog.h"
-#include "stores/database/DatabaseEngine.h"
 #include "support/EngineFixtures.h"
+#include "support/ForwardingDatabase.h"
 #include "support/ScriptedRunUi.h"
 
 namespace velmora::test {
@@ -21,68 +21,32 @@ namespace {
     throw Error("Refused by the test: " + attempt + ".");
 }
 
-class RefusingRecordset final : public Recordset {
+class RefusingRecordset final : public ForwardingRecordset {
   public:
-    explicit RefusingRecordset(std::unique_ptr<Recordset> inner) : inner_(std::move(inner)) {}
-
-    bool Eof() const override { return inner_->Eof(); }
-    bool Bof() const override { return inner_->Bof(); }
-    void MoveFirst() override { inner_->MoveFirst(); }
-    void MoveNext() override { inner_->MoveNext(); }
-    void MoveLast() override { inner_->MoveLast(); }
-    void MovePrevious() override { inner_->MovePrevious(); }
-    FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
-    void SetField(std::string_view column, const FieldValue& value) override {
-        inner_->SetField(column, value);
-    }
+    using ForwardingRecordset::ForwardingRecordset;
     void AddNew() override { Refuse("AddNew on " + Where()); }
     void Edit() override { Refuse("Edit of " + Where()); }
     void Update() override { Refuse("Update of " + Where()); }
     void Delete() override { Refuse("Delete of " + Where()); }
-    void Close() override { inner_->Close(); }
-    const std::filesystem::path& DatabasePath() const override { return inner_->DatabasePath(); }
-    const std::string& TableName() const override { return inner_->TableName(); }
-    std::optional<std::int64_t> CurrentRowId() const override { return inner_->CurrentRowId(); }
 
   private:
     std::string Where() const {
-        const auto row = inner_->CurrentRowId();
+        const auto row = CurrentRowId();
         return (row ? "row " + std::to_string(*row) + " of " : std::string()) + "table " +
-               inner_->TableName() + " in " + inner_->DatabasePath().string();
+               TableName() + " in " + DatabasePath().string();
     }
-
-    std::unique_ptr<Recordset> inner_;
 };
 
-class RefusingDatabase final : public Database {
-  public:
-    explicit RefusingDatabase(std::unique_ptr<Database> inner) : inner_(std::move(inner)) {}
-    std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        return std::make_unique<RefusingRecordset>(inner_->OpenRecordset(table));
-    }
-    const std::filesystem::path& Path() const override { return inner_->Path(); }
-
-  private:
-    std::unique_ptr<Database> inner_;
-};
-
-class RefusingDatabaseEngine final : public DatabaseEngine {
+class RefusingDatabaseEngine final : public WrappingDatabaseEngine {
   public:
     explicit RefusingDatabaseEngine(std::shared_ptr<DatabaseEngine> inner)
-        : inner_(std::move(inner)) {}
-    std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
-        return std::make_unique<RefusingDatabase>(inner_->OpenDatabase(path));
-    }
-    bool DatabaseExists(const std::filesystem::path& path) override {
-        return inner_->DatabaseExists(path);
-    }
+        : WrappingDatabaseEngine(std::move(inner), [](std::unique_ptr<Recordset> rows) {
+              return std::make_unique<RefusingRecordset>(std::move(rows));
+          }) {}
     void CreateDatabase(const std::filesystem::path& path,
                         const std::vector<TableDefinition>&) override {
         Refuse("CreateDatabase of " + path.string());
     }
-
-  private:
-    std::shared_ptr<DatabaseEngine> inner_;
 };
 
 class RefusingContact final : public ContactItem {

@@ -1,5 +1,6 @@
 #include "stores/database/DatabaseTestSupport.h"
 #include "stores/database/PhoneBookDatabase.h"
+#include "support/ForwardingDatabase.h"
 
 namespace velmora {
 namespace {
@@ -159,70 +160,19 @@ TEST_F(PhoneBookTest, DeletesEveryRowOfTheContact) {
                             "... The mobile number for Ann Smith has been deleted."}));
 }
 
-// A recordset whose MovePrevious (or MoveNext) does nothing; every other
-// call goes to the SQLite engine's.
-class StuckRecordset final : public Recordset {
+// A recordset whose MovePrevious (or MoveNext) does nothing.
+class StuckRecordset final : public test::ForwardingRecordset {
   public:
     StuckRecordset(std::unique_ptr<Recordset> inner, bool backward)
-        : inner_(std::move(inner)), backward_(backward) {}
+        : ForwardingRecordset(std::move(inner)), backward_(backward) {}
     void MoveNext() override {
-        if (backward_) inner_->MoveNext();
+        if (backward_) ForwardingRecordset::MoveNext();
     }
     void MovePrevious() override {
-        if (!backward_) inner_->MovePrevious();
-    }
-    bool Eof() const override { return inner_->Eof(); }
-    bool Bof() const override { return inner_->Bof(); }
-    void MoveFirst() override { inner_->MoveFirst(); }
-    void MoveLast() override { inner_->MoveLast(); }
-    FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
-    void SetField(std::string_view column, const FieldValue& value) override {
-        inner_->SetField(column, value);
-    }
-    void AddNew() override { inner_->AddNew(); }
-    void Edit() override { inner_->Edit(); }
-    void Update() override { inner_->Update(); }
-    void Delete() override { inner_->Delete(); }
-    void Close() override { inner_->Close(); }
-    const std::filesystem::path& DatabasePath() const override { return inner_->DatabasePath(); }
-    const std::string& TableName() const override { return inner_->TableName(); }
-    std::optional<std::int64_t> CurrentRowId() const override { return inner_->CurrentRowId(); }
-
-  private:
-    std::unique_ptr<Recordset> inner_;
-    bool backward_;
-};
-
-class StuckDatabase final : public Database {
-  public:
-    StuckDatabase(std::unique_ptr<Database> inner, bool backward)
-        : inner_(std::move(inner)), backward_(backward) {}
-    std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        return std::make_unique<StuckRecordset>(inner_->OpenRecordset(table), backward_);
-    }
-    const std::filesystem::path& Path() const override { return inner_->Path(); }
-
-  private:
-    std::unique_ptr<Database> inner_;
-    bool backward_;
-};
-
-class StuckEngine final : public DatabaseEngine {
-  public:
-    explicit StuckEngine(bool backward) : backward_(backward) {}
-    std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
-        return std::make_unique<StuckDatabase>(engine_.OpenDatabase(path), backward_);
-    }
-    bool DatabaseExists(const std::filesystem::path& path) override {
-        return engine_.DatabaseExists(path);
-    }
-    void CreateDatabase(const std::filesystem::path& path,
-                        const std::vector<TableDefinition>& tables) override {
-        engine_.CreateDatabase(path, tables);
+        if (!backward_) ForwardingRecordset::MovePrevious();
     }
 
   private:
-    SqliteDatabaseEngine engine_;
     bool backward_;
 };
 
@@ -235,7 +185,10 @@ TEST_F(PhoneBookTest, PassThatCannotMoveOnEnds) {
     state.PhoneBookSet =
         test::ParseSet("12:Ann Smith:W:M=5550000000/3,H=5559990000/5,P=5554443333/10");
     for (const bool backward : {true, false}) {
-        StuckEngine stuck(backward);
+        test::WrappingDatabaseEngine stuck(
+            std::make_shared<SqliteDatabaseEngine>(), [backward](std::unique_ptr<Recordset> rows) {
+                return std::make_unique<StuckRecordset>(std::move(rows), backward);
+            });
         WritePhoneBookDatabase(state, stuck);
     }
     const std::string where = ": The rows of table tblContactList in " + PhoneBookPath().string() +
