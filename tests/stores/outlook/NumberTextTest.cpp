@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "stores/outlook/NumberText.h"
-#include "support/EngineFixtures.h"
 
 namespace velmora {
 namespace {
@@ -28,19 +27,8 @@ TEST(NumberText, DigitsAndMasks) {
     }
 }
 
-// A tag lists the speed dial of every non-empty number in NumberType order,
-// and a prefix alone for a number without one.
-TEST(NumberText, BuildSpeedDialTag) {
-    EXPECT_EQ(BuildSpeedDialTag(SyncObject{}), "");
-    EXPECT_EQ(BuildSpeedDialTag(test::ParseRecord(":::W2=5550000001/5,H=/9,M=5550000002/3")),
-              "W2:5,M:3");
-    EXPECT_EQ(BuildSpeedDialTag(test::ParseRecord(":::W2=1/5,DC=123*45*6/,M=2/3,O=1/12,E=a@b.c/")),
-              "W2:5,DC:,M:3,O:12,E:");
-}
-
-// Tag values are whole numbers after their prefix; applying a tag sets only
-// the kinds it names, never a number.
-TEST(NumberText, ReadingTags) {
+// Tag values are whole numbers after their prefix.
+TEST(NumberText, TagValues) {
     const std::string tag = "W2:5,H:12,M:3";
     EXPECT_EQ(GetTagValue("H:", tag), 12);
     EXPECT_EQ(GetTagValue("W2:", tag), 5);
@@ -49,12 +37,6 @@ TEST(NumberText, ReadingTags) {
     EXPECT_EQ(GetTagValue("M:", "M: 1 2x"), 12);
     EXPECT_EQ(GetTagValue("M:", "M:abc"), 0);
     EXPECT_EQ(GetTagValue("M:", "M:99999999999999999999999"), INT64_MAX);
-
-    SyncObject record = test::ParseRecord(":::H=/12,M=5550000002/");
-    ApplySpeedDialTag(record, "M:3,E:,W1:04");
-    EXPECT_EQ(test::Render(record), ":::H=/12,W1=/4,M=5550000002/3,E=/0");
-    ApplySpeedDialTag(record, "");
-    EXPECT_EQ(test::Render(record), ":::H=/12,W1=/4,M=5550000002/3,E=/0");
 }
 
 }  // namespace

@@ -9,8 +9,6 @@
 namespace velmora {
 namespace {
 
-using F = ContactField;
-
 class OutlookLoaderTest : public ::testing::Test {
   protected:
     // Loads the address book and renders the records loaded.
@@ -62,39 +60,33 @@ TEST_F(OutlookLoaderTest, NumbersAndSpeedDials) {
               "M=5550004/3,F=5550005/,P=5550006/,O=5550007/0 | :Bob::M=5550004/4");
 }
 
-// The e-mail rule: lower case; a server-form address gives way to the display
-// name, whose "(address)" is taken; a "(" without ")" keeps the text.
-TEST_F(OutlookLoaderTest, EmailRule) {
+// The name comes from the field NameField names exactly, or stays empty. The
+// e-mail address is in lower case; a server-form address gives way to the
+// display name, whose "(address)" is taken; a "(" without ")" keeps the text.
+TEST_F(OutlookLoaderTest, NameAndEmail) {
+    const std::string names = "FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie";
     const std::string cases[][3] = {
-        {"Ann.Lee@Example.COM", "", "ann.lee@example.com"},
-        {"/O=ORG/OU=SITE/CN=ANN", "Ann Lee (Ann.Lee@Example.com)", "ann.lee@example.com"},
-        {"EX:cn=ann", "Ann Lee", "ann lee"},
-        {"/o=org", "Ann (ann@example.com", "ann (ann@example.com"},
-        {"/o=org", "Ann) (ann@example.com)", "ann@example.com"},
-        {"/o=org", "ann) x (y", "ann) x (y"},
-        {"Ann (ann@example.com)", "ignored", "ann@example.com"},
+        {"File As", names, ":Lee, Ann::"},
+        {"Full Name", names, ":Ann Lee::"},
+        {"Nickname", names, ":Annie::"},
+        {"full name", names, ":::"},
+        {"", "Email1Address=Ann.Lee@Example.COM", ":::E=ann.lee@example.com/"},
+        {"", "Email1Address=/O=ORG/CN=ANN; Email1DisplayName=Ann Lee (Ann.Lee@Example.com)",
+         ":::E=ann.lee@example.com/"},
+        {"", "Email1Address=EX:cn=ann; Email1DisplayName=Ann Lee", ":::E=ann lee/"},
+        {"", "Email1Address=/o=org; Email1DisplayName=Ann (ann@example.com",
+         ":::E=ann (ann@example.com/"},
+        {"", "Email1Address=/o=org; Email1DisplayName=Ann) (ann@example.com)",
+         ":::E=ann@example.com/"},
+        {"", "Email1Address=Ann (ann@example.com); Email1DisplayName=x", ":::E=ann@example.com/"},
     };
-    for (const auto& [address, display, expected] : cases) {
-        auto contact = book.MakeApplication()->CreateContactItem();
-        contact->Set(F::Email1Address, address);
-        contact->Set(F::Email1DisplayName, display);
-        SyncSet set;
-        EXPECT_EQ(ImportOutlookData(set, *contact, "File As").EmailAddress, expected) << address;
-    }
-}
-
-// The name comes from the field that NameField chooses, or stays empty.
-TEST_F(OutlookLoaderTest, NameField) {
-    test::AddContact(book, "User2=Y; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie");
-    const std::pair<std::string, std::string> cases[] = {{"File As", "Lee, Ann"},
-                                                         {"Full Name", "Ann Lee"},
-                                                         {"Nickname", "Annie"},
-                                                         {"full name", ""},
-                                                         {"Bogus", ""}};
-    for (const auto& [setting, name] : cases) {
+    for (const auto& [nameField, fields, record] : cases) {
+        InMemoryAddressBook one;
+        test::AddContact(one, "User2=Y; " + fields);
         ClearSet(state.OutlookSet);
-        state.settings.NameField = setting;
-        EXPECT_EQ(Load(), ":" + name + "::") << setting;
+        state.settings.NameField = nameField;
+        LoadOutlookContacts(state, one.Factory());
+        EXPECT_EQ(test::Render(state.OutlookSet), record) << fields;
     }
 }
 
