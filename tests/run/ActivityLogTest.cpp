@@ -10,24 +10,14 @@ namespace {
 using test::ReadFileBytes;
 using test::TempDir;
 
-// The header's five lines, CR LF endings, UTF-8 text, and a new log that
-// replaces the previous run's.
-TEST(ActivityLog, HeaderLineEndingsAndTruncation) {
+// The header's five lines, CR LF endings, UTF-8 text, lines appended later.
+TEST(ActivityLog, HeaderAndLineEndings) {
     TempDir dir;
     const auto path = dir / "Data" / "SyncLog.txt";  // the folder is made on demand
-    {
-        ActivityLog log = ActivityLog::Create(path);
-        log.WriteLine("old run");
-    }
-    {
-        ActivityLog log = ActivityLog::Create(path);
-        WriteLogHeader(log, "Status: Synchronization in progress . . .");
-        log.Close();
-    }
-    {
-        ActivityLog log = ActivityLog::OpenForAppend(path);
-        log.WriteLine("... Zoë Øster has been added.");
-    }
+    ActivityLog log = ActivityLog::Create(path);
+    WriteLogHeader(log, "Status: Synchronization in progress . . .");
+    log.Close();
+    ActivityLog::OpenForAppend(path).WriteLine("... Zoë Øster has been added.");
     EXPECT_EQ(ReadFileBytes(path),
               "Velmora, version: 0.0.4\r\n"
               "Copyright © 2026 The Velmora developers\r\n"
