@@ -43,18 +43,16 @@ class TerminalRunUiTest : public ::testing::Test {
 // terminal the question stops the run.
 TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     TerminalRunUi keepPhoneBook(out, err, nullptr, ConflictMode::KeepPhoneBook, NameMode::Accept);
-    auto choice = keepPhoneBook.ShowConflictDialog(outlook, phoneBook);
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->side, ConflictSide::PhoneBook);
-    EXPECT_EQ(choice->values.MobileNumber, "5559876543");
+    auto choice = keepPhoneBook.ShowConflictDialog(outlook, phoneBook).value();
+    EXPECT_EQ(choice.side, ConflictSide::PhoneBook);
+    EXPECT_EQ(choice.values.MobileNumber, "5559876543");
 
     ScriptedReader reader;
     reader.answers = {"x", "o", ""};
     TerminalRunUi asking(out, err, &reader, ConflictMode::Ask, NameMode::Accept);
-    choice = asking.ShowConflictDialog(outlook, phoneBook);
-    ASSERT_TRUE(choice);
-    EXPECT_EQ(choice->side, ConflictSide::Outlook);
-    EXPECT_EQ(choice->values.ContactName, "Ann Smith");
+    choice = asking.ShowConflictDialog(outlook, phoneBook).value();
+    EXPECT_EQ(choice.side, ConflictSide::Outlook);
+    EXPECT_EQ(choice.values.ContactName, "Ann Smith");
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // Enter
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // end of input
     EXPECT_NE(err.str().find("Please answer"), std::string::npos);
