@@ -5,7 +5,6 @@
 
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
-#include "stores/outlook/VCardFolder.h"
 #include "support/TempDir.h"
 
 namespace velmora::test {
@@ -46,10 +45,6 @@ std::string RenderAddressBook(OutlookApplication& application) {
         rendered += line + "\n";
     }
     return rendered;
-}
-
-std::string RenderContactsFolder(const std::filesystem::path& folder) {
-    return RenderAddressBook(*MakeVCardFolderApplication(folder));
 }
 
 FieldValues ParseFields(std::string_view text) {

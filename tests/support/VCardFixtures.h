@@ -17,9 +17,9 @@ namespace velmora::test {
 //   WriteCardFile(folder, "02.vcf", ContactCardText({{ContactField::FullName, "Bob"},
 //                                                    {ContactField::User2, "YES"}}));
 //   ... run the code under test ...
-//   EXPECT_EQ(RenderContactsFolder(folder),
+//   EXPECT_EQ(RenderAddressBook(*MakeVCardFolderApplication(folder)),
 //             "FileAs=Ann Lee; FullName=Ann Lee; MobileTelephoneNumber=555 0101\n"
-//             "FileAs=Bob; FullName=Bob; User2=YES\n");
+//             "User2=YES; FileAs=Bob; FullName=Bob\n");
 
 using FieldValues = std::vector<std::pair<ContactField, std::string>>;
 
@@ -41,9 +41,6 @@ std::string ContactCardText(const FieldValues& fields);
 // vCard reads as the address, is left out); a contact without any reads
 // "(empty contact)". Any other item reads "(distribution list)".
 std::string RenderAddressBook(OutlookApplication& application);
-
-// The same for a folder of vCard files, read through the vCard backend.
-std::string RenderContactsFolder(const std::filesystem::path& folder);
 
 // The reverse of a contact's line, so tests state contacts in the same form:
 // "User2=YES; FileAs=Lee, Ann; HomeTelephoneNumber=". A value cannot hold

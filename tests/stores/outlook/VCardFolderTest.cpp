@@ -14,11 +14,22 @@ namespace {
 using F = ContactField;
 using test::MakeCard;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
+using ::testing::StrEq;
 using ::testing::ThrowsMessage;
 
-class VCardWriteTest : public ::testing::Test {
+class VCardFolderTest : public ::testing::Test {
   protected:
-    VCardWriteTest() { std::filesystem::create_directories(folder); }
+    VCardFolderTest() { std::filesystem::create_directories(folder); }
+
+    void Write(const std::string& name, const std::string& text) {
+        test::WriteCardFile(folder, name, text);
+    }
+    std::string File(const std::string& name) const { return test::ReadFileBytes(folder / name); }
+    // The folder as a new session reads it.
+    std::string Stored() const {
+        return test::RenderAddressBook(*MakeVCardFolderApplication(folder));
+    }
 
     // The item at `index` in a new session.
     std::unique_ptr<ContactItem> Contact(int index) {
@@ -34,20 +45,120 @@ class VCardWriteTest : public ::testing::Test {
         contact->Save();
     }
 
-    void Write(const std::string& name, const std::string& text) {
-        test::WriteCardFile(folder, name, text);
-    }
-    std::string File(const std::string& name) const { return test::ReadFileBytes(folder / name); }
-
     test::TempDir dir;
     std::filesystem::path folder = dir / "Contacts";
     std::unique_ptr<OutlookApplication> application;
 };
 
+// Each version's encodings and types, as the contact they read as.
+TEST_F(VCardFolderTest, CardsReadAsContacts) {
+    const std::pair<std::string, std::string> cases[] = {
+        // 2.1: quoted-printable with soft line breaks, CHARSET, bare types; a
+        // stray '=' before END is no soft line break.
+        {MakeCard({"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;J=FCrgen",
+                   "FN;ENCODING=QUOTED-PRINTABLE;CHARSET=UTF-8:J=C3=BCrgen M=C3=BCller, so long=",
+                   " that it is broken=3D", "TEL;WORK;VOICE:555-0101", "TEL;CELL:555-0102",
+                   "TEL;HOME;FAX:555-0103", "TEL;PREF;HOME:555-0104",
+                   "EMAIL;INTERNET:jm@example.com", "NOTE;QUOTED-PRINTABLE:first=0D=0Asecond="},
+                  "2.1"),
+         "FileAs=Müller, Jürgen; FullName=Jürgen Müller, so long that it is broken=; "
+         "FirstName=Jürgen; LastName=Müller; BusinessTelephoneNumber=555-0101; "
+         "HomeTelephoneNumber=555-0104; MobileTelephoneNumber=555-0102; "
+         "BusinessFaxNumber=555-0103; Email1Address=jm@example.com; Email1AddressType=SMTP"},
+        // 3.0: folding, escapes, groups, repeated TYPE parameters; every TEL
+        // counts for one field only, the first EMAIL for the address.
+        {MakeCard({"FN:Smith\\, John\\; Jr. \\\\ Esq.", "N:Smith;John;;;",
+                   "X-EVOLUTION-FILE-AS:Smith\\, John", "NICKNAME:Jo", "TEL;TYPE=WORK,VOICE:+1 555",
+                   "  0101", "item1.TEL;type=pref:555 0199", "TEL;TYPE=work;TYPE=voice:555 0102",
+                   "TEL;TYPE=CELL,WORK:555 0103", "TEL;TYPE=work;TYPE=pager:555 0104",
+                   "TEL;TYPE=home,cell:555 0105", "TEL;TYPE=work:555 0106",
+                   "EMAIL;TYPE=HOME:a@example.com", "EMAIL;TYPE=INTERNET:b@example.com",
+                   "X-VELMORA-SYNC:yes", "X-VELMORA-CONTACT-ID:17",
+                   "X-VELMORA-SPEED-DIALS:W1:2\\,M:3", "X-VELMORA-DIRECT-CONNECT:123*45*6"}),
+         "User1=123*45*6; User2=yes; User3=17; User4=W1:2,M:3; FileAs=Smith, John; "
+         "FullName=Smith, John; Jr. \\ Esq.; FirstName=John; LastName=Smith; NickName=Jo; "
+         "Business2TelephoneNumber=555 0102; BusinessTelephoneNumber=+1 555 0101; "
+         "MobileTelephoneNumber=555 0103; PagerNumber=555 0104; "
+         "OtherTelephoneNumber=555 0199; Email1Address=a@example.com"},
+        // 4.0: quoted TYPE lists and tel: URIs.
+        {MakeCard({"FN:Ann Lee", "TEL;VALUE=uri;TYPE=\"work,voice\";PREF=1:tel:+1-555-0101",
+                   "TEL;TYPE=home:TEL:555-0102", "TEL:555-0103"},
+                  "4.0"),
+         "FileAs=Ann Lee; FullName=Ann Lee; BusinessTelephoneNumber=+1-555-0101; "
+         "HomeTelephoneNumber=555-0102; OtherTelephoneNumber=555-0103"},
+        // Without a file-as line: "Last, First", the part there is, the full name.
+        {MakeCard({"N:Lee;;;;", "FN:Ann Lee"}), "FileAs=Lee; FullName=Ann Lee; LastName=Lee"},
+        {MakeCard({"N:;Ann", "FN:Ann Lee"}), "FileAs=Ann; FullName=Ann Lee; FirstName=Ann"},
+        {MakeCard({"N:;;;;", "FN:Ann Lee"}), "FileAs=Ann Lee; FullName=Ann Lee"},
+        // Text that is not UTF-8 reads as Windows-1252; a byte-order mark and
+        // bare LF line ends are fine.
+        {"\xEF\xBB\xBF"
+         "BEGIN:VCARD\nVERSION:3.0\nFN:Ren\xE9 \x80\nEND:VCARD\n",
+         "FileAs=René €; FullName=René €"},
+    };
+    for (const auto& [text, contact] : cases) {
+        Write("card.vcf", text);
+        EXPECT_EQ(Stored(), contact + "\n") << text;
+    }
+}
+
+// Items follow file names in byte order, cards of one file in their order;
+// other files are not cards; group cards are distribution lists; a card
+// embedded in another (2.1's AGENT) lends it none of its fields.
+TEST_F(VCardFolderTest, FolderItems) {
+    Write("b.vcf", MakeCard({"FN:B1"}) + "\r\n" + MakeCard({"FN:B2"}));
+    Write("a.VCF", MakeCard({"FN:A"}));
+    Write("C.vcf", MakeCard({"FN:C"}));
+    Write("notes.txt", "not a card");
+    Write("._b.vcf", "\x00\x05\x16\x07 resource fork");
+    std::filesystem::create_directories(folder / "sub.vcf");
+    Write("l1.vcf", MakeCard({"FN:Team A", "KIND:group"}, "4.0"));
+    Write("l2.vcf", MakeCard({"X-ADDRESSBOOKSERVER-KIND:Group"}));
+    Write("l3.vcf", MakeCard({"X-EVOLUTION-LIST:true"}));
+    Write("m.vcf", MakeCard({"FN:Boss", "AGENT:", "BEGIN:VCARD", "VERSION:2.1", "FN:Assistant",
+                             "TEL;CELL:555-0199", "END:VCARD", "TEL;WORK:555-0101"},
+                            "2.1"));
+    EXPECT_EQ(
+        Stored(),
+        "FileAs=C; FullName=C\nFileAs=A; FullName=A\nFileAs=B1; FullName=B1\n"
+        "FileAs=B2; FullName=B2\n(distribution list)\n(distribution list)\n"
+        "(distribution list)\nFileAs=Boss; FullName=Boss; BusinessTelephoneNumber=555-0101\n");
+}
+
+// A card that cannot be read stops reading with the file and the line; so do
+// a missing folder and a file in its place.
+TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
+    const auto open = [&] { MakeVCardFolderApplication(folder); };
+    const std::string file = "The contact file " + (folder / "bad.vcf").string();
+    const std::pair<std::string, std::string> cases[] = {
+        {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n",
+         " cannot be read at line 1: the card that starts"},
+        {MakeCard({"FN:Ann", "this line has no colon"}), " cannot be read at line 4:"},
+        {"FN:Ann\r\n" + MakeCard({"FN:Bob"}), " cannot be read at line 1: a card must start"},
+        {MakeCard({"FN;CHARSET=KOI8-R:x"}), " cannot be read at line 3: the character set KOI8-R"},
+        {MakeCard({"FN:Ann", "TEL;ENCODING=b:NTU1"}),
+         " cannot be read at line 4: the TEL value is in base64"},
+        {std::string("\xFF\xFE") + "B\0E\0", " cannot be read: it is UTF-16"},
+    };
+    for (const auto& [text, where] : cases) {
+        Write("bad.vcf", text);
+        EXPECT_THAT(open, ThrowsMessage<Error>(StartsWith(file + where)));
+    }
+    // The same encoding outside what is read is kept and never decoded.
+    Write("bad.vcf", MakeCard({"FN:Ann", "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ"}));
+    EXPECT_NO_THROW(open());
+
+    std::filesystem::remove_all(folder);
+    const std::string named = "The address book folder " + folder.string();
+    EXPECT_THAT(open, ThrowsMessage<Error>(StrEq(named + " does not exist.")));
+    test::WriteFileBytes(folder, "a file");
+    EXPECT_THAT(open, ThrowsMessage<Error>(StrEq(named + " is not a folder.")));
+}
+
 // A saved change rewrites its line alone: every other line, folded, binary or
 // unknown, stays byte for byte, line ends included; writing what a field
 // holds writes nothing, even over another program's change.
-TEST_F(VCardWriteTest, UnknownLinesKeptByteForByte) {
+TEST_F(VCardFolderTest, UnknownLinesKeptByteForByte) {
     const std::string before =
         "BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Some Program//EN\nFN:Ann Lee\n"
         "N:Lee;Ann;Marie;Dr.;PhD\n"
@@ -73,7 +184,7 @@ TEST_F(VCardWriteTest, UnknownLinesKeptByteForByte) {
 
 // Fields missing from a card get lines of their types after the lines of
 // their property; "" removes a line; "SMTP" adds the internet type.
-TEST_F(VCardWriteTest, AddedAndRemovedLines) {
+TEST_F(VCardFolderTest, AddedAndRemovedLines) {
     Write("ann.vcf", MakeCard({"FN:Ann", "TEL;TYPE=home:555 0101", "EMAIL;TYPE=work:a@example.com",
                                "NOTE:last"}));
     Save(1,
@@ -89,15 +200,13 @@ TEST_F(VCardWriteTest, AddedAndRemovedLines) {
 }
 
 // The second work number keeps its field whatever happens to the first.
-TEST_F(VCardWriteTest, SecondWorkNumberKeepsItsPlace) {
+TEST_F(VCardFolderTest, SecondWorkNumberKeepsItsPlace) {
     Write("ann.vcf", MakeCard({"FN:Ann"}));
     Save(1, "Business2TelephoneNumber=555 0102");
-    EXPECT_EQ(test::RenderContactsFolder(folder),
-              "FileAs=Ann; FullName=Ann; Business2TelephoneNumber=555 0102\n");
+    EXPECT_EQ(Stored(), "FileAs=Ann; FullName=Ann; Business2TelephoneNumber=555 0102\n");
     Save(1, "BusinessTelephoneNumber=555 0101");
     Save(1, "BusinessTelephoneNumber=");
-    EXPECT_EQ(test::RenderContactsFolder(folder),
-              "FileAs=Ann; FullName=Ann; Business2TelephoneNumber=555 0102\n");
+    EXPECT_EQ(Stored(), "FileAs=Ann; FullName=Ann; Business2TelephoneNumber=555 0102\n");
     Save(1, "Business2TelephoneNumber=");
     EXPECT_EQ(File("ann.vcf"), MakeCard({"FN:Ann"}));
 }
@@ -105,7 +214,7 @@ TEST_F(VCardWriteTest, SecondWorkNumberKeepsItsPlace) {
 // A card keeps its version: 2.1 writes text beyond ASCII in quoted-printable
 // UTF-8 and bare types; 4.0 keeps tel: URIs and writes new numbers as text;
 // 3.0 folds long lines at 75 octets, never inside a character.
-TEST_F(VCardWriteTest, EachVersionWritesItsOwnWay) {
+TEST_F(VCardFolderTest, EachVersionWritesItsOwnWay) {
     Write("1.vcf",
           MakeCard({"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Ann", "FN:A"}, "2.1"));
     Save(1,
@@ -137,7 +246,7 @@ TEST_F(VCardWriteTest, EachVersionWritesItsOwnWay) {
 // Cards sharing a file: saving one leaves the others' bytes, writing text
 // read as Windows-1252 back as UTF-8 for the saved card alone; deleting one
 // rewrites the file without it.
-TEST_F(VCardWriteTest, SharedFiles) {
+TEST_F(VCardFolderTest, SharedFiles) {
     const std::string first = MakeCard({"FN:Zo\xEB", "X-ODD:keep  me"});
     Write("all.vcf", first + "\r\n" + MakeCard({"FN:Ren\xE9", "NOTE:caf\xE9"}));
     Save(2, "User3=7");
@@ -150,7 +259,7 @@ TEST_F(VCardWriteTest, SharedFiles) {
 
 // Another program's change since the file was read is never overwritten,
 // nor is a file it removed made again.
-TEST_F(VCardWriteTest, RefusesToOverwriteAChangedFile) {
+TEST_F(VCardFolderTest, RefusesToOverwriteAChangedFile) {
     Write("ann.vcf", MakeCard({"FN:Ann"}));
     auto contact = Contact(1);
     contact->Set(F::User3, "7");
@@ -167,7 +276,7 @@ TEST_F(VCardWriteTest, RefusesToOverwriteAChangedFile) {
 
 // A new card gets a fresh UID and its own file <UID>.vcf in version 3.0, and
 // no temporary file is left behind; a file keeps its permissions on save.
-TEST_F(VCardWriteTest, NewCardsAndFiles) {
+TEST_F(VCardFolderTest, NewCardsAndFiles) {
     application = MakeVCardFolderApplication(folder);
     auto ann = application->CreateContactItem();
     ann->Set(F::FullName, "Ann Lee");
