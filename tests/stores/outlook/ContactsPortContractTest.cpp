@@ -13,31 +13,25 @@ namespace {
 
 using F = ContactField;
 
-class FakeBackend {
-  public:
-    void Add(std::string_view fields) { test::AddContact(book_, fields); }
-    void AddList() { book_.AddDistributionList(); }
-    std::unique_ptr<OutlookApplication> Open() { return book_.MakeApplication(); }
-
-  private:
-    InMemoryAddressBook book_;
+struct FakeBackend {
+    void Add(std::string_view fields) { test::AddContact(book, fields); }
+    void AddList() { book.AddDistributionList(); }
+    std::unique_ptr<OutlookApplication> Open() { return book.MakeApplication(); }
+    InMemoryAddressBook book;
 };
 
-class VCardBackend {
-  public:
-    VCardBackend() { std::filesystem::create_directories(folder_); }
+// One file per item, named so that file-name order is the order of adding.
+struct VCardBackend {
     void Add(std::string_view fields) { Write(test::ContactCardText(test::ParseFields(fields))); }
     void AddList() { Write(test::MakeCard({"FN:Team", "KIND:group"}, "4.0")); }
-    std::unique_ptr<OutlookApplication> Open() { return MakeVCardFolderApplication(folder_); }
-
-  private:
-    // One file per item, named so that file-name order is the order of adding.
     void Write(const std::string& card) {
-        test::WriteCardFile(folder_, std::to_string(100 + added_++) + ".vcf", card);
+        test::WriteCardFile(dir / "Contacts", std::to_string(100 + added++) + ".vcf", card);
     }
-    test::TempDir dir_;
-    std::filesystem::path folder_ = dir_ / "Contacts";
-    int added_ = 0;
+    std::unique_ptr<OutlookApplication> Open() {
+        return MakeVCardFolderApplication(dir / "Contacts");
+    }
+    test::TempDir dir;
+    int added = 0;
 };
 
 template <typename Backend>
