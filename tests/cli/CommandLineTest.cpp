@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "cli/CommandLine.h"
 
@@ -21,12 +21,8 @@ std::string Describe(const Command& command) {
 // Each command line, at a terminal or not, and what it is read as; a usage
 // error is one sentence naming what was not understood.
 TEST(CommandLine, ReadsEachCommandLine) {
-    struct Case {
-        std::vector<std::string> args;
-        bool terminal;
-        std::string expected;  // found in the description
-    };
-    const std::vector<Case> cases{
+    // Command line, at a terminal, text found in the description.
+    const std::tuple<std::vector<std::string>, bool, std::string> cases[] = {
         {{"sync"}, true, "sync conflicts=ask names=ask"},
         {{"sync"}, false, "sync conflicts=ask names=accept"},
         {{"sync", "--conflicts=outlook", "--names", "accept"},
@@ -44,10 +40,9 @@ TEST(CommandLine, ReadsEachCommandLine) {
         {{"demo", "--contacts", "many"}, true, "'many'"},
         {{"demo", "--seed=-1"}, true, "usage: --seed"},
     };
-    for (const Case& c : cases) {
-        const std::string described = Describe(ParseCommandLine(c.args, c.terminal));
-        EXPECT_NE(described.find(c.expected), std::string::npos)
-            << ::testing::PrintToString(c.args) << " gave " << described;
+    for (const auto& [args, terminal, expected] : cases) {
+        EXPECT_THAT(Describe(ParseCommandLine(args, terminal)), ::testing::HasSubstr(expected))
+            << ::testing::PrintToString(args);
     }
 }
 

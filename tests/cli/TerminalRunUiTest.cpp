@@ -1,4 +1,3 @@
-#include <deque>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -16,12 +15,10 @@ struct ScriptedReader : LineReader {
     std::optional<std::string> ReadLine(std::string_view prompt,
                                         std::string_view initial) override {
         prompts.push_back(std::string(prompt) + "[" + std::string(initial) + "]");
-        if (answers.empty()) return std::nullopt;
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return next < answers.size() ? std::optional(answers[next++]) : std::nullopt;
     }
-    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> answers;
+    std::size_t next = 0;
     std::vector<std::string> prompts;
 };
 
@@ -34,7 +31,7 @@ SyncObject Contact(const char* name, const char* mobile, const char* speed) {
 class TerminalRunUiTest : public ::testing::Test {
   protected:
     std::ostringstream out, err;
-    const SyncObject outlook = Contact("Ann Smith", "5551234567", "3");
+    const SyncObject outlook = Contact("Zoë Smith", "5551234567", "3");
     const SyncObject phoneBook = Contact("Ann Smyth", "5559876543", "4");
 };
 
@@ -52,7 +49,7 @@ TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     TerminalRunUi asking(out, err, &reader, ConflictMode::Ask, NameMode::Accept);
     choice = asking.ShowConflictDialog(outlook, phoneBook).value();
     EXPECT_EQ(choice.side, ConflictSide::Outlook);
-    EXPECT_EQ(choice.values.ContactName, "Ann Smith");
+    EXPECT_EQ(choice.values.ContactName, "Zoë Smith");
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // Enter
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // end of input
     EXPECT_NE(err.str().find("Please answer"), std::string::npos);
@@ -62,8 +59,7 @@ TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
                 ::testing::ThrowsMessage<Error>(::testing::HasSubstr("--conflicts=outlook")));
 
     // The table lines up the dialog's row labels with both columns.
-    const std::string table =
-        RenderConflictTable(Contact("Zoë Smith", "5551234567", "3"), phoneBook);
+    const std::string table = RenderConflictTable(outlook, phoneBook);
     EXPECT_NE(table.find("Name .............  Zoë Smith"), std::string::npos) << table;
     EXPECT_NE(table.find("Mobile ...........  5551234567  3"), std::string::npos) << table;
 }

@@ -16,11 +16,8 @@ namespace {
 TEST(ContactFilterTest, Matches) {
     InMemoryAddressBook book;
     const auto application = book.MakeApplication();
-    const struct {
-        std::string filter;
-        std::string fields;
-        bool matches;
-    } cases[] = {
+    const std::tuple<std::string, std::string, bool> cases[] = {
+        // filter, contact, matches
         {"[User3]='1' OR [User3]='2' And [User2]='Y'", "User3=1; User2=N", true},
         {"[User3]='1' OR [User3]='2' And [User2]='Y'", "User3=2; User2=N", false},
         {"[User2]='Y' and [User3]='1' or [User3]='2'", "User3=2; User2=N", true},

@@ -110,7 +110,7 @@ TEST_F(VCardFolderTest, FolderItems) {
     Write("a.VCF", MakeCard({"FN:A"}));
     Write("C.vcf", MakeCard({"FN:C"}));
     Write("notes.txt", "not a card");
-    Write("._b.vcf", "\x00\x05\x16\x07 resource fork");
+    Write("._b.vcf", "\x05\x16\x07 resource fork");
     std::filesystem::create_directories(folder / "sub.vcf");
     Write("l1.vcf", MakeCard({"FN:Team A", "KIND:group"}, "4.0"));
     Write("l2.vcf", MakeCard({"X-ADDRESSBOOKSERVER-KIND:Group"}));
