@@ -21,28 +21,19 @@ namespace {
     throw Error("Refused by the test: " + attempt + ".");
 }
 
-class RefusingRecordset final : public ForwardingRecordset {
-  public:
-    using ForwardingRecordset::ForwardingRecordset;
-    void AddNew() override { Refuse("AddNew on " + Where()); }
-    void Edit() override { Refuse("Edit of " + Where()); }
-    void Update() override { Refuse("Update of " + Where()); }
-    void Delete() override { Refuse("Delete of " + Where()); }
+// Moving through a recordset is fine; anything else it is asked is a write.
+bool RefuseWrites(const Recordset& rows, std::string_view call) {
+    if (call.starts_with("Move")) return true;
+    const auto row = rows.CurrentRowId();
+    Refuse(std::string(call) + (call == "AddNew" ? " on " : " of ") +
+           (row ? "row " + std::to_string(*row) + " of " : std::string()) + "table " +
+           rows.TableName() + " in " + rows.DatabasePath().string());
+}
 
-  private:
-    std::string Where() const {
-        const auto row = CurrentRowId();
-        return (row ? "row " + std::to_string(*row) + " of " : std::string()) + "table " +
-               TableName() + " in " + DatabasePath().string();
-    }
-};
-
-class RefusingDatabaseEngine final : public WrappingDatabaseEngine {
+class RefusingDatabaseEngine final : public HookedDatabaseEngine {
   public:
     explicit RefusingDatabaseEngine(std::shared_ptr<DatabaseEngine> inner)
-        : WrappingDatabaseEngine(std::move(inner), [](std::unique_ptr<Recordset> rows) {
-              return std::make_unique<RefusingRecordset>(std::move(rows));
-          }) {}
+        : HookedDatabaseEngine(std::move(inner), RefuseWrites) {}
     void CreateDatabase(const std::filesystem::path& path,
                         const std::vector<TableDefinition>&) override {
         Refuse("CreateDatabase of " + path.string());

@@ -160,22 +160,6 @@ TEST_F(PhoneBookTest, DeletesEveryRowOfTheContact) {
                             "... The mobile number for Ann Smith has been deleted."}));
 }
 
-// A recordset whose MovePrevious (or MoveNext) does nothing.
-class StuckRecordset final : public test::ForwardingRecordset {
-  public:
-    StuckRecordset(std::unique_ptr<Recordset> inner, bool backward)
-        : ForwardingRecordset(std::move(inner)), backward_(backward) {}
-    void MoveNext() override {
-        if (backward_) ForwardingRecordset::MoveNext();
-    }
-    void MovePrevious() override {
-        if (!backward_) ForwardingRecordset::MovePrevious();
-    }
-
-  private:
-    bool backward_;
-};
-
 // A pass that cannot move on ends with a logged failure instead of looping,
 // the backward pass 1 and the forward pass 3 alike; the other passes still
 // run.
@@ -185,9 +169,9 @@ TEST_F(PhoneBookTest, PassThatCannotMoveOnEnds) {
     state.PhoneBookSet =
         test::ParseSet("12:Ann Smith:W:M=5550000000/3,H=5559990000/5,P=5554443333/10");
     for (const bool backward : {true, false}) {
-        test::WrappingDatabaseEngine stuck(
-            std::make_shared<SqliteDatabaseEngine>(), [backward](std::unique_ptr<Recordset> rows) {
-                return std::make_unique<StuckRecordset>(std::move(rows), backward);
+        test::HookedDatabaseEngine stuck(
+            std::make_shared<SqliteDatabaseEngine>(), [backward](const Recordset&, auto call) {
+                return call != (backward ? "MovePrevious" : "MoveNext");
             });
         WritePhoneBookDatabase(state, stuck);
     }
