@@ -1,8 +1,13 @@
 #include "support/DatabaseFixtures.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <sqlite3.h>
+
+#include "stores/database/SqliteDatabase.h"
+#include "stores/database/SyncDatabase.h"
+#include "support/EngineFixtures.h"
 
 namespace velmora::test {
 
@@ -92,19 +97,28 @@ std::string PhoneBookText(const std::filesystem::path& path) {
         {"ContactID", "ContactName", "Number", "NumberType", "SpeedDial", "PhoneNumberLength"});
 }
 
-void CreateSyncDatabase(const std::filesystem::path& path, const std::vector<SyncRow>& rows) {
-    std::string sql =
-        "CREATE TABLE SyncContacts (ContactID INTEGER NOT NULL CHECK (ContactID >= 0), "
-        "Name TEXT NOT NULL, SpeedDial TEXT NOT NULL, Work2 TEXT NOT NULL, "
-        "DirectConnect TEXT NOT NULL, Home TEXT NOT NULL, Work1 TEXT NOT NULL, "
-        "Mobile TEXT NOT NULL, Fax TEXT NOT NULL, Pager TEXT NOT NULL, Other TEXT NOT NULL, "
-        "Email TEXT); BEGIN;";
-    for (const SyncRow& row : rows) {
-        sql += Insert(
-            "SyncContacts",
-            {Literal(row.ContactID), Literal(row.Name), Literal(row.SpeedDial), Literal(row.Work2),
-             Literal(row.DirectConnect), Literal(row.Home), Literal(row.Work1), Literal(row.Mobile),
-             Literal(row.Fax), Literal(row.Pager), Literal(row.Other), Literal(row.Email)});
+void AddSyncRows(const std::filesystem::path& path, std::string_view rows) {
+    if (!std::filesystem::exists(path)) {
+        SqliteDatabaseEngine engine;
+        CreateSyncDatabase(engine, path);
+    }
+    std::string sql = "BEGIN;";
+    for (std::string_view row : Split(rows, ";")) {
+        if (row.empty()) continue;
+        const auto cells = Split(row, "|");
+        Cells values{std::string(cells.at(0)), Literal(std::string(cells.at(1))),
+                     Literal(std::string(cells.at(2)))};
+        values.resize(kSyncColumns.size(), "''");
+        for (std::size_t i = 3; i < cells.size(); ++i) {
+            const std::size_t equals = cells[i].find('=');
+            const auto column =
+                std::find(kSyncColumns.begin(), kSyncColumns.end(), cells[i].substr(0, equals));
+            if (equals == std::string_view::npos || column == kSyncColumns.end())
+                throw std::invalid_argument("not Column=value: " + std::string(cells[i]));
+            const std::string value(cells[i].substr(equals + 1));
+            values[column - kSyncColumns.begin()] = value == "NULL" ? value : Literal(value);
+        }
+        sql += Insert("SyncContacts", values);
     }
     Run(path, sql + "COMMIT;");
 }

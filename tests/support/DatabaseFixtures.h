@@ -35,27 +35,11 @@ void CreatePhoneBookDatabase(const std::filesystem::path& path,
 // A null shows as NULL.
 std::string PhoneBookText(const std::filesystem::path& path);
 
-// One row of SyncContacts. The nine number columns are empty unless given;
-// Email may be null.
-struct SyncRow {
-    std::int64_t ContactID = 0;
-    std::string Name{};
-    std::string SpeedDial{};
-    std::string Work2{};
-    std::string DirectConnect{};
-    std::string Home{};
-    std::string Work1{};
-    std::string Mobile{};
-    std::string Fax{};
-    std::string Pager{};
-    std::string Other{};
-    std::optional<std::string> Email = std::string();
-};
-
-// Creates a sync database file (and its folder) with the program's layout
-// of SyncContacts holding these rows, e.g.
-// {{.ContactID = 12, .Name = "Ann Smith", .SpeedDial = "M:3", .Mobile = "5551234567"}}.
-void CreateSyncDatabase(const std::filesystem::path& path, const std::vector<SyncRow>& rows);
+// Adds rows to SyncContacts, stated as SyncContactsText writes them
+// ("12|Ann Smith|M:3|Mobile=5551234567;..."): the number columns not named
+// and Email are empty, and NULL stores a null. A missing file is first made
+// a sync database by the program itself.
+void AddSyncRows(const std::filesystem::path& path, std::string_view rows);
 
 // SyncContacts as one string, rows in rowid order separated by ";": ID,
 // name and tag, then only the number columns that are not empty, as

@@ -16,6 +16,8 @@ std::string_view KindCode(const NumberKindInfo& info) {
     return info.tagPrefix.substr(0, info.tagPrefix.size() - 1);
 }
 
+}  // namespace
+
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator) {
     std::vector<std::string_view> parts;
     std::size_t at = 0;
@@ -26,8 +28,6 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
         at = end + separator.size();
     }
 }
-
-}  // namespace
 
 std::string Render(const SyncObject& record) {
     std::string numbers;

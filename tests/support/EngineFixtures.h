@@ -33,6 +33,9 @@ SyncSet ParseSet(std::string_view text);
 // it runs into, and a last line without CR LF comes back as it is.
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 
+// The parts of a text between the separators; "" gives one empty part.
+std::vector<std::string_view> Split(std::string_view text, std::string_view separator);
+
 // Whether this process holds the file open (Linux: /proc/self/fd).
 bool IsOpenInThisProcess(const std::filesystem::path& path);
 

@@ -30,15 +30,10 @@ TEST_F(FailedPhoneBookStepTest, SyncDatabaseRecordsWhatThePhoneBookHolds) {
         "BEGIN SELECT RAISE(ABORT, 'the phone takes no pagers'); END;"
         "CREATE TRIGGER KeepHomes BEFORE DELETE ON tblContactList WHEN OLD.NumberType = 2 "
         "BEGIN SELECT RAISE(ABORT, 'home numbers stay'); END;");
-    test::CreateSyncDatabase(
-        SyncPath(),
-        {{.ContactID = 12, .Name = "Ann Smith", .SpeedDial = "M:3", .Mobile = "5551234567"},
-         {.ContactID = 30,
-          .Name = "Di Lane",
-          .SpeedDial = "H:5,M:4",
-          .Home = "5558889999",
-          .Mobile = "5556667777"},
-         {.ContactID = 40, .Name = "Ed Marsh", .SpeedDial = "M:6", .Mobile = "5551110000"}});
+    test::AddSyncRows(SyncPath(),
+                      "12|Ann Smith|M:3|Mobile=5551234567;"
+                      "30|Di Lane|H:5,M:4|Home=5558889999|Mobile=5556667777;"
+                      "40|Ed Marsh|M:6|Mobile=5551110000");
     state.PhoneBookSet = test::ParseSet(
         "12:Ann Smith:W:M=5550000000/3 | 20:Cy Young:C:M=5552223333/3,P=5554445555/7 | "
         "30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9");

@@ -16,10 +16,7 @@ TEST_F(SyncDatabaseTest, MissingDatabaseIsCreatedButNeverReplaced) {
     LoadSyncRecords(state, engine);
     EXPECT_EQ(state.SyncDataSet.Count(), 0);
     EXPECT_EQ(test::TableText(SyncPath(), "VelmoraMeta", {"SchemaVersion"}), "1");
-    test::ExecuteSql(SyncPath(),
-                     "INSERT INTO SyncContacts (ContactID, Name, SpeedDial, Work2, DirectConnect, "
-                     "Home, Work1, Mobile, Fax, Pager, Other) "
-                     "VALUES (7, 'Ann', '', '', '', '', '', '', '', '', '')");
+    test::AddSyncRows(SyncPath(), "7|Ann||Email=NULL");
     EXPECT_EQ(Sync(), "7|Ann||Email=NULL");
     EXPECT_THROW(test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET ContactID = -1"),
                  std::runtime_error);
@@ -38,17 +35,10 @@ TEST_F(SyncDatabaseTest, MissingDatabaseIsCreatedButNeverReplaced) {
 // two rows of one ID as two records. A null in any other column stops the
 // load naming the file, the contact ID and the column.
 TEST_F(SyncDatabaseTest, ReadsEveryRowIntoARecordAndRefusesNulls) {
-    test::CreateSyncDatabase(
-        SyncPath(),
-        {{.ContactID = 7,
-          .Name = "Ann Smith",
-          .SpeedDial = "H:07,M:3,E:",
-          .Home = "5559990000",
-          .Mobile = "5551234567",
-          .Email = "ann@example.com"},
-         {.ContactID = 8, .Name = "Bob Jones", .Mobile = "5550001111", .Email = std::nullopt},
-         {.ContactID = 9, .Name = "Cy", .SpeedDial = "W2:1", .Work2 = "5552223333"},
-         {.ContactID = 9, .Name = "Cy Jr", .SpeedDial = "O:2", .Other = "5553334444"}});
+    test::AddSyncRows(SyncPath(),
+                      "7|Ann Smith|H:07,M:3,E:|Home=5559990000|Mobile=5551234567|"
+                      "Email=ann@example.com;8|Bob Jones||Mobile=5550001111|Email=NULL;"
+                      "9|Cy|W2:1|Work2=5552223333;9|Cy Jr|O:2|Other=5553334444");
     LoadSyncRecords(state, engine);
     EXPECT_EQ(test::Render(state.SyncDataSet),
               "7:Ann Smith::H=5559990000/7,M=5551234567/3,E=ann@example.com/0 | "
@@ -57,9 +47,8 @@ TEST_F(SyncDatabaseTest, ReadsEveryRowIntoARecordAndRefusesNulls) {
     std::filesystem::remove(SyncPath());
     test::ExecuteSql(SyncPath(),
                      "CREATE TABLE SyncContacts (ContactID INTEGER, Name, SpeedDial, Work2, "
-                     "DirectConnect, Home, Work1, Mobile, Fax, Pager, Other, Email);"
-                     "INSERT INTO SyncContacts VALUES (7, 'Ann', '', '', '', '', '', NULL, '', '', "
-                     "'', NULL)");
+                     "DirectConnect, Home, Work1, Mobile, Fax, Pager, Other, Email)");
+    test::AddSyncRows(SyncPath(), "7|Ann||Mobile=NULL");
     EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
                 test::ErrorNaming({SyncPath().string(), "contact ID 7", "column Mobile"}));
 }
@@ -70,13 +59,9 @@ TEST_F(SyncDatabaseTest, ReadsEveryRowIntoARecordAndRefusesNulls) {
 // contact without a row is passed over, also before one that has a row; an
 // empty flag leaves the row as it is.
 TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
-    test::CreateSyncDatabase(SyncPath(),
-                             {{.ContactID = 1, .Name = "Ann Smith", .Email = "ann@old.example"},
-                              {.ContactID = 2, .Name = "Bob Jones", .Email = "bob@old.example"},
-                              {.ContactID = 3, .Name = "Cy Young"},
-                              {.ContactID = 4, .Name = "Di Lane", .Mobile = "5550004444"},
-                              {.ContactID = 5, .Name = "Ed Marsh"},
-                              {.ContactID = 5, .Name = "Ed Marsh (2)"}});
+    test::AddSyncRows(SyncPath(),
+                      "1|Ann Smith||Email=ann@old.example;2|Bob Jones||Email=bob@old.example;"
+                      "3|Cy Young|;4|Di Lane||Mobile=5550004444;5|Ed Marsh|;5|Ed Marsh (2)|");
     const std::string longName = "Anna-Maria Ørsted-Öberg Junior";
     state.SyncDataSet = test::ParseSet(
         "30:" + longName + ":N:M=5551234567/3 | 31:" + longName + ":C:E=/4 | " +
@@ -103,7 +88,7 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
 // A change the table refuses ends the writer with an error naming the column
 // and value; what was stored before stays.
 TEST_F(SyncDatabaseTest, RefusedChangeEndsTheWriter) {
-    test::CreateSyncDatabase(SyncPath(), {});
+    test::AddSyncRows(SyncPath(), "");
     state.SyncDataSet = test::ParseSet("7:Ann Smith:N: | :No ID:N: | 8:Bob Jones:N:");
     EXPECT_THAT([&] { WriteSyncDatabase(state, engine); },
                 test::ErrorNaming({"column ContactID", "\"\""}));
