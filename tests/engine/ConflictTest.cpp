@@ -27,16 +27,12 @@ TEST_F(Conflict, TheKeptValuesReachAllThreeRecords) {
     EXPECT_EQ(Outlook(), "9:X:: | 4:Zed:I:M=9/9");
     EXPECT_EQ(PhoneBook(), "4:Zed:W:M=9/9");
     EXPECT_EQ(Sync(), "4:Zed:W:M=9/9");
-    EXPECT_EQ(Log(), (Lines{
-                         "... Conflict resolution for Ann: Outlook data will overwrite "
-                         "PhoneBook data.",
-                         "... Ann Lee will be modified in Outlook.",
-                         "... Ann Lee will be modified in the PhoneBook.",
-                         "... Ann Lee will be modified in the sync database.",
-                         "... Conflict resolution for Ann Lee: PhoneBook data will overwrite "
-                         "Outlook data.",
-                         "... Zed will be modified in the sync database.",
-                     }));
+    EXPECT_EQ(Log(), R"(... Conflict resolution for Ann: Outlook data will overwrite PhoneBook data.
+... Ann Lee will be modified in Outlook.
+... Ann Lee will be modified in the PhoneBook.
+... Ann Lee will be modified in the sync database.
+... Conflict resolution for Ann Lee: PhoneBook data will overwrite Outlook data.
+... Zed will be modified in the sync database.)");
     EXPECT_FALSE(LogIsOpen());
 }
 

@@ -16,17 +16,14 @@ TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
          "1:Gil:: | 3:Hal:: | 6:Ivy::");
     AssignContactIDs(state);
     EXPECT_EQ(Outlook(), "14:Ann:I: | 5:Bob:N: | 2:ann:I: | 4:Ann:I: | 7:Cy:D:");
-    EXPECT_EQ(Log(), (Lines{
-                         "Verifying that all Outlook Contact items contain a contact ID.",
-                         "... Ann in Outlook has been matched with Ann in the PhoneBook and "
-                         "assigned a contact ID of 14.",
-                         "... Ann will be modified in Outlook.",
-                         "... ann has been assigned a new contact ID of 2.",
-                         "... ann will be modified in Outlook.",
-                         "... Ann has been assigned a new contact ID of 4.",
-                         "... Ann will be modified in Outlook.",
-                         "... Cy has been assigned a new contact ID of 7.",
-                     }));
+    EXPECT_EQ(Log(), R"(Verifying that all Outlook Contact items contain a contact ID.
+... Ann in Outlook has been matched with Ann in the PhoneBook and assigned a contact ID of 14.
+... Ann will be modified in Outlook.
+... ann has been assigned a new contact ID of 2.
+... ann will be modified in Outlook.
+... Ann has been assigned a new contact ID of 4.
+... Ann will be modified in Outlook.
+... Cy has been assigned a new contact ID of 7.)");
 }
 
 }  // namespace

@@ -28,34 +28,29 @@ TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
     EXPECT_EQ(
         Sync(),
         "1:Ann Lee:W:H=556/1 | 2:Bob:W:M=777/5 | 3:Cy:C:H=1/2 | 4:Di:W:H=9/9 | 5:Eve:W:H=2/1");
-    EXPECT_EQ(
-        Log(),
-        (Lines{
-            "Synchronizing modified items.",
-            "... Information for Ann Lee has been copied from the PhoneBook data to the Outlook "
-            "data.",
-            "... Information for Ann Lee has been copied from the PhoneBook data to the sync data.",
-            "... Ann Lee will be modified in Outlook.",
-            "... Ann Lee will be modified in the sync database.",
-            "... Identical changes have been detected in the Outlook data and the PhoneBook data.",
-            "... Information for Di has been copied from the Outlook data to the sync data.",
-            "... Di will be added to the sync database.",
-            "... The speed dial values for Bob will be modified in Outlook.",
-            "... Information for Bob has been copied from the Outlook data to the PhoneBook data.",
-            "... Information for Bob has been copied from the Outlook data to the sync data.",
-            "... Bob will be modified in the PhoneBook.",
-            "... Bob will be modified in the sync database.",
-            "... Information for Cy has been copied from the Outlook data to the PhoneBook data.",
-            "... Information for Cy has been copied from the Outlook data to the sync data.",
-            "... Cy will be modified in the PhoneBook.",
-            "... Cy will be added to the sync database.",
-            "... Identical changes have been detected in the PhoneBook data and the Outlook data.",
-            "... Information for Di has been copied from the PhoneBook data to the sync data.",
-            "... Di will be modified in the sync database.",
-            "... Identical changes have been detected in the PhoneBook data and the Outlook data.",
-            "... Information for Eve has been copied from the PhoneBook data to the sync data.",
-            "... Eve will be modified in the sync database.",
-        }));
+    EXPECT_EQ(Log(), R"(Synchronizing modified items.
+... Information for Ann Lee has been copied from the PhoneBook data to the Outlook data.
+... Information for Ann Lee has been copied from the PhoneBook data to the sync data.
+... Ann Lee will be modified in Outlook.
+... Ann Lee will be modified in the sync database.
+... Identical changes have been detected in the Outlook data and the PhoneBook data.
+... Information for Di has been copied from the Outlook data to the sync data.
+... Di will be added to the sync database.
+... The speed dial values for Bob will be modified in Outlook.
+... Information for Bob has been copied from the Outlook data to the PhoneBook data.
+... Information for Bob has been copied from the Outlook data to the sync data.
+... Bob will be modified in the PhoneBook.
+... Bob will be modified in the sync database.
+... Information for Cy has been copied from the Outlook data to the PhoneBook data.
+... Information for Cy has been copied from the Outlook data to the sync data.
+... Cy will be modified in the PhoneBook.
+... Cy will be added to the sync database.
+... Identical changes have been detected in the PhoneBook data and the Outlook data.
+... Information for Di has been copied from the PhoneBook data to the sync data.
+... Di will be modified in the sync database.
+... Identical changes have been detected in the PhoneBook data and the Outlook data.
+... Information for Eve has been copied from the PhoneBook data to the sync data.
+... Eve will be modified in the sync database.)");
     EXPECT_TRUE(ui.events.empty());
 }
 
@@ -80,26 +75,22 @@ TEST_F(SyncModified, ConflictsAreShownOnceInEachPassUntilResolved) {
     EXPECT_EQ(Outlook(), "1:Ann:M:H=1/1 | 2:Bob:W:H=6/5 | 3:Cy::H=7/7 | 4:Di:W:H=1/1");
     EXPECT_EQ(PhoneBook(), "1:Ann:M:H=2/1 | 2:Bob::H=6/5 | 3:Cy:W:H=7/7 | 9:Zed:: | 4:Di:W:H=1/1");
     EXPECT_EQ(Sync(), "1:Ann:M:H=0/1 | 2:Bob:W:H=6/5 | 3:Cy:W:H=7/7 | 4:Di:W:H=1/1");
-    EXPECT_EQ(
-        Log(),
-        (Lines{
-            "Synchronizing modified items.",
-            "... Conflict detected for Ann",
-            "... Information for Bob has been copied from the PhoneBook data to the Outlook data.",
-            "... Information for Bob has been copied from the PhoneBook data to the sync data.",
-            "... Bob will be modified in Outlook.",
-            "... Bob will be modified in the sync database.",
-            "... Conflict detected for Di",
-            "... Conflict resolution for Di: Outlook data will overwrite PhoneBook data.",
-            "... Di will be modified in Outlook.",
-            "... Di will be modified in the PhoneBook.",
-            "... Di will be modified in the sync database.",
-            "... Conflict detected for Ann",
-            "... Information for Cy has been copied from the Outlook data to the PhoneBook data.",
-            "... Information for Cy has been copied from the Outlook data to the sync data.",
-            "... Cy will be modified in the PhoneBook.",
-            "... Cy will be modified in the sync database.",
-        }));
+    EXPECT_EQ(Log(), R"(Synchronizing modified items.
+... Conflict detected for Ann
+... Information for Bob has been copied from the PhoneBook data to the Outlook data.
+... Information for Bob has been copied from the PhoneBook data to the sync data.
+... Bob will be modified in Outlook.
+... Bob will be modified in the sync database.
+... Conflict detected for Di
+... Conflict resolution for Di: Outlook data will overwrite PhoneBook data.
+... Di will be modified in Outlook.
+... Di will be modified in the PhoneBook.
+... Di will be modified in the sync database.
+... Conflict detected for Ann
+... Information for Cy has been copied from the Outlook data to the PhoneBook data.
+... Information for Cy has been copied from the Outlook data to the sync data.
+... Cy will be modified in the PhoneBook.
+... Cy will be modified in the sync database.)");
 }
 
 // A record marked "M" whose contact has no sync record (stores whose IDs

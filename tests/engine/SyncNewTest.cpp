@@ -31,20 +31,17 @@ TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
               "2:Bob:M:M=2/2 | 1:Ann:C:H=1/1 | 3:Cy:M: | 4:Dia:W:H=1/2 | 5:Eve:N:M=5/");
     EXPECT_EQ(Sync(),
               "1:Ann:C:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:N: | 4:Dia:C:H=1/2 | 9:Zed:: | 5:Eve::M=5/");
-    EXPECT_EQ(Log(), (Lines{
-                         "Synchronizing new items.",
-                         "... Bob will be added to Outlook.",
-                         "... Bob will be added to the sync database.",
-                         "... Conflict detected for Di",
-                         "... Conflict resolution for Dia: PhoneBook data will overwrite "
-                         "Outlook data.",
-                         "... Dia will be added to Outlook.",
-                         "... Dia will be modified in the PhoneBook.",
-                         "... Dia will be added to the sync database.",
-                         "... Ann will be added to the PhoneBook.",
-                         "... Ann will be added to the sync database.",
-                         "... Conflict detected for Eve",
-                     }));
+    EXPECT_EQ(Log(), R"(Synchronizing new items.
+... Bob will be added to Outlook.
+... Bob will be added to the sync database.
+... Conflict detected for Di
+... Conflict resolution for Dia: PhoneBook data will overwrite Outlook data.
+... Dia will be added to Outlook.
+... Dia will be modified in the PhoneBook.
+... Dia will be added to the sync database.
+... Ann will be added to the PhoneBook.
+... Ann will be added to the sync database.
+... Conflict detected for Eve)");
     EXPECT_FALSE(LogIsOpen());
 }
 

@@ -59,8 +59,24 @@ std::string Literal(const std::optional<std::string>& text) {
     return literal;
 }
 
+// A cell of a row stated as text: NULL, or a value the column's type takes.
+std::string CellLiteral(std::string_view cell) {
+    return cell == "NULL" ? "NULL" : Literal(std::string(cell));
+}
+
 std::string Insert(std::string_view table, const Cells& literals) {
     return "INSERT INTO " + std::string(table) + " VALUES (" + Joined(literals, ", ") + ");";
+}
+
+// Creates tblContactList with rows of ready SQL literals.
+void CreatePhoneBookTable(const std::filesystem::path& path, const std::vector<Cells>& rows,
+                          std::string_view extraSql) {
+    std::string sql =
+        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
+        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
+    for (const Cells& row : rows)
+        sql += Insert("tblContactList", row);
+    Run(path, sql + "COMMIT;" + std::string(extraSql));
 }
 
 }  // namespace
@@ -71,15 +87,24 @@ void ExecuteSql(const std::filesystem::path& path, std::string_view sql) {
 
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
                              const std::vector<PhoneBookRow>& rows, std::string_view extraSql) {
-    std::string sql =
-        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
-        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
+    std::vector<Cells> literals;
     for (const PhoneBookRow& row : rows) {
-        sql += Insert("tblContactList", {Literal(row.ContactID), Literal(row.ContactName),
-                                         Literal(row.Number), Literal(row.NumberType),
-                                         Literal(row.SpeedDial), Literal(row.PhoneNumberLength)});
+        literals.push_back({Literal(row.ContactID), Literal(row.ContactName), Literal(row.Number),
+                            Literal(row.NumberType), Literal(row.SpeedDial),
+                            Literal(row.PhoneNumberLength)});
     }
-    Run(path, sql + "COMMIT;" + std::string(extraSql));
+    CreatePhoneBookTable(path, literals, extraSql);
+}
+
+void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
+                     std::string_view extraSql) {
+    std::vector<Cells> literals;
+    for (std::string_view row : Split(rows, ";")) {
+        Cells& cells = literals.emplace_back();
+        for (std::string_view cell : Split(row, "|"))
+            cells.push_back(CellLiteral(cell));
+    }
+    CreatePhoneBookTable(path, literals, extraSql);
 }
 
 std::string TableText(const std::filesystem::path& path, std::string_view table,
@@ -106,17 +131,17 @@ void AddSyncRows(const std::filesystem::path& path, std::string_view rows) {
     for (std::string_view row : Split(rows, ";")) {
         if (row.empty()) continue;
         const auto cells = Split(row, "|");
-        Cells values{std::string(cells.at(0)), Literal(std::string(cells.at(1))),
-                     Literal(std::string(cells.at(2)))};
-        values.resize(kSyncColumns.size(), "''");
-        for (std::size_t i = 3; i < cells.size(); ++i) {
-            const std::size_t equals = cells[i].find('=');
-            const auto column =
-                std::find(kSyncColumns.begin(), kSyncColumns.end(), cells[i].substr(0, equals));
-            if (equals == std::string_view::npos || column == kSyncColumns.end())
+        Cells values(kSyncColumns.size(), "''");
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            std::string_view column = kSyncColumns[i], cell = cells[i];
+            if (i >= 3) {  // Column=value
+                column = cell.substr(0, cell.find('='));
+                cell = cell.substr(cell.find('=') + 1);
+            }
+            const auto at = std::find(kSyncColumns.begin(), kSyncColumns.end(), column);
+            if (at == kSyncColumns.end())
                 throw std::invalid_argument("not Column=value: " + std::string(cells[i]));
-            const std::string value(cells[i].substr(equals + 1));
-            values[column - kSyncColumns.begin()] = value == "NULL" ? value : Literal(value);
+            values[at - kSyncColumns.begin()] = CellLiteral(cell);
         }
         sql += Insert("SyncContacts", values);
     }

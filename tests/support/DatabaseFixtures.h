@@ -30,6 +30,10 @@ struct PhoneBookRow {
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
                              const std::vector<PhoneBookRow>& rows, std::string_view extraSql = {});
 
+// The same from rows stated as PhoneBookText writes them.
+void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
+                     std::string_view extraSql = {});
+
 // tblContactList as one string, rows in rowid order separated by ";", the six
 // columns of a row by "|": "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|...".
 // A null shows as NULL.

@@ -89,6 +89,14 @@ std::vector<std::string> ReadLogLines(const std::filesystem::path& path) {
     return lines;
 }
 
+std::string LogText(const std::filesystem::path& path) {
+    std::string text;
+    for (const std::string& line : ReadLogLines(path))
+        text += line + "\n";
+    if (!text.empty()) text.pop_back();
+    return text;
+}
+
 bool IsOpenInThisProcess(const std::filesystem::path& path) {
     std::error_code error;
     const auto target = std::filesystem::weakly_canonical(path, error);

@@ -36,6 +36,9 @@ std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 // The parts of a text between the separators; "" gives one empty part.
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator);
 
+// The lines of a log file joined by "\n", for a test to compare as one text.
+std::string LogText(const std::filesystem::path& path);
+
 // Whether this process holds the file open (Linux: /proc/self/fd).
 bool IsOpenInThisProcess(const std::filesystem::path& path);
 
@@ -54,7 +57,7 @@ class EngineTest : public ::testing::Test {
     std::string Outlook() const { return Render(state.OutlookSet); }
     std::string PhoneBook() const { return Render(state.PhoneBookSet); }
     std::string Sync() const { return Render(state.SyncDataSet); }
-    std::vector<std::string> Log() const { return ReadLogLines(state.settings.LogPath); }
+    std::string Log() const { return LogText(state.settings.LogPath); }
     bool LogIsOpen() const { return IsOpenInThisProcess(state.settings.LogPath); }
 
     TempDir dir;

@@ -15,8 +15,6 @@
 
 namespace velmora::test {
 
-using Lines = std::vector<std::string>;
-
 // A run over the phone book, the sync database and the log in a temporary
 // folder, through the SQLite engine. Records are stated as Render writes
 // them ("12:Ann Smith:W:M=5551234567/3").
@@ -32,7 +30,14 @@ class DatabaseStoreTest : public ::testing::Test {
     const std::filesystem::path& SyncPath() const { return state.settings.SyncPath; }
     std::string PhoneBook() const { return PhoneBookText(PhoneBookPath()); }
     std::string Sync() const { return SyncContactsText(SyncPath()); }
-    Lines Log() const { return ReadLogLines(state.settings.LogPath); }
+    // The log as one text, the temporary folder written as DIR.
+    std::string Log() const {
+        std::string text = LogText(state.settings.LogPath);
+        const std::string folder = dir.Path().string();
+        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
+            text.replace(at, folder.size(), "DIR");
+        return text;
+    }
 
     TempDir dir;
     SqliteDatabaseEngine engine;
