@@ -6,8 +6,6 @@
 namespace velmora {
 namespace {
 
-using test::PhoneBookRow;
-
 class PhoneBookTest : public test::DatabaseStoreTest {
   protected:
     void Load(std::string_view rows) {
@@ -33,8 +31,8 @@ TEST_F(PhoneBookTest, FoldsTheRowsOfEachContact) {
         "12|Ann Smith|5551234567|4|3|6;20|Bob Jones|5550001111|2|8|6;12|Ann S.|5559990000|2|5|6;"
         "30|Cy Young|1*2*3|7|1|0;12|Ann Smith|ann@example.com|10|9|255;"
         "20|Bob Jones|5550002222|2|11|6;12|Ann Smith|NULL|8|4|0;30|NULL|5552223333|4|2|6;"
-        "30|Cy Young|5554445555|NULL|6|6;40|Di Lane|5556667777|4|-5|6;40|Di "
-        "Lane|5558889999|5|-6|6");
+        "30|Cy Young|5554445555|NULL|6|6;40|Di Lane|5556667777|4|-5|6;"
+        "40|Di Lane|5558889999|5|-6|6");
     EXPECT_EQ(test::Render(state.PhoneBookSet),
               "12:Ann Smith::H=5559990000/5,M=5551234567/3,E=ann@example.com/9 | "
               "20:Bob Jones::H=5550002222/11 | 30:Cy Young::M=5552223333/2 | "
@@ -50,7 +48,8 @@ TEST_F(PhoneBookTest, NullsAndMissingStoresAreNamed) {
         {"NULL|Ann Smith|5551234567|4|3|6", {"Row 1 ", "column ContactID", path}},
         {"12|NULL|5551234567|4|3|6", {"Row 1 ", "column ContactName", path, "(contact ID 12)"}},
         {"12|Ann Smith|NULL|4|3|6", {"Row 1 ", "column Number", path, "(contact ID 12)"}},
-        {"12|Ann Smith|5551234567|4|NULL|6", {"Row 1 ", "column SpeedDial", "(contact ID 12)"}},
+        {"12|Ann Smith|5551234567|4|NULL|6",
+         {"Row 1 ", "column SpeedDial", path, "(contact ID 12)"}},
         {"12|Ann Smith|5551234567|4|3|6;12|Ann Smith|x|7|NULL|0",
          {"Row 2 ", "column SpeedDial", path, "(contact ID 12)"}},
     };
