@@ -1,8 +1,32 @@
+#include "engine/ContactIds.h"
 #include "engine/SpeedDials.h"
+#include "engine/UsedNumbers.h"
 #include "support/EngineFixtures.h"
 
 namespace velmora::test {
 namespace {
+
+using ContactIds = EngineTest;
+
+// Ann takes the ID of the last phone book entry of her exact name; a second
+// Ann, that ID taken, and "ann" get new IDs. New IDs fill the gaps left by
+// all three sets: 1, 3 and 6, held only by the sync data (contacts deleted
+// on both sides), are not handed out again, and "07" does not block 7. A
+// record with an ID is passed over; one with a flag keeps it, without a line.
+TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
+    Load(":Ann:: | 5:Bob:N: | :ann:: | :Ann:: | :Cy:D:", "12:Ann:: | 14:Ann:: | 07:Fay::",
+         "1:Gil:: | 3:Hal:: | 6:Ivy::");
+    AssignContactIDs(state);
+    EXPECT_EQ(Outlook(), "14:Ann:I: | 5:Bob:N: | 2:ann:I: | 4:Ann:I: | 7:Cy:D:");
+    EXPECT_EQ(Log(), R"(Verifying that all Outlook Contact items contain a contact ID.
+... Ann in Outlook has been matched with Ann in the PhoneBook and assigned a contact ID of 14.
+... Ann will be modified in Outlook.
+... ann has been assigned a new contact ID of 2.
+... ann will be modified in Outlook.
+... Ann has been assigned a new contact ID of 4.
+... Ann will be modified in Outlook.
+... Cy has been assigned a new contact ID of 7.)");
+}
 
 using SpeedDials = EngineTest;
 
@@ -56,6 +80,35 @@ TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAloneAndFreedValuesRetu
     EXPECT_EQ(Outlook(), "1:Ann:D:M=555/3 | 2:Bob:D:H=1/4 | 3:Cy::H=/1,M=555/5 | 4:Di::H=1/2");
     EXPECT_EQ(PhoneBook(), "3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
     EXPECT_EQ(Sync(), "1:Ann:D:M=555/3 | 3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
+}
+
+// The smallest free number fills gaps, ignores texts that can never equal a
+// handed-out value, and comes back down when the last holder of a value lets go.
+TEST(UsedNumbers, HandsOutTheSmallestNumberNoFieldHolds) {
+    UsedNumbers used;
+    EXPECT_EQ(used.SmallestFree(), "1");
+    for (const char* text : {"1", "2", "4", "03", "0", " 3", "3a", "", "99999999999999999999"})
+        used.Add(text);
+    EXPECT_EQ(used.SmallestFree(), "3");
+
+    std::string field;
+    used.Assign(field, used.SmallestFree());
+    EXPECT_EQ(field, "3");
+    EXPECT_EQ(used.SmallestFree(), "5");
+
+    used.Add("2");  // a second field holds 2
+    used.Remove("2");
+    EXPECT_EQ(used.SmallestFree(), "5");
+    used.Remove("2");
+    EXPECT_EQ(used.SmallestFree(), "2");
+
+    used.Assign(field, "");  // the field let go of 3
+    used.Remove("1");
+    EXPECT_EQ(used.SmallestFree(), "1");
+    used.Remove("7");  // never held: no effect
+    used.Add("1");
+    used.Add("2");
+    EXPECT_EQ(used.SmallestFree(), "3");
 }
 
 }  // namespace
