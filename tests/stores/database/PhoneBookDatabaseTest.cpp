@@ -1,6 +1,6 @@
-#include "stores/database/DatabaseTestSupport.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
+#include "support/DatabaseFixtures.h"
 #include "support/ForwardingDatabase.h"
 
 namespace velmora {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "stores/database/DatabaseTestSupport.h"
 #include "stores/database/InMemoryDatabase.h"
+#include "support/DatabaseFixtures.h"
 
 namespace velmora {
 namespace {

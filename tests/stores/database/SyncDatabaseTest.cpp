@@ -1,7 +1,7 @@
 #include <stdexcept>
 
-#include "stores/database/DatabaseTestSupport.h"
 #include "stores/database/SyncDatabase.h"
+#include "support/DatabaseFixtures.h"
 
 namespace velmora {
 namespace {
