@@ -91,8 +91,11 @@ std::vector<std::string> ReadLogLines(const std::filesystem::path& path) {
 
 std::string LogText(const std::filesystem::path& path) {
     std::string text;
-    for (const std::string& line : ReadLogLines(path))
-        text += line + "\n";
+    for (const std::string& line : ReadLogLines(path)) {
+        for (const char c : line)  // a line break of another kind stays visible
+            text += c == '\n' ? "<LF>" : c == '\r' ? "<CR>" : std::string(1, c);
+        text += '\n';
+    }
     if (!text.empty()) text.pop_back();
     return text;
 }

@@ -36,7 +36,8 @@ std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 // The parts of a text between the separators; "" gives one empty part.
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator);
 
-// The lines of a log file joined by "\n", for a test to compare as one text.
+// The lines of a log file joined by "\n", for a test to compare as one text;
+// a CR or LF that does not end a line shows as <CR> or <LF>.
 std::string LogText(const std::filesystem::path& path);
 
 // Whether this process holds the file open (Linux: /proc/self/fd).

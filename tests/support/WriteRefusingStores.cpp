@@ -8,6 +8,7 @@
 #include "bench/StoreText.h"
 #include "model/Error.h"
 #include "run/ActivityLog.h"
+#include "stores/database/RowText.h"
 #include "support/EngineFixtures.h"
 #include "support/ForwardingDatabase.h"
 #include "support/ScriptedRunUi.h"
@@ -24,10 +25,7 @@ namespace {
 // Moving through a recordset is fine; anything else it is asked is a write.
 bool RefuseWrites(const Recordset& rows, std::string_view call) {
     if (call.starts_with("Move")) return true;
-    const auto row = rows.CurrentRowId();
-    Refuse(std::string(call) + (call == "AddNew" ? " on " : " of ") +
-           (row ? "row " + std::to_string(*row) + " of " : std::string()) + "table " +
-           rows.TableName() + " in " + rows.DatabasePath().string());
+    Refuse(std::string(call) + (call == "AddNew" ? " on " : " of ") + RowDescription(rows));
 }
 
 class RefusingDatabaseEngine final : public HookedDatabaseEngine {

@@ -1,7 +1,7 @@
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "stores/database/InMemoryDatabase.h"
 #include "support/DatabaseFixtures.h"
@@ -57,14 +57,12 @@ std::string RowText(const Recordset& rows) {
 // Makes the moves (F first, L last, N next, P previous, D delete) and lists
 // where each leaves the recordset: a name, EOF and/or BOF, x on a deleted row.
 std::string Walk(Recordset& rows, std::string_view moves) {
-    static const std::map<char, void (Recordset::*)()> kMoves{{'F', &Recordset::MoveFirst},
-                                                              {'L', &Recordset::MoveLast},
-                                                              {'N', &Recordset::MoveNext},
-                                                              {'P', &Recordset::MovePrevious},
-                                                              {'D', &Recordset::Delete}};
+    constexpr void (Recordset::*kMoves[])() = {&Recordset::MoveFirst, &Recordset::MoveLast,
+                                               &Recordset::MoveNext, &Recordset::MovePrevious,
+                                               &Recordset::Delete};
     std::string trace;
     for (const char move : moves) {
-        (rows.*kMoves.at(move))();
+        (rows.*kMoves[std::string_view("FLNPD").find(move)])();
         std::string here = std::string(rows.Eof() ? "EOF" : "") + (rows.Bof() ? "BOF" : "");
         if (here.empty()) {
             try {
@@ -95,20 +93,15 @@ using Backends = ::testing::Types<SqliteBackend, InMemoryBackend>;
 TYPED_TEST_SUITE(RecordsetContract, Backends);
 
 // Passes meet every row once in stored order, pass after pass; stepping past
-// an end sets Eof or Bof and stepping on stays there.
-TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndStopsAtTheEnds) {
+// an end sets Eof or Bof and stepping on stays there. Deleting while walking
+// backwards: MovePrevious reaches the row before, the deleted row cannot be
+// read, MoveNext leaves it for the row after, and later passes (and later
+// readers) miss it. A table without rows is at both ends at once.
+TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     auto rows = this->Open();
     EXPECT_EQ(RowText(*rows), R"(1|"Ann"|30|1.5|10|"first")");
     EXPECT_EQ(Walk(*rows, "NNNNNPLPPPPPNFNNNN"),
               "Bob,Cy,Di,EOF,EOF,Di,Di,Cy,Bob,Ann,BOF,BOF,Ann,Ann,Bob,Cy,Di,EOF");
-}
-
-// Deleting while walking backwards: MovePrevious reaches the row before, the
-// deleted row cannot be read, MoveNext leaves it for the row after, and later
-// passes (and later readers) miss it. A table without rows is at both ends
-// at once.
-TYPED_TEST(RecordsetContract, DeleteWhileWalkingBackwards) {
-    auto rows = this->Open();
     EXPECT_EQ(Walk(*rows, "LPDPPDPFNNLPPFDN"),
               "Di,Cy,x,Bob,Ann,x,BOF,Bob,Di,EOF,Di,Bob,BOF,Bob,x,Di");
     EXPECT_EQ(Walk(*rows, "D"), "EOFBOF");  // the last row gone
@@ -137,12 +130,8 @@ TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
 // nothing after the number) is refused naming the file, table, column and value, and leaves the
 // column as it was. Each Update is stored at once and leaves other columns alone.
 TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
-    struct Case {
-        std::string column;
-        FieldValue value;
-        std::optional<FieldValue> stored;  // nullopt: refused
-    };
-    const Case cases[] = {
+    // The column, the value set, and what is stored (nullopt: refused).
+    const std::tuple<std::string, FieldValue, std::optional<FieldValue>> cases[] = {
         {"age", "12", 12},       {"Age", 13.0, 13},         {"Score", "2.25", 2.25},
         {"Score", 3, 3.0},       {"Score", "+1e3", 1000.0}, {"Amount", " 2.50 ", 2.5},
         {"Note", 12, "12"},      {"Note", 1e20, "1e+20"},   {"Note", -7.0, "-7"},
@@ -150,18 +139,17 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
         {"Age", 1e19, {}},       {"Score", "inf", {}},      {"Score", "0x10", {}},
         {"Amount", "12abc", {}}, {"Amount", "1 2", {}}};
     auto rows = this->Open();
-    for (const Case& c : cases) {
-        const FieldValue before = rows->Field(c.column);
+    for (const auto& [column, value, stored] : cases) {
+        const FieldValue before = rows->Field(column);
         rows->Edit();
-        if (c.stored) {
-            rows->SetField(c.column, c.value);
-        } else {
-            EXPECT_THAT([&] { rows->SetField(c.column, c.value); },
-                        ErrorNaming({this->path.string(), "People", " " + c.column + " ",
-                                     DescribeValue(c.value)}));
-        }
+        if (stored)
+            rows->SetField(column, value);
+        else
+            EXPECT_THAT([&] { rows->SetField(column, value); },
+                        ErrorNaming({this->path.string(), "People", " " + column + " ",
+                                     DescribeValue(value)}));
         rows->Update();
-        EXPECT_EQ(this->Open()->Field(c.column), c.stored.value_or(before)) << c.column;
+        EXPECT_EQ(this->Open()->Field(column), stored.value_or(before)) << column;
     }
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }
