@@ -59,11 +59,11 @@ SyncObject ParseRecord(std::string_view text) {
     if (fields[3].empty()) return record;
     for (std::string_view entry : Split(fields[3], ",")) {
         const std::size_t equals = entry.find('=');
-        const std::size_t slash = entry.find('/', equals);
+        const std::size_t slash = entry.rfind('/');  // an address may hold one too
         const auto kind = std::find_if(
             kNumberKinds.begin(), kNumberKinds.end(),
             [&](const auto& info) { return KindCode(info) == entry.substr(0, equals); });
-        if (slash == std::string_view::npos || kind == kNumberKinds.end())
+        if (slash == std::string_view::npos || slash < equals || kind == kNumberKinds.end())
             throw std::invalid_argument("not kind=number/speed: " + std::string(entry));
         record.*kind->number = entry.substr(equals + 1, slash - equals - 1);
         record.*kind->speed = entry.substr(slash + 1);

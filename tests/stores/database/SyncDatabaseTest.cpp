@@ -61,23 +61,20 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
     test::AddSyncRows(SyncPath(),
                       "1|Ann Smith||Email=ann@old.example;2|Bob Jones||Email=bob@old.example;"
                       "3|Cy Young|;4|Di Lane||Mobile=5550004444;5|Ed Marsh|;5|Ed Marsh (2)|");
-    const std::string longName = "Anna-Maria Ørsted-Öberg Junior";
     state.SyncDataSet = test::ParseSet(
-        "30:" + longName + ":N:M=5551234567/3 | 31:" + longName + ":C:E=/4 | " +
-        "1:Ann Smith:W:H=5559990000/5,E=/6 | 99:Nobody:W: | 2:Bob Jones:M:E=/7 | " +
-        "4:Di Lane::M=5559999999/8 | 3:Cy Young:D: | 98:Nobody:D: | 5:Ed Marsh:M:F=5558887777/9");
-    state.SyncDataSet.Item(2).EmailAddress = "anna/x@example.com";
-    state.SyncDataSet.Item(3).EmailAddress = "ann/new@example.com";
-    state.SyncDataSet.Item(5).EmailAddress = "bob/new@example.com";
+        "30:Anna-Maria Ørsted-Öberg Junior:N:M=5551234567/3 | "
+        "31:Anna-Maria Ørsted-Öberg Junior:C:E=anna/x@example.com/4 | "
+        "1:Ann Smith:W:H=5559990000/5,E=ann/new@example.com/6 | 99:Nobody:W: | "
+        "2:Bob Jones:M:E=bob/new@example.com/7 | 4:Di Lane::M=5559999999/8 | 3:Cy Young:D: | "
+        "98:Nobody:D: | 5:Ed Marsh:M:F=5558887777/9");
     WriteSyncDatabase(state, engine);
 
     EXPECT_EQ(Sync(),
               "1|Ann Smith|H:5,E:6|Home=5559990000|Email=ann@old.example;"
               "2|Bob Jones|E:7|Email=bob/new@example.com;4|Di Lane||Mobile=5550004444;"
-              "5|Ed Marsh|F:9|Fax=5558887777;5|Ed Marsh (2)|;30|" +
-                  longName +
-                  "|M:3|Mobile=5551234567;"
-                  "31|Anna-Maria Ørsted-Öber|E:4|Email=anna/x@example.com");
+              "5|Ed Marsh|F:9|Fax=5558887777;5|Ed Marsh (2)|;"
+              "30|Anna-Maria Ørsted-Öberg Junior|M:3|Mobile=5551234567;"
+              "31|Anna-Maria Ørsted-Öber|E:4|Email=anna/x@example.com");
     EXPECT_EQ(Log(), R"(Writing to the sync database.
 ... Anna-Maria Ørsted-Öberg Junior has been added.
 ... Anna-Maria Ørsted-Öberg Junior has been added.
