@@ -1,6 +1,5 @@
 #include "engine/ContactIds.h"
 #include "engine/SpeedDials.h"
-#include "engine/UsedNumbers.h"
 #include "support/EngineFixtures.h"
 
 namespace velmora::test {
@@ -72,43 +71,20 @@ TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
 // A record whose contact was deleted from the phone book has no phone book
 // record: it gets its value alone (and its sync record, when there is one),
 // and the stage goes on. A value freed in this run (a sync record's old
-// speed dial replaced: Ann's 4, Cy's 2) is free again for the next number.
+// speed dial replaced: Cy's 2) is free again for the next number, but not
+// one that another field still holds (Ann's 4, held by Eve too). Texts that
+// only look like a number (03, 3a, twenty nines) block nothing.
 TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAloneAndFreedValuesReturn) {
-    Load("1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/",
-         "3:Cy::M=555/ | 4:Di::H=1/", "1:Ann:D:M=555/4 | 3:Cy::M=555/2 | 4:Di::H=1/");
+    Load(
+        "1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/ | "
+        "5:Eve::W1=/3a,P=/03,O=/4,E=/99999999999999999999",
+        "3:Cy::M=555/ | 4:Di::H=1/", "1:Ann:D:M=555/4 | 3:Cy::M=555/2 | 4:Di::H=1/");
     AssignSpeedDials(state);
-    EXPECT_EQ(Outlook(), "1:Ann:D:M=555/3 | 2:Bob:D:H=1/4 | 3:Cy::H=/1,M=555/5 | 4:Di::H=1/2");
-    EXPECT_EQ(PhoneBook(), "3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
-    EXPECT_EQ(Sync(), "1:Ann:D:M=555/3 | 3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
-}
-
-// The smallest free number fills gaps, ignores texts that can never equal a
-// handed-out value, and comes back down when the last holder of a value lets go.
-TEST(UsedNumbers, HandsOutTheSmallestNumberNoFieldHolds) {
-    UsedNumbers used;
-    EXPECT_EQ(used.SmallestFree(), "1");
-    for (const char* text : {"1", "2", "4", "03", "0", " 3", "3a", "", "99999999999999999999"})
-        used.Add(text);
-    EXPECT_EQ(used.SmallestFree(), "3");
-
-    std::string field;
-    used.Assign(field, used.SmallestFree());
-    EXPECT_EQ(field, "3");
-    EXPECT_EQ(used.SmallestFree(), "5");
-
-    used.Add("2");  // a second field holds 2
-    used.Remove("2");
-    EXPECT_EQ(used.SmallestFree(), "5");
-    used.Remove("2");
-    EXPECT_EQ(used.SmallestFree(), "2");
-
-    used.Assign(field, "");  // the field let go of 3
-    used.Remove("1");
-    EXPECT_EQ(used.SmallestFree(), "1");
-    used.Remove("7");  // never held: no effect
-    used.Add("1");
-    used.Add("2");
-    EXPECT_EQ(used.SmallestFree(), "3");
+    EXPECT_EQ(Outlook(),
+              "1:Ann:D:M=555/3 | 2:Bob:D:H=1/5 | 3:Cy::H=/1,M=555/6 | 4:Di::H=1/2 | "
+              "5:Eve::W1=/3a,P=/03,O=/4,E=/99999999999999999999");
+    EXPECT_EQ(PhoneBook(), "3:Cy:M:M=555/6 | 4:Di:M:H=1/2");
+    EXPECT_EQ(Sync(), "1:Ann:D:M=555/3 | 3:Cy:M:M=555/6 | 4:Di:M:H=1/2");
 }
 
 }  // namespace
