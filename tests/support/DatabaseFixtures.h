@@ -67,33 +67,21 @@ std::string TableText(const std::filesystem::path& path, std::string_view table,
 // Runs SQL statements on a database file (creating the file if needed).
 void ExecuteSql(const std::filesystem::path& path, std::string_view sql);
 
-// A run over the phone book, the sync database and the log in a temporary
-// folder, through the SQLite engine. Records are stated as Render writes
-// them ("12:Ann Smith:W:M=5551234567/3").
-class DatabaseStoreTest : public ::testing::Test {
+// A run as EngineTest has it, with the phone book and the sync database in
+// the temporary folder too, reached through the SQLite engine.
+class DatabaseStoreTest : public EngineTest {
   protected:
     DatabaseStoreTest() {
         state.settings.PhoneBookPath = dir / "Data" / "PhoneBook.db";
         state.settings.SyncPath = dir / "Data" / "Velmora.db";
-        state.settings.LogPath = dir / "SyncLog.txt";
     }
 
     const std::filesystem::path& PhoneBookPath() const { return state.settings.PhoneBookPath; }
     const std::filesystem::path& SyncPath() const { return state.settings.SyncPath; }
-    std::string PhoneBook() const { return PhoneBookText(PhoneBookPath()); }
-    std::string Sync() const { return SyncContactsText(SyncPath()); }
-    // The log as one text, the temporary folder written as DIR.
-    std::string Log() const {
-        std::string text = LogText(state.settings.LogPath);
-        const std::string folder = dir.Path().string();
-        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
-            text.replace(at, folder.size(), "DIR");
-        return text;
-    }
+    std::string PhoneBookFile() const { return PhoneBookText(PhoneBookPath()); }
+    std::string SyncFile() const { return SyncContactsText(SyncPath()); }
 
-    TempDir dir;
     SqliteDatabaseEngine engine;
-    RunState state;
 };
 
 // Matches a velmora::Error whose message holds every one of these texts.

@@ -58,7 +58,14 @@ class EngineTest : public ::testing::Test {
     std::string Outlook() const { return Render(state.OutlookSet); }
     std::string PhoneBook() const { return Render(state.PhoneBookSet); }
     std::string Sync() const { return Render(state.SyncDataSet); }
-    std::string Log() const { return LogText(state.settings.LogPath); }
+    // The log as one text, the temporary folder written as DIR.
+    std::string Log() const {
+        std::string text = LogText(state.settings.LogPath);
+        const std::string folder = dir.Path().string();
+        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
+            text.replace(at, folder.size(), "DIR");
+        return text;
+    }
     bool LogIsOpen() const { return IsOpenInThisProcess(state.settings.LogPath); }
 
     TempDir dir;

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "bench/StoreText.h"
 #include "model/Error.h"
@@ -106,14 +106,14 @@ void ExpectQuietRun(const scenarios::SyncSession& session) {
     ScriptedRunUi ui;
     const RunResult result = session.Run(ui, WriteRefusing(session.Backends()));
     EXPECT_EQ(result.outcome, RunOutcome::Complete) << result.message;
-    for (const std::string& event : ui.events) {
-        EXPECT_FALSE(event.starts_with("conflict: ") || event.starts_with("names: ") ||
-                     event.starts_with("message: "))
-            << "a run with nothing to do showed " << event;
-    }
-    for (const std::string& line : ReadLogLines(session.CurrentSettings().LogPath)) {
-        EXPECT_FALSE(line.starts_with(kEventPrefix)) << "a run with nothing to do logged: " << line;
-    }
+    using ::testing::StartsWith;
+    EXPECT_THAT(
+        ui.events,
+        Each(Not(AnyOf(StartsWith("conflict: "), StartsWith("names: "), StartsWith("message: ")))))
+        << "a run with nothing to do showed a dialog or message";
+    EXPECT_THAT(ReadLogLines(session.CurrentSettings().LogPath),
+                Each(Not(StartsWith(std::string(kEventPrefix)))))
+        << "a run with nothing to do logged an event";
     EXPECT_EQ(scenarios::RenderStores(session), before);
 }
 

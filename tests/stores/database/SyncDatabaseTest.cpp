@@ -16,7 +16,7 @@ TEST_F(SyncDatabaseTest, MissingDatabaseIsCreatedButNeverReplaced) {
     EXPECT_EQ(state.SyncDataSet.Count(), 0);
     EXPECT_EQ(test::TableText(SyncPath(), "VelmoraMeta", {"SchemaVersion"}), "1");
     test::AddSyncRows(SyncPath(), "7|Ann||Email=NULL");
-    EXPECT_EQ(Sync(), "7|Ann||Email=NULL");
+    EXPECT_EQ(SyncFile(), "7|Ann||Email=NULL");
     EXPECT_THROW(test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET ContactID = -1"),
                  std::runtime_error);
     EXPECT_THROW(test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET Mobile = NULL"),
@@ -26,7 +26,7 @@ TEST_F(SyncDatabaseTest, MissingDatabaseIsCreatedButNeverReplaced) {
     test::ExecuteSql(SyncPath(), "CREATE TABLE Something (x)");
     EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
                 test::ErrorNaming({SyncPath().string(), "SyncContacts"}));
-    EXPECT_THROW(Sync(), std::runtime_error);
+    EXPECT_THROW(SyncFile(), std::runtime_error);
 }
 
 // Each row becomes a record: plain digits for the ID, the speed dials from the
@@ -39,7 +39,7 @@ TEST_F(SyncDatabaseTest, ReadsEveryRowIntoARecordAndRefusesNulls) {
                       "Email=ann@example.com;8|Bob Jones||Mobile=5550001111|Email=NULL;"
                       "9|Cy|W2:1|Work2=5552223333;9|Cy Jr|O:2|Other=5553334444");
     LoadSyncRecords(state, engine);
-    EXPECT_EQ(test::Render(state.SyncDataSet),
+    EXPECT_EQ(Sync(),
               "7:Ann Smith::H=5559990000/7,M=5551234567/3,E=ann@example.com/0 | "
               "8:Bob Jones::M=5550001111/ | 9:Cy::W2=5552223333/1 | 9:Cy Jr::O=5553334444/2");
 
@@ -69,7 +69,7 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
         "98:Nobody:D: | 5:Ed Marsh:M:F=5558887777/9");
     WriteSyncDatabase(state, engine);
 
-    EXPECT_EQ(Sync(),
+    EXPECT_EQ(SyncFile(),
               "1|Ann Smith|H:5,E:6|Home=5559990000|Email=ann@old.example;"
               "2|Bob Jones|E:7|Email=bob/new@example.com;4|Di Lane||Mobile=5550004444;"
               "5|Ed Marsh|F:9|Fax=5558887777;5|Ed Marsh (2)|;"
@@ -91,7 +91,7 @@ TEST_F(SyncDatabaseTest, RefusedChangeEndsTheWriter) {
     state.SyncDataSet = test::ParseSet("7:Ann Smith:N: | :No ID:N: | 8:Bob Jones:N:");
     EXPECT_THAT([&] { WriteSyncDatabase(state, engine); },
                 test::ErrorNaming({"column ContactID", "\"\""}));
-    EXPECT_EQ(Sync(), "7|Ann Smith|");
+    EXPECT_EQ(SyncFile(), "7|Ann Smith|");
 }
 
 }  // namespace
