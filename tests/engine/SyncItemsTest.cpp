@@ -1,3 +1,5 @@
+#include <map>
+
 #include <gmock/gmock.h>
 
 #include "engine/Conflict.h"
@@ -14,39 +16,56 @@ using SyncNew = EngineTest;
 // Copies of new contacts (Ann, Bob), and their sync records, become "C"; a
 // source with a letter but the same data asks nothing; records with other
 // flags (Cy) are not looked at. A copy whose source was marked since and now
-// differs goes to the dialog, named after the copy: kept, the phone book's
-// data makes Di's copy "C", her source "W" and her sync record "C". Left
-// without a choice, Eve is created on neither side, and her sync record made
-// in this run loses its flag so it is not stored either: stored, it would
-// make the next run take the missing copy for a deletion and delete Eve from
-// the side that has her.
+// differs goes to the dialog, named after the copy. The values kept, as the
+// person edited them, reach all three records, but not their ID or flag: the
+// phone book's data makes Di's copy "C", her source "W" and her sync record
+// "C"; the address book's makes Fay's copy and sync record "C", and her
+// source keeps its "I" without a line. The resolution line names the kept
+// record as it was. Left without a choice, Eve is created on neither side,
+// and her sync record made in this run loses its flag so it is not stored
+// either: stored, it would make the next run take the missing copy for a
+// deletion and delete Eve from the side that has her.
 TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
-    Load("1:Ann:I:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Di:N:H=1/1 | 5:Eve:I:M=5/5",
-         "2:Bob:M:M=2/2 | 1:Ann:N:H=1/1 | 3:Cy:M: | 4:Dia:M:H=1/2 | 5:Eve:N:M=5/",
-         "1:Ann:N:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:N: | 4:Di:N:H=1/1 | 9:Zed:: | 5:Eve:N:M=5/");
-    ui.conflictPolicy = [](const SyncObject& outlook, const SyncObject& phoneBook) {
-        if (outlook.ContactName == "Eve") return std::optional<ConflictChoice>();
-        return std::optional(ConflictChoice{ConflictSide::PhoneBook, phoneBook});
+    Load(
+        "1:Ann:I:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Di:N:H=1/1 | 5:Eve:I:M=5/5 | "
+        "6:Fay:I:M=6/6",
+        "2:Bob:M:M=2/2 | 1:Ann:N:H=1/1 | 3:Cy:M: | 4:Dia:M:H=1/2 | 5:Eve:N:M=5/ | 6:Fay:N:M=6/",
+        "1:Ann:N:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:N: | 4:Di:N:H=1/1 | 9:Zed:: | 5:Eve:N:M=5/ | "
+        "6:Fay:N:M=6/");
+    ui.conflictPolicy = [](const SyncObject& outlook, const SyncObject&) {
+        const std::map<std::string, ConflictChoice> choices{
+            {"Di", {ConflictSide::PhoneBook, ParseRecord("77:Dia Lane:Q:H=1/2")}},
+            {"Fay", {ConflictSide::Outlook, ParseRecord("77:Fay Ray:Q:M=6/6,E=f@x/8")}}};
+        const auto choice = choices.find(outlook.ContactName);
+        return choice == choices.end() ? std::nullopt : std::optional(choice->second);
     };
     SyncNewItems(state, ui);
-    EXPECT_EQ(ui.events, (Lines{"conflict: Di / Dia", "conflict: Eve / Eve"}));
+    EXPECT_EQ(ui.events,
+              (Lines{"conflict: Di / Dia", "conflict: Eve / Eve", "conflict: Fay / Fay"}));
     EXPECT_EQ(Outlook(),
-              "1:Ann:I:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Dia:C:H=1/2 | 5:Eve:I:M=5/5");
+              "1:Ann:I:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Dia Lane:C:H=1/2 | "
+              "5:Eve:I:M=5/5 | 6:Fay Ray:I:M=6/6,E=f@x/8");
     EXPECT_EQ(PhoneBook(),
-              "2:Bob:M:M=2/2 | 1:Ann:C:H=1/1 | 3:Cy:M: | 4:Dia:W:H=1/2 | 5:Eve:N:M=5/");
+              "2:Bob:M:M=2/2 | 1:Ann:C:H=1/1 | 3:Cy:M: | 4:Dia Lane:W:H=1/2 | 5:Eve:N:M=5/ | "
+              "6:Fay Ray:C:M=6/6,E=f@x/8");
     EXPECT_EQ(Sync(),
-              "1:Ann:C:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:N: | 4:Dia:C:H=1/2 | 9:Zed:: | 5:Eve::M=5/");
+              "1:Ann:C:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:N: | 4:Dia Lane:C:H=1/2 | 9:Zed:: | "
+              "5:Eve::M=5/ | 6:Fay Ray:C:M=6/6,E=f@x/8");
     EXPECT_EQ(Log(), R"(Synchronizing new items.
 ... Bob will be added to Outlook.
 ... Bob will be added to the sync database.
 ... Conflict detected for Di
 ... Conflict resolution for Dia: PhoneBook data will overwrite Outlook data.
-... Dia will be added to Outlook.
-... Dia will be modified in the PhoneBook.
-... Dia will be added to the sync database.
+... Dia Lane will be added to Outlook.
+... Dia Lane will be modified in the PhoneBook.
+... Dia Lane will be added to the sync database.
 ... Ann will be added to the PhoneBook.
 ... Ann will be added to the sync database.
-... Conflict detected for Eve)");
+... Conflict detected for Eve
+... Conflict detected for Fay
+... Conflict resolution for Fay: Outlook data will overwrite PhoneBook data.
+... Fay Ray will be added to the PhoneBook.
+... Fay Ray will be added to the sync database.)");
     EXPECT_FALSE(LogIsOpen());
 }
 
@@ -141,38 +160,6 @@ TEST_F(SyncModified, AMissingCounterpartIsReportedByName) {
     EXPECT_THAT([&] { SyncModifiedItems(state, ui); },
                 ::testing::ThrowsMessage<Error>(
                     "The contact Ann (contact ID 1) has no record in the sync data."));
-}
-
-using Conflict = EngineTest;
-
-// Keeping the address book's data, as the person edited it, over three
-// records marked "M": all three take the values (not the ID) and become "W";
-// the resolution line names the kept record as it was. Keeping the phone
-// book's data over records with other letters ("I", "W", "M"): only "M"
-// changes, the others keep their letter and write no line.
-TEST_F(Conflict, TheKeptValuesReachAllThreeRecords) {
-    Load("9:X:: | 4:Ann:M:H=1/1", "4:Annie:M:H=2/2", "4:A:M:H=0/0");
-    state.ConflictOutlookIndex = 2;
-    state.ConflictPhoneBookIndex = state.ConflictSyncIndex = 1;
-    KeepOutlook(state, ParseRecord("77:Ann Lee:Q:H=3/5,E=ann@x.org/6"));
-    const std::string kept = "4:Ann Lee:W:H=3/5,E=ann@x.org/6";
-    EXPECT_EQ(Outlook(), "9:X:: | " + kept);
-    EXPECT_EQ(PhoneBook(), kept);
-    EXPECT_EQ(Sync(), kept);
-
-    state.OutlookSet.Item(2).Flag = "I";
-    state.SyncDataSet.Item(1).Flag = "M";
-    KeepPhoneBook(state, ParseRecord(":Zed::M=9/9"));
-    EXPECT_EQ(Outlook(), "9:X:: | 4:Zed:I:M=9/9");
-    EXPECT_EQ(PhoneBook(), "4:Zed:W:M=9/9");
-    EXPECT_EQ(Sync(), "4:Zed:W:M=9/9");
-    EXPECT_EQ(Log(), R"(... Conflict resolution for Ann: Outlook data will overwrite PhoneBook data.
-... Ann Lee will be modified in Outlook.
-... Ann Lee will be modified in the PhoneBook.
-... Ann Lee will be modified in the sync database.
-... Conflict resolution for Ann Lee: PhoneBook data will overwrite Outlook data.
-... Zed will be modified in the sync database.)");
-    EXPECT_FALSE(LogIsOpen());
 }
 
 }  // namespace
