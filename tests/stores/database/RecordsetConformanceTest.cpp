@@ -178,7 +178,8 @@ TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
 }
 
 // CreateDatabase makes the folder, the tables and their rows, refuses an
-// existing file, and leaves nothing behind when a part of it fails.
+// existing file, and leaves nothing behind when a part of it fails. Opening
+// a database that is not there fails by its name and makes nothing.
 TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     auto& engine = this->backend.engine;
     EXPECT_THAT([&] { engine.CreateDatabase(this->path, Tables()); },
@@ -187,6 +188,7 @@ TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     std::vector<TableDefinition> broken = Tables();
     broken[0].rows.push_back({5, FieldValue(), 1, 1.0, 1, "no name"});  // Name may not be null
     EXPECT_THROW(engine.CreateDatabase(fresh, broken), Error);
+    EXPECT_THAT([&] { engine.OpenDatabase(fresh); }, ErrorNaming({fresh.string()}));
     EXPECT_FALSE(engine.DatabaseExists(fresh));
     engine.CreateDatabase(fresh, Tables());
     EXPECT_EQ(Walk(*engine.OpenDatabase(fresh)->OpenRecordset("people"), "LP"), "Di,Cy");
