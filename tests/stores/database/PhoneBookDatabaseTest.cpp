@@ -88,7 +88,7 @@ TEST_F(PhoneBookTest, AddsARowPerNumber) {
 // change. Columns of the manager's own are left alone, and new rows get their
 // defaults.
 TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
-    const std::string name = "Ann Smith-Jones, Chief Eng";
+    const std::string name = "Ann Smith-Jones, Senior";
     Write(
         "12|Ann Smith|5551234567|4|3|6;13|Bob Jones|5550001111|4|8|6;12||5559990000|2|5|6;"
         "12|Ann S.|x|7|1|0;13|Bob Jones|5550002222|4|9|6;12|Ann Smith|ann@example.com|10|9|255;"
@@ -101,14 +101,14 @@ TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
     EXPECT_EQ(PhoneBookFile(), "12|" + name + "|15551234567|4|3|7;13|Bob Jones||4|8|0;" +
                                    "12||5559990000|2|5|6;12|Ann S.|x|7|1|0;12|" + name +
                                    "|ann@example.com|10|9|255;20|Cy Young|5552223333|4|2|6;" +
-                                   "12|Ann Smith-Jones, Chief|5554443333|6|10|6");
+                                   "12|Ann Smith-Jones, Senio|5554443333|6|10|6");
     EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"Category"}),
               "Family;Family;Family;Family;Family;Family;Unfiled");
     EXPECT_EQ(Log(), R"(Writing to the PhoneBook database.
-... The name for Ann Smith has been changed to Ann Smith-Jones, Chief Eng.
-... The name for Ann Smith has been changed to Ann Smith-Jones, Chief Eng.
-... The mobile number for Ann Smith-Jones, Chief Eng has been changed from 5551234567 to 15551234567.
-... A pager number of 5554443333 was added for Ann Smith-Jones, Chief Eng.
+... The name for Ann Smith has been changed to Ann Smith-Jones, Senior.
+... The name for Ann Smith has been changed to Ann Smith-Jones, Senior.
+... The mobile number for Ann Smith-Jones, Senior has been changed from 5551234567 to 15551234567.
+... A pager number of 5554443333 was added for Ann Smith-Jones, Senior.
 ... The mobile number for Bob Jones has been deleted.
 ... The mobile number for Bob Jones has been changed from 5550001111 to .
 ... The home number for Cy Young has been deleted.)");
@@ -168,12 +168,11 @@ TEST_F(PhoneBookTest, SyncDatabaseRecordsWhatThePhoneBookHoldsAfterRefusals) {
         "30|Di Lane|5558889999|2|5|6;40|Ed Marsh|5551110000|4|6|6",
         "12:Ann Smith:W:M=5550000000/3 | 20:Cy Young:C:M=5552223333/3,P=5554445555/7 | "
         "30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9",
-        "CREATE TRIGGER Locked BEFORE UPDATE ON tblContactList WHEN OLD.ContactID = 12 "
-        "BEGIN SELECT RAISE(ABORT, 'the entry is locked'); END;"
-        "CREATE TRIGGER NoPagers BEFORE INSERT ON tblContactList WHEN NEW.NumberType = 6 "
-        "BEGIN SELECT RAISE(ABORT, 'the phone takes no pagers'); END;"
-        "CREATE TRIGGER KeepHomes BEFORE DELETE ON tblContactList WHEN OLD.NumberType = 2 "
-        "BEGIN SELECT RAISE(ABORT, 'home numbers stay'); END;");
+        "CREATE TRIGGER a BEFORE UPDATE ON tblContactList BEGIN SELECT RAISE(ABORT, 'locked'); END;"
+        "CREATE TRIGGER b BEFORE INSERT ON tblContactList WHEN NEW.NumberType = 6 "
+        "BEGIN SELECT RAISE(ABORT, 'no pagers'); END;"
+        "CREATE TRIGGER c BEFORE DELETE ON tblContactList WHEN OLD.NumberType = 2 "
+        "BEGIN SELECT RAISE(ABORT, 'kept'); END;");
     test::AddSyncRows(SyncPath(),
                       "12|Ann Smith|M:3|Mobile=5551234567;"
                       "30|Di Lane|H:5,M:4|Home=5558889999|Mobile=5556667777;"
@@ -182,21 +181,18 @@ TEST_F(PhoneBookTest, SyncDatabaseRecordsWhatThePhoneBookHoldsAfterRefusals) {
 
     EXPECT_EQ(Log(),
               "Writing to the PhoneBook database.\n"
-              "... Could not change the mobile number for Ann Smith from 5551234567 to "
-              "5550000000: The database DIR/Data/PhoneBook.db refused the change to row 1 of "
-              "table tblContactList: the entry is locked.\n"
+              "... Could not change the mobile number for Ann Smith from 5551234567 to 5550000000: "
+              "The database DIR/Data/PhoneBook.db refused the change to row 1 of table "
+              "tblContactList: locked.\n"
               "... A mobile number of 5552223333 was added for Cy Young.\n"
               "... Could not add a pager number of 5554445555 for Cy Young: The database "
-              "DIR/Data/PhoneBook.db refused the new row of table tblContactList: the phone "
-              "takes no pagers.\n"
+              "DIR/Data/PhoneBook.db refused the new row of table tblContactList: no pagers.\n"
               "... Could not delete the home number for Di Lane: The database "
-              "DIR/Data/PhoneBook.db could not delete row 3 of table tblContactList: home "
-              "numbers stay.\n"
+              "DIR/Data/PhoneBook.db could not delete row 3 of table tblContactList: kept.\n"
               "... The mobile number for Di Lane has been deleted.\n"
               "... The mobile number for Ed Marsh has been deleted.\n"
               "... Could not add a pager number of 5559998888 for Ed Marsh: The database "
-              "DIR/Data/PhoneBook.db refused the new row of table tblContactList: the phone "
-              "takes no pagers.\n"
+              "DIR/Data/PhoneBook.db refused the new row of table tblContactList: no pagers.\n"
               "Writing to the sync database.\n"
               "... Ed Marsh has been deleted.\n"
               "... Cy Young has been added.");
