@@ -50,7 +50,7 @@ class HookedRecordset final : public Recordset {
 
 // An engine that reaches the databases of another and hands out their
 // recordsets hooked.
-class HookedDatabaseEngine : public DatabaseEngine {
+class HookedDatabaseEngine final : public DatabaseEngine {
   public:
     HookedDatabaseEngine(std::shared_ptr<DatabaseEngine> inner, RecordsetHook hook)
         : inner_(std::move(inner)), hook_(std::move(hook)) {}

@@ -28,16 +28,6 @@ bool RefuseWrites(const Recordset& rows, std::string_view call) {
     Refuse(std::string(call) + (call == "AddNew" ? " on " : " of ") + RowDescription(rows));
 }
 
-class RefusingDatabaseEngine final : public HookedDatabaseEngine {
-  public:
-    explicit RefusingDatabaseEngine(std::shared_ptr<DatabaseEngine> inner)
-        : HookedDatabaseEngine(std::move(inner), RefuseWrites) {}
-    void CreateDatabase(const std::filesystem::path& path,
-                        const std::vector<TableDefinition>&) override {
-        Refuse("CreateDatabase of " + path.string());
-    }
-};
-
 class RefusingContact final : public ContactItem {
   public:
     explicit RefusingContact(std::unique_ptr<ContactItem> inner) : inner_(std::move(inner)) {}
@@ -98,7 +88,7 @@ StoreBackends WriteRefusing(const StoreBackends& backends) {
             return std::make_unique<RefusingApplication>(inner());
         };
     };
-    return {std::make_shared<RefusingDatabaseEngine>(backends.databases), addressBook};
+    return {std::make_shared<HookedDatabaseEngine>(backends.databases, RefuseWrites), addressBook};
 }
 
 void ExpectQuietRun(const scenarios::SyncSession& session) {
