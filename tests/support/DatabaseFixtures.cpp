@@ -64,10 +64,6 @@ std::string CellLiteral(std::string_view cell) {
     return cell == "NULL" ? "NULL" : Literal(std::string(cell));
 }
 
-std::string Insert(std::string_view table, const Cells& literals) {
-    return "INSERT INTO " + std::string(table) + " VALUES (" + Joined(literals, ", ") + ");";
-}
-
 // Creates tblContactList with rows of ready SQL literals.
 void CreatePhoneBookTable(const std::filesystem::path& path, const std::vector<Cells>& rows,
                           std::string_view extraSql) {
@@ -75,7 +71,7 @@ void CreatePhoneBookTable(const std::filesystem::path& path, const std::vector<C
         "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
         "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
     for (const Cells& row : rows)
-        sql += Insert("tblContactList", row);
+        sql += "INSERT INTO tblContactList VALUES (" + Joined(row, ", ") + ");";
     Run(path, sql + "COMMIT;" + std::string(extraSql));
 }
 
@@ -143,7 +139,7 @@ void AddSyncRows(const std::filesystem::path& path, std::string_view rows) {
                 throw std::invalid_argument("not Column=value: " + std::string(cells[i]));
             values[at - kSyncColumns.begin()] = CellLiteral(cell);
         }
-        sql += Insert("SyncContacts", values);
+        sql += "INSERT INTO SyncContacts VALUES (" + Joined(values, ", ") + ");";
     }
     Run(path, sql + "COMMIT;");
 }

@@ -26,7 +26,9 @@ class PhoneBookTest : public test::DatabaseStoreTest {
 // number and speed dial, the later of two rows of a kind winning, the name
 // from the first row met, nothing from codes 7 and 8 or a null NumberType,
 // and a negative speed dial kept with its sign on first and later rows alike.
-TEST_F(PhoneBookTest, FoldsTheRowsOfEachContact) {
+// A null the load cannot read stops it naming the file, the row, the contact
+// ID (when there is one) and the column.
+TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     Load(
         "12|Ann Smith|5551234567|4|3|6;20|Bob Jones|5550001111|2|8|6;12|Ann S.|5559990000|2|5|6;"
         "30|Cy Young|1*2*3|7|1|0;12|Ann Smith|ann@example.com|10|9|255;"
@@ -37,11 +39,6 @@ TEST_F(PhoneBookTest, FoldsTheRowsOfEachContact) {
               "12:Ann Smith::H=5559990000/5,M=5551234567/3,E=ann@example.com/9 | "
               "20:Bob Jones::H=5550002222/11 | 30:Cy Young::M=5552223333/2 | "
               "40:Di Lane::M=5556667777/-5,F=5558889999/-6");
-}
-
-// A null the load cannot read stops it naming the file, the row, the contact
-// ID (when there is one) and the column.
-TEST_F(PhoneBookTest, NullsAreNamed) {
     const std::string path = PhoneBookPath().string();
     const std::pair<std::string, std::vector<std::string>> cases[]{
         {"NULL|Ann Smith|5551234567|4|3|6", {"Row 1 ", "column ContactID", path}},
@@ -60,24 +57,31 @@ TEST_F(PhoneBookTest, NullsAreNamed) {
 // points), the speed dial converted to a number, PhoneNumberLength 255 for
 // direct connect and e-mail and by length otherwise; the log shows the whole
 // name. A "C" record without numbers, and records flagged "N", "M", "S" or
-// nothing, write nothing.
-TEST_F(PhoneBookTest, AddsARowPerNumber) {
-    Write("13|Bob Jones|5550001111|2|8|6",
-          "12:Anna-Maria Ørsted-Öberg "
-          "Junior:C:W2=5551112222/1,DC=123*456*7890/2,H=15559990000/3,M=5551234/4,"
-          "E=anna@example.com/5 | 14:No Numbers:C: | 13:Bob Jones:N:M=5553334444/6 | "
-          "13:Bob Jones:M:M=5553334444/6 | 13:Bob Jones:S:M=5553334444/6 | "
-          "13:Bob Jones::M=5553334444/6");
+// nothing, write nothing. "D" deletes every row whose contact ID reads as the
+// record's, from the last to the first: codes 7 and 8 log an empty kind word,
+// codes outside 0 to 10 and null go without a line, and -15 is not 15.
+TEST_F(PhoneBookTest, AddsARowPerNumberAndDeletesEveryRowOfAContact) {
+    Write(
+        "13|Bob Jones|5550001111|2|8|6;15|Ann Smith|5551234567|4|3|6;15|Ann Smith|x|7|1|0;"
+        "-15|Minus|5550000000|4|2|6;15|Ann Smith|y|12|1|0;15|Ann Smith|z|NULL|1|0",
+        "12:Anna-Maria Ørsted-Öberg Junior:C:W2=5551112222/1,DC=123*456*7890/2,"
+        "H=15559990000/3,M=5551234/4,E=anna@example.com/5 | 14:No Numbers:C: | "
+        "13:Bob Jones:N:M=5553334444/6 | 13:Bob Jones:M:M=5553334444/6 | "
+        "13:Bob Jones:S:M=5553334444/6 | 13:Bob Jones::M=5553334444/6 | "
+        "15:Ann Smith:D:M=5551234567/3");
     const std::string cut = "12|Anna-Maria Ørsted-Öber|";
-    EXPECT_EQ(PhoneBookFile(), "13|Bob Jones|5550001111|2|8|6;" + cut + "5551112222|0|1|6;" + cut +
-                                   "123*456*7890|1|2|255;" + cut + "15559990000|2|3|7;" + cut +
-                                   "5551234|4|4|0;" + cut + "anna@example.com|10|5|255");
+    EXPECT_EQ(PhoneBookFile(), "13|Bob Jones|5550001111|2|8|6;-15|Minus|5550000000|4|2|6;" + cut +
+                                   "5551112222|0|1|6;" + cut + "123*456*7890|1|2|255;" + cut +
+                                   "15559990000|2|3|7;" + cut + "5551234|4|4|0;" + cut +
+                                   "anna@example.com|10|5|255");
     EXPECT_EQ(Log(), R"(Writing to the PhoneBook database.
 ... A secondary work number of 5551112222 was added for Anna-Maria Ørsted-Öberg Junior.
 ... A direct connect number of 123*456*7890 was added for Anna-Maria Ørsted-Öberg Junior.
 ... A home number of 15559990000 was added for Anna-Maria Ørsted-Öberg Junior.
 ... A mobile number of 5551234 was added for Anna-Maria Ørsted-Öberg Junior.
-... A email address of anna@example.com was added for Anna-Maria Ørsted-Öberg Junior.)");
+... A email address of anna@example.com was added for Anna-Maria Ørsted-Öberg Junior.
+... The  for Ann Smith has been deleted.
+... The mobile number for Ann Smith has been deleted.)");
 }
 
 // "W" in three passes: a cleared number deletes its row (with two rows of the
@@ -112,20 +116,6 @@ TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
 ... The mobile number for Bob Jones has been deleted.
 ... The mobile number for Bob Jones has been changed from 5550001111 to .
 ... The home number for Cy Young has been deleted.)");
-}
-
-// "D" deletes every row whose contact ID reads as the record's, from the last
-// to the first: codes 7 and 8 log an empty kind word, codes outside 0 to 10
-// and null go without a line, and -12 is not 12.
-TEST_F(PhoneBookTest, DeletesEveryRowOfTheContact) {
-    Write(
-        "12|Ann Smith|5551234567|4|3|6;13|Bob Jones|5550001111|4|8|6;12|Ann Smith|x|7|1|0;"
-        "-12|Minus|5550000000|4|2|6;12|Ann Smith|y|12|1|0;12|Ann Smith|z|NULL|1|0",
-        "12:Ann Smith:D:M=5551234567/3");
-    EXPECT_EQ(PhoneBookFile(), "13|Bob Jones|5550001111|4|8|6;-12|Minus|5550000000|4|2|6");
-    EXPECT_EQ(Log(), R"(Writing to the PhoneBook database.
-... The  for Ann Smith has been deleted.
-... The mobile number for Ann Smith has been deleted.)");
 }
 
 // A pass that cannot move on ends with a logged failure instead of looping,

@@ -9,46 +9,42 @@ namespace {
 using SyncDatabaseTest = test::DatabaseStoreTest;
 
 // A missing sync database is created empty, with its folder, the SyncContacts
-// layout and its rules, and VelmoraMeta at version 1; a file without
-// SyncContacts is an error and stays as it is.
-TEST_F(SyncDatabaseTest, MissingDatabaseIsCreatedButNeverReplaced) {
+// layout and its rules (a null only in Email, no ID below 0), and VelmoraMeta
+// at version 1. Each row becomes a record: plain digits for the ID, the speed
+// dials from the tag (an empty value reads as 0), a null or empty Email as no
+// address, and two rows of one ID as two records.
+TEST_F(SyncDatabaseTest, LoadCreatesAMissingDatabaseAndReadsEveryRow) {
     LoadSyncRecords(state, engine);
     EXPECT_EQ(test::TableText(SyncPath(), "VelmoraMeta", {"SchemaVersion"}), "1");
-    test::AddSyncRows(SyncPath(), "7|Ann||Email=NULL");
-    EXPECT_EQ(SyncFile(), "7|Ann||Email=NULL");
-    EXPECT_THROW(test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET ContactID = -1"),
-                 std::runtime_error);
-    EXPECT_THROW(test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET Mobile = NULL"),
-                 std::runtime_error);
-
-    state.settings.SyncPath = dir / "Other.db";
-    test::ExecuteSql(SyncPath(), "CREATE TABLE Something (x)");
-    EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
-                test::ErrorNaming({SyncPath().string(), "SyncContacts"}));
-    EXPECT_THROW(SyncFile(), std::runtime_error);
-}
-
-// Each row becomes a record: plain digits for the ID, the speed dials from the
-// tag (an empty value reads as 0), a null or empty Email as no address, and
-// two rows of one ID as two records. A null in any other column stops the
-// load naming the file, the contact ID and the column.
-TEST_F(SyncDatabaseTest, ReadsEveryRowIntoARecordAndRefusesNulls) {
     test::AddSyncRows(SyncPath(),
                       "7|Ann Smith|H:07,M:3,E:|Home=5559990000|Mobile=5551234567|"
                       "Email=ann@example.com;8|Bob Jones||Mobile=5550001111|Email=NULL;"
                       "9|Cy|W2:1|Work2=5552223333;9|Cy Jr|O:2|Other=5553334444");
+    for (const std::string broken : {"ContactID = -1", "Mobile = NULL"})
+        EXPECT_THROW(test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET " + broken),
+                     std::runtime_error);
     LoadSyncRecords(state, engine);
     EXPECT_EQ(Sync(),
               "7:Ann Smith::H=5559990000/7,M=5551234567/3,E=ann@example.com/0 | "
               "8:Bob Jones::M=5550001111/ | 9:Cy::W2=5552223333/1 | 9:Cy Jr::O=5553334444/2");
+}
 
-    std::filesystem::remove(SyncPath());
+// A null in any column but Email stops the load naming the file, the contact
+// ID and the column; a file without SyncContacts is an error and stays as it
+// is.
+TEST_F(SyncDatabaseTest, LoadRefusesNullsAndNeverReplacesAFile) {
     test::ExecuteSql(SyncPath(),
                      "CREATE TABLE SyncContacts (ContactID INTEGER, Name, SpeedDial, Work2, "
                      "DirectConnect, Home, Work1, Mobile, Fax, Pager, Other, Email)");
     test::AddSyncRows(SyncPath(), "7|Ann||Mobile=NULL");
     EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
                 test::ErrorNaming({SyncPath().string(), "contact ID 7", "column Mobile"}));
+
+    state.settings.SyncPath = dir / "Other.db";
+    test::ExecuteSql(SyncPath(), "CREATE TABLE Something (x)");
+    EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
+                test::ErrorNaming({SyncPath().string(), "SyncContacts"}));
+    EXPECT_THROW(SyncFile(), std::runtime_error);
 }
 
 // The writer works through the set in order: "N" adds the whole name, "C" the
