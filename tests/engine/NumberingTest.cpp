@@ -36,7 +36,6 @@ TEST(FindBySpeedDial, FindsTheLastRecordHoldingTheValueInAnyKind) {
     EXPECT_EQ(FindBySpeedDial("3", set), 2);
     EXPECT_EQ(FindBySpeedDial("07", set), 3);
     EXPECT_EQ(FindBySpeedDial("5", set), 0);
-    EXPECT_EQ(FindBySpeedDial("7", SyncSet{}), 0);
 }
 
 // With 1, 2 and 4 in use anywhere (also only on a "D" record or only in the

@@ -77,7 +77,9 @@ using SyncModified = EngineTest;
 // change on both sides only reaches the sync data, in each pass that meets
 // it, without a dialog; a side record with another letter ("I") and equal
 // data counts as the same change. A sync record made in this run ("N") is
-// to be added.
+// to be added. A record marked "M" whose contact has no sync record (stores
+// whose IDs contradict each other) stops the stage with a message naming the
+// contact.
 TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
     Load("1:Ann:M:H=555/1 | 2:Bob::M=777/5 | 3:Cy::H=1/2 | 4:Di:M:H=9/9 | 5:Eve:I:H=2/1",
          "1:Ann Lee::H=556/1 | 2:Bob:M: | 3:Cy:M:H=2/2 | 4:Di:M:H=9/9 | 5:Eve:M:H=2/1",
@@ -114,6 +116,11 @@ TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
 ... Information for Eve has been copied from the PhoneBook data to the sync data.
 ... Eve will be modified in the sync database.)");
     EXPECT_TRUE(ui.events.empty());
+
+    Load("1:Ann:M:H=1/1", "1:Ann::H=2/1", "");
+    EXPECT_THAT([&] { SyncModifiedItems(state, ui); },
+                ::testing::ThrowsMessage<Error>(
+                    "The contact Ann (contact ID 1) has no record in the sync data."));
 }
 
 // Different changes on both sides: Ann's dialog is closed without a choice,
@@ -151,15 +158,6 @@ TEST_F(SyncModified, ConflictsAreShownOnceInEachPassUntilResolved) {
 ... Information for Cy has been copied from the Outlook data to the sync data.
 ... Cy will be modified in the PhoneBook.
 ... Cy will be modified in the sync database.)");
-}
-
-// A record marked "M" whose contact has no sync record (stores whose IDs
-// contradict each other) stops the stage with a message naming the contact.
-TEST_F(SyncModified, AMissingCounterpartIsReportedByName) {
-    Load("1:Ann:M:H=1/1", "1:Ann::H=2/1", "");
-    EXPECT_THAT([&] { SyncModifiedItems(state, ui); },
-                ::testing::ThrowsMessage<Error>(
-                    "The contact Ann (contact ID 1) has no record in the sync data."));
 }
 
 }  // namespace

@@ -84,11 +84,10 @@ void ExecuteSql(const std::filesystem::path& path, std::string_view sql) {
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
                              const std::vector<PhoneBookRow>& rows, std::string_view extraSql) {
     std::vector<Cells> literals;
-    for (const PhoneBookRow& row : rows) {
+    for (const PhoneBookRow& row : rows)
         literals.push_back({Literal(row.ContactID), Literal(row.ContactName), Literal(row.Number),
                             Literal(row.NumberType), Literal(row.SpeedDial),
                             Literal(row.PhoneNumberLength)});
-    }
     CreatePhoneBookTable(path, literals, extraSql);
 }
 
@@ -149,9 +148,8 @@ std::string SyncContactsText(const std::filesystem::path& path) {
     for (const Cells& row :
          Run(path, "SELECT " + Joined(kSyncColumns, ", ") + " FROM SyncContacts ORDER BY rowid")) {
         std::string text = row[0] + "|" + row[1] + "|" + row[2];
-        for (std::size_t i = 3; i < row.size(); ++i) {
+        for (std::size_t i = 3; i < row.size(); ++i)
             if (!row[i].empty()) text += "|" + kSyncColumns[i] + "=" + row[i];
-        }
         rows.push_back(text);
     }
     return Joined(rows, ";");

@@ -41,10 +41,8 @@ std::string Render(const SyncObject& record) {
 
 std::string Render(const SyncSet& set) {
     std::string text;
-    for (const SyncObject& record : set) {
-        if (!text.empty()) text += " | ";
-        text += Render(record);
-    }
+    for (const SyncObject& record : set)
+        text += (text.empty() ? "" : " | ") + Render(record);
     return text;
 }
 

@@ -64,12 +64,10 @@ std::string Walk(Recordset& rows, std::string_view moves) {
     for (const char move : moves) {
         (rows.*kMoves[std::string_view("FLNPD").find(move)])();
         std::string here = std::string(rows.Eof() ? "EOF" : "") + (rows.Bof() ? "BOF" : "");
-        if (here.empty()) {
-            try {
-                here = rows.Field("Name").Text();
-            } catch (const Error&) {
-                here = "x";
-            }
+        try {
+            if (here.empty()) here = rows.Field("Name").Text();
+        } catch (const Error&) {
+            here = "x";
         }
         trace += (trace.empty() ? "" : ",") + here;
     }
