@@ -1,8 +1,13 @@
 #include "support/DatabaseFixtures.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <sqlite3.h>
+
+#include "stores/database/SqliteDatabase.h"
+#include "stores/database/SyncDatabase.h"
+#include "support/EngineFixtures.h"
 
 namespace velmora::test {
 
@@ -54,8 +59,20 @@ std::string Literal(const std::optional<std::string>& text) {
     return literal;
 }
 
-std::string Insert(std::string_view table, const Cells& literals) {
-    return "INSERT INTO " + std::string(table) + " VALUES (" + Joined(literals, ", ") + ");";
+// A cell of a row stated as text: NULL, or a value the column's type takes.
+std::string CellLiteral(std::string_view cell) {
+    return cell == "NULL" ? "NULL" : Literal(std::string(cell));
+}
+
+// Creates tblContactList with rows of ready SQL literals.
+void CreatePhoneBookTable(const std::filesystem::path& path, const std::vector<Cells>& rows,
+                          std::string_view extraSql) {
+    std::string sql =
+        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
+        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
+    for (const Cells& row : rows)
+        sql += "INSERT INTO tblContactList VALUES (" + Joined(row, ", ") + ");";
+    Run(path, sql + "COMMIT;" + std::string(extraSql));
 }
 
 }  // namespace
@@ -66,15 +83,23 @@ void ExecuteSql(const std::filesystem::path& path, std::string_view sql) {
 
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
                              const std::vector<PhoneBookRow>& rows, std::string_view extraSql) {
-    std::string sql =
-        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
-        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
-    for (const PhoneBookRow& row : rows) {
-        sql += Insert("tblContactList", {Literal(row.ContactID), Literal(row.ContactName),
-                                         Literal(row.Number), Literal(row.NumberType),
-                                         Literal(row.SpeedDial), Literal(row.PhoneNumberLength)});
+    std::vector<Cells> literals;
+    for (const PhoneBookRow& row : rows)
+        literals.push_back({Literal(row.ContactID), Literal(row.ContactName), Literal(row.Number),
+                            Literal(row.NumberType), Literal(row.SpeedDial),
+                            Literal(row.PhoneNumberLength)});
+    CreatePhoneBookTable(path, literals, extraSql);
+}
+
+void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
+                     std::string_view extraSql) {
+    std::vector<Cells> literals;
+    for (std::string_view row : Split(rows, ";")) {
+        Cells& cells = literals.emplace_back();
+        for (std::string_view cell : Split(row, "|"))
+            cells.push_back(CellLiteral(cell));
     }
-    Run(path, sql + "COMMIT;" + std::string(extraSql));
+    CreatePhoneBookTable(path, literals, extraSql);
 }
 
 std::string TableText(const std::filesystem::path& path, std::string_view table,
@@ -92,19 +117,28 @@ std::string PhoneBookText(const std::filesystem::path& path) {
         {"ContactID", "ContactName", "Number", "NumberType", "SpeedDial", "PhoneNumberLength"});
 }
 
-void CreateSyncDatabase(const std::filesystem::path& path, const std::vector<SyncRow>& rows) {
-    std::string sql =
-        "CREATE TABLE SyncContacts (ContactID INTEGER NOT NULL CHECK (ContactID >= 0), "
-        "Name TEXT NOT NULL, SpeedDial TEXT NOT NULL, Work2 TEXT NOT NULL, "
-        "DirectConnect TEXT NOT NULL, Home TEXT NOT NULL, Work1 TEXT NOT NULL, "
-        "Mobile TEXT NOT NULL, Fax TEXT NOT NULL, Pager TEXT NOT NULL, Other TEXT NOT NULL, "
-        "Email TEXT); BEGIN;";
-    for (const SyncRow& row : rows) {
-        sql += Insert(
-            "SyncContacts",
-            {Literal(row.ContactID), Literal(row.Name), Literal(row.SpeedDial), Literal(row.Work2),
-             Literal(row.DirectConnect), Literal(row.Home), Literal(row.Work1), Literal(row.Mobile),
-             Literal(row.Fax), Literal(row.Pager), Literal(row.Other), Literal(row.Email)});
+void AddSyncRows(const std::filesystem::path& path, std::string_view rows) {
+    if (!std::filesystem::exists(path)) {
+        SqliteDatabaseEngine engine;
+        CreateSyncDatabase(engine, path);
+    }
+    std::string sql = "BEGIN;";
+    for (std::string_view row : Split(rows, ";")) {
+        if (row.empty()) continue;
+        const auto cells = Split(row, "|");
+        Cells values(kSyncColumns.size(), "''");
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            std::string_view column = kSyncColumns[i], cell = cells[i];
+            if (i >= 3) {  // Column=value
+                column = cell.substr(0, cell.find('='));
+                cell = cell.substr(cell.find('=') + 1);
+            }
+            const auto at = std::find(kSyncColumns.begin(), kSyncColumns.end(), column);
+            if (at == kSyncColumns.end())
+                throw std::invalid_argument("not Column=value: " + std::string(cells[i]));
+            values[at - kSyncColumns.begin()] = CellLiteral(cell);
+        }
+        sql += "INSERT INTO SyncContacts VALUES (" + Joined(values, ", ") + ");";
     }
     Run(path, sql + "COMMIT;");
 }
@@ -114,9 +148,8 @@ std::string SyncContactsText(const std::filesystem::path& path) {
     for (const Cells& row :
          Run(path, "SELECT " + Joined(kSyncColumns, ", ") + " FROM SyncContacts ORDER BY rowid")) {
         std::string text = row[0] + "|" + row[1] + "|" + row[2];
-        for (std::size_t i = 3; i < row.size(); ++i) {
+        for (std::size_t i = 3; i < row.size(); ++i)
             if (!row[i].empty()) text += "|" + kSyncColumns[i] + "=" + row[i];
-        }
         rows.push_back(text);
     }
     return Joined(rows, ";");

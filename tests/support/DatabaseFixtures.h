@@ -7,6 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "model/Error.h"
+#include "run/RunState.h"
+#include "stores/database/SqliteDatabase.h"
+#include "support/EngineFixtures.h"
+#include "support/TempDir.h"
+
 namespace velmora::test {
 
 // Helpers that make and read the two SQLite databases directly (through
@@ -30,32 +39,20 @@ struct PhoneBookRow {
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
                              const std::vector<PhoneBookRow>& rows, std::string_view extraSql = {});
 
+// The same from rows stated as PhoneBookText writes them.
+void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
+                     std::string_view extraSql = {});
+
 // tblContactList as one string, rows in rowid order separated by ";", the six
 // columns of a row by "|": "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|...".
 // A null shows as NULL.
 std::string PhoneBookText(const std::filesystem::path& path);
 
-// One row of SyncContacts. The nine number columns are empty unless given;
-// Email may be null.
-struct SyncRow {
-    std::int64_t ContactID = 0;
-    std::string Name{};
-    std::string SpeedDial{};
-    std::string Work2{};
-    std::string DirectConnect{};
-    std::string Home{};
-    std::string Work1{};
-    std::string Mobile{};
-    std::string Fax{};
-    std::string Pager{};
-    std::string Other{};
-    std::optional<std::string> Email = std::string();
-};
-
-// Creates a sync database file (and its folder) with the program's layout
-// of SyncContacts holding these rows, e.g.
-// {{.ContactID = 12, .Name = "Ann Smith", .SpeedDial = "M:3", .Mobile = "5551234567"}}.
-void CreateSyncDatabase(const std::filesystem::path& path, const std::vector<SyncRow>& rows);
+// Adds rows to SyncContacts, stated as SyncContactsText writes them
+// ("12|Ann Smith|M:3|Mobile=5551234567;..."): the number columns not named
+// and Email are empty, and NULL stores a null. A missing file is first made
+// a sync database by the program itself.
+void AddSyncRows(const std::filesystem::path& path, std::string_view rows);
 
 // SyncContacts as one string, rows in rowid order separated by ";": ID,
 // name and tag, then only the number columns that are not empty, as
@@ -69,5 +66,30 @@ std::string TableText(const std::filesystem::path& path, std::string_view table,
 
 // Runs SQL statements on a database file (creating the file if needed).
 void ExecuteSql(const std::filesystem::path& path, std::string_view sql);
+
+// A run as EngineTest has it, with the phone book and the sync database in
+// the temporary folder too, reached through the SQLite engine.
+class DatabaseStoreTest : public EngineTest {
+  protected:
+    DatabaseStoreTest() {
+        state.settings.PhoneBookPath = dir / "Data" / "PhoneBook.db";
+        state.settings.SyncPath = dir / "Data" / "Velmora.db";
+    }
+
+    const std::filesystem::path& PhoneBookPath() const { return state.settings.PhoneBookPath; }
+    const std::filesystem::path& SyncPath() const { return state.settings.SyncPath; }
+    std::string PhoneBookFile() const { return PhoneBookText(PhoneBookPath()); }
+    std::string SyncFile() const { return SyncContactsText(SyncPath()); }
+
+    SqliteDatabaseEngine engine;
+};
+
+// Matches a velmora::Error whose message holds every one of these texts.
+inline auto ErrorNaming(const std::vector<std::string>& texts) {
+    std::vector<::testing::Matcher<std::string>> parts;
+    for (const std::string& text : texts)
+        parts.push_back(::testing::HasSubstr(text));
+    return ::testing::ThrowsMessage<Error>(::testing::AllOfArray(parts));
+}
 
 }  // namespace velmora::test

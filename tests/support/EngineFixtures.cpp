@@ -16,6 +16,8 @@ std::string_view KindCode(const NumberKindInfo& info) {
     return info.tagPrefix.substr(0, info.tagPrefix.size() - 1);
 }
 
+}  // namespace
+
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator) {
     std::vector<std::string_view> parts;
     std::size_t at = 0;
@@ -26,8 +28,6 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
         at = end + separator.size();
     }
 }
-
-}  // namespace
 
 std::string Render(const SyncObject& record) {
     std::string numbers;
@@ -41,10 +41,8 @@ std::string Render(const SyncObject& record) {
 
 std::string Render(const SyncSet& set) {
     std::string text;
-    for (const SyncObject& record : set) {
-        if (!text.empty()) text += " | ";
-        text += Render(record);
-    }
+    for (const SyncObject& record : set)
+        text += (text.empty() ? "" : " | ") + Render(record);
     return text;
 }
 
@@ -59,11 +57,11 @@ SyncObject ParseRecord(std::string_view text) {
     if (fields[3].empty()) return record;
     for (std::string_view entry : Split(fields[3], ",")) {
         const std::size_t equals = entry.find('=');
-        const std::size_t slash = entry.find('/', equals);
+        const std::size_t slash = entry.rfind('/');  // an address may hold one too
         const auto kind = std::find_if(
             kNumberKinds.begin(), kNumberKinds.end(),
             [&](const auto& info) { return KindCode(info) == entry.substr(0, equals); });
-        if (slash == std::string_view::npos || kind == kNumberKinds.end())
+        if (slash == std::string_view::npos || slash < equals || kind == kNumberKinds.end())
             throw std::invalid_argument("not kind=number/speed: " + std::string(entry));
         record.*kind->number = entry.substr(equals + 1, slash - equals - 1);
         record.*kind->speed = entry.substr(slash + 1);
@@ -87,6 +85,17 @@ std::vector<std::string> ReadLogLines(const std::filesystem::path& path) {
     // What follows the last CR LF: nothing in a well-ended log.
     if (lines.back().empty()) lines.pop_back();
     return lines;
+}
+
+std::string LogText(const std::filesystem::path& path) {
+    std::string text;
+    for (const std::string& line : ReadLogLines(path)) {
+        for (const char c : line)  // a line break of another kind stays visible
+            text += c == '\n' ? "<LF>" : c == '\r' ? "<CR>" : std::string(1, c);
+        text += '\n';
+    }
+    if (!text.empty()) text.pop_back();
+    return text;
 }
 
 bool IsOpenInThisProcess(const std::filesystem::path& path) {

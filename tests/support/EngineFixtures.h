@@ -33,6 +33,13 @@ SyncSet ParseSet(std::string_view text);
 // it runs into, and a last line without CR LF comes back as it is.
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 
+// The parts of a text between the separators; "" gives one empty part.
+std::vector<std::string_view> Split(std::string_view text, std::string_view separator);
+
+// The lines of a log file joined by "\n", for a test to compare as one text;
+// a CR or LF that does not end a line shows as <CR> or <LF>.
+std::string LogText(const std::filesystem::path& path);
+
 // Whether this process holds the file open (Linux: /proc/self/fd).
 bool IsOpenInThisProcess(const std::filesystem::path& path);
 
@@ -51,7 +58,14 @@ class EngineTest : public ::testing::Test {
     std::string Outlook() const { return Render(state.OutlookSet); }
     std::string PhoneBook() const { return Render(state.PhoneBookSet); }
     std::string Sync() const { return Render(state.SyncDataSet); }
-    std::vector<std::string> Log() const { return ReadLogLines(state.settings.LogPath); }
+    // The log as one text, the temporary folder written as DIR.
+    std::string Log() const {
+        std::string text = LogText(state.settings.LogPath);
+        const std::string folder = dir.Path().string();
+        for (std::size_t at; (at = text.find(folder)) != std::string::npos;)
+            text.replace(at, folder.size(), "DIR");
+        return text;
+    }
     bool LogIsOpen() const { return IsOpenInThisProcess(state.settings.LogPath); }
 
     TempDir dir;

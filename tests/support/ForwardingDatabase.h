@@ -2,52 +2,61 @@
 
 #include <functional>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 #include "stores/database/DatabaseEngine.h"
 
 namespace velmora::test {
 
-// A recordset that hands every call to another; a decorator overrides only
-// the calls it changes.
-class ForwardingRecordset : public Recordset {
+// Sees each call that moves through or writes to a recordset, by its name
+// ("MoveNext", "AddNew", "Update", ...), before the call is made: it may
+// throw, or return false to skip the call.
+using RecordsetHook = std::function<bool(const Recordset& rows, std::string_view call)>;
+
+// A recordset that hands every call to another, through the hook.
+class HookedRecordset final : public Recordset {
   public:
-    explicit ForwardingRecordset(std::unique_ptr<Recordset> inner) : inner_(std::move(inner)) {}
+    HookedRecordset(std::unique_ptr<Recordset> inner, RecordsetHook hook)
+        : inner_(std::move(inner)), hook_(std::move(hook)) {}
 
     bool Eof() const override { return inner_->Eof(); }
     bool Bof() const override { return inner_->Bof(); }
-    void MoveFirst() override { inner_->MoveFirst(); }
-    void MoveNext() override { inner_->MoveNext(); }
-    void MoveLast() override { inner_->MoveLast(); }
-    void MovePrevious() override { inner_->MovePrevious(); }
+    void MoveFirst() override { Call("MoveFirst", &Recordset::MoveFirst); }
+    void MoveNext() override { Call("MoveNext", &Recordset::MoveNext); }
+    void MoveLast() override { Call("MoveLast", &Recordset::MoveLast); }
+    void MovePrevious() override { Call("MovePrevious", &Recordset::MovePrevious); }
     FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
     void SetField(std::string_view column, const FieldValue& value) override {
         inner_->SetField(column, value);
     }
-    void AddNew() override { inner_->AddNew(); }
-    void Edit() override { inner_->Edit(); }
-    void Update() override { inner_->Update(); }
-    void Delete() override { inner_->Delete(); }
+    void AddNew() override { Call("AddNew", &Recordset::AddNew); }
+    void Edit() override { Call("Edit", &Recordset::Edit); }
+    void Update() override { Call("Update", &Recordset::Update); }
+    void Delete() override { Call("Delete", &Recordset::Delete); }
     void Close() override { inner_->Close(); }
     const std::filesystem::path& DatabasePath() const override { return inner_->DatabasePath(); }
     const std::string& TableName() const override { return inner_->TableName(); }
     std::optional<std::int64_t> CurrentRowId() const override { return inner_->CurrentRowId(); }
 
   private:
+    void Call(std::string_view name, void (Recordset::*call)()) {
+        if (hook_(*inner_, name)) (inner_.get()->*call)();
+    }
+
     std::unique_ptr<Recordset> inner_;
+    RecordsetHook hook_;
 };
 
 // An engine that reaches the databases of another and hands out their
-// recordsets wrapped by `wrap`.
-class WrappingDatabaseEngine : public DatabaseEngine {
+// recordsets hooked.
+class HookedDatabaseEngine final : public DatabaseEngine {
   public:
-    using Wrap = std::function<std::unique_ptr<Recordset>(std::unique_ptr<Recordset>)>;
-
-    WrappingDatabaseEngine(std::shared_ptr<DatabaseEngine> inner, Wrap wrap)
-        : inner_(std::move(inner)), wrap_(std::move(wrap)) {}
+    HookedDatabaseEngine(std::shared_ptr<DatabaseEngine> inner, RecordsetHook hook)
+        : inner_(std::move(inner)), hook_(std::move(hook)) {}
 
     std::unique_ptr<Database> OpenDatabase(const std::filesystem::path& path) override {
-        return std::make_unique<WrappingDatabase>(inner_->OpenDatabase(path), wrap_);
+        return std::make_unique<HookedDatabase>(inner_->OpenDatabase(path), hook_);
     }
     bool DatabaseExists(const std::filesystem::path& path) override {
         return inner_->DatabaseExists(path);
@@ -58,22 +67,22 @@ class WrappingDatabaseEngine : public DatabaseEngine {
     }
 
   private:
-    class WrappingDatabase final : public Database {
+    class HookedDatabase final : public Database {
       public:
-        WrappingDatabase(std::unique_ptr<Database> inner, Wrap wrap)
-            : inner_(std::move(inner)), wrap_(std::move(wrap)) {}
+        HookedDatabase(std::unique_ptr<Database> inner, RecordsetHook hook)
+            : inner_(std::move(inner)), hook_(std::move(hook)) {}
         std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-            return wrap_(inner_->OpenRecordset(table));
+            return std::make_unique<HookedRecordset>(inner_->OpenRecordset(table), hook_);
         }
         const std::filesystem::path& Path() const override { return inner_->Path(); }
 
       private:
         std::unique_ptr<Database> inner_;
-        Wrap wrap_;
+        RecordsetHook hook_;
     };
 
     std::shared_ptr<DatabaseEngine> inner_;
-    Wrap wrap_;
+    RecordsetHook hook_;
 };
 
 }  // namespace velmora::test

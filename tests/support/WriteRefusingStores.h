@@ -6,10 +6,11 @@
 namespace velmora::test {
 
 // Decorators of the stores that let a run read everything and fail the test
-// at any attempt to write: an AddNew, Edit, Update or Delete of a recordset
-// or a CreateDatabase of the engine; a Save or Delete of a contact or a
-// CreateContactItem of the address book. Each failure says what was tried
-// where, and the attempt throws velmora::Error so that nothing is stored.
+// at any attempt to write: an AddNew, Edit, Update or Delete of a recordset;
+// a Save or Delete of a contact or a CreateContactItem of the address book.
+// Each failure says what was tried where, and the attempt throws
+// velmora::Error so that nothing is stored. (A database the run would create
+// is there already, and creating it again fails the run.)
 StoreBackends WriteRefusing(const StoreBackends& backends);
 
 // Runs a synchronization through write-refusing decorators of the session's

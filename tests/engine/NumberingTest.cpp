@@ -1,8 +1,31 @@
+#include "engine/ContactIds.h"
 #include "engine/SpeedDials.h"
 #include "support/EngineFixtures.h"
 
 namespace velmora::test {
 namespace {
+
+using ContactIds = EngineTest;
+
+// Ann takes the ID of the last phone book entry of her exact name; a second
+// Ann, that ID taken, and "ann" get new IDs. New IDs fill the gaps left by
+// all three sets: 1, 3 and 6, held only by the sync data (contacts deleted
+// on both sides), are not handed out again, and "07" does not block 7. A
+// record with an ID is passed over; one with a flag keeps it, without a line.
+TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
+    Load(":Ann:: | 5:Bob:N: | :ann:: | :Ann:: | :Cy:D:", "12:Ann:: | 14:Ann:: | 07:Fay::",
+         "1:Gil:: | 3:Hal:: | 6:Ivy::");
+    AssignContactIDs(state);
+    EXPECT_EQ(Outlook(), "14:Ann:I: | 5:Bob:N: | 2:ann:I: | 4:Ann:I: | 7:Cy:D:");
+    EXPECT_EQ(Log(), R"(Verifying that all Outlook Contact items contain a contact ID.
+... Ann in Outlook has been matched with Ann in the PhoneBook and assigned a contact ID of 14.
+... Ann will be modified in Outlook.
+... ann has been assigned a new contact ID of 2.
+... ann will be modified in Outlook.
+... Ann has been assigned a new contact ID of 4.
+... Ann will be modified in Outlook.
+... Cy has been assigned a new contact ID of 7.)");
+}
 
 using SpeedDials = EngineTest;
 
@@ -13,7 +36,6 @@ TEST(FindBySpeedDial, FindsTheLastRecordHoldingTheValueInAnyKind) {
     EXPECT_EQ(FindBySpeedDial("3", set), 2);
     EXPECT_EQ(FindBySpeedDial("07", set), 3);
     EXPECT_EQ(FindBySpeedDial("5", set), 0);
-    EXPECT_EQ(FindBySpeedDial("7", SyncSet{}), 0);
 }
 
 // With 1, 2 and 4 in use anywhere (also only on a "D" record or only in the
@@ -48,14 +70,20 @@ TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
 // A record whose contact was deleted from the phone book has no phone book
 // record: it gets its value alone (and its sync record, when there is one),
 // and the stage goes on. A value freed in this run (a sync record's old
-// speed dial replaced: Ann's 4, Cy's 2) is free again for the next number.
+// speed dial replaced: Cy's 2) is free again for the next number, but not
+// one that another field still holds (Ann's 4, held by Eve too). Texts that
+// only look like a number (03, 3a, twenty nines) block nothing.
 TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAloneAndFreedValuesReturn) {
-    Load("1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/",
-         "3:Cy::M=555/ | 4:Di::H=1/", "1:Ann:D:M=555/4 | 3:Cy::M=555/2 | 4:Di::H=1/");
+    Load(
+        "1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/ | "
+        "5:Eve::W1=/3a,P=/03,O=/4,E=/99999999999999999999",
+        "3:Cy::M=555/ | 4:Di::H=1/", "1:Ann:D:M=555/4 | 3:Cy::M=555/2 | 4:Di::H=1/");
     AssignSpeedDials(state);
-    EXPECT_EQ(Outlook(), "1:Ann:D:M=555/3 | 2:Bob:D:H=1/4 | 3:Cy::H=/1,M=555/5 | 4:Di::H=1/2");
-    EXPECT_EQ(PhoneBook(), "3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
-    EXPECT_EQ(Sync(), "1:Ann:D:M=555/3 | 3:Cy:M:M=555/5 | 4:Di:M:H=1/2");
+    EXPECT_EQ(Outlook(),
+              "1:Ann:D:M=555/3 | 2:Bob:D:H=1/5 | 3:Cy::H=/1,M=555/6 | 4:Di::H=1/2 | "
+              "5:Eve::W1=/3a,P=/03,O=/4,E=/99999999999999999999");
+    EXPECT_EQ(PhoneBook(), "3:Cy:M:M=555/6 | 4:Di:M:H=1/2");
+    EXPECT_EQ(Sync(), "1:Ann:D:M=555/3 | 3:Cy:M:M=555/6 | 4:Di:M:H=1/2");
 }
 
 }  // namespace
