@@ -4,7 +4,6 @@
 
 #include "gui/GuiTestSupport.h"
 #include "gui/InclusionReportWriter.h"
-#include "model/Error.h"
 #include "platform/QtTestMain.h"
 #include "support/VCardFixtures.h"
 
@@ -19,9 +18,11 @@ class MainWindowTest : public QObject {
   private slots:
     // The window opens with its caption, "Status: Idle", no stage label, and
     // the report disabled without a writer; the About box is modeless and
-    // shows the version.
-    void OpensIdleWithItsControls() {
+    // shows the version; the manager's menu item starts it from the program
+    // folder without waiting.
+    void OpensIdleWithItsMenus() {
         WindowFixture f;
+        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         auto& window = f.Make();
         QCOMPARE(window.windowTitle(),
                  QStringLiteral("Velmora - Copyright © 2026 The Velmora developers"));
@@ -34,6 +35,10 @@ class MainWindowTest : public QObject {
         auto* about = Child<QDialog>(&window, "AboutSync");
         QVERIFY(about->isVisible() && !about->isModal());
         QCOMPARE(Child<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version 0.0.4"));
+
+        Child<QAction>(&window, "PhoneBookManager")->trigger();
+        const std::vector<ProcessCommand> detached{{f.dir / "idenpm.exe", {}}};
+        QVERIFY(f.processes.detached == detached);
     }
 
     // The program's message box: caption "Velmora", the text as given, an OK
@@ -52,60 +57,45 @@ class MainWindowTest : public QObject {
         QCOMPARE(shown, QStringLiteral("Velmora|The 251 phone numbers.|1"));
     }
 
-    // The menu item starts the manager from the program folder without waiting.
-    void MenuStartsTheManager() {
-        WindowFixture f;
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
-        Child<QAction>(&f.Make(), "PhoneBookManager")->trigger();
-        QCOMPARE(f.processes.detached.size(), std::size_t{1});
-        QCOMPARE(f.processes.detached[0].program, f.dir / "idenpm.exe");
-        QVERIFY(f.processes.started.empty());
-    }
-
-    // The report over the address book folder of the settings in force is
-    // written into the program folder and announced; the status is idle after.
+    // The report over the address book folder of the settings in force: the
+    // status says so while it is written and is idle after. A folder that
+    // cannot be read is shown in a message box, and a run starts after it;
+    // an empty folder shows nothing; a report written into the program folder
+    // is announced.
     void InclusionReportOverTheVCardFolder() {
         WindowFixture f;
         const auto cards = f.dir / "cards";
+        f.settings.Save("ContactsPath", cards.string());
+        QStringList captions;
+        auto& window = f.Make([&](const Settings& settings, const std::filesystem::path& folder) {
+            captions << f.Caption();
+            return gui::VCardFolderInclusionReport()(settings, folder);
+        });
+        auto* inclusion = Child<QAction>(&window, "Inclusion");
+        inclusion->trigger();
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{QStringLiteral("The Inclusion Report could not be written. The "
+                                            "address book folder ") +
+                             FromPath(cards) + QStringLiteral(" does not exist.")});
+        test::Click(&window, "Start");
+        QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
+
+        std::filesystem::create_directories(cards);
+        inclusion->trigger();
+        QCOMPARE(f.dialogs.messages.size(), 1);
         test::WriteCardFile(cards, "01.vcf",
                             test::ContactCardText({{ContactField::FileAs, "Lee, Ann"},
                                                    {ContactField::User2, "Yes"}}));
-        f.settings.Save("ContactsPath", cards.string());
-        Child<QAction>(&f.Make(gui::VCardFolderInclusionReport()), "Inclusion")->trigger();
-
+        inclusion->trigger();
         const auto report = f.dir / "InclusionReport.txt";
-        QCOMPARE(f.dialogs.messages,
-                 QStringList{QStringLiteral("The Inclusion Report has been written to ") +
-                             FromPath(report)});
+        QCOMPARE(f.dialogs.messages.back(),
+                 QStringLiteral("The Inclusion Report has been written to ") + FromPath(report));
         const std::string text = test::ReadFileBytes(report);
         QVERIFY2(
             text.ends_with("Included Contacts:\r\n     Lee, Ann\r\n\r\nExcluded Contacts:\r\n"),
             text.c_str());
+        QCOMPARE(captions, QStringList(3, "Status: Creating Inclusion Report . . ."));
         QCOMPARE(f.Caption(), QStringLiteral("Status: Idle"));
-    }
-
-    // While the report is written the status says so; a failure is shown in
-    // a message box, the status returns to idle and a run starts from there;
-    // nothing to announce shows nothing.
-    void InclusionReportFailureIsShown() {
-        WindowFixture f;
-        QStringList captions;
-        auto& window = f.Make([&](const Settings&, const std::filesystem::path&) {
-            captions << f.Caption();
-            if (captions.size() == 1) throw Error("The folder /srv/cards does not exist.");
-            return std::optional<std::string>();
-        });
-        Child<QAction>(&window, "Inclusion")->trigger();
-        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("The Inclusion Report could not be "
-                                                                "written. The folder /srv/cards "
-                                                                "does not exist.")});
-        QCOMPARE(f.Caption(), QStringLiteral("Status: Idle"));
-        Child<QAction>(&window, "Inclusion")->trigger();
-        QCOMPARE(captions, QStringList(2, "Status: Creating Inclusion Report . . ."));
-        QCOMPARE(f.dialogs.messages.size(), 1);
-
-        test::Click(&window, "Start");
-        QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
     }
 };
 

@@ -3,6 +3,7 @@
 
 #include "app/DemoData.h"
 #include "gui/GuiTestSupport.h"
+#include "model/Error.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtTestMain.h"
@@ -65,33 +66,30 @@ class RunTest : public QObject {
         QCOMPARE(Child<QGroupBox>(&window, "Status")->title(), kCompleteCaption);
     }
 
-    // More numbers than the phone holds stop the run with the message box and
-    // the error caption; the window stays usable: the next run hides the old
-    // labels first, and one whose writers could not store some changes says
-    // so instead of reporting success.
+    // A run that stops on a failure shows it in a message box under the error
+    // caption; the window stays usable: the next run hides the old labels
+    // first, and one whose writers could not store some changes says so
+    // instead of reporting success.
     void StoppedRunsLeaveTheWindowUsable() {
         WindowFixture f;
-        f.settings.Save("NumberLimit", "1");
-        int numbers = 2;
         bool oldLabelShownAtStart = true;
-        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState& state) {
+        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState&) {
             oldLabelShownAtStart = f.LabelShown("SyncingNewDone");
-            SyncObject& contact = state.OutlookSet.Append({});
-            contact.HomeNumber = "5550100";
-            if (numbers == 2) contact.MobileNumber = "5550101";
         };
-        f.StageOf(StageId::WritePhoneBookDatabase) = [](RunState& state) { ++state.FailedWrites; };
+        f.StageOf(StageId::WritePhoneBookDatabase) = [runs = 0](RunState& state) mutable {
+            if (++runs == 1) throw Error("The phone book is locked.");
+            ++state.FailedWrites;
+        };
         auto& window = f.Make();
 
         test::Click(&window, "Start");
-        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("The 2 phone numbers in Outlook "
-                                                                "exceeds your phone's capacity of "
-                                                                "1.")});
+        QCOMPARE(f.dialogs.messages,
+                 QStringList{QStringLiteral("The synchronization stopped: The phone book is "
+                                            "locked.")});
         QCOMPARE(f.Caption(), kErrorCaption);
-        QVERIFY(f.LabelShown("SyncingNewDone") && !f.LabelShown("WritingOutlook"));
+        QVERIFY(f.LabelShown("SyncingNewDone"));
         QVERIFY(Child<QPushButton>(&window, "Start")->isEnabled());
 
-        numbers = 1;
         f.dialogs.messages.clear();
         test::Click(&window, "Start");
         QVERIFY(!oldLabelShownAtStart);
