@@ -195,8 +195,8 @@ class DialogsTest : public QObject {
     }
 };
 
-VELMORA_QT_SUITE(DialogsTest);
-
 }  // namespace velmora
+
+VELMORA_QT_SUITE(velmora::DialogsTest)
 
 #include "DialogsTest.moc"

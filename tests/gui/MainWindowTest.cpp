@@ -99,8 +99,8 @@ class MainWindowTest : public QObject {
     }
 };
 
-VELMORA_QT_SUITE(MainWindowTest);
-
 }  // namespace velmora
+
+VELMORA_QT_SUITE(velmora::MainWindowTest)
 
 #include "MainWindowTest.moc"

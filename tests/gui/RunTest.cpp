@@ -161,8 +161,8 @@ class RunTest : public QObject {
     }
 };
 
-VELMORA_QT_SUITE(RunTest);
-
 }  // namespace velmora
+
+VELMORA_QT_SUITE(velmora::RunTest)
 
 #include "RunTest.moc"

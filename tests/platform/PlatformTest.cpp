@@ -125,8 +125,8 @@ class PlatformTest : public QObject {
     }
 };
 
-VELMORA_QT_SUITE(PlatformTest);
-
 }  // namespace velmora
+
+VELMORA_QT_SUITE(velmora::PlatformTest)
 
 #include "PlatformTest.moc"
