@@ -39,12 +39,16 @@ class PlatformTest : public QObject {
     // as plain text; what is saved reads back as the same text (commas,
     // backslashes, characters beyond ASCII, nothing at all), also through
     // another store object (the other front end); a key never saved is absent.
+    // A value typed into the file by hand with a comma and no quotes is the
+    // one text that was typed; a file that cannot be written is an error
+    // naming it, not a save that silently did not happen.
     void SettingsAreSavedAndReadBack() {
         QtSettingsStore store;
         store.Save("PMBefore", BooleanText(false));
         QFile file(ConfigFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Settings]\nPMBefore=False\n"));
+        file.close();
 
         const std::vector<std::string> values{"/home/me/Data, old/PhoneBook.db",
                                               "C:\\Data\\x;y#z=1", "/home/zoë/Köln/€.db", ""};
@@ -54,13 +58,7 @@ class PlatformTest : public QObject {
         for (std::size_t i = 0; i < values.size(); ++i)
             QCOMPARE(other.Read("Key" + std::to_string(i)), std::optional<std::string>(values[i]));
         QCOMPARE(other.Read("NeverSaved"), std::optional<std::string>());
-    }
 
-    // A value typed into the file by hand with a comma and no quotes is still
-    // the one text that was typed; a file that cannot be written is an error
-    // naming it, not a save that silently did not happen.
-    void SettingsFileEditedOrUnwritable() {
-        QFile file(ConfigFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Settings]\nLogPath=/data/a,b/SyncLog.txt\n");
         file.close();
@@ -94,8 +92,9 @@ class PlatformTest : public QObject {
 
     // A program in a folder with blanks starts with its arguments as they
     // are, never through a shell, and its end is seen; the search path is
-    // searched.
-    void StartsAProgramAndSeesItEnd() {
+    // searched. A program that is missing or not executable cannot be
+    // started, waiting or not: an error naming it.
+    void StartsProgramsOrSaysWhyNot() {
         test::TempDir dir;
         const auto out = dir / "out.txt";
         const auto program = dir / "my manager" / "run.sh";
@@ -108,19 +107,13 @@ class PlatformTest : public QObject {
         QCOMPARE(test::ReadFileBytes(out), std::string("two words|it's $HOME"));
         QVERIFY(processes.FindOnPath("sh").has_value());
         QVERIFY(!processes.FindOnPath("velmora-no-such-program").has_value());
-    }
 
-    // A program that is missing or not executable cannot be started, waiting
-    // or not: an error naming it.
-    void ReportsAProgramThatCannotStart() {
-        test::TempDir dir;
         test::WriteFileBytes(dir / "plain.sh", "not a program");
-        QtProcessPort processes;
-        for (const auto& program : {dir / "absent", dir / "plain.sh"}) {
-            const QString waited = ErrorOf([&] { processes.Start({program, {}}); });
-            const QString detached = ErrorOf([&] { processes.StartDetached({program, {}}); });
-            QVERIFY2(waited.contains(FromPath(program)), qPrintable(waited));
-            QVERIFY2(detached.contains(FromPath(program)), qPrintable(detached));
+        for (const auto& bad : {dir / "absent", dir / "plain.sh"}) {
+            const QString waited = ErrorOf([&] { processes.Start({bad, {}}); });
+            const QString detached = ErrorOf([&] { processes.StartDetached({bad, {}}); });
+            QVERIFY2(waited.contains(FromPath(bad)), qPrintable(waited));
+            QVERIFY2(detached.contains(FromPath(bad)), qPrintable(detached));
         }
     }
 };
