@@ -20,15 +20,6 @@ const QString kErrorCaption =
     QStringLiteral("Status: Synchronization error. Please check the log.");
 const QString kCompleteCaption = QStringLiteral("Status: Synchronization complete.");
 
-// Runs that wait for a manager in the program folder before and after;
-// `runs` counts the runs that get to their first stage.
-void WaitForAManager(WindowFixture& f, int& runs) {
-    f.settings.Save("PMBefore", "True");
-    f.settings.Save("PMAfter", "True");
-    test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
-    f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
-}
-
 }  // namespace
 
 class RunTest : public QObject {
@@ -99,13 +90,18 @@ class RunTest : public QObject {
         QCOMPARE(f.Caption(), kErrorCaption);
     }
 
-    // While a run waits for the manager the window handles events, but Start,
-    // Synchronize and the inclusion report are disabled, and even a button
-    // enabled by hand cannot start a second run inside the first.
-    void NoSecondRunInsideTheFirst() {
+    // While a run waits for the manager before and after, the window handles
+    // events, but Start, Synchronize and the inclusion report are disabled,
+    // and even a button enabled by hand cannot start a second run inside the
+    // first. Quit while a run waits: the windows close, the run stops at once
+    // (no stage runs, no message box) and the log says why.
+    void WhileWaitingForTheManager() {
         WindowFixture f;
+        f.settings.Save("PMBefore", "True");
+        f.settings.Save("PMAfter", "True");
+        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
-        WaitForAManager(f, runs);
+        f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
         auto& window = f.Make([](const Settings&, const std::filesystem::path&) {
             return std::optional<std::string>();
         });
@@ -116,41 +112,27 @@ class RunTest : public QObject {
             return std::ranges::count_if(
                 controls, [](QObject* c) { return c->property("enabled").toBool(); });
         };
-        int looks = 0;
         f.processes.looksBeforeEnd = 2;
         f.processes.whileRunning = [&] {
-            ++looks;
             QVERIFY(window.IsRunning());
             QCOMPARE(enabled(), 0);
             start->setEnabled(true);
             start->click();
             start->setEnabled(false);
         };
-
         start->click();
-
-        QCOMPARE(looks, 4);  // two before the run, two after
+        QCOMPARE(f.processes.looks.size(), std::size_t{6});  // three at each of two starts
         QCOMPARE(runs, 1);
-        QCOMPARE(f.processes.started.size(), std::size_t{2});
         QCOMPARE(f.Caption(), kCompleteCaption);
         QCOMPARE(enabled(), 3);
-    }
 
-    // Quit while the run waits for the manager: the windows close, the run
-    // stops at once (no stage runs, no message box) and the log says why.
-    void QuitWhileWaitingStopsTheRun() {
-        WindowFixture f;
-        int runs = 0;
-        WaitForAManager(f, runs);
-        auto& window = f.Make();
         Child<QAction>(&window, "Settings")->trigger();
+        f.processes.looks.clear();
         f.processes.looksBeforeEnd = 5;
         f.processes.whileRunning = [&] { test::Click(&window, "QuitSync"); };
-
-        test::Click(&window, "Start");
-
+        start->click();
         QVERIFY(!window.isVisible() && !window.IsRunning());
-        QCOMPARE(runs, 0);
+        QCOMPARE(runs, 1);
         QCOMPARE(f.processes.looks.size(), std::size_t{1});
         QVERIFY(f.dialogs.messages.isEmpty());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
