@@ -1,8 +1,7 @@
-#include <functional>
-
 #include <gtest/gtest.h>
 
-#include "app/ManagerLauncher.h"
+#include "app/FakeProcessPort.h"
+#include "app/PhoneBookManager.h"
 #include "app/RunDriver.h"
 #include "model/Error.h"
 #include "model/NumberKinds.h"
@@ -15,23 +14,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class RecordingLauncher : public ManagerLauncher {
-  public:
-    void StartAndWait(const std::filesystem::path& path) override {
-        starts.push_back(path);
-        if (whileRunning) whileRunning();
-    }
-    std::vector<std::filesystem::path> starts;
-    std::function<void()> whileRunning;
-};
-
+// A program folder `dir` holding the manager, started after each run; the
+// stages do nothing unless a test sets one, and the log goes to its default
+// place.
 class RunDriverTest : public ::testing::Test {
   protected:
     RunDriverTest() {
         settings.Save("PMBefore", "False");
         settings.Save("PMAfter", "True");
-        // The stages do nothing unless a test sets one; the log goes to its
-        // default place in `dir`.
+        test::WriteFileBytes(dir / "idenpm.exe", "MZ");
     }
 
     std::filesystem::path LogPath() const { return dir / "Data" / "SyncLog.txt"; }
@@ -42,7 +33,8 @@ class RunDriverTest : public ::testing::Test {
     InMemorySettingsStore settings;
     RunState state;
     test::ScriptedRunUi ui;
-    RecordingLauncher launcher;
+    test::FakeProcessPort processes;
+    ProcessManagerLauncher launcher{processes, ui};
     StageTable stages;
 };
 
@@ -56,7 +48,8 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     StageOf(StageId::SyncNewItems) = [](RunState& s) { s.OutlookSet.Append({}); };
     RunDriver driver(state, settings, dir.Path(), ui, launcher, stages);
     std::vector<RunOutcome> inner;
-    launcher.whileRunning = [&] { inner.push_back(driver.Start().outcome); };
+    processes.looksBeforeEnd = 1;
+    processes.whileRunning = [&] { inner.push_back(driver.Start().outcome); };
     EXPECT_EQ(driver.Start().outcome, RunOutcome::Complete);
     EXPECT_EQ(inner, std::vector(2, RunOutcome::AlreadyRunning));
     EXPECT_FALSE(driver.IsRunning());
@@ -69,7 +62,7 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     expected.push_back(waiting);
     expected.emplace_back("caption: Status: Synchronization complete.");
     EXPECT_EQ(ui.events, expected);
-    EXPECT_EQ(launcher.starts, std::vector(2, dir / "idenpm.exe"));
+    EXPECT_EQ(processes.started, std::vector(2, ProcessCommand{dir / "idenpm.exe", {}}));
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 }
 
@@ -99,10 +92,10 @@ TEST_F(RunDriverTest, CapacityCheck) {
         settings.Save("NameLimit", names);
         settings.Save("NumberLimit", numbers);
         ui = {};
-        launcher.starts.clear();
+        processes.started.clear();
         EXPECT_EQ(Run().outcome,
                   message.empty() ? RunOutcome::Complete : RunOutcome::CapacityExceeded);
-        EXPECT_EQ(launcher.starts.size(), message.empty() ? 1u : 0u);  // after the run only
+        EXPECT_EQ(processes.started.size(), message.empty() ? 1u : 0u);  // after the run only
         if (message.empty()) continue;
         EXPECT_EQ(Lines(ui.events.end() - 3, ui.events.end()),
                   (Lines{"done: SyncingNewDone",
