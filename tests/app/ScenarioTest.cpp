@@ -1,3 +1,6 @@
+#include <functional>
+
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include "run/AppInfo.h"
@@ -13,6 +16,21 @@ using K = NumberKind;
 using test::FileScenario;
 using test::StoreTexts;
 using Lines = std::vector<std::string>;
+
+// The messages of the test failures that `check` reports, caught so that
+// they do not fail the test.
+Lines FailuresOf(const std::function<void()>& check) {
+    ::testing::TestPartResultArray results;
+    {
+        ::testing::ScopedFakeTestPartResultReporter reporter(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
+        check();
+    }
+    Lines messages;
+    for (int i = 0; i < results.size(); ++i)
+        messages.emplace_back(results.GetTestPartResult(i).message());
+    return messages;
+}
 
 // The first run over a phone book and an address book that share some names
 // and not others: equal names are linked and take the phone book's ID, the
@@ -175,6 +193,27 @@ TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     EXPECT_EQ(s.Shown("conflict: Ann Lee / Ann Lee"), 3);
     EXPECT_EQ(s.Stores(), stores("5559876543", "5559876543"));
+}
+
+// The check every scenario ends with fails while a run still has work to
+// do: the first write it tries, to either side, fails the test with what was
+// tried where, and the run stores nothing.
+TEST_F(ScenarioTest, QuietRunCheckFailsWhenTheRunHasWorkLeft) {
+    const std::pair<std::function<void()>, std::string> edits[] = {
+        {[&] { s.ChangePhoneBook("UPDATE tblContactList SET Number = '5559999999'"); },
+         "tried to write: Save of contact \"Ann Lee\" (contact ID \"1\")"},
+        {[&] { s.EditCard("Ann Lee", F::MobileTelephoneNumber, "555 8887777"); },
+         "tried to write: Edit of row 1 of table tblContactList in "},
+    };
+    for (const auto& [edit, attempt] : edits) {
+        edit();
+        const StoreTexts edited = s.Stores();
+        const Lines failures = FailuresOf([&] { test::ExpectQuietRun(s.session); });
+        ASSERT_FALSE(failures.empty());
+        EXPECT_NE(failures[0].find(attempt), std::string::npos) << failures[0];
+        EXPECT_EQ(s.Stores(), edited);
+        ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    }
 }
 
 // Contacts without any number stay in the address book: Cy, whose number the
