@@ -52,14 +52,14 @@ TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
 // without wine start the program itself.
 TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
     const std::filesystem::path wine = "/usr/bin/wine";
-    processes.onPath["wine"] = wine;
+    processes.wine = wine;
     EXPECT_EQ(ManagerCommand("/p/IDENPM.EXE", processes, false),
               (ProcessCommand{wine, {"/p/IDENPM.EXE"}}));
     EXPECT_EQ(ManagerCommand("/p/idenpm.sh", processes, false),
               (ProcessCommand{"/p/idenpm.sh", {}}));
     EXPECT_EQ(ManagerCommand("/p/idenpm.exe", processes, true),
               (ProcessCommand{"/p/idenpm.exe", {}}));
-    processes.onPath.clear();
+    processes.wine.reset();
     EXPECT_EQ(ManagerCommand("/p/idenpm.exe", processes, false),
               (ProcessCommand{"/p/idenpm.exe", {}}));
 }

@@ -59,9 +59,9 @@ class MainWindowTest : public QObject {
 
     // The report over the address book folder of the settings in force: the
     // status says so while it is written and is idle after. A folder that
-    // cannot be read is shown in a message box, and a run starts after it;
-    // an empty folder shows nothing; a report written into the program folder
-    // is announced.
+    // cannot be read is shown in a message box, no report is left, and a run
+    // starts after it; an empty folder shows nothing; a report written into
+    // the program folder is announced.
     void InclusionReportOverTheVCardFolder() {
         WindowFixture f;
         const auto cards = f.dir / "cards";
@@ -72,11 +72,13 @@ class MainWindowTest : public QObject {
             return gui::VCardFolderInclusionReport()(settings, folder);
         });
         auto* inclusion = Child<QAction>(&window, "Inclusion");
+        const auto report = f.dir / "InclusionReport.txt";
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages,
                  QStringList{QStringLiteral("The Inclusion Report could not be written. The "
                                             "address book folder ") +
                              FromPath(cards) + QStringLiteral(" does not exist.")});
+        QVERIFY(!std::filesystem::exists(report));
         test::Click(&window, "Start");
         QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
 
@@ -87,13 +89,8 @@ class MainWindowTest : public QObject {
                             test::ContactCardText({{ContactField::FileAs, "Lee, Ann"},
                                                    {ContactField::User2, "Yes"}}));
         inclusion->trigger();
-        const auto report = f.dir / "InclusionReport.txt";
         QCOMPARE(f.dialogs.messages.back(),
                  QStringLiteral("The Inclusion Report has been written to ") + FromPath(report));
-        const std::string text = test::ReadFileBytes(report);
-        QVERIFY2(
-            text.ends_with("Included Contacts:\r\n     Lee, Ann\r\n\r\nExcluded Contacts:\r\n"),
-            text.c_str());
         QCOMPARE(captions, QStringList(3, "Status: Creating Inclusion Report . . ."));
         QCOMPARE(f.Caption(), QStringLiteral("Status: Idle"));
     }
