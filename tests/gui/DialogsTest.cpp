@@ -59,26 +59,34 @@ class DialogsTest : public QObject {
   private slots:
     // Options shows the settings in force (a name field the list does not
     // offer as it is) in one modeless dialog; capacities that do not fit are
-    // refused with their message, the dialog stays open and nothing is saved;
-    // Save writes the entries, in force at once (both capacities 0 reopen as
-    // 250 numbers); Cancel saves nothing.
-    void OptionsShowRefuseAndSave() {
+    // refused with their message, the dialog stays open and nothing is saved.
+    // Browsing for the log starts from the saved path, not from the field:
+    // the field shows its folder, and choosing a file there puts its full
+    // path into the field; the address book row chooses a folder, the
+    // nearest one that exists. Save writes the entries, in force at once
+    // (both capacities 0 reopen as 250 numbers); Cancel saves nothing.
+    void OptionsShowRefuseBrowseAndSave() {
         WindowFixture f;
+        const auto logs = f.dir / "logs";
+        const auto cards = f.dir / "cards";
+        test::WriteFileBytes(logs / "new.txt", "");
+        std::filesystem::create_directories(cards);
         f.settings.Save("NameField", "Nickname");
         f.settings.Save("MaskOption", "3");
         f.settings.Save("NameLimit", "100");
         f.settings.Save("NumberLimit", "500");
         f.settings.Save("PMAfter", "True");
-        f.settings.Save("LogPath", "/var/SyncLog.txt");
+        f.settings.Save("LogPath", (logs / "SyncLog.txt").string());
+        f.settings.Save("ContactsPath", (cards / "gone").string());
         f.Make();
         const auto before = f.settings.Values();
         auto* options = OpenOptions(f);
         OpenOptions(f);
         QCOMPARE(f.window->findChildren<QDialog*>(QStringLiteral("ChangeSettings")).size(), 1);
         QVERIFY(!options->isModal());
-        const QString contacts = FromPath(f.dir / "Data" / "Contacts");
-        QCOMPARE(Form(options),
-                 "Nickname|dashes|StartPMAfter|100|500|/var/SyncLog.txt|" + contacts);
+        QCOMPARE(Form(options), "Nickname|dashes|StartPMAfter|100|500|" +
+                                    FromPath(logs / "SyncLog.txt") + "|" +
+                                    FromPath(cards / "gone"));
 
         Type(options, "MaxNames", "300");
         Type(options, "MaxNumbers", "250");
@@ -87,55 +95,34 @@ class DialogsTest : public QObject {
         QVERIFY(options->isVisible());
         QVERIFY(f.settings.Values() == before);
 
+        Type(options, "lgPath", "/typed/elsewhere.txt");
+        Click(options, "BrowseLog");
+        auto* browse = Child<gui::Browse>(options, "Browse");
+        QCOMPARE(Text(options, "lgPath"), FromPath(logs));
+        auto* files = Child<QListView>(browse, "brsFile");
+        files->selectionModel()->select(
+            qobject_cast<QFileSystemModel*>(files->model())->index(FromPath(logs / "new.txt")),
+            QItemSelectionModel::ClearAndSelect);
+        Click(browse, "OK");
+        QCOMPARE(Text(options, "lgPath"), FromPath(logs / "new.txt"));
+        Click(options, "BrowseContacts");
+        Click(browse, "OK");
+
         Click(options, "none");
         Type(options, "MaxNames", "0");
         Type(options, "MaxNumbers", "0");
         Click(options, "StartPMAfter");
-        Type(options, "lgPath", "/srv/log.txt");
         Click(options, "save");
         QVERIFY(!options->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         options = OpenOptions(f);
-        QCOMPARE(Form(options), "Nickname|none|0|250|/srv/log.txt|" + contacts);
+        QCOMPARE(Form(options),
+                 "Nickname|none|0|250|" + FromPath(logs / "new.txt") + "|" + FromPath(cards));
 
         Type(options, "MaxNames", "5");
         Click(options, "cancel");
         QVERIFY(!options->isVisible());
         QCOMPARE(f.settings.Values().at("NameLimit"), "0");
-    }
-
-    // Browsing for the log starts from the saved path, not from the field:
-    // the field shows its folder; choosing a file there puts its full path
-    // into the field. The address book row chooses a folder.
-    void BrowseChoosesAPath() {
-        WindowFixture f;
-        const auto logs = f.dir / "logs";
-        const auto cards = f.dir / "cards";
-        test::WriteFileBytes(logs / "new.txt", "");
-        test::WriteFileBytes(cards / "ann.vcf", "");
-        f.settings.Save("LogPath", (logs / "SyncLog.txt").string());
-        f.settings.Save("ContactsPath", cards.string());
-        f.Make();
-        auto* options = OpenOptions(f);
-        Type(options, "lgPath", "/typed/elsewhere.txt");
-
-        Click(options, "BrowseLog");
-        auto* browse = Child<gui::Browse>(options, "Browse");
-        QCOMPARE(Text(options, "lgPath"), FromPath(logs));
-        auto select = [browse](const std::filesystem::path& file) {
-            auto* files = Child<QListView>(browse, "brsFile");
-            const auto* model = qobject_cast<QFileSystemModel*>(files->model());
-            files->selectionModel()->select(model->index(FromPath(file)),
-                                            QItemSelectionModel::ClearAndSelect);
-        };
-        select(logs / "new.txt");
-        Click(browse, "OK");
-        QCOMPARE(Text(options, "lgPath"), FromPath(logs / "new.txt"));
-
-        Click(options, "BrowseContacts");
-        select(cards / "ann.vcf");
-        Click(browse, "OK");
-        QCOMPARE(Text(options, "ctPath"), FromPath(cards));
     }
 
     // The conflict dialog shows both records; a box edited before Keep
