@@ -26,7 +26,8 @@ void FileScenario::WriteStores(const std::vector<ScenarioContact>& contacts) {
                 *FieldByName(kind.outlookField),
                 plain ? number.number : MaskPhoneNumber(number.number, kDefaultMaskOption));
         }
-        WriteCard(std::to_string(contact.id) + ".vcf", card);
+        WriteCardFile(settings.ContactsPath, std::to_string(contact.id) + ".vcf",
+                      ContactCardText(card));
     }
     CreatePhoneBookDatabase(settings.PhoneBookPath, rows);
 }

@@ -44,8 +44,9 @@ class FileScenario {
     // so that all three stores agree.
     void WriteStores(const std::vector<ScenarioContact>& contacts);
     void Agree(const std::vector<ScenarioContact>& contacts);
-    void WriteCard(const std::string& fileName, const FieldValues& fields) {
-        WriteCardFile(settings.ContactsPath, fileName, ContactCardText(fields));
+    // A card as a person left it, its fields as "FileAs=Ann Lee; User2=YES".
+    void WriteCard(const std::string& fileName, std::string_view fields) {
+        WriteCardFile(settings.ContactsPath, fileName, ContactCardText(ParseFields(fields)));
     }
     // Sets (or with "" clears) a field of the address book contact filed as
     // `name`, as the person would.
