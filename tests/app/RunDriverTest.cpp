@@ -55,12 +55,10 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     EXPECT_FALSE(driver.IsRunning());
     const std::string waiting = "caption: Status: Waiting for PhoneBook Manager . . .";
     Lines expected{"reset labels", waiting, "caption: Status: Synchronization in progress . . ."};
-    for (const auto& stage : kStageLabels) {
-        expected.push_back("text: " + std::string(stage.textLabel));
-        expected.push_back("done: " + std::string(stage.doneLabel));
-    }
-    expected.push_back(waiting);
-    expected.emplace_back("caption: Status: Synchronization complete.");
+    for (const auto& stage : kStageLabels)
+        expected.insert(expected.end(), {"text: " + std::string(stage.textLabel),
+                                         "done: " + std::string(stage.doneLabel)});
+    expected.insert(expected.end(), {waiting, "caption: Status: Synchronization complete."});
     EXPECT_EQ(ui.events, expected);
     EXPECT_EQ(processes.started, std::vector(2, ProcessCommand{dir / "idenpm.exe", {}}));
     EXPECT_EQ(state.OutlookSet.Count(), 0);

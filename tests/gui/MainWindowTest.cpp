@@ -48,9 +48,8 @@ class MainWindowTest : public QObject {
         QTimer::singleShot(0, [&] {
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             if (!box) return;
-            shown = QStringLiteral("%1|%2|%3")
-                        .arg(box->windowTitle(), box->text())
-                        .arg(box->buttons().size());
+            shown = box->windowTitle() + "|" + box->text() + "|" +
+                    QString::number(box->buttons().size());
             box->button(QMessageBox::Ok)->click();
         });
         gui::ModalDialogHost().ShowMessage(nullptr, QStringLiteral("The 251 phone numbers."));

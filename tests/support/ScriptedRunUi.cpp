@@ -5,8 +5,7 @@ namespace velmora::test {
 std::optional<ConflictChoice> ScriptedRunUi::ShowConflictDialog(const SyncObject& outlook,
                                                                 const SyncObject& phoneBook) {
     events.push_back("conflict: " + outlook.ContactName + " / " + phoneBook.ContactName);
-    if (conflictPolicy) return conflictPolicy(outlook, phoneBook);
-    return std::nullopt;
+    return conflictPolicy ? conflictPolicy(outlook, phoneBook) : std::nullopt;
 }
 
 std::optional<NameValues> ScriptedRunUi::ShowNamePrompt(std::string_view /*contactName*/,
