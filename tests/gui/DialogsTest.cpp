@@ -9,12 +9,7 @@
 #include "model/NumberKinds.h"
 #include "platform/QtTestMain.h"
 
-namespace velmora {
-
-using test::Child;
-using test::Click;
-using test::Type;
-using test::WindowFixture;
+namespace velmora::test {
 
 namespace {
 
@@ -69,7 +64,7 @@ class DialogsTest : public QObject {
         WindowFixture f;
         const auto logs = f.dir / "logs";
         const auto cards = f.dir / "cards";
-        test::WriteFileBytes(logs / "new.txt", "");
+        WriteFileBytes(logs / "new.txt", "");
         std::filesystem::create_directories(cards);
         f.settings.Save("NameField", "Nickname");
         f.settings.Save("MaskOption", "3");
@@ -182,8 +177,8 @@ class DialogsTest : public QObject {
     }
 };
 
-}  // namespace velmora
+}  // namespace velmora::test
 
-VELMORA_QT_SUITE(velmora::DialogsTest)
+VELMORA_QT_SUITE(velmora::test::DialogsTest)
 
 #include "DialogsTest.moc"

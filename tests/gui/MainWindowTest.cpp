@@ -7,10 +7,7 @@
 #include "platform/QtTestMain.h"
 #include "support/VCardFixtures.h"
 
-namespace velmora {
-
-using test::Child;
-using test::WindowFixture;
+namespace velmora::test {
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -22,7 +19,7 @@ class MainWindowTest : public QObject {
     // folder without waiting.
     void OpensIdleWithItsMenus() {
         WindowFixture f;
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
+        WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         auto& window = f.Make();
         QCOMPARE(window.windowTitle(),
                  QStringLiteral("Velmora - Copyright © 2026 The Velmora developers"));
@@ -78,15 +75,15 @@ class MainWindowTest : public QObject {
                                             "address book folder ") +
                              FromPath(cards) + QStringLiteral(" does not exist.")});
         QVERIFY(!std::filesystem::exists(report));
-        test::Click(&window, "Start");
+        Click(&window, "Start");
         QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
 
         std::filesystem::create_directories(cards);
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages.size(), 1);
-        test::WriteCardFile(cards, "01.vcf",
-                            test::ContactCardText({{ContactField::FileAs, "Lee, Ann"},
-                                                   {ContactField::User2, "Yes"}}));
+        WriteCardFile(
+            cards, "01.vcf",
+            ContactCardText({{ContactField::FileAs, "Lee, Ann"}, {ContactField::User2, "Yes"}}));
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages.back(),
                  QStringLiteral("The Inclusion Report has been written to ") + FromPath(report));
@@ -95,8 +92,8 @@ class MainWindowTest : public QObject {
     }
 };
 
-}  // namespace velmora
+}  // namespace velmora::test
 
-VELMORA_QT_SUITE(velmora::MainWindowTest)
+VELMORA_QT_SUITE(velmora::test::MainWindowTest)
 
 #include "MainWindowTest.moc"

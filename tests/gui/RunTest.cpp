@@ -9,10 +9,7 @@
 #include "platform/QtTestMain.h"
 #include "stores/database/SqliteDatabase.h"
 
-namespace velmora {
-
-using test::Child;
-using test::WindowFixture;
+namespace velmora::test {
 
 class RunTest : public QObject {
     Q_OBJECT
@@ -29,12 +26,12 @@ class RunTest : public QObject {
         const std::filesystem::path folder = ProgramFolder();
         SqliteDatabaseEngine databases;
         CreateDemoData(LoadSettings(settings, folder), 20, 1, databases);
-        test::FakeProcessPort processes;
-        test::ScriptedDialogHost dialogs;
+        FakeProcessPort processes;
+        ScriptedDialogHost dialogs;
         gui::VelmoraStart window({settings, folder, processes, dialogs, {}, {}});
         window.show();
 
-        test::Click(&window, "Start");
+        Click(&window, "Start");
 
         QCOMPARE(Child<QGroupBox>(&window, "Status")->title(),
                  QStringLiteral("Status: Synchronization complete."));
@@ -61,7 +58,7 @@ class RunTest : public QObject {
         };
         auto& window = f.Make();
 
-        test::Click(&window, "Start");
+        Click(&window, "Start");
         QCOMPARE(f.dialogs.messages,
                  QStringList{QStringLiteral("The synchronization stopped: The phone book is "
                                             "locked.")});
@@ -70,7 +67,7 @@ class RunTest : public QObject {
         QVERIFY(f.LabelShown("SyncingNewDone"));
 
         f.dialogs.messages.clear();
-        test::Click(&window, "Start");
+        Click(&window, "Start");
         QVERIFY(!oldLabelShownAtStart);
         QCOMPARE(f.dialogs.messages,
                  QStringList{QStringLiteral("Some changes could not be stored. Please check the "
@@ -86,7 +83,7 @@ class RunTest : public QObject {
         WindowFixture f;
         f.settings.Save("PMBefore", "True");
         f.settings.Save("PMAfter", "True");
-        test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
+        WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
         f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
         auto& window = f.Make([](const Settings&, const std::filesystem::path&) {
@@ -117,7 +114,7 @@ class RunTest : public QObject {
         Child<QAction>(&window, "Settings")->trigger();
         f.processes.looks.clear();
         f.processes.looksBeforeEnd = 5;
-        f.processes.whileRunning = [&] { test::Click(&window, "QuitSync"); };
+        f.processes.whileRunning = [&] { Click(&window, "QuitSync"); };
         start->click();
         QVERIFY(!window.isVisible() && !window.IsRunning());
         QCOMPARE(runs, 1);
@@ -125,14 +122,14 @@ class RunTest : public QObject {
         QVERIFY(f.dialogs.messages.isEmpty());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(window.findChild<QDialog*>(QStringLiteral("ChangeSettings")) == nullptr);
-        QVERIFY(test::ReadFileBytes(f.dir / "Data" / "SyncLog.txt")
+        QVERIFY(ReadFileBytes(f.dir / "Data" / "SyncLog.txt")
                     .ends_with("... The synchronization stopped: The program was closed while "
                                "the synchronization waited.\r\n"));
     }
 };
 
-}  // namespace velmora
+}  // namespace velmora::test
 
-VELMORA_QT_SUITE(velmora::RunTest)
+VELMORA_QT_SUITE(velmora::test::RunTest)
 
 #include "RunTest.moc"

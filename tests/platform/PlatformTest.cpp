@@ -10,7 +10,7 @@
 #include "platform/QtText.h"
 #include "support/TempDir.h"
 
-namespace velmora {
+namespace velmora::test {
 
 namespace {
 
@@ -95,20 +95,20 @@ class PlatformTest : public QObject {
     // searched. A program that is missing or not executable cannot be
     // started, waiting or not: an error naming it.
     void StartsProgramsOrSaysWhyNot() {
-        test::TempDir dir;
+        TempDir dir;
         const auto out = dir / "out.txt";
         const auto program = dir / "my manager" / "run.sh";
-        test::WriteFileBytes(program, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\" > \"$3\"\n");
+        WriteFileBytes(program, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\" > \"$3\"\n");
         std::filesystem::permissions(program, std::filesystem::perms::owner_all);
         QtProcessPort processes;
         auto started = processes.Start({program, {"two words", "it's $HOME", out.string()}});
         while (started->WaitForEnd(std::chrono::milliseconds(60000)) == WaitOutcome::StillRunning) {
         }
-        QCOMPARE(test::ReadFileBytes(out), std::string("two words|it's $HOME"));
+        QCOMPARE(ReadFileBytes(out), std::string("two words|it's $HOME"));
         QVERIFY(processes.FindOnPath("sh").has_value());
         QVERIFY(!processes.FindOnPath("velmora-no-such-program").has_value());
 
-        test::WriteFileBytes(dir / "plain.sh", "not a program");
+        WriteFileBytes(dir / "plain.sh", "not a program");
         for (const auto& bad : {dir / "absent", dir / "plain.sh"}) {
             const QString waited = ErrorOf([&] { processes.Start({bad, {}}); });
             const QString detached = ErrorOf([&] { processes.StartDetached({bad, {}}); });
@@ -118,8 +118,8 @@ class PlatformTest : public QObject {
     }
 };
 
-}  // namespace velmora
+}  // namespace velmora::test
 
-VELMORA_QT_SUITE(velmora::PlatformTest)
+VELMORA_QT_SUITE(velmora::test::PlatformTest)
 
 #include "PlatformTest.moc"
