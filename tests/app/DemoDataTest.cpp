@@ -6,11 +6,8 @@
 #include "stores/database/SqliteDatabase.h"
 #include "support/TempDir.h"
 
-namespace velmora {
+namespace velmora::scenarios {
 namespace {
-
-using scenarios::RenderStores;
-using scenarios::SyncSession;
 
 // Seed 7 makes 12 contacts on both sides, 9 in the phone book only and 9 in
 // the address book only; the same seed makes the same sample and another
@@ -32,12 +29,11 @@ TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     EXPECT_EQ(std::vector({made.sharedContacts, made.phoneBookOnly,
                            made.addressBookMarked + made.addressBookUnmarked}),
               std::vector({12, 9, 9}));
-    const scenarios::StoreTexts stores = RenderStores(session);
+    const StoreTexts stores = RenderStores(session);
     EXPECT_EQ(RenderStores(sample(1, 7)), stores);
     EXPECT_NE(RenderStores(sample(2, 8)).phoneBook, stores.phoneBook);
-    EXPECT_THAT(
-        scenarios::RenderTable(engine, settings.PhoneBookPath, "tblContactList", {"Category"}),
-        ::testing::HasSubstr("Business"));
+    EXPECT_THAT(RenderTable(engine, settings.PhoneBookPath, "tblContactList", {"Category"}),
+                ::testing::HasSubstr("Business"));
     EXPECT_THAT(stores.addressBook, ::testing::HasSubstr("(DistListItem)"));
 
     std::filesystem::remove_all(dirs[0].Path() / "Data");
@@ -56,4 +52,4 @@ TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::scenarios

@@ -10,8 +10,6 @@
 namespace velmora {
 namespace {
 
-using ::testing::ThrowsMessage;
-
 class InclusionReportTest : public ::testing::Test {
   protected:
     // Writes the report and returns its text after the heading, or
@@ -62,7 +60,8 @@ TEST_F(InclusionReportTest, ListsIncludedAndExcluded) {
 
     std::filesystem::remove_all(programFolder);
     test::WriteFileBytes(programFolder, "a file where the folder should be");
-    EXPECT_THAT([&] { Report(); }, ThrowsMessage<Error>(::testing::HasSubstr(report.string())));
+    EXPECT_THAT([&] { Report(); },
+                ::testing::ThrowsMessage<Error>(::testing::HasSubstr(report.string())));
 }
 
 }  // namespace

@@ -12,11 +12,8 @@
 #include "support/TempDir.h"
 #include "support/WriteRefusingStores.h"
 
-namespace velmora {
+namespace velmora::scenarios {
 namespace {
-
-using scenarios::LoadedStores;
-using scenarios::SyncSession;
 
 // A scenario from a seed: generated stores and a first run, then two rounds
 // of random edits on both sides, each followed by a run. Each run completes,
@@ -25,21 +22,21 @@ using scenarios::SyncSession;
 void RunScenario(std::uint64_t seed, const std::filesystem::path& folder,
                  const StoreBackends& backends) {
     SyncSession session(folder, backends);
-    scenarios::ScenarioGenerator generator(seed, {.contacts = 10});
+    ScenarioGenerator generator(seed, {.contacts = 10});
     generator.PrepareSettings(session);
     test::ScriptedRunUi ui;
     ui.conflictPolicy = generator.ConflictPolicy();
-    ui.namePolicy = scenarios::ScenarioGenerator::AnswerNames;
+    ui.namePolicy = ScenarioGenerator::AnswerNames;
     generator.WriteInitialStores(session);
     LoadedStores agreed;
     for (int round = 0; round <= 2 && !::testing::Test::HasFailure(); ++round) {
         SCOPED_TRACE("round " + std::to_string(round));  // round 0: the first run
         if (round > 0) generator.ApplyRandomEdits(session);
-        const LoadedStores edited = scenarios::LoadStores(session);
+        const LoadedStores edited = LoadStores(session);
         const RunResult result = session.Run(ui);
         EXPECT_EQ(result.outcome, RunOutcome::Complete) << result.message;
-        LoadedStores after = scenarios::LoadStores(session);
-        for (const std::string& violation : scenarios::CheckInvariants(agreed, edited, after))
+        LoadedStores after = LoadStores(session);
+        for (const std::string& violation : CheckInvariants(agreed, edited, after))
             ADD_FAILURE() << violation;
         test::ExpectQuietRun(session);
         agreed = std::move(after);
@@ -58,13 +55,12 @@ void RunSeeds(std::uint64_t first, std::uint64_t count, Backends makeBackends) {
     const char* replay = std::getenv("VELMORA_SEED");
     const char* seeds = std::getenv("VELMORA_SEEDS");
     if (seeds != nullptr && *seeds != '\0') count = std::stoull(seeds);
-    for (std::uint64_t seed = first; seed < first + count; ++seed) {
+    for (auto seed = first; seed < first + count && !::testing::Test::HasFailure(); ++seed) {
         if (replay != nullptr && *replay != '\0' && std::stoull(replay) != seed) continue;
         SCOPED_TRACE("seed " + std::to_string(seed) +
                      " (replay with VELMORA_SEED=" + std::to_string(seed) + ")");
         test::TempDir folder;
         RunScenario(seed, folder.Path(), makeBackends());
-        if (::testing::Test::HasFailure()) return;
     }
 }
 
@@ -127,10 +123,10 @@ TEST(ScenarioInvariants, NameEachWayARunGoesWrong) {
         {&moved, Stores("1:Ann::M=5551/1 | 2:Bob::H=5552/1"), ""},
     };
     for (const auto& [edited, after, expected] : cases) {
-        const auto violations = scenarios::CheckInvariants(Stores(ann), *edited, after);
+        const auto violations = CheckInvariants(Stores(ann), *edited, after);
         EXPECT_EQ(violations.empty() ? "" : violations.front(), expected);
     }
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::scenarios

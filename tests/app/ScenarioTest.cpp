@@ -8,13 +8,11 @@
 #include "support/FileScenario.h"
 #include "support/WriteRefusingStores.h"
 
-namespace velmora {
+namespace velmora::test {
 namespace {
 
 using F = ContactField;
 using K = NumberKind;
-using test::FileScenario;
-using test::StoreTexts;
 using Lines = std::vector<std::string>;
 
 // The message of the first test failure that `check` reports, or "", caught
@@ -65,7 +63,7 @@ TEST(FirstRunScenario, LinksByNameAndAddsTheRestOnBothSides) {
                           "3|Bob Stone|DC:4,M:6|DirectConnect=164*12*3456|Mobile=5552223333;"
                           "4|Dee Park|W1:5|Work1=5554445555"}));
     EXPECT_EQ(s.Shown("names: |||Dee Park"), 1);
-    test::ExpectQuietRun(s.session);
+    ExpectQuietRun(s.session);
 }
 
 // Ann and Cy as a first run left them in all three stores. Every scenario
@@ -76,7 +74,7 @@ class ScenarioTest : public ::testing::Test {
         s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}, {K::Home, "5550001111", 2}}},
                  {2, "Cy Dunn", {{K::Home, "5553334444", 3}}}});
     }
-    void TearDown() override { test::ExpectQuietRun(s.session); }
+    void TearDown() override { ExpectQuietRun(s.session); }
 
     FileScenario s;
 };
@@ -89,7 +87,7 @@ TEST_F(ScenarioTest, RoadOfOneChange) {
     const std::string addressBook = s.Stores().addressBook;
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     EXPECT_EQ(
-        test::ReadLogLines(s.settings.LogPath),
+        ReadLogLines(s.settings.LogPath),
         (Lines{TitleVersionLine(),
                std::string(kCopyrightNotice),
                "Activity Log",
@@ -182,7 +180,7 @@ TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
     EXPECT_EQ(s.Shown("conflict: Cy Dunn-Moss / Cy Dunn"), 1);
     EXPECT_EQ(s.Stores(), stores("5551112222", "5551234567"));
 
-    s.ui.conflictPolicy = test::ScriptedRunUi::Keep(ConflictSide::Outlook);
+    s.ui.conflictPolicy = ScriptedRunUi::Keep(ConflictSide::Outlook);
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     EXPECT_EQ(s.Shown("conflict: Ann Lee / Ann Lee"), 3);
     EXPECT_EQ(s.Stores(), stores("5559876543", "5559876543"));
@@ -201,7 +199,7 @@ TEST_F(ScenarioTest, QuietRunCheckFailsWhenTheRunHasWorkLeft) {
     for (const auto& [edit, attempt] : edits) {
         edit();
         const StoreTexts edited = s.Stores();
-        EXPECT_THAT(FirstFailureOf([&] { test::ExpectQuietRun(s.session); }),
+        EXPECT_THAT(FirstFailureOf([&] { ExpectQuietRun(s.session); }),
                     ::testing::HasSubstr(attempt));
         EXPECT_EQ(s.Stores(), edited);
         ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
@@ -258,8 +256,8 @@ TEST(DeletionScenario, DeletionsOnOneSideAndOnBothAndTheSameChange) {
               (StoreTexts{"User2=YES; User3=6; User4=H:7; FileAs=Fay Wu; "
                           "HomeTelephoneNumber=555.888.0000\n",
                           "6|Fay Wu|5558880000|2|7|6", "6|Fay Wu|H:7|Home=5558880000"}));
-    test::ExpectQuietRun(s.session);
+    ExpectQuietRun(s.session);
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::test

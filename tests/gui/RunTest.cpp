@@ -53,15 +53,13 @@ class RunTest : public QObject {
             oldLabelShownAtStart = f.LabelShown("SyncingNewDone");
         };
         f.StageOf(StageId::WritePhoneBookDatabase) = [runs = 0](RunState& state) mutable {
-            if (++runs == 1) throw Error("The phone book is locked.");
+            if (++runs == 1) throw Error("Locked.");
             ++state.FailedWrites;
         };
         auto& window = f.Make();
 
         Click(&window, "Start");
-        QCOMPARE(f.dialogs.messages,
-                 QStringList{QStringLiteral("The synchronization stopped: The phone book is "
-                                            "locked.")});
+        QCOMPARE(f.dialogs.messages, QStringList{"The synchronization stopped: Locked."});
         QCOMPARE(f.Caption(),
                  QStringLiteral("Status: Synchronization error. Please check the log."));
         QVERIFY(f.LabelShown("SyncingNewDone"));
@@ -70,8 +68,7 @@ class RunTest : public QObject {
         Click(&window, "Start");
         QVERIFY(!oldLabelShownAtStart);
         QCOMPARE(f.dialogs.messages,
-                 QStringList{QStringLiteral("Some changes could not be stored. Please check the "
-                                            "log.")});
+                 QStringList{"Some changes could not be stored. Please check the log."});
     }
 
     // While a run from the menu waits for the manager before and after, the

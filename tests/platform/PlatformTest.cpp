@@ -82,8 +82,7 @@ class PlatformTest : public QObject {
         QVERIFY(QFileInfo(expected).isDir());
 
         const QString blocker = QString::fromUtf8(data) + QStringLiteral("/blocker");
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
         qputenv("XDG_DATA_HOME", QFile::encodeName(blocker));
         const QString message = ErrorOf([] { ProgramFolder(); });
         qputenv("XDG_DATA_HOME", data);
