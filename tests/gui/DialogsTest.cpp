@@ -173,7 +173,6 @@ class DialogsTest : public QObject {
             names.push_back(f.runUi->ShowNamePrompt("Lee, Ann", proposed, field));
         QVERIFY(names == (std::vector<std::optional<NameValues>>{
                              NameValues{"Ann", "Lee", "Ann Lee", "Lee, Ann"}, proposed, {}}));
-        QCOMPARE(f.dialogs.messages.size(), 1);
     }
 };
 
