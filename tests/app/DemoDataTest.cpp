@@ -6,17 +6,16 @@
 #include "stores/database/SqliteDatabase.h"
 #include "support/TempDir.h"
 
-namespace velmora {
+namespace velmora::scenarios {
 namespace {
-
-using scenarios::RenderStores;
-using scenarios::SyncSession;
 
 // Seed 7 makes 12 contacts on both sides, 9 in the phone book only and 9 in
 // the address book only; the same seed makes the same sample and another
 // seed another. The sample keeps the manager's own columns and holds a
 // distribution list. (velmora-sync's test synchronizes a sample twice.)
-TEST(DemoData, SampleFollowsItsSeed) {
+// Existing data is never touched: each of the three places refuses on its
+// own, with an error naming it.
+TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     SqliteDatabaseEngine engine;
     test::TempDir dirs[3];
     const auto sample = [&](int folder, std::uint32_t seed) {
@@ -25,25 +24,19 @@ TEST(DemoData, SampleFollowsItsSeed) {
         return session;
     };
     const SyncSession session(dirs[0].Path(), DefaultStoreBackends());
-    const DemoSummary made = CreateDemoData(session.CurrentSettings(), 30, 7, engine);
+    const Settings settings = session.CurrentSettings();
+    const DemoSummary made = CreateDemoData(settings, 30, 7, engine);
     EXPECT_EQ(std::vector({made.sharedContacts, made.phoneBookOnly,
                            made.addressBookMarked + made.addressBookUnmarked}),
               std::vector({12, 9, 9}));
-    const scenarios::StoreTexts stores = RenderStores(session);
+    const StoreTexts stores = RenderStores(session);
     EXPECT_EQ(RenderStores(sample(1, 7)), stores);
     EXPECT_NE(RenderStores(sample(2, 8)).phoneBook, stores.phoneBook);
-    EXPECT_THAT(scenarios::RenderTable(engine, session.CurrentSettings().PhoneBookPath,
-                                       "tblContactList", {"Category"}),
+    EXPECT_THAT(RenderTable(engine, settings.PhoneBookPath, "tblContactList", {"Category"}),
                 ::testing::HasSubstr("Business"));
     EXPECT_THAT(stores.addressBook, ::testing::HasSubstr("(DistListItem)"));
-}
 
-// Existing data is never touched: each of the three places refuses on its
-// own, with an error naming it.
-TEST(DemoData, RefusesExistingData) {
-    test::TempDir dir;
-    SqliteDatabaseEngine engine;
-    const Settings settings = SyncSession(dir.Path(), DefaultStoreBackends()).CurrentSettings();
+    std::filesystem::remove_all(dirs[0].Path() / "Data");
     const std::pair<std::filesystem::path, std::filesystem::path> places[] = {
         {settings.ContactsPath / "mine.vcf", settings.ContactsPath},
         {settings.SyncPath, settings.SyncPath},
@@ -59,4 +52,4 @@ TEST(DemoData, RefusesExistingData) {
 }
 
 }  // namespace
-}  // namespace velmora
+}  // namespace velmora::scenarios

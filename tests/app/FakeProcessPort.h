@@ -1,7 +1,6 @@
 #pragma once
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,41 +16,35 @@ class FakeProcessPort final : public ProcessPort {
     std::unique_ptr<StartedProcess> Start(const ProcessCommand& command) override {
         started.push_back(command);
         if (startFailure) throw Error(*startFailure);
-        return std::make_unique<Process>(*this);
+        return std::make_unique<Process>(*this, looksBeforeEnd);
     }
-
     void StartDetached(const ProcessCommand& command) override {
         detached.push_back(command);
         if (startFailure) throw Error(*startFailure);
     }
-
     std::optional<std::filesystem::path> FindOnPath(std::string_view name) const override {
-        const auto it = onPath.find(std::string(name));
-        return it == onPath.end() ? std::nullopt : std::optional(it->second);
+        return name == "wine" ? wine : std::nullopt;
     }
 
     std::vector<ProcessCommand> started;
     std::vector<ProcessCommand> detached;
     std::vector<std::chrono::milliseconds> looks;  // the interval of each look
     std::optional<std::string> startFailure;
-    std::map<std::string, std::filesystem::path> onPath;
+    std::optional<std::filesystem::path> wine;  // where the search path finds "wine"
     int looksBeforeEnd = 0;              // looks that find each started program still running
     std::function<void()> whileRunning;  // called at each look that finds it running
 
   private:
-    class Process final : public StartedProcess {
-      public:
-        explicit Process(FakeProcessPort& port) : port_(port), left_(port.looksBeforeEnd) {}
+    struct Process final : StartedProcess {
+        Process(FakeProcessPort& port, int left) : port(port), left(left) {}
         WaitOutcome WaitForEnd(std::chrono::milliseconds interval) override {
-            port_.looks.push_back(interval);
-            if (left_-- == 0) return WaitOutcome::Ended;
-            if (port_.whileRunning) port_.whileRunning();
+            port.looks.push_back(interval);
+            if (left-- == 0) return WaitOutcome::Ended;
+            if (port.whileRunning) port.whileRunning();
             return WaitOutcome::StillRunning;
         }
-
-      private:
-        FakeProcessPort& port_;
-        int left_;
+        FakeProcessPort& port;
+        int left;
     };
 };
 

@@ -21,20 +21,17 @@ OptionsEntries Entries(std::string names, std::string numbers) {
 }
 
 // A valid form writes every key, in the dialog's fixed order, in the text
-// forms the settings loader reads.
-TEST(OptionsTest, SaveWritesEveryKeyInOrder) {
-    RecordingStore store;
-    EXPECT_EQ(SaveOptions(Entries("007", "250"), store), std::nullopt);
-    EXPECT_EQ(store.written,
+// forms the settings loader reads. Limits that are not whole numbers from 0
+// to 32767 get the numeric message, names above numbers their own, and a
+// refused form writes nothing; the edges pass.
+TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
+    RecordingStore written;
+    EXPECT_EQ(SaveOptions(Entries("007", "250"), written), std::nullopt);
+    EXPECT_EQ(written.written,
               "NameField=Full Name;MaskOption=3;NameLimit=7;NumberLimit=250;PMBefore=True;"
               "PMAfter=False;PhoneBookPath=/d/pb.db;SyncPath=/d/sync.db;LogPath=/d/log.txt;"
               "ContactsPath=/d/Contacts;ManagerPath=;");
-}
 
-// Limits that are not whole numbers from 0 to 32767 get the numeric message,
-// names above numbers their own, and a refused form writes nothing; the edges
-// pass.
-TEST(OptionsTest, LimitsAreCheckedBeforeAnythingIsWritten) {
     const std::optional<std::string> numeric(kLimitsNotNumericMessage);
     const std::optional<std::string> namesAbove(kNamesAboveNumbersMessage);
     const std::vector<std::tuple<std::string, std::string, std::optional<std::string>>> cases{
@@ -43,8 +40,7 @@ TEST(OptionsTest, LimitsAreCheckedBeforeAnythingIsWritten) {
         {"-1", "250", numeric},     {"12 ", "250", numeric},
         {"0", "32768", numeric},    {"0", "99999999999999999999", numeric},
         {"300", "250", namesAbove}, {"250", "250", {}},
-        {"32767", "32767", {}},     {"0", "0", {}},
-    };
+        {"32767", "32767", {}},     {"0", "0", {}}};
     for (const auto& [names, numbers, expected] : cases) {
         RecordingStore store;
         EXPECT_EQ(SaveOptions(Entries(names, numbers), store), expected) << names << "/" << numbers;
@@ -55,15 +51,13 @@ TEST(OptionsTest, LimitsAreCheckedBeforeAnythingIsWritten) {
 // The folder Browse starts from: a separator at the very end is passed over,
 // the root is kept.
 TEST(OptionsTest, FolderOfPath) {
-    const std::vector<std::pair<std::string, std::string>> cases{
-        {"/data/SyncLog.txt", "/data"},
-        {"/data/sub/", "/data"},
-        {"/SyncLog.txt", "/"},
-        {"/data/", "/"},
-        {"SyncLog.txt", ""},
-        {"/", ""},
-        {"", ""},
-    };
+    const std::vector<std::pair<std::string, std::string>> cases{{"/data/SyncLog.txt", "/data"},
+                                                                 {"/data/sub/", "/data"},
+                                                                 {"/SyncLog.txt", "/"},
+                                                                 {"/data/", "/"},
+                                                                 {"SyncLog.txt", ""},
+                                                                 {"/", ""},
+                                                                 {"", ""}};
     for (const auto& [path, folder] : cases)
         EXPECT_EQ(FolderOfPath(path), folder) << path;
 }

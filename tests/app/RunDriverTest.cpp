@@ -1,8 +1,7 @@
-#include <functional>
-
 #include <gtest/gtest.h>
 
-#include "app/ManagerLauncher.h"
+#include "app/FakeProcessPort.h"
+#include "app/PhoneBookManager.h"
 #include "app/RunDriver.h"
 #include "model/Error.h"
 #include "model/NumberKinds.h"
@@ -15,24 +14,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class RecordingLauncher : public ManagerLauncher {
-  public:
-    void StartAndWait(const std::filesystem::path& path) override {
-        starts.push_back(path);
-        if (whileRunning) whileRunning();
-    }
-    std::vector<std::filesystem::path> starts;
-    std::function<void()> whileRunning;
-};
-
+// A program folder `dir` holding the manager, started after each run; the
+// stages do nothing unless a test sets one, and the log goes to its default
+// place.
 class RunDriverTest : public ::testing::Test {
   protected:
     RunDriverTest() {
         settings.Save("PMBefore", "False");
         settings.Save("PMAfter", "True");
-        // Every stage records that it ran; the log goes to its default place in `dir`.
-        for (std::size_t i = 0; i < kStageCount; ++i)
-            stages[i] = [this, i](RunState&) { ran.emplace_back(kStageLabels[i].textLabel); };
+        test::WriteFileBytes(dir / "idenpm.exe", "MZ");
     }
 
     std::filesystem::path LogPath() const { return dir / "Data" / "SyncLog.txt"; }
@@ -43,9 +33,9 @@ class RunDriverTest : public ::testing::Test {
     InMemorySettingsStore settings;
     RunState state;
     test::ScriptedRunUi ui;
-    RecordingLauncher launcher;
+    test::FakeProcessPort processes;
+    ProcessManagerLauncher launcher{processes, ui};
     StageTable stages;
-    Lines ran;
 };
 
 // A complete run with the manager started before and after: labels in
@@ -58,20 +48,19 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     StageOf(StageId::SyncNewItems) = [](RunState& s) { s.OutlookSet.Append({}); };
     RunDriver driver(state, settings, dir.Path(), ui, launcher, stages);
     std::vector<RunOutcome> inner;
-    launcher.whileRunning = [&] { inner.push_back(driver.Start().outcome); };
+    processes.looksBeforeEnd = 1;
+    processes.whileRunning = [&] { inner.push_back(driver.Start().outcome); };
     EXPECT_EQ(driver.Start().outcome, RunOutcome::Complete);
     EXPECT_EQ(inner, std::vector(2, RunOutcome::AlreadyRunning));
     EXPECT_FALSE(driver.IsRunning());
     const std::string waiting = "caption: Status: Waiting for PhoneBook Manager . . .";
     Lines expected{"reset labels", waiting, "caption: Status: Synchronization in progress . . ."};
-    for (const auto& stage : kStageLabels) {
-        expected.push_back("text: " + std::string(stage.textLabel));
-        expected.push_back("done: " + std::string(stage.doneLabel));
-    }
-    expected.push_back(waiting);
-    expected.emplace_back("caption: Status: Synchronization complete.");
+    for (const auto& stage : kStageLabels)
+        expected.insert(expected.end(), {"text: " + std::string(stage.textLabel),
+                                         "done: " + std::string(stage.doneLabel)});
+    expected.insert(expected.end(), {waiting, "caption: Status: Synchronization complete."});
     EXPECT_EQ(ui.events, expected);
-    EXPECT_EQ(launcher.starts, std::vector(2, dir / "idenpm.exe"));
+    EXPECT_EQ(processes.started, std::vector(2, ProcessCommand{dir / "idenpm.exe", {}}));
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 }
 
@@ -101,19 +90,15 @@ TEST_F(RunDriverTest, CapacityCheck) {
         settings.Save("NameLimit", names);
         settings.Save("NumberLimit", numbers);
         ui = {};
-        launcher.starts.clear();
-        const RunResult result = Run();
-        if (message.empty()) {
-            EXPECT_EQ(result.outcome, RunOutcome::Complete);
-            EXPECT_EQ(launcher.starts.size(), 1u);  // after the run, not before
-            continue;
-        }
-        EXPECT_EQ(result.outcome, RunOutcome::CapacityExceeded);
+        processes.started.clear();
+        EXPECT_EQ(Run().outcome,
+                  message.empty() ? RunOutcome::Complete : RunOutcome::CapacityExceeded);
+        EXPECT_EQ(processes.started.size(), message.empty() ? 1u : 0u);  // after the run only
+        if (message.empty()) continue;
         EXPECT_EQ(Lines(ui.events.end() - 3, ui.events.end()),
                   (Lines{"done: SyncingNewDone",
                          "caption: Status: Synchronization error. Please check the log.",
                          "message: " + message}));
-        EXPECT_TRUE(launcher.starts.empty());
         const Lines log = test::ReadLogLines(LogPath());
         EXPECT_EQ(Lines(log.end() - 3, log.end()),
                   (Lines{"Synchronization cannot continue.", "... " + message,
@@ -132,23 +117,23 @@ TEST_F(RunDriverTest, FailuresEndTheRunAndLeaveTheProgramUsable) {
         throw Error("The card /tmp/a.vcf cannot be read.");
     };
     const std::string stopped = "The synchronization stopped: The card /tmp/a.vcf cannot be read.";
+    const std::string error = "Status: Synchronization error. Please check the log.";
     EXPECT_EQ(Run().outcome, RunOutcome::Failed);
-    EXPECT_EQ(ran.back(), "FlaggingDeleted");
-    EXPECT_EQ(ui.caption, "Status: Synchronization error. Please check the log.");
-    EXPECT_EQ(ui.messages, Lines{stopped});
+    EXPECT_EQ(Lines(ui.events.end() - 3, ui.events.end()),
+              (Lines{"text: FlaggingNew", "caption: " + error, "message: " + stopped}));
     EXPECT_EQ(test::ReadLogLines(LogPath()).back(), "... " + stopped);
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 
     StageOf(StageId::FlagNewItems) = nullptr;
     StageOf(StageId::WritePhoneBookDatabase) = [](RunState& s) { ++s.FailedWrites; };
     EXPECT_EQ(Run().outcome, RunOutcome::CompletedWithErrors);
-    EXPECT_EQ(ui.caption, "Status: Synchronization error. Please check the log.");
+    EXPECT_EQ(ui.events.back(), "caption: " + error);
 
     test::WriteFileBytes(dir / "blocker", "x");
     settings.Save("LogPath", (dir / "blocker" / "SyncLog.txt").string());
-    ran.clear();
+    ui = {};
     EXPECT_EQ(Run().outcome, RunOutcome::Failed);
-    EXPECT_EQ(ran, Lines{});
+    EXPECT_EQ(ui.events.size(), 4u);  // no stage: labels reset, two captions and the message
     EXPECT_NE(ui.messages.back().find("blocker"), std::string::npos);
 }
 

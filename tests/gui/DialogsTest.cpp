@@ -9,12 +9,7 @@
 #include "model/NumberKinds.h"
 #include "platform/QtTestMain.h"
 
-namespace velmora {
-
-using test::Child;
-using test::Click;
-using test::Type;
-using test::WindowFixture;
+namespace velmora::test {
 
 namespace {
 
@@ -59,28 +54,34 @@ class DialogsTest : public QObject {
   private slots:
     // Options shows the settings in force (a name field the list does not
     // offer as it is) in one modeless dialog; capacities that do not fit are
-    // refused with their message, the dialog stays open and nothing is saved;
-    // Save writes the entries, in force at once (both capacities 0 reopen as
-    // 250 numbers); Cancel saves nothing.
-    void OptionsShowRefuseAndSave() {
+    // refused with their message, the dialog stays open and nothing is saved.
+    // Browsing for the log starts from the saved path, not from the field:
+    // the field shows its folder, and choosing a file there puts its full
+    // path into the field; the address book row chooses a folder, the
+    // nearest one that exists. Save writes the entries, in force at once
+    // (both capacities 0 reopen as 250 numbers); Cancel saves nothing.
+    void OptionsShowRefuseBrowseAndSave() {
         WindowFixture f;
-        for (const auto& [key, value] :
-             std::map<std::string, std::string>{{"NameField", "Nickname"},
-                                                {"MaskOption", "3"},
-                                                {"NameLimit", "100"},
-                                                {"NumberLimit", "500"},
-                                                {"PMAfter", "True"},
-                                                {"LogPath", "/var/SyncLog.txt"}})
-            f.settings.Save(key, value);
+        const auto logs = f.dir / "logs";
+        const auto cards = f.dir / "cards";
+        WriteFileBytes(logs / "new.txt", "");
+        std::filesystem::create_directories(cards);
+        f.settings.Save("NameField", "Nickname");
+        f.settings.Save("MaskOption", "3");
+        f.settings.Save("NameLimit", "100");
+        f.settings.Save("NumberLimit", "500");
+        f.settings.Save("PMAfter", "True");
+        f.settings.Save("LogPath", (logs / "SyncLog.txt").string());
+        f.settings.Save("ContactsPath", (cards / "gone").string());
         f.Make();
         const auto before = f.settings.Values();
         auto* options = OpenOptions(f);
         OpenOptions(f);
         QCOMPARE(f.window->findChildren<QDialog*>(QStringLiteral("ChangeSettings")).size(), 1);
         QVERIFY(!options->isModal());
-        const QString contacts = FromPath(f.dir / "Data" / "Contacts");
-        QCOMPARE(Form(options),
-                 "Nickname|dashes|StartPMAfter|100|500|/var/SyncLog.txt|" + contacts);
+        QCOMPARE(Form(options), "Nickname|dashes|StartPMAfter|100|500|" +
+                                    FromPath(logs / "SyncLog.txt") + "|" +
+                                    FromPath(cards / "gone"));
 
         Type(options, "MaxNames", "300");
         Type(options, "MaxNumbers", "250");
@@ -89,55 +90,34 @@ class DialogsTest : public QObject {
         QVERIFY(options->isVisible());
         QVERIFY(f.settings.Values() == before);
 
+        Type(options, "lgPath", "/typed/elsewhere.txt");
+        Click(options, "BrowseLog");
+        auto* browse = Child<gui::Browse>(options, "Browse");
+        QCOMPARE(Text(options, "lgPath"), FromPath(logs));
+        auto* files = Child<QListView>(browse, "brsFile");
+        files->selectionModel()->select(
+            qobject_cast<QFileSystemModel*>(files->model())->index(FromPath(logs / "new.txt")),
+            QItemSelectionModel::ClearAndSelect);
+        Click(browse, "OK");
+        QCOMPARE(Text(options, "lgPath"), FromPath(logs / "new.txt"));
+        Click(options, "BrowseContacts");
+        Click(browse, "OK");
+
         Click(options, "none");
         Type(options, "MaxNames", "0");
         Type(options, "MaxNumbers", "0");
         Click(options, "StartPMAfter");
-        Type(options, "lgPath", "/srv/log.txt");
         Click(options, "save");
         QVERIFY(!options->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         options = OpenOptions(f);
-        QCOMPARE(Form(options), "Nickname|none|0|250|/srv/log.txt|" + contacts);
+        QCOMPARE(Form(options),
+                 "Nickname|none|0|250|" + FromPath(logs / "new.txt") + "|" + FromPath(cards));
 
         Type(options, "MaxNames", "5");
         Click(options, "cancel");
         QVERIFY(!options->isVisible());
         QCOMPARE(f.settings.Values().at("NameLimit"), "0");
-    }
-
-    // Browsing for the log starts from the saved path, not from the field:
-    // the field shows its folder; choosing a file there puts its full path
-    // into the field. The address book row chooses a folder.
-    void BrowseChoosesAPath() {
-        WindowFixture f;
-        const auto logs = f.dir / "logs";
-        const auto cards = f.dir / "cards";
-        test::WriteFileBytes(logs / "new.txt", "");
-        test::WriteFileBytes(cards / "ann.vcf", "");
-        f.settings.Save("LogPath", (logs / "SyncLog.txt").string());
-        f.settings.Save("ContactsPath", cards.string());
-        f.Make();
-        auto* options = OpenOptions(f);
-        Type(options, "lgPath", "/typed/elsewhere.txt");
-
-        Click(options, "BrowseLog");
-        auto* browse = Child<gui::Browse>(options, "Browse");
-        QCOMPARE(Text(options, "lgPath"), FromPath(logs));
-        auto select = [browse](const std::filesystem::path& file) {
-            auto* files = Child<QListView>(browse, "brsFile");
-            const auto* model = qobject_cast<QFileSystemModel*>(files->model());
-            files->selectionModel()->select(model->index(FromPath(file)),
-                                            QItemSelectionModel::ClearAndSelect);
-        };
-        select(logs / "new.txt");
-        Click(browse, "OK");
-        QCOMPARE(Text(options, "lgPath"), FromPath(logs / "new.txt"));
-
-        Click(options, "BrowseContacts");
-        select(cards / "ann.vcf");
-        Click(browse, "OK");
-        QCOMPARE(Text(options, "ctPath"), FromPath(cards));
     }
 
     // The conflict dialog shows both records; a box edited before Keep
@@ -146,14 +126,10 @@ class DialogsTest : public QObject {
     // either hands back nothing.
     void ConflictResolvedFromTheDialog() {
         WindowFixture f;
+        f.Make();
         const SyncObject outlook = Record("Lee, Ann", "1");
-        const SyncObject phoneBook = Record("Ann Lee", "2");
-        std::vector<std::optional<ConflictChoice>> choices;
-        f.StageOf(StageId::SyncModifiedItems) = [&](RunState&) {
-            for (int i = 0; i < 3; ++i)
-                choices.push_back(f.runUi->ShowConflictDialog(outlook, phoneBook));
-        };
-        f.dialogs.answers.push_back([&](QDialog& dialog) {
+        SyncObject phoneBook = Record("Ann Lee", "2");
+        f.dialogs.answers.push_back([](QDialog& dialog) {
             QCOMPARE(Text(&dialog, "olName") + "|" + Text(&dialog, "pbName"), "Lee, Ann|Ann Lee");
             Type(&dialog, "pbMobile", "5559876");
             Type(&dialog, "pbDCSpeed", "77");
@@ -161,20 +137,13 @@ class DialogsTest : public QObject {
             QVERIFY(!dialog.isVisible());
         });
         f.dialogs.answers.push_back([](QDialog& dialog) { Click(&dialog, "KeepOutlook"); });
-        f.Make();
-
-        Click(f.window.get(), "Start");
-
-        SyncObject edited = phoneBook;
-        edited.MobileNumber = "5559876";
-        edited.DCSpeed = "77";
-        QCOMPARE(choices.size(), std::size_t{3});
-        QVERIFY(choices[0] && choices[0]->side == ConflictSide::PhoneBook);
-        QVERIFY(choices[0]->values == edited);
-        QVERIFY(choices[1] && choices[1]->side == ConflictSide::Outlook);
-        QVERIFY(choices[1]->values == outlook);
-        QVERIFY(!choices[2]);
-        QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
+        const auto edited = f.runUi->ShowConflictDialog(outlook, phoneBook);
+        const auto kept = f.runUi->ShowConflictDialog(outlook, phoneBook);
+        QVERIFY(!f.runUi->ShowConflictDialog(outlook, phoneBook));
+        phoneBook.MobileNumber = "5559876";
+        phoneBook.DCSpeed = "77";
+        QVERIFY(edited && edited->side == ConflictSide::PhoneBook && edited->values == phoneBook);
+        QVERIFY(kept && kept->side == ConflictSide::Outlook && kept->values == outlook);
     }
 
     // The name prompt shows the proposed names. With the name field "Full
@@ -183,12 +152,8 @@ class DialogsTest : public QObject {
     // is accepted at once; a prompt closed without OK hands back nothing.
     void NamePromptRefusesThenAccepts() {
         WindowFixture f;
+        f.Make();
         const NameValues proposed{"Ann", "Lee", "", "Lee, Ann"};
-        std::vector<std::optional<NameValues>> names;
-        f.StageOf(StageId::SyncModifiedItems) = [&](RunState&) {
-            for (const char* field : {"Full Name", "File As", "File As"})
-                names.push_back(f.runUi->ShowNamePrompt("Lee, Ann", proposed, field));
-        };
         f.dialogs.answers.push_back([&](QDialog& dialog) {
             QCOMPARE(QStringList({Text(&dialog, "NewFirst"), Text(&dialog, "NewLast"),
                                   Text(&dialog, "NewFull"), Text(&dialog, "NewFile")}),
@@ -203,18 +168,16 @@ class DialogsTest : public QObject {
             QVERIFY(!dialog.isVisible());
         });
         f.dialogs.answers.push_back([](QDialog& dialog) { Click(&dialog, "NameOK"); });
-        f.Make();
-
-        Click(f.window.get(), "Start");
-
+        std::vector<std::optional<NameValues>> names;
+        for (const char* field : {"Full Name", "File As", "File As"})
+            names.push_back(f.runUi->ShowNamePrompt("Lee, Ann", proposed, field));
         QVERIFY(names == (std::vector<std::optional<NameValues>>{
                              NameValues{"Ann", "Lee", "Ann Lee", "Lee, Ann"}, proposed, {}}));
-        QCOMPARE(f.dialogs.messages.size(), 1);
     }
 };
 
-VELMORA_QT_SUITE(DialogsTest);
+}  // namespace velmora::test
 
-}  // namespace velmora
+VELMORA_QT_SUITE(velmora::test::DialogsTest)
 
 #include "DialogsTest.moc"

@@ -3,32 +3,13 @@
 
 #include "app/DemoData.h"
 #include "gui/GuiTestSupport.h"
+#include "model/Error.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtTestMain.h"
 #include "stores/database/SqliteDatabase.h"
 
-namespace velmora {
-
-using test::Child;
-using test::WindowFixture;
-
-namespace {
-
-const QString kErrorCaption =
-    QStringLiteral("Status: Synchronization error. Please check the log.");
-const QString kCompleteCaption = QStringLiteral("Status: Synchronization complete.");
-
-// Runs that wait for a manager in the program folder before and after;
-// `runs` counts the runs that get to their first stage.
-void WaitForAManager(WindowFixture& f, int& runs) {
-    f.settings.Save("PMBefore", "True");
-    f.settings.Save("PMAfter", "True");
-    test::WriteFileBytes(f.dir / "idenpm.exe", "MZ");
-    f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
-}
-
-}  // namespace
+namespace velmora::test {
 
 class RunTest : public QObject {
     Q_OBJECT
@@ -37,8 +18,7 @@ class RunTest : public QObject {
     // A run from the Start button as the program is put together: the host's
     // settings file and program folder (both temporary here), the real stage
     // table, over the demo data set. Every stage label is shown, the run ends
-    // complete, the log sits in the program folder's Data folder; the menu
-    // item runs it again.
+    // complete, the log sits in the program folder's Data folder.
     void FullRunFromTheStartButton() {
         QtSettingsStore settings;
         settings.Save("PMBefore", "True");  // no manager in the folder: the run goes on
@@ -46,125 +26,107 @@ class RunTest : public QObject {
         const std::filesystem::path folder = ProgramFolder();
         SqliteDatabaseEngine databases;
         CreateDemoData(LoadSettings(settings, folder), 20, 1, databases);
-        test::FakeProcessPort processes;
-        test::ScriptedDialogHost dialogs;
+        FakeProcessPort processes;
+        ScriptedDialogHost dialogs;
         gui::VelmoraStart window({settings, folder, processes, dialogs, {}, {}});
         window.show();
 
-        test::Click(&window, "Start");
+        Click(&window, "Start");
 
-        QCOMPARE(Child<QGroupBox>(&window, "Status")->title(), kCompleteCaption);
+        QCOMPARE(Child<QGroupBox>(&window, "Status")->title(),
+                 QStringLiteral("Status: Synchronization complete."));
         for (const StageLabels& labels : kStageLabels) {
             for (const std::string_view name : {labels.textLabel, labels.doneLabel})
                 QVERIFY(Child<QLabel>(&window, std::string(name).c_str())->isVisibleTo(&window));
         }
-        const auto log = folder / "Data" / "SyncLog.txt";
-        QVERIFY(std::filesystem::remove(log));
-        Child<QAction>(&window, "Synchronize")->trigger();
-        QVERIFY(std::filesystem::exists(log));
-        QCOMPARE(Child<QGroupBox>(&window, "Status")->title(), kCompleteCaption);
+        QVERIFY(std::filesystem::exists(folder / "Data" / "SyncLog.txt"));
     }
 
-    // More numbers than the phone holds stop the run with the message box and
-    // the error caption; the window stays usable: the next run hides the old
-    // labels first, and one whose writers could not store some changes says
-    // so instead of reporting success.
+    // A run that stops on a failure shows it in a message box under the error
+    // caption; the window stays usable: the next run hides the old labels
+    // first, and one whose writers could not store some changes says so
+    // instead of reporting success.
     void StoppedRunsLeaveTheWindowUsable() {
         WindowFixture f;
-        f.settings.Save("NumberLimit", "1");
-        int numbers = 2;
         bool oldLabelShownAtStart = true;
-        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState& state) {
+        f.StageOf(StageId::LoadOutlookContacts) = [&](RunState&) {
             oldLabelShownAtStart = f.LabelShown("SyncingNewDone");
-            SyncObject& contact = state.OutlookSet.Append({});
-            contact.HomeNumber = "5550100";
-            if (numbers == 2) contact.MobileNumber = "5550101";
         };
-        f.StageOf(StageId::WritePhoneBookDatabase) = [](RunState& state) { ++state.FailedWrites; };
+        f.StageOf(StageId::WritePhoneBookDatabase) = [runs = 0](RunState& state) mutable {
+            if (++runs == 1) throw Error("Locked.");
+            ++state.FailedWrites;
+        };
         auto& window = f.Make();
 
-        test::Click(&window, "Start");
-        QCOMPARE(f.dialogs.messages, QStringList{QStringLiteral("The 2 phone numbers in Outlook "
-                                                                "exceeds your phone's capacity of "
-                                                                "1.")});
-        QCOMPARE(f.Caption(), kErrorCaption);
-        QVERIFY(f.LabelShown("SyncingNewDone") && !f.LabelShown("WritingOutlook"));
-        QVERIFY(Child<QPushButton>(&window, "Start")->isEnabled());
+        Click(&window, "Start");
+        QCOMPARE(f.dialogs.messages, QStringList{"The synchronization stopped: Locked."});
+        QCOMPARE(f.Caption(),
+                 QStringLiteral("Status: Synchronization error. Please check the log."));
+        QVERIFY(f.LabelShown("SyncingNewDone"));
 
-        numbers = 1;
         f.dialogs.messages.clear();
-        test::Click(&window, "Start");
+        Click(&window, "Start");
         QVERIFY(!oldLabelShownAtStart);
         QCOMPARE(f.dialogs.messages,
-                 QStringList{QStringLiteral("Some changes could not be stored. Please check the "
-                                            "log.")});
-        QCOMPARE(f.Caption(), kErrorCaption);
+                 QStringList{"Some changes could not be stored. Please check the log."});
     }
 
-    // While a run waits for the manager the window handles events, but Start,
-    // Synchronize and the inclusion report are disabled, and even a button
-    // enabled by hand cannot start a second run inside the first.
-    void NoSecondRunInsideTheFirst() {
+    // While a run from the menu waits for the manager before and after, the
+    // window handles events, but Start, Synchronize and the inclusion report are disabled,
+    // and even a button enabled by hand cannot start a second run inside the
+    // first. Quit while a run waits: the windows close, the run stops at once
+    // (no stage runs, no message box) and the log says why.
+    void WhileWaitingForTheManager() {
         WindowFixture f;
+        f.settings.Save("PMBefore", "True");
+        f.settings.Save("PMAfter", "True");
+        WriteFileBytes(f.dir / "idenpm.exe", "MZ");
         int runs = 0;
-        WaitForAManager(f, runs);
+        f.StageOf(StageId::LoadOutlookContacts) = [&runs](RunState&) { ++runs; };
         auto& window = f.Make([](const Settings&, const std::filesystem::path&) {
             return std::optional<std::string>();
         });
         auto* start = Child<QPushButton>(&window, "Start");
-        const std::vector<QObject*> controls{start, Child<QAction>(&window, "Synchronize"),
+        auto* synchronize = Child<QAction>(&window, "Synchronize");
+        const std::vector<QObject*> controls{start, synchronize,
                                              Child<QAction>(&window, "Inclusion")};
         auto enabled = [&] {
             return std::ranges::count_if(
                 controls, [](QObject* c) { return c->property("enabled").toBool(); });
         };
-        int looks = 0;
         f.processes.looksBeforeEnd = 2;
         f.processes.whileRunning = [&] {
-            ++looks;
             QVERIFY(window.IsRunning());
             QCOMPARE(enabled(), 0);
             start->setEnabled(true);
             start->click();
             start->setEnabled(false);
         };
-
-        start->click();
-
-        QCOMPARE(looks, 4);  // two before the run, two after
+        synchronize->trigger();
+        QCOMPARE(f.processes.looks.size(), std::size_t{6});  // three at each of two starts
         QCOMPARE(runs, 1);
-        QCOMPARE(f.processes.started.size(), std::size_t{2});
-        QCOMPARE(f.Caption(), kCompleteCaption);
+        QCOMPARE(f.Caption(), QStringLiteral("Status: Synchronization complete."));
         QCOMPARE(enabled(), 3);
-    }
 
-    // Quit while the run waits for the manager: the windows close, the run
-    // stops at once (no stage runs, no message box) and the log says why.
-    void QuitWhileWaitingStopsTheRun() {
-        WindowFixture f;
-        int runs = 0;
-        WaitForAManager(f, runs);
-        auto& window = f.Make();
         Child<QAction>(&window, "Settings")->trigger();
+        f.processes.looks.clear();
         f.processes.looksBeforeEnd = 5;
-        f.processes.whileRunning = [&] { test::Click(&window, "QuitSync"); };
-
-        test::Click(&window, "Start");
-
+        f.processes.whileRunning = [&] { Click(&window, "QuitSync"); };
+        start->click();
         QVERIFY(!window.isVisible() && !window.IsRunning());
-        QCOMPARE(runs, 0);
+        QCOMPARE(runs, 1);
         QCOMPARE(f.processes.looks.size(), std::size_t{1});
         QVERIFY(f.dialogs.messages.isEmpty());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(window.findChild<QDialog*>(QStringLiteral("ChangeSettings")) == nullptr);
-        QVERIFY(test::ReadFileBytes(f.dir / "Data" / "SyncLog.txt")
+        QVERIFY(ReadFileBytes(f.dir / "Data" / "SyncLog.txt")
                     .ends_with("... The synchronization stopped: The program was closed while "
                                "the synchronization waited.\r\n"));
     }
 };
 
-VELMORA_QT_SUITE(RunTest);
+}  // namespace velmora::test
 
-}  // namespace velmora
+VELMORA_QT_SUITE(velmora::test::RunTest)
 
 #include "RunTest.moc"

@@ -10,7 +10,7 @@
 #include "platform/QtText.h"
 #include "support/TempDir.h"
 
-namespace velmora {
+namespace velmora::test {
 
 namespace {
 
@@ -39,12 +39,16 @@ class PlatformTest : public QObject {
     // as plain text; what is saved reads back as the same text (commas,
     // backslashes, characters beyond ASCII, nothing at all), also through
     // another store object (the other front end); a key never saved is absent.
+    // A value typed into the file by hand with a comma and no quotes is the
+    // one text that was typed; a file that cannot be written is an error
+    // naming it, not a save that silently did not happen.
     void SettingsAreSavedAndReadBack() {
         QtSettingsStore store;
         store.Save("PMBefore", BooleanText(false));
         QFile file(ConfigFile());
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("[Settings]\nPMBefore=False\n"));
+        file.close();
 
         const std::vector<std::string> values{"/home/me/Data, old/PhoneBook.db",
                                               "C:\\Data\\x;y#z=1", "/home/zoë/Köln/€.db", ""};
@@ -54,13 +58,7 @@ class PlatformTest : public QObject {
         for (std::size_t i = 0; i < values.size(); ++i)
             QCOMPARE(other.Read("Key" + std::to_string(i)), std::optional<std::string>(values[i]));
         QCOMPARE(other.Read("NeverSaved"), std::optional<std::string>());
-    }
 
-    // A value typed into the file by hand with a comma and no quotes is still
-    // the one text that was typed; a file that cannot be written is an error
-    // naming it, not a save that silently did not happen.
-    void SettingsFileEditedOrUnwritable() {
-        QFile file(ConfigFile());
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Settings]\nLogPath=/data/a,b/SyncLog.txt\n");
         file.close();
@@ -84,8 +82,7 @@ class PlatformTest : public QObject {
         QVERIFY(QFileInfo(expected).isDir());
 
         const QString blocker = QString::fromUtf8(data) + QStringLiteral("/blocker");
-        QFile file(blocker);
-        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
         qputenv("XDG_DATA_HOME", QFile::encodeName(blocker));
         const QString message = ErrorOf([] { ProgramFolder(); });
         qputenv("XDG_DATA_HOME", data);
@@ -94,39 +91,34 @@ class PlatformTest : public QObject {
 
     // A program in a folder with blanks starts with its arguments as they
     // are, never through a shell, and its end is seen; the search path is
-    // searched.
-    void StartsAProgramAndSeesItEnd() {
-        test::TempDir dir;
+    // searched. A program that is missing or not executable cannot be
+    // started, waiting or not: an error naming it.
+    void StartsProgramsOrSaysWhyNot() {
+        TempDir dir;
         const auto out = dir / "out.txt";
         const auto program = dir / "my manager" / "run.sh";
-        test::WriteFileBytes(program, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\" > \"$3\"\n");
+        WriteFileBytes(program, "#!/bin/sh\nprintf '%s|%s' \"$1\" \"$2\" > \"$3\"\n");
         std::filesystem::permissions(program, std::filesystem::perms::owner_all);
         QtProcessPort processes;
         auto started = processes.Start({program, {"two words", "it's $HOME", out.string()}});
         while (started->WaitForEnd(std::chrono::milliseconds(60000)) == WaitOutcome::StillRunning) {
         }
-        QCOMPARE(test::ReadFileBytes(out), std::string("two words|it's $HOME"));
+        QCOMPARE(ReadFileBytes(out), std::string("two words|it's $HOME"));
         QVERIFY(processes.FindOnPath("sh").has_value());
         QVERIFY(!processes.FindOnPath("velmora-no-such-program").has_value());
-    }
 
-    // A program that is missing or not executable cannot be started, waiting
-    // or not: an error naming it.
-    void ReportsAProgramThatCannotStart() {
-        test::TempDir dir;
-        test::WriteFileBytes(dir / "plain.sh", "not a program");
-        QtProcessPort processes;
-        for (const auto& program : {dir / "absent", dir / "plain.sh"}) {
-            const QString waited = ErrorOf([&] { processes.Start({program, {}}); });
-            const QString detached = ErrorOf([&] { processes.StartDetached({program, {}}); });
-            QVERIFY2(waited.contains(FromPath(program)), qPrintable(waited));
-            QVERIFY2(detached.contains(FromPath(program)), qPrintable(detached));
+        WriteFileBytes(dir / "plain.sh", "not a program");
+        for (const auto& bad : {dir / "absent", dir / "plain.sh"}) {
+            const QString waited = ErrorOf([&] { processes.Start({bad, {}}); });
+            const QString detached = ErrorOf([&] { processes.StartDetached({bad, {}}); });
+            QVERIFY2(waited.contains(FromPath(bad)), qPrintable(waited));
+            QVERIFY2(detached.contains(FromPath(bad)), qPrintable(detached));
         }
     }
 };
 
-VELMORA_QT_SUITE(PlatformTest);
+}  // namespace velmora::test
 
-}  // namespace velmora
+VELMORA_QT_SUITE(velmora::test::PlatformTest)
 
 #include "PlatformTest.moc"

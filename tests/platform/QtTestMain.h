@@ -1,21 +1,21 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 #include <memory>
 
 namespace velmora::test {
 
-// The QtTest programs hold several suites; CTest runs each on its own
-// (`program SuiteName [QtTest options]`), in folders of its own: before the
-// application starts, XDG_CONFIG_HOME, XDG_DATA_HOME and XDG_CACHE_HOME point
-// at a fresh temporary folder, so no test touches the person's real settings
-// or data.
-using SuiteFactory = std::function<std::unique_ptr<QObject>()>;
-bool RegisterSuite(const char* name, SuiteFactory make);
+// Runs one QtTest suite (`program [QtTest options]`) in folders of its own:
+// before the application starts, XDG_CONFIG_HOME, XDG_DATA_HOME and
+// XDG_CACHE_HOME point at a fresh temporary folder, so no test touches the
+// person's real settings or data.
+int RunQtSuite(int argc, char* argv[], std::unique_ptr<QObject> (*makeSuite)());
 
 }  // namespace velmora::test
 
-#define VELMORA_QT_SUITE(Class)                             \
-    [[maybe_unused]] static const bool kRegistered##Class = \
-        ::velmora::test::RegisterSuite(#Class, [] { return std::make_unique<Class>(); })
+// The main() of a QtTest program holding the suite `Class`.
+#define VELMORA_QT_SUITE(Class)                                                                  \
+    int main(int argc, char* argv[]) {                                                           \
+        return ::velmora::test::RunQtSuite(                                                      \
+            argc, argv, []() -> std::unique_ptr<QObject> { return std::make_unique<Class>(); }); \
+    }

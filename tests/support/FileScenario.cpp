@@ -1,12 +1,8 @@
 #include "support/FileScenario.h"
 
-#include <algorithm>
-#include <functional>
-
 #include "model/Error.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/NumberText.h"
-#include "support/DatabaseFixtures.h"
 
 namespace velmora::test {
 
@@ -30,7 +26,8 @@ void FileScenario::WriteStores(const std::vector<ScenarioContact>& contacts) {
                 *FieldByName(kind.outlookField),
                 plain ? number.number : MaskPhoneNumber(number.number, kDefaultMaskOption));
         }
-        WriteCard(std::to_string(contact.id) + ".vcf", card);
+        WriteCardFile(settings.ContactsPath, std::to_string(contact.id) + ".vcf",
+                      ContactCardText(card));
     }
     CreatePhoneBookDatabase(settings.PhoneBookPath, rows);
 }
@@ -41,49 +38,16 @@ void FileScenario::Agree(const std::vector<ScenarioContact>& contacts) {
     if (session.Run(quiet).outcome != RunOutcome::Complete) throw Error("the first run failed");
 }
 
-void FileScenario::WriteCard(const std::string& fileName, const FieldValues& fields) {
-    WriteCardFile(settings.ContactsPath, fileName, ContactCardText(fields));
-}
-
-namespace {
-
-// Calls `change` on each address book contact filed as `name`.
-void ChangeCards(const scenarios::SyncSession& session, std::string_view name,
-                 const std::function<void(ContactItem&)>& change) {
+void FileScenario::EditCard(std::string_view name, ContactField field, std::string_view value) {
     const auto application = session.OpenAddressBook();
     const auto items = application->GetDefaultContactsFolder().Items();
     for (int index = 1; index <= items->Count(); ++index) {
         const auto contact = TakeContact(items->Item(index));
-        if (contact && contact->Get(ContactField::FileAs) == name) change(*contact);
+        if (!contact || contact->Get(ContactField::FileAs) != name) continue;
+        contact->Set(field, value);
+        contact->Save();
     }
     application->Logoff();
-}
-
-}  // namespace
-
-void FileScenario::EditCard(std::string_view name, ContactField field, std::string_view value) {
-    ChangeCards(session, name, [&](ContactItem& contact) {
-        contact.Set(field, value);
-        contact.Save();
-    });
-}
-
-void FileScenario::DeleteCard(std::string_view name) {
-    ChangeCards(session, name, [](ContactItem& contact) { contact.Delete(); });
-}
-
-void FileScenario::ChangePhoneBook(std::string_view sql) const {
-    ExecuteSql(settings.PhoneBookPath, sql);
-}
-
-RunResult FileScenario::Run() {
-    return session.Run(ui);
-}
-
-long FileScenario::Conflicts(std::string_view name) const {
-    const std::string shown = "conflict: " + std::string(name) + " / ";
-    return std::count_if(ui.events.begin(), ui.events.end(),
-                         [&](const std::string& event) { return event.starts_with(shown); });
 }
 
 }  // namespace velmora::test

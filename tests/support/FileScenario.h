@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include "bench/StoreText.h"
 #include "bench/SyncSession.h"
 #include "model/NumberKinds.h"
+#include "support/DatabaseFixtures.h"
 #include "support/ScriptedRunUi.h"
 #include "support/TempDir.h"
 #include "support/VCardFixtures.h"
@@ -16,12 +18,12 @@ namespace velmora::test {
 
 using scenarios::StoreTexts;
 
-// A contact as a scenario states it: an ID, a name and its numbers with
-// their speed dials.
+// A contact as a scenario states it: an ID, a name and its numbers (digits,
+// or the e-mail address, or the direct connect number) with their speed dials.
 struct ScenarioContact {
     struct Number {
         NumberKind kind;
-        std::string number;  // digits, or the e-mail address, or the direct connect number
+        std::string number;
         std::int64_t speedDial = 0;
     };
     std::int64_t id = 0;
@@ -42,17 +44,19 @@ class FileScenario {
     // so that all three stores agree.
     void WriteStores(const std::vector<ScenarioContact>& contacts);
     void Agree(const std::vector<ScenarioContact>& contacts);
-    void WriteCard(const std::string& fileName, const FieldValues& fields);
+    // A card as a person left it, its fields as "FileAs=Ann Lee; User2=YES".
+    void WriteCard(const std::string& fileName, std::string_view fields) {
+        WriteCardFile(settings.ContactsPath, fileName, ContactCardText(ParseFields(fields)));
+    }
     // Sets (or with "" clears) a field of the address book contact filed as
-    // `name`, or deletes the contact, as the person would.
+    // `name`, as the person would.
     void EditCard(std::string_view name, ContactField field, std::string_view value);
-    void DeleteCard(std::string_view name);
-    void ChangePhoneBook(std::string_view sql) const;
+    void ChangePhoneBook(std::string_view sql) const { ExecuteSql(settings.PhoneBookPath, sql); }
 
-    RunResult Run();
+    RunResult Run() { return session.Run(ui); }
     StoreTexts Stores() const { return scenarios::RenderStores(session); }
-    // How many times the conflict dialog has shown the address book's `name`.
-    long Conflicts(std::string_view name) const;
+    // How many times the runs so far showed `event` (a ScriptedRunUi line).
+    long Shown(std::string_view event) const { return std::ranges::count(ui.events, event); }
 
     TempDir dir;
     scenarios::SyncSession session;

@@ -11,11 +11,12 @@
 namespace velmora::test {
 
 // A RunUi for tests: it records everything shown as lines of text
-// ("caption: ...", "text: LoadingOutlook", "done: LoadingOutlookDone",
-// "message: ...", "conflict: <outlook name> / <phone book name>",
-// "names: <first>|<last>|<full>|<file as>") and answers the dialogs from
-// a queue of scripted names, or from a policy (a conflict dialog is closed
-// without a choice when no policy is set).
+// ("caption: ...", "reset labels", "text: LoadingOutlook", "done:
+// LoadingOutlookDone", "message: ...", "conflict: <outlook name> / <phone
+// book name>", "names: <first>|<last>|<full>|<file as>") and answers the
+// dialogs from a queue of scripted names, or from a policy (by default the
+// proposed names are accepted, and a conflict dialog is closed without a
+// choice).
 class ScriptedRunUi : public RunUi {
   public:
     using ConflictPolicy = std::function<std::optional<ConflictChoice>(
@@ -23,11 +24,14 @@ class ScriptedRunUi : public RunUi {
     using NamePolicy = std::function<std::optional<NameValues>(const NameValues& proposed,
                                                                std::string_view field)>;
 
-    void SetStatusCaption(std::string_view caption) override;
-    void ResetStageLabels() override;
-    void ShowStageText(StageId stage) override;
-    void ShowStageDone(StageId stage) override;
-    void ShowMessage(std::string_view text) override;
+    void SetStatusCaption(std::string_view caption) override { Show("caption: ", caption); }
+    void ResetStageLabels() override { events.emplace_back("reset labels"); }
+    void ShowStageText(StageId stage) override { Show("text: ", LabelsOf(stage).textLabel); }
+    void ShowStageDone(StageId stage) override { Show("done: ", LabelsOf(stage).doneLabel); }
+    void ShowMessage(std::string_view text) override {
+        messages.emplace_back(text);
+        Show("message: ", text);
+    }
     std::optional<ConflictChoice> ShowConflictDialog(const SyncObject& outlook,
                                                      const SyncObject& phoneBook) override;
     std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
@@ -37,16 +41,20 @@ class ScriptedRunUi : public RunUi {
 
     // Keeps the given side's values as shown.
     static ConflictPolicy Keep(ConflictSide side);
-    // Accepts the proposed names.
-    static NamePolicy AcceptProposed();
 
     std::vector<std::string> events;
     std::vector<std::string> messages;
-    std::string caption;
     std::deque<std::optional<NameValues>> nameAnswers;
     ConflictPolicy conflictPolicy;
-    NamePolicy namePolicy = AcceptProposed();
+    NamePolicy namePolicy = [](const NameValues& proposed, std::string_view) {
+        return std::optional(proposed);
+    };
     int pendingEventCalls = 0;
+
+  private:
+    void Show(std::string_view what, std::string_view text) {
+        events.push_back(std::string(what) + std::string(text));
+    }
 };
 
 }  // namespace velmora::test

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 namespace velmora::test {
 
@@ -12,7 +13,10 @@ class TempDir {
     TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-    ~TempDir();
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
 
     const std::filesystem::path& Path() const { return path_; }
     std::filesystem::path operator/(const std::filesystem::path& name) const {
