@@ -32,24 +32,25 @@ void WriteKeptValues(RunState& state, ActivityLog& log, const SyncObject& values
     TakeValues(log, state.SyncDataSet.Item(state.ConflictSyncIndex), values, Store::Sync);
 }
 
-}  // namespace
-
-void KeepOutlook(RunState& state, const SyncObject& values) {
+// Logs which side wins, naming the kept record as it was, then writes its values.
+void Resolve(RunState& state, const SyncObject& values, const std::string& keptName,
+             std::string_view outcome) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
-    WriteEvent(log, "Conflict resolution for ",
-               state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
-               ": Outlook data will overwrite PhoneBook data.");
+    WriteEvent(log, "Conflict resolution for ", keptName, outcome);
     WriteKeptValues(state, log, values);
     log.Close();
 }
 
+}  // namespace
+
+void KeepOutlook(RunState& state, const SyncObject& values) {
+    Resolve(state, values, state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
+            ": Outlook data will overwrite PhoneBook data.");
+}
+
 void KeepPhoneBook(RunState& state, const SyncObject& values) {
-    ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
-    WriteEvent(log, "Conflict resolution for ",
-               state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
-               ": PhoneBook data will overwrite Outlook data.");
-    WriteKeptValues(state, log, values);
-    log.Close();
+    Resolve(state, values, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
+            ": PhoneBook data will overwrite Outlook data.");
 }
 
 bool ShowConflict(RunState& state, RunUi& ui, ActivityLog& log, std::string_view walkedName,
