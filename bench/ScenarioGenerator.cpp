@@ -284,19 +284,18 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
         WriteCard(*addressBook, contact, kExcludedFlags[Pick(kExcludedFlags.size())]);
         steps_.push_back("address book holds " + contact.ContactName + ", not included");
     }
-    addressBook->Logoff();
+    SaveAll(*addressBook);
     session.Backends().databases->CreateDatabase(settings.PhoneBookPath, {phoneBook});
 }
 
-void ScenarioGenerator::WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
+void ScenarioGenerator::WriteCard(AddressBook& addressBook, const SyncObject& contact,
                                   std::string_view inclusion) {
-    const auto card = addressBook.CreateContactItem();
-    card->Set(ContactField::FileAs, contact.ContactName);
-    card->Set(ContactField::FullName, contact.ContactName);
+    const CardHandle card = addressBook.Create();
+    addressBook.Set(card, ContactField::FileAs, contact.ContactName);
+    addressBook.Set(card, ContactField::FullName, contact.ContactName);
     for (const NumberKind kind : KindsWithNumbers(contact))
-        card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
-    if (!inclusion.empty()) card->Set(ContactField::User2, inclusion);
-    card->Save();
+        addressBook.Set(card, FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
+    addressBook.Set(card, ContactField::User2, inclusion);
 }
 
 void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
@@ -307,79 +306,76 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
 
 std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
     const auto addressBook = session.OpenAddressBook();
-    const auto items = addressBook->GetDefaultContactsFolder().Items();
+    AddressBook& book = *addressBook;
     // By name, not in folder order: cards made by a run get random file
     // names, and a seed must make the same edits on every run of it.
-    std::vector<std::unique_ptr<ContactItem>> contacts;
-    for (int index = 1; index <= items->Count(); ++index) {
-        if (auto contact = TakeContact(items->Item(index))) contacts.push_back(std::move(contact));
+    std::vector<CardHandle> cards;
+    for (CardHandle card = 1; card <= book.Count(); ++card) {
+        if (book.IsContact(card)) cards.push_back(card);
     }
-    std::sort(contacts.begin(), contacts.end(), [this](const auto& a, const auto& b) {
-        return a->Get(nameField_) < b->Get(nameField_);
+    std::stable_sort(cards.begin(), cards.end(), [&](CardHandle a, CardHandle b) {
+        return book.Get(a, nameField_) < book.Get(b, nameField_);
     });
     std::set<std::string> touched;
-    for (const auto& contact : contacts) {
-        if (IsIncluded(*contact)) {
+    for (const CardHandle card : cards) {
+        if (IsIncluded(book, card)) {
             if (!Chance(options_.changeShare)) continue;
-            touched.insert(contact->Get(ContactField::User3));
-            EditCard(*contact);
+            touched.insert(book.Get(card, ContactField::User3));
+            EditCard(book, card);
         } else if (Chance(options_.changeShare / 2)) {
             // Included again, it comes back as a new contact.
-            contact->Set(ContactField::User2, "YES");
-            contact->Save();
-            steps_.push_back("address book: " + contact->Get(nameField_) + " included");
+            book.Set(card, ContactField::User2, "YES");
+            steps_.push_back("address book: " + book.Get(card, nameField_) + " included");
         }
     }
     for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
         const SyncObject contact = NewContact();
-        WriteCard(*addressBook, contact, "YES");
+        WriteCard(book, contact, "YES");
         steps_.push_back("address book: " + contact.ContactName + " added");
     }
-    addressBook->Logoff();
+    SaveAll(book);
     return touched;
 }
 
-void ScenarioGenerator::EditCard(ContactItem& contact) {
-    const std::string who = "address book: " + contact.Get(nameField_) + " (ID " +
-                            contact.Get(ContactField::User3) + ")";
+void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
+    const std::string who = "address book: " + book.Get(card, nameField_) + " (ID " +
+                            book.Get(card, ContactField::User3) + ")";
     SyncObject numbers;
     for (const NumberKindInfo& info : kNumberKinds)
-        numbers.*info.number = contact.Get(FieldOf(info.kind));
+        numbers.*info.number = book.Get(card, FieldOf(info.kind));
     const auto present = KindsWithNumbers(numbers);
     const auto absent = KindsWithout(numbers);
     const std::size_t action = Pick(10);
     if (action < 2) {
         // Excluding a contact takes it out of the run as deleting it does.
         if (Chance(0.3)) {
-            contact.Set(ContactField::User2, "No");
-            contact.Save();
+            book.Set(card, ContactField::User2, "No");
             steps_.push_back(who + " excluded");
         } else {
-            contact.Delete();
+            book.Delete(card);
             steps_.push_back(who + " deleted");
         }
         return;
     }
     if (action < 4) {
         const std::string name = NewName();
-        contact.Set(nameField_, name);
+        book.Set(card, nameField_, name);
         steps_.push_back(who + " renamed " + name);
     } else if (action < 7 || absent.empty()) {
         const NumberKind kind = present[Pick(present.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
-        contact.Set(FieldOf(kind), typed);
+        book.Set(card, FieldOf(kind), typed);
         steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
     } else if (action < 9 || present.size() < 2) {
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
-        contact.Set(FieldOf(kind), typed);
+        book.Set(card, FieldOf(kind), typed);
         steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
     } else {
         const NumberKind kind = present[Pick(present.size())];
-        contact.Set(FieldOf(kind), "");
+        book.Set(card, FieldOf(kind), "");
         steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
     }
-    contact.Save();
 }
 
 std::int64_t ScenarioGenerator::ChooseSpeedDial(SpeedDialPool& speedDials) {

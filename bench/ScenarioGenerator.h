@@ -88,13 +88,12 @@ class ScenarioGenerator {
     std::string TypedNumber(NumberKind kind, const std::string& number);
 
     // A new card holding the contact's name and numbers.
-    void WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
-                   std::string_view inclusion);
+    void WriteCard(AddressBook& addressBook, const SyncObject& contact, std::string_view inclusion);
 
     // The edits of one round on each side; the address book's return the
     // contact IDs it touched.
     std::set<std::string> EditAddressBook(const SyncSession& session);
-    void EditCard(ContactItem& contact);
+    void EditCard(AddressBook& addressBook, CardHandle card);
     void EditPhoneBook(const SyncSession& session, const LoadedStores& current,
                        const std::set<std::string>& touchedInAddressBook);
     void EditPhoneBookContact(Recordset& rows, const SyncObject& record, bool mayMoveSpeedDial,

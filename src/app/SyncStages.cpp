@@ -5,6 +5,7 @@
 #include "engine/SpeedDials.h"
 #include "engine/SyncModified.h"
 #include "engine/SyncNew.h"
+#include "model/Error.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SqliteDatabase.h"
 #include "stores/database/SyncDatabase.h"
@@ -15,19 +16,22 @@
 namespace velmora {
 
 StoreBackends DefaultStoreBackends() {
-    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderApplicationFactory};
+    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderOpener};
 }
 
 StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     auto databases = backends.databases;
-    auto addressBook = [factory = backends.addressBook](const RunState& state) {
-        return factory(state.settings.ContactsPath);
+    auto open = [opener = backends.addressBook](const RunState& state) {
+        return opener(state.settings.ContactsPath)();
     };
+    // The book the loader read, for the writer of the same run.
+    auto book = std::make_shared<std::unique_ptr<AddressBook>>();
     const auto on = [](StageId id) { return static_cast<std::size_t>(id); };
 
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
-        LoadOutlookContacts(s, addressBook(s));
+        *book = open(s);
+        LoadOutlookContacts(s, **book);
     };
     stages[on(StageId::LoadPhoneBookRecords)] = [=](RunState& s) {
         LoadPhoneBookRecords(s, *databases);
@@ -41,7 +45,10 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     stages[on(StageId::SyncModifiedItems)] = [&ui](RunState& s) { SyncModifiedItems(s, ui); };
     stages[on(StageId::SyncNewItems)] = [&ui](RunState& s) { SyncNewItems(s, ui); };
     stages[on(StageId::WriteOutlookContacts)] = [=, &ui](RunState& s) {
-        WriteOutlookContacts(s, addressBook(s), ui);
+        if (!*book)
+            throw Error("The address book was not read in this run, so it cannot be written.");
+        const std::unique_ptr<AddressBook> loaded = std::move(*book);
+        WriteOutlookContacts(s, *loaded, ui);
     };
     stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
         WritePhoneBookDatabase(s, *databases);

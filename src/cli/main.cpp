@@ -59,8 +59,8 @@ int Report() {
     QtSettingsStore store;
     const Settings settings = LoadSettings(store, folder);
     std::cout << StatusCaption::CreatingReport << std::endl;
-    const auto message = WriteInclusionReport(folder, settings,
-                                              VCardFolderApplicationFactory(settings.ContactsPath));
+    const auto message =
+        WriteInclusionReport(folder, settings, VCardFolderOpener(settings.ContactsPath));
     std::cout << message.value_or("The address book " + settings.ContactsPath.string() +
                                   " holds no contacts: no report was written.")
               << std::endl;

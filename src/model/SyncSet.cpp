@@ -34,6 +34,7 @@ SyncObject& SyncSet::Append(SyncObject record) {
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {
     SyncObject copy = cData;
     copy.Flag = "N";
+    copy.Card = 0;  // the copy belongs to another store
     return Append(std::move(copy));
 }
 
