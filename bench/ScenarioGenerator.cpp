@@ -7,6 +7,7 @@
 #include <numeric>
 #include <optional>
 
+#include "model/PhoneForm.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/NumberText.h"
 #include "stores/outlook/OutlookLoader.h"
@@ -172,8 +173,13 @@ std::size_t ScenarioGenerator::Pick(std::size_t count) {
 
 std::string ScenarioGenerator::NewName() {
     ++names_;
-    return std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
-           std::string(kLastNames[Pick(kLastNames.size())]) + " " + std::to_string(names_);
+    std::string name = std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
+                       std::string(kLastNames[Pick(kLastNames.size())]) + " " +
+                       std::to_string(names_);
+    // Longer than the phone keeps, which cuts it after 22 characters; the
+    // number that keeps names unique stays within them.
+    if (Chance(0.1)) name += " Worthington-Smythe";
+    return name;
 }
 
 std::string ScenarioGenerator::NewNumber(NumberKind kind) {
@@ -190,15 +196,23 @@ std::string ScenarioGenerator::NewNumber(NumberKind kind) {
             return "1" + digits(2) + "*" + digits(3) + "*" + digits(4);
         default: {
             const std::size_t choice = Pick(10);
-            if (choice == 0) return "5" + digits(6);   // a local number
-            if (choice == 1) return "15" + digits(9);  // with the country code
+            if (choice == 0) return "5" + digits(6);    // a local number
+            if (choice == 1) return "15" + digits(9);   // with the country code
+            if (choice == 2) return "+15" + digits(9);  // international
             return "5" + digits(9);
         }
     }
 }
 
 std::string ScenarioGenerator::TypedNumber(NumberKind kind, const std::string& number) {
-    if (kind == NumberKind::DirectConnect || kind == NumberKind::Email) return number;
+    if (kind == NumberKind::DirectConnect) return number;
+    if (kind == NumberKind::Email) {
+        // People type capitals the phone does not keep.
+        std::string typed = number;
+        if (Chance(0.3)) typed[0] = static_cast<char>(typed[0] - 'a' + 'A');
+        if (Chance(0.3)) typed.replace(typed.find("example"), 7, "Example");
+        return typed;
+    }
     return MaskPhoneNumber(number, static_cast<std::uint8_t>(1 + Pick(4)));
 }
 
@@ -267,7 +281,7 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
         if (where < 8) {
             id += Chance(0.2) ? 2 + static_cast<std::int64_t>(Pick(3)) : 1;
             for (const NumberKind kind : KindsWithNumbers(contact)) {
-                phoneBook.rows.push_back(PhoneBookRow(id, contact.ContactName, kind,
+                phoneBook.rows.push_back(PhoneBookRow(id, PhoneName(contact.ContactName), kind,
                                                       NumberOf(contact, kind),
                                                       speedDials[nextSpeedDial++]));
             }
@@ -345,6 +359,12 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         numbers.*info.number = book.Get(card, FieldOf(info.kind));
     const auto present = KindsWithNumbers(numbers);
     const auto absent = KindsWithout(numbers);
+    // Another program may write the ID otherwise: it is still the same ID.
+    const std::string id = book.Get(card, ContactField::User3);
+    if (!id.empty() && Chance(0.15)) {
+        book.Set(card, ContactField::User3, "0" + id);
+        steps_.push_back(who + " ID written 0" + id);
+    }
     const std::size_t action = Pick(10);
     if (action < 2) {
         // Excluding a contact takes it out of the run as deleting it does.
@@ -413,8 +433,8 @@ void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedSt
         const std::int64_t id = nextId++;
         for (const NumberKind kind : KindsWithNumbers(contact)) {
             AddPhoneBookRow(*rows,
-                            PhoneBookRow(id, contact.ContactName, kind, NumberOf(contact, kind),
-                                         ChooseSpeedDial(speedDials)));
+                            PhoneBookRow(id, PhoneName(contact.ContactName), kind,
+                                         NumberOf(contact, kind), ChooseSpeedDial(speedDials)));
         }
         steps_.push_back("phone book: " + contact.ContactName + " (ID " + std::to_string(id) +
                          ") added");
@@ -434,8 +454,9 @@ void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& 
         steps_.push_back(who + " deleted");
     } else if (action < 4) {
         const std::string name = NewName();
-        ForRowsOf(rows, id, std::nullopt,
-                  [&](Recordset& row) { EditField(row, PhoneBookColumn::ContactName, name); });
+        ForRowsOf(rows, id, std::nullopt, [&](Recordset& row) {
+            EditField(row, PhoneBookColumn::ContactName, PhoneName(name));
+        });
         steps_.push_back(who + " renamed " + name);
     } else if (action < 7 || absent.empty()) {
         const NumberKind kind = present[Pick(present.size())];
@@ -451,7 +472,7 @@ void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& 
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string number = NewNumber(kind);
         const std::int64_t speed = ChooseSpeedDial(speedDials);
-        AddPhoneBookRow(rows, PhoneBookRow(id, record.ContactName, kind, number, speed));
+        AddPhoneBookRow(rows, PhoneBookRow(id, PhoneName(record.ContactName), kind, number, speed));
         steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + number +
                          " on " + std::to_string(speed));
     } else if (action < 10 && present.size() >= 2) {

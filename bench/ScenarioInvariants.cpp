@@ -7,6 +7,7 @@
 
 #include "engine/Records.h"
 #include "model/NumberKinds.h"
+#include "model/PhoneForm.h"
 
 namespace velmora::scenarios {
 
@@ -14,8 +15,9 @@ namespace {
 
 using Violations = std::vector<std::string>;
 
+// Names as the phone keeps them: their first 22 characters.
 bool SameNamesAndNumbers(const SyncObject& a, const SyncObject& b) {
-    if (a.ContactName != b.ContactName) return false;
+    if (PhoneName(a.ContactName) != PhoneName(b.ContactName)) return false;
     for (const NumberKindInfo& kind : kNumberKinds) {
         if (a.*kind.number != b.*kind.number) return false;
     }
@@ -27,9 +29,13 @@ const SyncObject* WithId(const SyncSet& set, const std::string& id) {
     return position > 0 ? &set.Item(position) : nullptr;
 }
 
+// The last record of that name as the phone keeps it.
 const SyncObject* WithName(const SyncSet& set, const std::string& name) {
-    const int position = FindByContactName(name, set);
-    return position > 0 ? &set.Item(position) : nullptr;
+    const SyncObject* found = nullptr;
+    for (const SyncObject& record : set) {
+        if (PhoneName(record.ContactName) == PhoneName(name)) found = &record;
+    }
+    return found;
 }
 
 // Each record once, and each with an ID.

@@ -4,6 +4,7 @@
 
 #include "app/ManagerLauncher.h"
 #include "model/Error.h"
+#include "model/PhoneForm.h"
 #include "run/RunState.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
@@ -59,7 +60,10 @@ LoadedStores LoadStores(const SyncSession& session) {
     const auto book = session.OpenAddressBook();
     for (CardHandle card = 1; card <= book->Count(); ++card) {
         if (book->IsContact(card) && IsIncluded(*book, card)) {
-            ImportOutlookData(stores.addressBook, *book, card, state.settings.NameField);
+            SyncObject& record =
+                ImportOutlookData(stores.addressBook, *book, card, state.settings.NameField);
+            // "07" is the ID 7, as a run reads it.
+            if (auto plain = PlainContactId(record.ContactID)) record.ContactID = *plain;
         }
     }
 
