@@ -73,7 +73,7 @@ void SyncSet::ChangeContactID(SyncObject& record, std::string contactId) {
 }
 
 int SyncSet::PositionOfContactID(std::string_view contactId) const {
-    const auto found = positionsById_.find(std::string(contactId));
+    const auto found = positionsById_.find(contactId);
     return found == positionsById_.end() ? 0 : found->second.back();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -89,8 +90,15 @@ class SyncSet {
     void RebuildIndex();
 
     Storage records_;
+    // Looks IDs up as string_view, without making a string for each lookup.
+    struct IdHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view id) const {
+            return std::hash<std::string_view>{}(id);
+        }
+    };
     // Positions of the records of each contact ID, in ascending order.
-    std::unordered_map<std::string, std::vector<int>> positionsById_;
+    std::unordered_map<std::string, std::vector<int>, IdHash, std::equal_to<>> positionsById_;
 };
 
 // Position of the last record whose ContactID (or ContactName) equals the
