@@ -26,6 +26,8 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     };
     // The book the loader read, for the writer of the same run.
     auto book = std::make_shared<std::unique_ptr<AddressBook>>();
+    // Rows the phone book load found twice, repaired by the phone book writer.
+    auto duplicates = std::make_shared<PhoneBookDuplicates>();
     const auto on = [](StageId id) { return static_cast<std::size_t>(id); };
 
     StageTable stages;
@@ -34,9 +36,13 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         LoadOutlookContacts(s, **book);
     };
     stages[on(StageId::LoadPhoneBookRecords)] = [=](RunState& s) {
-        LoadPhoneBookRecords(s, *databases);
+        duplicates->clear();
+        *duplicates = LoadPhoneBookRecords(s, *databases);
     };
-    stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) { LoadSyncRecords(s, *databases); };
+    stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) {
+        LoadSyncRecords(s, *databases);
+        ChoosePhoneRowsToKeep(s, *duplicates);
+    };
     stages[on(StageId::AssignContactIDs)] = AssignContactIDs;
     stages[on(StageId::FlagDeletedItems)] = FlagDeletedItems;
     stages[on(StageId::FlagNewItems)] = FlagNewItems;
@@ -51,7 +57,7 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         WriteOutlookContacts(s, *loaded, ui);
     };
     stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
-        WritePhoneBookDatabase(s, *databases);
+        WritePhoneBookDatabase(s, *databases, *duplicates);
     };
     stages[on(StageId::WriteSyncDatabase)] = [=](RunState& s) { WriteSyncDatabase(s, *databases); };
     return stages;
