@@ -133,5 +133,25 @@ TEST_F(IdentityScenario, IdsNotWrittenPlainly) {
     EXPECT_EQ(s.Stores().sync, "7|Ann Lee|M:1|Mobile=5551234567;1|Bob Stone|H:2|Home=5552223333");
 }
 
+// A speed dial changed in the address book reaches the phone's row, and the
+// next run does not put it back.
+TEST_F(IdentityScenario, ASpeedDialEditedInTheAddressBookReachesThePhone) {
+    s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 3}, {K::Home, "5550001111", 4}}}});
+    s.EditCard("Ann Lee", F::User4, "H:4,M:9");
+    ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Stores().phoneBook, "1|Ann Lee|5551234567|4|9|6;1|Ann Lee|5550001111|2|4|6");
+    EXPECT_EQ(s.Stores().sync, "1|Ann Lee|H:4,M:9|Home=5550001111|Mobile=5551234567");
+}
+
+// A rename to a long name in the address book reaches the phone as the 22
+// characters it keeps; the card keeps the whole name.
+TEST_F(IdentityScenario, ALongRenameReachesThePhoneCut) {
+    s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
+    s.EditCard("Ann Lee", F::FileAs, "Ann Lee-Worthington of Somerset");
+    ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Stores().phoneBook, "1|Ann Lee-Worthington of|5551234567|4|1|6");
+    EXPECT_THAT(s.Stores().addressBook, HasSubstr("FileAs=Ann Lee-Worthington of Somerset;"));
+}
+
 }  // namespace
 }  // namespace velmora::test
