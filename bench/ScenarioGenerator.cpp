@@ -391,6 +391,15 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         const std::string typed = TypedNumber(kind, NewNumber(kind));
         book.Set(card, FieldOf(kind), typed);
         steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else if (Chance(0.5) && !book.Get(card, ContactField::User4).empty()) {
+        // A speed dial moved in the address book, to one nobody uses.
+        SyncObject tagged = numbers;
+        ApplySpeedDialTag(tagged, book.Get(card, ContactField::User4));
+        const NumberKind kind = present[Pick(present.size())];
+        SpeedOf(tagged, kind) = std::to_string(900 + ++speedDialEdits_);
+        book.Set(card, ContactField::User4, BuildSpeedDialTag(tagged));
+        steps_.push_back(who + " speed dial of " + std::string(KindInfo(kind).kindWord) + " " +
+                         SpeedOf(tagged, kind));
     } else {
         const NumberKind kind = present[Pick(present.size())];
         book.Set(card, FieldOf(kind), "");

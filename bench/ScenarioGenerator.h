@@ -33,7 +33,7 @@ struct GeneratorOptions {
 // It makes what real address books hold and a run must settle in one go:
 // names longer than the phone keeps (22 characters), e-mail addresses typed
 // with capitals, international numbers with "+", and contact IDs another
-// program wrote with a leading zero.
+// program wrote with a leading zero; speed dials moved in the address book.
 //
 // What the generator does not make, because the program treats it in a way
 // that is meant but would upset the invariants of a random run:
@@ -108,6 +108,7 @@ class ScenarioGenerator {
     ContactField nameField_ = ContactField::FileAs;
     int names_ = 0;
     int emails_ = 0;
+    int speedDialEdits_ = 0;
     std::vector<std::string> steps_;
 };
 

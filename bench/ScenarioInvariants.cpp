@@ -81,14 +81,27 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     }
 }
 
-// A version a contact may end with: the address book's (name and numbers)
-// or the phone book's (speed dials too).
+// The speed dials the address book's record states (a new number has none
+// until the run gives it one) are those of the other record.
+bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other) {
+    for (const NumberKindInfo& kind : kNumberKinds) {
+        const std::string& speed = addressBook.*kind.speed;
+        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A version a contact may end with: the address book's (name, numbers and
+// the speed dials its tag states) or the phone book's (every speed dial).
 struct Version {
     const SyncObject* record;
     bool fromPhoneBook;
 
     bool Matches(const SyncObject& result) const {
-        return fromPhoneBook ? RecordsEqual(*record, result) : SameNamesAndNumbers(*record, result);
+        if (fromPhoneBook) return RecordsEqual(*record, result);
+        return SameNamesAndNumbers(*record, result) && StatedSpeedDialsKept(*record, result);
     }
 };
 
@@ -132,7 +145,8 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
             continue;
         }
         ++survivors;
-        const bool outlookChanged = !SameNamesAndNumbers(*outlook, before);
+        const bool outlookChanged =
+            !SameNamesAndNumbers(*outlook, before) || !StatedSpeedDialsKept(*outlook, before);
         const bool phoneBookChanged = !RecordsEqual(*phoneBook, before);
         Expectation expected{what, {}};
         if (outlookChanged) expected.versions.push_back({outlook, false});
