@@ -20,6 +20,7 @@
 #include "platform/QtProcessPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
+#include "platform/StoreLock.h"
 #include "run/AppInfo.h"
 
 namespace {
@@ -91,7 +92,8 @@ int main(int argc, char* argv[]) {
                               .processes = processes,
                               .dialogs = dialogs,
                               .makeStages = {},
-                              .inclusionReport = gui::VCardFolderInclusionReport()});
+                              .inclusionReport = gui::VCardFolderInclusionReport(),
+                              .lock = FileRunLocker("velmora")});
     window.show();
     QApplication::processEvents();
     window.findChild<QPushButton*>(QStringLiteral("Start"))->click();
