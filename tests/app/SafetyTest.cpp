@@ -189,5 +189,25 @@ TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     ExpectQuietRun(s.session);
 }
 
+// The backups folder cannot be made (a file stands in its way): the run
+// stops before its first write, saying why, and every store stays as it was.
+TEST_F(SafetyTest, ARunThatCannotBackUpWritesNothing) {
+    ChangeBothSides();
+    WriteFileBytes(Backups(), "in the way");
+    const auto cards = Files(s.settings.ContactsPath);
+    const StoreTexts before = s.Stores();
+    const RunResult stopped = Run();
+    EXPECT_EQ(stopped.outcome, RunOutcome::Failed);
+    EXPECT_THAT(stopped.message, ::testing::HasSubstr("could not be backed up, so nothing was "
+                                                      "written. The backups folder " +
+                                                      Backups().string()));
+    EXPECT_EQ(Files(s.settings.ContactsPath), cards);
+    EXPECT_EQ(s.Stores(), before);
+
+    std::filesystem::remove(Backups());
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    ExpectQuietRun(s.session);
+}
+
 }  // namespace
 }  // namespace velmora::test
