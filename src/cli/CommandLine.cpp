@@ -8,7 +8,7 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr int kMaxDemoContacts = 5000;
+constexpr int kMaxDemoContacts = 100000;
 
 // One "--name=value" or "--name value" option.
 struct Option {

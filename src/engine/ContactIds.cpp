@@ -25,19 +25,32 @@ UsedNumbers UsedContactIDs(const RunState& state) {
     return used;
 }
 
+// The phone book's entries by name, the last of each name.
+std::unordered_map<std::string, const SyncObject*> EntriesByName(const SyncSet& phoneBook) {
+    std::unordered_map<std::string, const SyncObject*> entries;
+    for (const SyncObject& entry : phoneBook)
+        entries[entry.ContactName] = &entry;
+    return entries;
+}
+
 // The phone book entry whose ID the record can take over: the last one with
 // the same name as the phone keeps it, when no address-book record carries
 // its ID yet. So one phone contact is paired with one card at most.
-const SyncObject* MatchByName(const RunState& state, const SyncObject& record) {
-    const std::string name = PhoneName(record.ContactName);
-    const SyncObject* match = nullptr;
-    for (const SyncObject& entry : state.PhoneBookSet) {
-        if (entry.ContactName == name) match = &entry;
-    }
-    if (match == nullptr || FindByContactID(match->ContactID, state.OutlookSet) != 0) {
-        return nullptr;
-    }
+const SyncObject* MatchByName(const RunState& state,
+                              const std::unordered_map<std::string, const SyncObject*>& entries,
+                              const SyncObject& record) {
+    const auto found = entries.find(PhoneName(record.ContactName));
+    if (found == entries.end()) return nullptr;
+    const SyncObject* match = found->second;
+    if (FindByContactID(match->ContactID, state.OutlookSet) != 0) return nullptr;
     return match;
+}
+
+// Gives the record another ID, keeping the count of IDs in use right.
+void SetId(SyncSet& set, UsedNumbers& used, SyncObject& record, std::string id) {
+    used.Remove(record.ContactID);
+    used.Add(id);
+    set.ChangeContactID(record, std::move(id));
 }
 
 void MarkForWriting(ActivityLog& log, SyncObject& record) {
@@ -72,7 +85,7 @@ void SeparateSharedIDs(RunState& state, ActivityLog& log) {
             if (card == keeper) continue;
             WriteEvent(log, card->ContactName, " carries the contact ID ", card->ContactID,
                        " of another card, which keeps it; it will be treated as a new contact.");
-            card->ContactID.clear();
+            state.OutlookSet.ChangeContactID(*card, "");
             for (const NumberKindInfo& kind : kNumberKinds)
                 (card->*kind.speed).clear();
         }
@@ -91,7 +104,7 @@ void ReleaseIDsWithoutNumbers(RunState& state, ActivityLog& log) {
         if (sync != nullptr && HasNumbers(*sync)) continue;
         // The sync data remembered it without numbers: it is forgotten.
         if (sync != nullptr) sync->Flag = "D";
-        record.ContactID.clear();
+        state.OutlookSet.ChangeContactID(record, "");
         MarkForWriting(log, record);
     }
 }
@@ -104,15 +117,16 @@ void AssignContactIDs(RunState& state) {
     SeparateSharedIDs(state, log);
     ReleaseIDsWithoutNumbers(state, log);
     UsedNumbers used = UsedContactIDs(state);
+    const auto entries = EntriesByName(state.PhoneBookSet);
     for (SyncObject& record : state.OutlookSet) {
         if (!record.ContactID.empty() || !HasNumbers(record)) continue;
-        if (const SyncObject* entry = MatchByName(state, record)) {
-            used.Assign(record.ContactID, entry->ContactID);
+        if (const SyncObject* entry = MatchByName(state, entries, record)) {
+            SetId(state.OutlookSet, used, record, entry->ContactID);
             WriteEvent(log, record.ContactName, " in Outlook has been matched with ",
                        entry->ContactName, " in the PhoneBook and assigned a contact ID of ",
                        record.ContactID, ".");
         } else {
-            used.Assign(record.ContactID, used.SmallestFree());
+            SetId(state.OutlookSet, used, record, used.SmallestFree());
             WriteEvent(log, record.ContactName, " has been assigned a new contact ID of ",
                        record.ContactID, ".");
         }
@@ -128,7 +142,7 @@ void ReleaseContactsLeavingThePhone(RunState& state) {
         // Only when the phone book is about to lose every row of the contact.
         if (phoneBook == nullptr || phoneBook->Flag != "W" || HasNumbers(*phoneBook)) continue;
         if (SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID)) sync->Flag = "D";
-        record.ContactID.clear();
+        state.OutlookSet.ChangeContactID(record, "");
         if (record.Flag != "W") record.Flag = "I";
     }
 }

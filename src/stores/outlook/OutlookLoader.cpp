@@ -32,7 +32,7 @@ void Unmark(AddressBook& book, CardHandle card) {
 }
 
 // The contact ID in plain form, the card set to it when it wrote it otherwise.
-void TakePlainContactId(AddressBook& book, SyncObject& record) {
+void TakePlainContactId(AddressBook& book, SyncSet& set, SyncObject& record) {
     const auto plain = PlainContactId(record.ContactID);
     if (!plain) {
         throw Error("The contact " + record.ContactName + " in " + book.Describe(record.Card) +
@@ -42,8 +42,8 @@ void TakePlainContactId(AddressBook& book, SyncObject& record) {
                     "the synchronization again.");
     }
     if (*plain == record.ContactID) return;
-    record.ContactID = *plain;
     book.Set(record.Card, ContactField::User3, *plain);
+    set.ChangeContactID(record, *plain);
 }
 
 }  // namespace
@@ -91,7 +91,7 @@ void LoadOutlookContacts(RunState& state, AddressBook& book) {
         if (IsIncluded(book, card)) {
             SyncObject& record =
                 ImportOutlookData(state.OutlookSet, book, card, state.settings.NameField);
-            TakePlainContactId(book, record);
+            TakePlainContactId(book, state.OutlookSet, record);
         } else {
             Unmark(book, card);
         }

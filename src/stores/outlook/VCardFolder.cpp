@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <optional>
 #include <random>
 #include <system_error>
 #include <utility>
@@ -9,7 +11,7 @@
 
 #include "model/Error.h"
 #include "model/Text.h"
-#include "stores/outlook/AtomicFile.h"
+#include "stores/outlook/FileBatch.h"
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
 
@@ -29,12 +31,16 @@ struct CardEntry {
     std::string newUid;  // a new card's, chosen when it is created; it names its file
 };
 
+bool IsOurLeftover(const std::string& name) {
+    return name.front() == '.' && (name.ends_with(".tmp") || name.ends_with(".del"));
+}
+
 // A file of the folder: its cards (entry indexes, in file order), the text
-// around them, and its bytes as last read or written, to notice another
+// around them, and what it was when last read or written, to notice another
 // program's change.
 struct CardFile {
     std::filesystem::path path;
-    std::string bytesOnDisk;
+    FileStamp stamp;
     std::vector<std::string> gaps;  // gaps[0] before the first card, gaps[i + 1] after card i
     std::vector<std::size_t> cards;
 };
@@ -129,20 +135,42 @@ class VCardAddressBook final : public AddressBook {
     }
 
     std::vector<CardFailure> SaveChanges() override {
+        std::vector<FileChange> changes;
+        std::vector<std::size_t> changedFiles;  // per change: its file
+        const std::size_t loadedFiles = files_.size();
+        for (std::size_t f = 0; f < loadedFiles; ++f) {
+            if (auto change = ChangeOf(f)) {
+                changes.push_back(std::move(*change));
+                changedFiles.push_back(f);
+            }
+        }
+        for (std::size_t e = 0; e < entries_.size(); ++e) {
+            const CardEntry& entry = entries_[e];
+            if (entry.changed && entry.file == kNoFile && !entry.deleted) {
+                changes.push_back(NewFileFor(e));
+                changedFiles.push_back(entry.file);
+            }
+        }
+        const std::vector<FileOutcome> outcomes = ApplyFileChanges(changes);
         std::vector<CardFailure> failures;
-        std::vector<bool> touched(files_.size(), false);
-        for (std::size_t i = 0; i < entries_.size(); ++i) {
-            CardEntry& entry = entries_[i];
-            if (!entry.changed) continue;
-            if (entry.file != kNoFile) {
-                touched[entry.file] = true;
+        for (std::size_t c = 0; c < changes.size(); ++c) {
+            CardFile& file = files_[changedFiles[c]];
+            if (!outcomes[c].failure) {
+                file.stamp = outcomes[c].stamp;
                 continue;
             }
-            if (!entry.deleted) Attempt(failures, i, [&] { CreateFileFor(i); });
-            entry.changed = false;
+            for (const std::size_t e : file.cards) {
+                if (!entries_[e].changed) continue;
+                failures.push_back({static_cast<CardHandle>(e + 1), *outcomes[c].failure});
+                // A card whose file could not be made stays new.
+                if (changes[c].kind == FileChange::Kind::Create) entries_[e].file = kNoFile;
+            }
         }
-        for (std::size_t f = 0; f < touched.size(); ++f) {
-            if (touched[f]) SaveFile(f, failures);
+        for (CardEntry& entry : entries_)
+            entry.changed = false;
+        if (leftovers_) {
+            RemoveLeftoverTemporaryFiles(folder_);
+            leftovers_ = false;
         }
         return failures;
     }
@@ -185,7 +213,7 @@ class VCardAddressBook final : public AddressBook {
     }
 
     // The folder's card files in file-name order (byte order).
-    std::vector<std::filesystem::path> CardFilePaths() const {
+    std::vector<std::filesystem::path> CardFilePaths() {
         std::vector<std::filesystem::path> paths;
         std::error_code error;
         for (auto it = std::filesystem::directory_iterator(folder_, error);
@@ -193,23 +221,27 @@ class VCardAddressBook final : public AddressBook {
             std::error_code typeError;
             if (it->is_regular_file(typeError) && IsCardFileName(it->path())) {
                 paths.push_back(it->path());
+            } else if (const std::string name = it->path().filename().string();
+                       !name.empty() && IsOurLeftover(name)) {
+                leftovers_ = true;
             }
         }
         if (error) {
             throw Error("The address book folder " + folder_.string() +
                         " could not be read: " + error.message() + ".");
         }
-        std::sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) {
-            return a.filename().string() < b.filename().string();
-        });
+        // All in one folder: the paths sort as their file names do.
+        std::sort(paths.begin(), paths.end(),
+                  [](const auto& a, const auto& b) { return a.native() < b.native(); });
         return paths;
     }
 
     void LoadFile(const std::filesystem::path& path) {
         CardFile file;
         file.path = path;
-        file.bytesOnDisk = ReadWholeFile(path);
-        VCardFileContent content = ParseVCardFile(file.bytesOnDisk, path);
+        const FileRead read = ReadFileWithStamp(path);
+        file.stamp = read.stamp;
+        VCardFileContent content = ParseVCardFile(read.bytes, path);
         file.gaps = std::move(content.gaps);
         for (VCard& card : content.cards) {
             CheckMappedValues(card, path);
@@ -223,18 +255,9 @@ class VCardAddressBook final : public AddressBook {
         files_.push_back(std::move(file));
     }
 
-    template <typename Step>
-    void Attempt(std::vector<CardFailure>& failures, std::size_t entry, Step&& step) {
-        try {
-            step();
-        } catch (const Error& error) {
-            failures.push_back({static_cast<CardHandle>(entry + 1), error.what()});
-        }
-    }
-
     // The file's text with its cards as they now stand; a deleted card leaves
     // the text around it.
-    std::string FileText(CardFile& file) {
+    std::string FileText(const CardFile& file) {
         std::string text = file.gaps.front();
         for (std::size_t i = 0; i < file.cards.size(); ++i) {
             CardEntry& entry = entries_[file.cards[i]];
@@ -247,56 +270,28 @@ class VCardAddressBook final : public AddressBook {
         return text;
     }
 
-    void SaveFile(std::size_t f, std::vector<CardFailure>& failures) {
+    // What storing the file's changed cards asks of it: nothing when no card
+    // changed or the edits came back to the text read, its removal when no
+    // card is left in it.
+    std::optional<FileChange> ChangeOf(std::size_t f) {
         CardFile& file = files_[f];
+        const auto changed = [&](std::size_t e) { return entries_[e].changed; };
+        if (std::none_of(file.cards.begin(), file.cards.end(), changed)) return std::nullopt;
         const bool anyLeft = std::any_of(file.cards.begin(), file.cards.end(),
                                          [&](std::size_t e) { return !entries_[e].deleted; });
-        const std::string text = anyLeft ? FileText(file) : std::string();
-        try {
-            if (anyLeft && text == file.bytesOnDisk) {
-                // Edits that came back to what was read: nothing to write.
-            } else {
-                RequireUnchanged(file);
-                if (anyLeft) {
-                    WriteFileAtomically(file.path, text);
-                } else {
-                    RemoveFile(file.path);
-                }
-                file.bytesOnDisk = text;
-            }
-        } catch (const Error& error) {
-            for (const std::size_t e : file.cards) {
-                if (entries_[e].changed) {
-                    failures.push_back({static_cast<CardHandle>(e + 1), error.what()});
-                }
-            }
+        FileChange change;
+        change.path = file.path;
+        change.expected = file.stamp;
+        if (!anyLeft) {
+            change.kind = FileChange::Kind::Remove;
+            return change;
         }
-        for (const std::size_t e : file.cards)
-            entries_[e].changed = false;
-    }
-
-    // Another program's change since we read the file is never overwritten.
-    static void RequireUnchanged(const CardFile& file) {
-        std::error_code error;
-        if (!std::filesystem::exists(file.path, error)) {
-            throw Error("The contact file " + file.path.string() +
-                        " was removed by another program after it was read; nothing was "
-                        "written to it. Please run the synchronization again.");
+        change.bytes = FileText(file);
+        if (change.bytes.size() == file.stamp.size &&
+            std::hash<std::string_view>{}(change.bytes) == file.stamp.contentHash) {
+            return std::nullopt;
         }
-        if (ReadWholeFile(file.path) != file.bytesOnDisk) {
-            throw Error("The contact file " + file.path.string() +
-                        " was changed by another program after it was read; it was not "
-                        "overwritten. Please run the synchronization again.");
-        }
-    }
-
-    static void RemoveFile(const std::filesystem::path& path) {
-        std::error_code error;
-        std::filesystem::remove(path, error);
-        if (error) {
-            throw Error("The contact file " + path.string() +
-                        " could not be deleted: " + error.message() + ".");
-        }
+        return change;
     }
 
     // A UID whose file is not in the folder yet.
@@ -313,7 +308,9 @@ class VCardAddressBook final : public AddressBook {
         return folder_ / (entry.newUid + ".vcf");
     }
 
-    void CreateFileFor(std::size_t e) {
+    // A file of its own for a new card, named after the UID chosen when the
+    // card was made.
+    FileChange NewFileFor(std::size_t e) {
         CardEntry& entry = entries_[e];
         const std::filesystem::path path = NewCardPath(entry);
         SetCardUid(entry.card, entry.newUid);
@@ -322,15 +319,19 @@ class VCardAddressBook final : public AddressBook {
         file.path = path;
         file.gaps = {"", ""};
         file.cards = {e};
-        file.bytesOnDisk = CardText(entry.card);
-        WriteFileAtomically(path, file.bytesOnDisk, true);
         entry.file = files_.size();
         files_.push_back(std::move(file));
+        FileChange change;
+        change.kind = FileChange::Kind::Create;
+        change.path = path;
+        change.bytes = CardText(entry.card);
+        return change;
     }
 
     std::filesystem::path folder_;
     std::vector<CardFile> files_;
     std::vector<CardEntry> entries_;
+    bool leftovers_ = false;  // temporary files a killed run left behind
 };
 
 }  // namespace

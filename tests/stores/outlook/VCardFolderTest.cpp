@@ -265,7 +265,8 @@ TEST_F(VCardFolderTest, RefusesToOverwriteAChangedFile) {
     book->Set(1, F::User3, "7");
     const std::string theirs = MakeCard({"FN:Ann", "TEL:555 0101"});
     Write("ann.vcf", theirs);
-    EXPECT_THAT(Failures(*book), HasSubstr((folder / "ann.vcf").string() + " was changed"));
+    EXPECT_THAT(Failures(*book), HasSubstr((folder / "ann.vcf").string() +
+                                           " was not written: it was changed by another program"));
     EXPECT_EQ(File("ann.vcf"), theirs);
 
     const auto deleting = OpenVCardFolder(folder);
@@ -300,6 +301,36 @@ TEST_F(VCardFolderTest, NewCardsAndFiles) {
     Save(2, "User3=6");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
     EXPECT_EQ(std::filesystem::status(folder / annFile).permissions(), mode);
+}
+
+// The person's settings of a card file hold: a read-only card is refused,
+// not made writable; a card that is a symbolic link is written through the
+// link, which stays; a file rewritten by another program with the same bytes
+// is still the one read. Temporary files a killed run left are removed by
+// the next save, and never read as cards.
+TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
+    Write("ro.vcf", MakeCard({"FN:Ro"}));
+    std::filesystem::permissions(folder / "ro.vcf", std::filesystem::perms::owner_read);
+    test::TempDir elsewhere;
+    test::WriteCardFile(elsewhere.Path(), "real.vcf", MakeCard({"FN:Real"}));
+    std::filesystem::create_symlink(elsewhere.Path() / "real.vcf", folder / "s.vcf");
+    Write("same.vcf", MakeCard({"FN:Same"}));
+    Write(".ann.vcf.1f2e.tmp", "half a card");
+    Write(".keep.tmp", "not ours");
+
+    const auto book = OpenVCardFolder(folder);
+    ASSERT_EQ(book->Count(), 3);  // ro, s, same
+    for (CardHandle card = 1; card <= 3; ++card)
+        book->Set(card, F::User3, std::to_string(card));
+    Write("same.vcf", MakeCard({"FN:Same"}));
+    EXPECT_THAT(Failures(*book), HasSubstr("ro.vcf was not written: it is read-only"));
+    EXPECT_EQ(File("ro.vcf"), MakeCard({"FN:Ro"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "s.vcf"));
+    EXPECT_EQ(test::ReadFileBytes(elsewhere.Path() / "real.vcf"),
+              MakeCard({"FN:Real", "X-VELMORA-CONTACT-ID:2"}));
+    EXPECT_EQ(File("same.vcf"), MakeCard({"FN:Same", "X-VELMORA-CONTACT-ID:3"}));
+    EXPECT_FALSE(std::filesystem::exists(folder / ".ann.vcf.1f2e.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(folder / ".keep.tmp"));
 }
 
 }  // namespace
