@@ -91,8 +91,8 @@ RunResult RunDriver::Start() {
         try {
             return Run();
         } catch (const StoresInUse& refusal) {
-            // The other run owns the log: nothing is written to it.
-            ui_.ShowMessage(refusal.what());
+            // The other run owns the log and the status: nothing is written
+            // or shown here; the front end tells the person.
             return Result(RunOutcome::AlreadyRunning, refusal.what());
         } catch (const std::exception& error) {
             return StopOnError(error.what());

@@ -27,7 +27,7 @@ enum class RunOutcome {
     CompletedWithErrors,  // every stage ran, some changes failed (see the log)
     CapacityExceeded,     // stopped before writing: the result does not fit the phone
     Failed,               // stopped by an error
-    AlreadyRunning,       // refused: a run is under way, in this program or another
+    AlreadyRunning,       // refused: a run is under way, in this program or another (not shown)
     DeletionsRefused,     // stopped before writing: the person chose not to delete so much
 };
 

@@ -67,6 +67,7 @@ int Sync(const SyncCommand& command, bool inputIsTerminal) {
             return kExitOk;
         case RunOutcome::CompletedWithErrors:
         case RunOutcome::DeletionsRefused:
+        case RunOutcome::AlreadyRunning:
             std::cerr << result.message << std::endl;
             return kExitStopped;
         default:  // the message has been shown

@@ -111,7 +111,10 @@ void VelmoraStart::StartClick() {
     SetRunControlsEnabled(false);
     const RunResult result = driver_.Start();
     SetRunControlsEnabled(true);
-    if (result.outcome == RunOutcome::CompletedWithErrors) ui_.ShowMessage(result.message);
+    if (result.outcome == RunOutcome::CompletedWithErrors ||
+        result.outcome == RunOutcome::AlreadyRunning) {
+        ui_.ShowMessage(result.message);
+    }
 }
 
 void VelmoraStart::SetRunControlsEnabled(bool enabled) {
