@@ -15,6 +15,41 @@
 
 namespace velmora {
 
+namespace {
+
+// The book as the writer sees it: before it stores anything, the run is told
+// which card files are about to be written, so they can be backed up first.
+class AnnouncingBook final : public AddressBook {
+  public:
+    AnnouncingBook(AddressBook& inner, RunState& state) : inner_(inner), state_(state) {}
+
+    int Count() const override { return inner_.Count(); }
+    bool IsContact(CardHandle card) const override { return inner_.IsContact(card); }
+    std::string Get(CardHandle card, ContactField field) const override {
+        return inner_.Get(card, field);
+    }
+    void Set(CardHandle card, ContactField field, std::string_view value) override {
+        inner_.Set(card, field, value);
+    }
+    CardHandle Create() override { return inner_.Create(); }
+    void Delete(CardHandle card) override { inner_.Delete(card); }
+    std::string Describe(CardHandle card) const override { return inner_.Describe(card); }
+    PendingCardFiles PendingFiles() const override { return inner_.PendingFiles(); }
+    std::vector<CardFailure> SaveChanges() override {
+        if (state_.BeforeFirstWrite) {
+            const PendingCardFiles pending = inner_.PendingFiles();
+            state_.BeforeFirstWrite(pending.changed, pending.created);
+        }
+        return inner_.SaveChanges();
+    }
+
+  private:
+    AddressBook& inner_;
+    RunState& state_;
+};
+
+}  // namespace
+
 StoreBackends DefaultStoreBackends() {
     return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderOpener};
 }
@@ -54,7 +89,8 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         if (!*book)
             throw Error("The address book was not read in this run, so it cannot be written.");
         const std::unique_ptr<AddressBook> loaded = std::move(*book);
-        WriteOutlookContacts(s, *loaded, ui);
+        AnnouncingBook announcing(*loaded, s);
+        WriteOutlookContacts(s, announcing, ui);
     };
     stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
         WritePhoneBookDatabase(s, *databases, *duplicates);

@@ -46,6 +46,7 @@ class RefusingAddressBook final : public AddressBook {
     CardHandle Create() override { Refuse("Create in the address book"); }
     void Delete(CardHandle card) override { Refuse("Delete of contact " + Who(card)); }
     std::string Describe(CardHandle card) const override { return inner_->Describe(card); }
+    PendingCardFiles PendingFiles() const override { return inner_->PendingFiles(); }
     std::vector<CardFailure> SaveChanges() override { return inner_->SaveChanges(); }
 
   private:

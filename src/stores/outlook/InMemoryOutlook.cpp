@@ -90,6 +90,9 @@ class FakeBook final : public AddressBook {
         return "card " + std::to_string(card) + " of the address book";
     }
 
+    // Nothing here lives in a file.
+    PendingCardFiles PendingFiles() const override { return {}; }
+
     std::vector<CardFailure> SaveChanges() override {
         std::vector<CardFailure> failures;
         for (std::size_t i = 0; i < cards_.size(); ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,6 +52,14 @@ struct CardFailure {
     std::string reason;  // a sentence naming the file
 };
 
+// The files the next SaveChanges would store: those it would write over or
+// delete, and those of the cards it would create. A backend that keeps no
+// files names none.
+struct PendingCardFiles {
+    std::vector<std::filesystem::path> changed;
+    std::vector<std::filesystem::path> created;
+};
+
 // The address book of one run. Opening it reads every item once; changes are
 // gathered in memory and stored by SaveChanges, so each card is written at
 // most once per run, and only when its text changed.
@@ -75,6 +84,10 @@ class AddressBook {
 
     // Where the card is, for messages: its file (and place in it).
     virtual std::string Describe(CardHandle card) const = 0;
+
+    // What the next SaveChanges would store, so it can be backed up first;
+    // a created card keeps the file named here.
+    virtual PendingCardFiles PendingFiles() const = 0;
 
     // Stores every card changed, created or deleted since the book was opened
     // or last saved. A card that cannot be stored is left as it is on disk

@@ -28,6 +28,7 @@ struct CardEntry {
     bool isContact = true;
     bool changed = false;  // created, edited or deleted since the last save
     bool deleted = false;
+    std::string newUid;  // a new card's, chosen when it is created; it names its file
 };
 
 bool IsOurLeftover(const std::string& name) {
@@ -95,6 +96,7 @@ class VCardAddressBook final : public AddressBook {
         CardEntry entry;
         entry.card = NewContactCard();
         entry.changed = true;
+        entry.newUid = UnusedUid();
         entries_.push_back(std::move(entry));
         return Count();
     }
@@ -113,6 +115,23 @@ class VCardAddressBook final : public AddressBook {
         const auto place = std::find(file.cards.begin(), file.cards.end(), Index(card));
         return file.path.string() + " (card " + std::to_string(place - file.cards.begin() + 1) +
                ")";
+    }
+
+    PendingCardFiles PendingFiles() const override {
+        PendingCardFiles pending;
+        std::vector<bool> touched(files_.size(), false);
+        for (const CardEntry& entry : entries_) {
+            if (!entry.changed) continue;
+            if (entry.file != kNoFile) {
+                touched[entry.file] = true;
+            } else if (!entry.deleted) {
+                pending.created.push_back(NewCardPath(entry));
+            }
+        }
+        for (std::size_t f = 0; f < touched.size(); ++f) {
+            if (touched[f]) pending.changed.push_back(files_[f].path);
+        }
+        return pending;
     }
 
     std::vector<CardFailure> SaveChanges() override {
@@ -275,17 +294,26 @@ class VCardAddressBook final : public AddressBook {
         return change;
     }
 
-    // A file of its own for a new card, named after a fresh UID.
-    FileChange NewFileFor(std::size_t e) {
-        CardEntry& entry = entries_[e];
+    // A UID whose file is not in the folder yet.
+    std::string UnusedUid() const {
         std::string uid;
-        std::filesystem::path path;
         std::error_code error;
         do {
             uid = NewUid();
-            path = folder_ / (uid + ".vcf");
-        } while (std::filesystem::exists(path, error));
-        SetCardUid(entry.card, uid);
+        } while (std::filesystem::exists(folder_ / (uid + ".vcf"), error));
+        return uid;
+    }
+
+    std::filesystem::path NewCardPath(const CardEntry& entry) const {
+        return folder_ / (entry.newUid + ".vcf");
+    }
+
+    // A file of its own for a new card, named after the UID chosen when the
+    // card was made.
+    FileChange NewFileFor(std::size_t e) {
+        CardEntry& entry = entries_[e];
+        const std::filesystem::path path = NewCardPath(entry);
+        SetCardUid(entry.card, entry.newUid);
         FreezeCard(entry.card);
         CardFile file;
         file.path = path;
