@@ -15,7 +15,8 @@ struct CardCheck {
 // exactly: unchanged cards write back byte for byte; a card whose mapped
 // fields are written (several sets of values, clearing them too) reads back
 // those values, keeps every line it does not map byte for byte, still ends
-// where it ended, and changes nothing when the same values are written again. A file that cannot be read must be refused with an error naming the
+// where it ended, and changes nothing when the same values are written
+// again. A file that cannot be read must be refused with an error naming the
 // file and a line that exists.
 CardCheck CheckCardFile(std::string_view bytes);
 

@@ -125,7 +125,7 @@ TEST(VCardCodecTest, WrittenValuesReadBackAsWritten) {
     EXPECT_EQ(ReadContactField(ReadCard(cases[2].card), F::FullName), "Müller René");
 }
 
-// Scenario: a card with a note of megabytes in quoted-printable, broken into
+// Scenario: a card whose name is megabytes of quoted-printable broken into
 // lines of 76 octets. It reads whole; reading once took time that grew with
 // the square of the length.
 TEST(VCardCodecTest, MegabyteQuotedPrintableValueReadsWhole) {
