@@ -173,14 +173,16 @@ std::string CheckEdits(const VCardFileContent& content, std::size_t index,
     VCardFileContent again;
     try {
         again = ParseVCardFile(CardText(card), kPath);
-        if (again.cards.size() != 1)
+        if (again.cards.size() != 1) {
             return "the edited card reads as " + std::to_string(again.cards.size()) + " cards";
+        }
         CheckMappedValues(again.cards.front(), kPath);
     } catch (const Error& error) {
         return std::string("the edited card cannot be read: ") + error.what();
     }
-    if (again.gaps.front() != "" || again.gaps.back() != "")
+    if (!again.gaps.front().empty() || !again.gaps.back().empty()) {
         return "the edited card has text around it";
+    }
     const VCard& read = again.cards.front();
     if (read.version != content.cards[index].version) return "the edited card changed version";
     if (UnmappedLines(read) != unmapped) return "a line that no field maps changed";
