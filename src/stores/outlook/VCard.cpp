@@ -267,6 +267,11 @@ std::string FoldLine(std::string_view text, std::string_view lineBreak) {
     return folded + std::string(text);
 }
 
+// A blank line as read: its text starts with its line end.
+bool StartsWithLineEnd(const VCardLine& line) {
+    return !line.changed && !line.raw.empty() && (line.raw[0] == '\r' || line.raw[0] == '\n');
+}
+
 // A changed line's text. Its parameters are decided UTF-8 or Windows-1252
 // one by one and written as UTF-8. 2.1 lines and quoted-printable ones are
 // written whole: 2.1 readers unfold in different ways (some keep the blank),
@@ -318,10 +323,19 @@ void FreezeCard(VCard& card) {
         // After a stray '=' the line's name and ':' must be on its first line,
         // or reading would take it into the value before it.
         const bool fold = i == 0 || !EndsInSoftLineBreak(card.lines[i - 1]);
-        line.raw = Render(line, card.lineBreak, card.version, fold);
+        // A lone CR before a blank line would make one line end of both.
+        const bool beforeBlank = i + 1 < card.lines.size() && StartsWithLineEnd(card.lines[i + 1]);
+        const std::string lineBreak =
+            card.lineBreak == "\r" && beforeBlank ? std::string("\r\n") : card.lineBreak;
+        line.raw = Render(line, lineBreak, card.version, fold);
         line.changed = false;
     }
     card.dirty = false;
+}
+
+bool ReadsAsOne(const VCardLine& first, const VCardLine& second) {
+    if (EndsInSoftLineBreak(first) && !StopsSoftLineBreak(second)) return true;
+    return !first.changed && first.raw.ends_with('\r') && StartsWithLineEnd(second);
 }
 
 std::string RenderLine(const VCardLine& line, std::string_view lineBreak) {

@@ -58,6 +58,11 @@ std::string RenderLine(const VCardLine& line, std::string_view lineBreak, VCardV
 // soft line breaks, which END:VCARD and Velmora's own X-VELMORA- lines do.
 bool EndsInSoftLineBreak(const VCardLine& line);
 bool StopsSoftLineBreak(const VCardLine& line);
+// Whether reading would not keep the two lines apart if they stood next to
+// each other: a stray '=' ending the first takes in a second that does not
+// stop soft line breaks, and a lone CR ending the first joins the line end of
+// a blank second line (CR, then CR LF or LF, is one line end).
+bool ReadsAsOne(const VCardLine& first, const VCardLine& second);
 
 // Parameter helpers. A parameter is NAME=value[,value] or, in 2.1, a bare value.
 std::string ParamName(std::string_view param);                 // upper case; "" for a bare one

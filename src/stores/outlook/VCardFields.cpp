@@ -180,12 +180,11 @@ std::size_t InsertPosition(const VCard& card, std::string_view property) {
     return at;
 }
 
-// Removes a line; one that keeps a stray '=' before it from taking in the
-// line after it stays, empty, which reads the same as no line.
+// Removes a line. One that keeps the lines around it apart (a stray '=' or
+// a lone CR before it) stays, empty, which reads the same as no line.
 void RemoveLine(VCard& card, std::size_t at) {
-    const bool guards = at > 0 && at + 1 < card.lines.size() &&
-                        EndsInSoftLineBreak(card.lines[at - 1]) &&
-                        !StopsSoftLineBreak(card.lines[at + 1]);
+    const bool guards =
+        at > 0 && at + 1 < card.lines.size() && ReadsAsOne(card.lines[at - 1], card.lines[at + 1]);
     if (guards) {
         SetLineText(card.lines[at], "", card.version);
     } else {

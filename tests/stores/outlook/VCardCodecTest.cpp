@@ -176,8 +176,9 @@ TEST(VCardCodecTest, TelUris) {
 }
 
 // Scenario: a file whose lines end in CR CR LF, as some converters leave
-// them: each such end is one line end, also after a quoted-printable '=',
-// and errors count lines as an editor does.
+// them, or in lone CRs: each such end is one line end, also after a
+// quoted-printable '=', errors count lines as an editor does, and writing
+// never joins two line ends into one.
 TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
     const std::string text =
         "BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann =\r\r\nLee\r\r\n"
@@ -192,6 +193,17 @@ TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
     const std::string bad = "BEGIN:VCARD\r\r\nVERSION:3.0\r\r\nFN:Ann\r\r\nno colon\r\r\nEND:VCARD";
     EXPECT_THAT([&] { ParseVCardFile(bad, "cr.vcf"); },
                 ThrowsMessage<Error>(HasSubstr("cr.vcf cannot be read at line 4:")));
+
+    // A line that ends in a lone CR never comes to stand before a blank line
+    // (CR, then LF, would read as one line end): a removed number between
+    // them stays, empty; a changed line ends in CR LF there.
+    const std::string blanks =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n\rTEL;TYPE=home:555\r\n\nEND:VCARD\r\n";
+    std::string emptied = blanks;
+    emptied.replace(emptied.find("555"), 3, "");
+    EXPECT_EQ(Saved(blanks, {{F::HomeTelephoneNumber, ""}}), emptied);
+    EXPECT_EQ(Saved("BEGIN:VCARD\rVERSION:3.0\rNICKNAME:A\n\nEND:VCARD\r", {{F::NickName, "B"}}),
+              "BEGIN:VCARD\rVERSION:3.0\rNICKNAME:B\r\n\nEND:VCARD\r");
 }
 
 }  // namespace
