@@ -7,6 +7,7 @@
 #include <numeric>
 #include <optional>
 
+#include "model/PhoneForm.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/NumberText.h"
 #include "stores/outlook/OutlookLoader.h"
@@ -172,8 +173,13 @@ std::size_t ScenarioGenerator::Pick(std::size_t count) {
 
 std::string ScenarioGenerator::NewName() {
     ++names_;
-    return std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
-           std::string(kLastNames[Pick(kLastNames.size())]) + " " + std::to_string(names_);
+    std::string name = std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
+                       std::string(kLastNames[Pick(kLastNames.size())]) + " " +
+                       std::to_string(names_);
+    // Longer than the phone keeps, which cuts it after 22 characters; the
+    // number that keeps names unique stays within them.
+    if (Chance(0.1)) name += " Worthington-Smythe";
+    return name;
 }
 
 std::string ScenarioGenerator::NewNumber(NumberKind kind) {
@@ -190,15 +196,23 @@ std::string ScenarioGenerator::NewNumber(NumberKind kind) {
             return "1" + digits(2) + "*" + digits(3) + "*" + digits(4);
         default: {
             const std::size_t choice = Pick(10);
-            if (choice == 0) return "5" + digits(6);   // a local number
-            if (choice == 1) return "15" + digits(9);  // with the country code
+            if (choice == 0) return "5" + digits(6);    // a local number
+            if (choice == 1) return "15" + digits(9);   // with the country code
+            if (choice == 2) return "+15" + digits(9);  // international
             return "5" + digits(9);
         }
     }
 }
 
 std::string ScenarioGenerator::TypedNumber(NumberKind kind, const std::string& number) {
-    if (kind == NumberKind::DirectConnect || kind == NumberKind::Email) return number;
+    if (kind == NumberKind::DirectConnect) return number;
+    if (kind == NumberKind::Email) {
+        // People type capitals the phone does not keep.
+        std::string typed = number;
+        if (Chance(0.3)) typed[0] = static_cast<char>(typed[0] - 'a' + 'A');
+        if (Chance(0.3)) typed.replace(typed.find("example"), 7, "Example");
+        return typed;
+    }
     return MaskPhoneNumber(number, static_cast<std::uint8_t>(1 + Pick(4)));
 }
 
@@ -267,7 +281,7 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
         if (where < 8) {
             id += Chance(0.2) ? 2 + static_cast<std::int64_t>(Pick(3)) : 1;
             for (const NumberKind kind : KindsWithNumbers(contact)) {
-                phoneBook.rows.push_back(PhoneBookRow(id, contact.ContactName, kind,
+                phoneBook.rows.push_back(PhoneBookRow(id, PhoneName(contact.ContactName), kind,
                                                       NumberOf(contact, kind),
                                                       speedDials[nextSpeedDial++]));
             }
@@ -284,19 +298,18 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
         WriteCard(*addressBook, contact, kExcludedFlags[Pick(kExcludedFlags.size())]);
         steps_.push_back("address book holds " + contact.ContactName + ", not included");
     }
-    addressBook->Logoff();
+    SaveAll(*addressBook);
     session.Backends().databases->CreateDatabase(settings.PhoneBookPath, {phoneBook});
 }
 
-void ScenarioGenerator::WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
+void ScenarioGenerator::WriteCard(AddressBook& addressBook, const SyncObject& contact,
                                   std::string_view inclusion) {
-    const auto card = addressBook.CreateContactItem();
-    card->Set(ContactField::FileAs, contact.ContactName);
-    card->Set(ContactField::FullName, contact.ContactName);
+    const CardHandle card = addressBook.Create();
+    addressBook.Set(card, ContactField::FileAs, contact.ContactName);
+    addressBook.Set(card, ContactField::FullName, contact.ContactName);
     for (const NumberKind kind : KindsWithNumbers(contact))
-        card->Set(FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
-    if (!inclusion.empty()) card->Set(ContactField::User2, inclusion);
-    card->Save();
+        addressBook.Set(card, FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
+    addressBook.Set(card, ContactField::User2, inclusion);
 }
 
 void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
@@ -307,79 +320,91 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
 
 std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
     const auto addressBook = session.OpenAddressBook();
-    const auto items = addressBook->GetDefaultContactsFolder().Items();
+    AddressBook& book = *addressBook;
     // By name, not in folder order: cards made by a run get random file
     // names, and a seed must make the same edits on every run of it.
-    std::vector<std::unique_ptr<ContactItem>> contacts;
-    for (int index = 1; index <= items->Count(); ++index) {
-        if (auto contact = TakeContact(items->Item(index))) contacts.push_back(std::move(contact));
+    std::vector<CardHandle> cards;
+    for (CardHandle card = 1; card <= book.Count(); ++card) {
+        if (book.IsContact(card)) cards.push_back(card);
     }
-    std::sort(contacts.begin(), contacts.end(), [this](const auto& a, const auto& b) {
-        return a->Get(nameField_) < b->Get(nameField_);
+    std::stable_sort(cards.begin(), cards.end(), [&](CardHandle a, CardHandle b) {
+        return book.Get(a, nameField_) < book.Get(b, nameField_);
     });
     std::set<std::string> touched;
-    for (const auto& contact : contacts) {
-        if (IsIncluded(*contact)) {
+    for (const CardHandle card : cards) {
+        if (IsIncluded(book, card)) {
             if (!Chance(options_.changeShare)) continue;
-            touched.insert(contact->Get(ContactField::User3));
-            EditCard(*contact);
+            touched.insert(book.Get(card, ContactField::User3));
+            EditCard(book, card);
         } else if (Chance(options_.changeShare / 2)) {
             // Included again, it comes back as a new contact.
-            contact->Set(ContactField::User2, "YES");
-            contact->Save();
-            steps_.push_back("address book: " + contact->Get(nameField_) + " included");
+            book.Set(card, ContactField::User2, "YES");
+            steps_.push_back("address book: " + book.Get(card, nameField_) + " included");
         }
     }
     for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
         const SyncObject contact = NewContact();
-        WriteCard(*addressBook, contact, "YES");
+        WriteCard(book, contact, "YES");
         steps_.push_back("address book: " + contact.ContactName + " added");
     }
-    addressBook->Logoff();
+    SaveAll(book);
     return touched;
 }
 
-void ScenarioGenerator::EditCard(ContactItem& contact) {
-    const std::string who = "address book: " + contact.Get(nameField_) + " (ID " +
-                            contact.Get(ContactField::User3) + ")";
+void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
+    const std::string who = "address book: " + book.Get(card, nameField_) + " (ID " +
+                            book.Get(card, ContactField::User3) + ")";
     SyncObject numbers;
     for (const NumberKindInfo& info : kNumberKinds)
-        numbers.*info.number = contact.Get(FieldOf(info.kind));
+        numbers.*info.number = book.Get(card, FieldOf(info.kind));
     const auto present = KindsWithNumbers(numbers);
     const auto absent = KindsWithout(numbers);
+    // Another program may write the ID otherwise: it is still the same ID.
+    const std::string id = book.Get(card, ContactField::User3);
+    if (!id.empty() && Chance(0.15)) {
+        book.Set(card, ContactField::User3, "0" + id);
+        steps_.push_back(who + " ID written 0" + id);
+    }
     const std::size_t action = Pick(10);
     if (action < 2) {
         // Excluding a contact takes it out of the run as deleting it does.
         if (Chance(0.3)) {
-            contact.Set(ContactField::User2, "No");
-            contact.Save();
+            book.Set(card, ContactField::User2, "No");
             steps_.push_back(who + " excluded");
         } else {
-            contact.Delete();
+            book.Delete(card);
             steps_.push_back(who + " deleted");
         }
         return;
     }
     if (action < 4) {
         const std::string name = NewName();
-        contact.Set(nameField_, name);
+        book.Set(card, nameField_, name);
         steps_.push_back(who + " renamed " + name);
     } else if (action < 7 || absent.empty()) {
         const NumberKind kind = present[Pick(present.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
-        contact.Set(FieldOf(kind), typed);
+        book.Set(card, FieldOf(kind), typed);
         steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
     } else if (action < 9 || present.size() < 2) {
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
-        contact.Set(FieldOf(kind), typed);
+        book.Set(card, FieldOf(kind), typed);
         steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else if (Chance(0.5) && !book.Get(card, ContactField::User4).empty()) {
+        // A speed dial moved in the address book, to one nobody uses.
+        SyncObject tagged = numbers;
+        ApplySpeedDialTag(tagged, book.Get(card, ContactField::User4));
+        const NumberKind kind = present[Pick(present.size())];
+        SpeedOf(tagged, kind) = std::to_string(900 + ++speedDialEdits_);
+        book.Set(card, ContactField::User4, BuildSpeedDialTag(tagged));
+        steps_.push_back(who + " speed dial of " + std::string(KindInfo(kind).kindWord) + " " +
+                         SpeedOf(tagged, kind));
     } else {
         const NumberKind kind = present[Pick(present.size())];
-        contact.Set(FieldOf(kind), "");
+        book.Set(card, FieldOf(kind), "");
         steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
     }
-    contact.Save();
 }
 
 std::int64_t ScenarioGenerator::ChooseSpeedDial(SpeedDialPool& speedDials) {
@@ -417,8 +442,8 @@ void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedSt
         const std::int64_t id = nextId++;
         for (const NumberKind kind : KindsWithNumbers(contact)) {
             AddPhoneBookRow(*rows,
-                            PhoneBookRow(id, contact.ContactName, kind, NumberOf(contact, kind),
-                                         ChooseSpeedDial(speedDials)));
+                            PhoneBookRow(id, PhoneName(contact.ContactName), kind,
+                                         NumberOf(contact, kind), ChooseSpeedDial(speedDials)));
         }
         steps_.push_back("phone book: " + contact.ContactName + " (ID " + std::to_string(id) +
                          ") added");
@@ -438,8 +463,9 @@ void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& 
         steps_.push_back(who + " deleted");
     } else if (action < 4) {
         const std::string name = NewName();
-        ForRowsOf(rows, id, std::nullopt,
-                  [&](Recordset& row) { EditField(row, PhoneBookColumn::ContactName, name); });
+        ForRowsOf(rows, id, std::nullopt, [&](Recordset& row) {
+            EditField(row, PhoneBookColumn::ContactName, PhoneName(name));
+        });
         steps_.push_back(who + " renamed " + name);
     } else if (action < 7 || absent.empty()) {
         const NumberKind kind = present[Pick(present.size())];
@@ -455,7 +481,7 @@ void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& 
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string number = NewNumber(kind);
         const std::int64_t speed = ChooseSpeedDial(speedDials);
-        AddPhoneBookRow(rows, PhoneBookRow(id, record.ContactName, kind, number, speed));
+        AddPhoneBookRow(rows, PhoneBookRow(id, PhoneName(record.ContactName), kind, number, speed));
         steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + number +
                          " on " + std::to_string(speed));
     } else if (action < 10 && present.size() >= 2) {

@@ -30,18 +30,20 @@ struct GeneratorOptions {
 // same scenario. Everything is written through the ports, so any backend
 // will do.
 //
+// It makes what real address books hold and a run must settle in one go:
+// names longer than the phone keeps (22 characters), e-mail addresses typed
+// with capitals, international numbers with "+", and contact IDs another
+// program wrote with a leading zero; speed dials moved in the address book.
+//
 // What the generator does not make, because the program treats it in a way
 // that is meant but would upset the invariants of a random run:
-// - names longer than the phone book keeps (22 characters), which a new row
-//   cuts while the address book keeps the whole name;
 // - two contacts of the same name, which the first run would link by name;
 // - contacts the first run links by name whose data differ (the first run
 //   keeps each side's version and only remembers the address book's);
-// - e-mail addresses with capitals or "/", and phone book numbers that are
-//   not plain digits, which the address book side reads differently;
-// - a contact without any number, which the phone book cannot hold: the
-//   address book keeps it alone, and the sync database forgets it only on
-//   the run after the one that removed its last number;
+// - e-mail addresses with "/", and phone book numbers that are not plain
+//   digits, which the address book side reads differently;
+// - a contact without any number, which leaves the phone book and the sync
+//   database and keeps its card alone, without an ID;
 // - a phone book ID handed out again while the sync database still knows it.
 class ScenarioGenerator {
   public:
@@ -88,13 +90,12 @@ class ScenarioGenerator {
     std::string TypedNumber(NumberKind kind, const std::string& number);
 
     // A new card holding the contact's name and numbers.
-    void WriteCard(OutlookApplication& addressBook, const SyncObject& contact,
-                   std::string_view inclusion);
+    void WriteCard(AddressBook& addressBook, const SyncObject& contact, std::string_view inclusion);
 
     // The edits of one round on each side; the address book's return the
     // contact IDs it touched.
     std::set<std::string> EditAddressBook(const SyncSession& session);
-    void EditCard(ContactItem& contact);
+    void EditCard(AddressBook& addressBook, CardHandle card);
     void EditPhoneBook(const SyncSession& session, const LoadedStores& current,
                        const std::set<std::string>& touchedInAddressBook);
     void EditPhoneBookContact(Recordset& rows, const SyncObject& record, bool mayMoveSpeedDial,
@@ -107,6 +108,7 @@ class ScenarioGenerator {
     ContactField nameField_ = ContactField::FileAs;
     int names_ = 0;
     int emails_ = 0;
+    int speedDialEdits_ = 0;
     std::vector<std::string> steps_;
 };
 

@@ -7,6 +7,7 @@
 
 #include "engine/Records.h"
 #include "model/NumberKinds.h"
+#include "model/PhoneForm.h"
 
 namespace velmora::scenarios {
 
@@ -14,8 +15,9 @@ namespace {
 
 using Violations = std::vector<std::string>;
 
+// Names as the phone keeps them: their first 22 characters.
 bool SameNamesAndNumbers(const SyncObject& a, const SyncObject& b) {
-    if (a.ContactName != b.ContactName) return false;
+    if (PhoneName(a.ContactName) != PhoneName(b.ContactName)) return false;
     for (const NumberKindInfo& kind : kNumberKinds) {
         if (a.*kind.number != b.*kind.number) return false;
     }
@@ -27,9 +29,13 @@ const SyncObject* WithId(const SyncSet& set, const std::string& id) {
     return position > 0 ? &set.Item(position) : nullptr;
 }
 
+// The last record of that name as the phone keeps it.
 const SyncObject* WithName(const SyncSet& set, const std::string& name) {
-    const int position = FindByContactName(name, set);
-    return position > 0 ? &set.Item(position) : nullptr;
+    const SyncObject* found = nullptr;
+    for (const SyncObject& record : set) {
+        if (PhoneName(record.ContactName) == PhoneName(name)) found = &record;
+    }
+    return found;
 }
 
 // Each record once, and each with an ID.
@@ -75,14 +81,27 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     }
 }
 
-// A version a contact may end with: the address book's (name and numbers)
-// or the phone book's (speed dials too).
+// The speed dials the address book's record states (a new number has none
+// until the run gives it one) are those of the other record.
+bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other) {
+    for (const NumberKindInfo& kind : kNumberKinds) {
+        const std::string& speed = addressBook.*kind.speed;
+        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A version a contact may end with: the address book's (name, numbers and
+// the speed dials its tag states) or the phone book's (every speed dial).
 struct Version {
     const SyncObject* record;
     bool fromPhoneBook;
 
     bool Matches(const SyncObject& result) const {
-        return fromPhoneBook ? RecordsEqual(*record, result) : SameNamesAndNumbers(*record, result);
+        if (fromPhoneBook) return RecordsEqual(*record, result);
+        return SameNamesAndNumbers(*record, result) && StatedSpeedDialsKept(*record, result);
     }
 };
 
@@ -126,7 +145,8 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
             continue;
         }
         ++survivors;
-        const bool outlookChanged = !SameNamesAndNumbers(*outlook, before);
+        const bool outlookChanged =
+            !SameNamesAndNumbers(*outlook, before) || !StatedSpeedDialsKept(*outlook, before);
         const bool phoneBookChanged = !RecordsEqual(*phoneBook, before);
         Expectation expected{what, {}};
         if (outlookChanged) expected.versions.push_back({outlook, false});

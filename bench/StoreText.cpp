@@ -10,11 +10,11 @@ namespace velmora::scenarios {
 
 namespace {
 
-std::string ContactLine(const ContactItem& contact) {
+std::string ContactLine(const AddressBook& book, CardHandle card) {
     std::string line;
     for (std::size_t f = 0; f < kContactFieldCount; ++f) {
         const auto field = static_cast<ContactField>(f);
-        const std::string value = contact.Get(field);
+        const std::string value = book.Get(card, field);
         // The display name of the address is the address again.
         if (field == ContactField::Email1DisplayName || value.empty()) continue;
         line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
@@ -38,14 +38,10 @@ std::ostream& operator<<(std::ostream& out, const StoreTexts& texts) {
                << "\nsync database: " << texts.sync << "\n";
 }
 
-std::string RenderAddressBookSorted(OutlookApplication& application) {
+std::string RenderAddressBookSorted(const AddressBook& book) {
     std::vector<std::string> lines;
-    const auto items = application.GetDefaultContactsFolder().Items();
-    for (int index = 1; index <= items->Count(); ++index) {
-        const auto item = items->Item(index);
-        const ContactItem* contact = item->AsContact();
-        lines.push_back(contact ? ContactLine(*contact) : "(" + item->TypeName() + ")");
-    }
+    for (CardHandle card = 1; card <= book.Count(); ++card)
+        lines.push_back(book.IsContact(card) ? ContactLine(book, card) : "(DistListItem)");
     std::sort(lines.begin(), lines.end());
     std::string text;
     for (const std::string& line : lines)
@@ -86,7 +82,6 @@ StoreTexts RenderStores(const SyncSession& session) {
                                   PhoneBookColumn::Number, PhoneBookColumn::NumberType,
                                   PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength}),
                      RenderTable(databases, settings.SyncPath, kSyncTable, SyncColumns(), 3)};
-    addressBook->Logoff();
     return texts;
 }
 

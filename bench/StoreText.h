@@ -29,7 +29,7 @@ StoreTexts RenderStores(const SyncSession& session);
 // Every item of the address book, one line each ("Field=value; ..." over the
 // non-empty fields but the e-mail display name), sorted: new cards get random file names, so the
 // order of items says nothing.
-std::string RenderAddressBookSorted(OutlookApplication& application);
+std::string RenderAddressBookSorted(const AddressBook& book);
 
 // The columns of every row of a table in stored order: rows joined by ";",
 // values by "|", null as NULL; the columns from `namedFrom` on only when not

@@ -3,6 +3,8 @@
 #include <utility>
 
 #include "app/ManagerLauncher.h"
+#include "model/Error.h"
+#include "model/PhoneForm.h"
 #include "run/RunState.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
@@ -41,8 +43,13 @@ RunResult SyncSession::Run(RunUi& ui, const StoreBackends& backends) const {
     return driver.Start();
 }
 
-std::unique_ptr<OutlookApplication> SyncSession::OpenAddressBook() const {
+std::unique_ptr<AddressBook> SyncSession::OpenAddressBook() const {
     return backends_.addressBook(CurrentSettings().ContactsPath)();
+}
+
+void SaveAll(AddressBook& book) {
+    const auto failures = book.SaveChanges();
+    if (!failures.empty()) throw Error(failures.front().reason);
 }
 
 LoadedStores LoadStores(const SyncSession& session) {
@@ -50,15 +57,17 @@ LoadedStores LoadStores(const SyncSession& session) {
     state.settings = session.CurrentSettings();
     LoadedStores stores;
 
-    const auto application = session.OpenAddressBook();
-    const auto items = application->GetDefaultContactsFolder().Items();
-    for (int index = 1; index <= items->Count(); ++index) {
-        const auto contact = TakeContact(items->Item(index));
-        if (contact && IsIncluded(*contact)) {
-            ImportOutlookData(stores.addressBook, *contact, state.settings.NameField);
+    const auto book = session.OpenAddressBook();
+    for (CardHandle card = 1; card <= book->Count(); ++card) {
+        if (book->IsContact(card) && IsIncluded(*book, card)) {
+            SyncObject& record =
+                ImportOutlookData(stores.addressBook, *book, card, state.settings.NameField);
+            // "07" is the ID 7, as a run reads it.
+            if (auto plain = PlainContactId(record.ContactID)) {
+                stores.addressBook.ChangeContactID(record, *plain);
+            }
         }
     }
-    application->Logoff();
 
     DatabaseEngine& databases = *session.Backends().databases;
     LoadPhoneBookRecords(state, databases);

@@ -31,14 +31,18 @@ class SyncSession {
     RunResult Run(RunUi& ui) const;
     RunResult Run(RunUi& ui, const StoreBackends& backends) const;
 
-    // A new application over the address book.
-    std::unique_ptr<OutlookApplication> OpenAddressBook() const;
+    // The address book, read afresh.
+    std::unique_ptr<AddressBook> OpenAddressBook() const;
 
   private:
     std::filesystem::path programFolder_;
     StoreBackends backends_;
     mutable InMemorySettingsStore settings_;
 };
+
+// Stores a book's changes as another program would; a card that could not be
+// stored throws velmora::Error.
+void SaveAll(AddressBook& book);
 
 // The three stores as a run's loaders read them, without writing anything:
 // the address book's included contacts (excluded ones are passed over, not

@@ -12,7 +12,7 @@
 #include "model/Text.h"
 #include "stores/database/DatabaseEngine.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "stores/outlook/AtomicFile.h"
+#include "stores/outlook/FileBatch.h"
 #include "stores/outlook/NumberText.h"
 #include "stores/outlook/VCardFields.h"
 
@@ -172,8 +172,13 @@ VCard ContactCard(const DemoContact& contact, std::string_view uid, std::string_
     return card;
 }
 
-void WriteCard(const std::filesystem::path& folder, std::string_view uid, const std::string& text) {
-    WriteFileAtomically(folder / (std::string(uid) + ".vcf"), text, /*mustBeNew=*/true);
+FileChange NewCardFile(const std::filesystem::path& folder, std::string_view uid,
+                       std::string text) {
+    FileChange change;
+    change.kind = FileChange::Kind::Create;
+    change.path = folder / (std::string(uid) + ".vcf");
+    change.bytes = std::move(text);
+    return change;
 }
 
 std::string DistributionListText() {
@@ -242,12 +247,19 @@ DemoSummary CreateDemoData(const Settings& settings, int contacts, std::uint32_t
 
     std::filesystem::create_directories(settings.ContactsPath);
     int cardNumber = 0;
+    std::vector<FileChange> files;
     for (const auto& [contact, inclusion] : cards) {
         char uid[32];
         std::snprintf(uid, sizeof uid, "velmora-demo-%04d", ++cardNumber);
-        WriteCard(settings.ContactsPath, uid, CardText(ContactCard(contact, uid, inclusion)));
+        files.push_back(NewCardFile(settings.ContactsPath, uid,
+                                    CardText(ContactCard(contact, uid, inclusion))));
     }
-    WriteCard(settings.ContactsPath, "velmora-demo-list", DistributionListText());
+    files.push_back(
+        NewCardFile(settings.ContactsPath, "velmora-demo-list", DistributionListText()));
+    // Written together: one flush for all of them.
+    for (const FileOutcome& outcome : ApplyFileChanges(files)) {
+        if (outcome.failure) throw Error(*outcome.failure);
+    }
     summary.distributionLists = 1;
 
     engine.CreateDatabase(settings.PhoneBookPath, {PhoneBookTable(phoneBook)});

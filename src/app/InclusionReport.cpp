@@ -19,20 +19,15 @@ struct Inclusion {
     int items = 0;  // every item of the folder, distribution lists included
 };
 
-Inclusion ReadInclusion(const Settings& settings,
-                        const OutlookApplicationFactory& makeApplication) {
+Inclusion ReadInclusion(const Settings& settings, const AddressBookOpener& openAddressBook) {
     Inclusion inclusion;
-    const auto application = makeApplication();
-    const auto items = application->GetDefaultContactsFolder().Items();
-    inclusion.items = items->Count();
-    for (int index = 1; index <= inclusion.items; ++index) {
-        const auto item = items->Item(index);
-        const ContactItem* contact = item->AsContact();
-        if (item->TypeName() != kContactItemType || contact == nullptr) continue;
-        SyncSet& set = IsIncluded(*contact) ? inclusion.included : inclusion.excluded;
-        ImportOutlookData(set, *contact, settings.NameField);
+    const auto book = openAddressBook();
+    inclusion.items = book->Count();
+    for (CardHandle card = 1; card <= book->Count(); ++card) {
+        if (!book->IsContact(card)) continue;
+        SyncSet& set = IsIncluded(*book, card) ? inclusion.included : inclusion.excluded;
+        ImportOutlookData(set, *book, card, settings.NameField);
     }
-    application->Logoff();
     return inclusion;
 }
 
@@ -66,10 +61,10 @@ std::filesystem::path InclusionReportPath(const std::filesystem::path& programFo
 
 std::optional<std::string> WriteInclusionReport(const std::filesystem::path& programFolder,
                                                 const Settings& settings,
-                                                const OutlookApplicationFactory& makeApplication) {
+                                                const AddressBookOpener& openAddressBook) {
     const std::filesystem::path path = InclusionReportPath(programFolder);
     try {
-        const Inclusion inclusion = ReadInclusion(settings, makeApplication);
+        const Inclusion inclusion = ReadInclusion(settings, openAddressBook);
         if (inclusion.items == 0) return std::nullopt;
         std::error_code ignored;  // a folder that cannot be made shows up as the write failing
         std::filesystem::create_directories(programFolder, ignored);

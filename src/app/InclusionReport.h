@@ -25,6 +25,6 @@ std::filesystem::path InclusionReportPath(const std::filesystem::path& programFo
 // read or a file that cannot be written throws velmora::Error naming it.
 std::optional<std::string> WriteInclusionReport(const std::filesystem::path& programFolder,
                                                 const Settings& settings,
-                                                const OutlookApplicationFactory& makeApplication);
+                                                const AddressBookOpener& openAddressBook);
 
 }  // namespace velmora

@@ -12,16 +12,22 @@ constexpr std::string_view kSeparators = "\\/";
 constexpr std::string_view kSeparators = "/";
 #endif
 
-// The value of a limit, or nullopt when the text is not a whole number the
-// phone can hold.
-std::optional<int> LimitValue(std::string_view text) {
+// The value of a whole number from `lowest` to `largest` as typed, or nullopt.
+std::optional<int> WholeNumber(std::string_view text, int lowest, int largest) {
     if (text.empty() || !IsDigitsOnly(text)) return std::nullopt;
     int value = 0;
     for (const char digit : text) {
         value = value * 10 + (digit - '0');
-        if (value > kLargestLimit) return std::nullopt;
+        if (value > largest) return std::nullopt;
     }
+    if (value < lowest) return std::nullopt;
     return value;
+}
+
+// The value of a limit, or nullopt when the text is not a whole number the
+// phone can hold.
+std::optional<int> LimitValue(std::string_view text) {
+    return WholeNumber(text, 0, kLargestLimit);
 }
 
 }  // namespace
@@ -38,6 +44,9 @@ OptionsEntries EntriesFromSettings(const Settings& settings) {
     entries.SyncPath = settings.SyncPath.string();
     entries.LogPath = settings.LogPath.string();
     entries.ContactsPath = settings.ContactsPath.string();
+    entries.MassDeleteShare = std::to_string(settings.MassDeleteShare);
+    entries.MassDeleteMinimum = std::to_string(settings.MassDeleteMinimum);
+    entries.KeepBackups = std::to_string(settings.KeepBackups);
     return entries;
 }
 
@@ -46,6 +55,10 @@ std::optional<std::string> SaveOptions(const OptionsEntries& entries, SettingsSt
     const auto numbers = LimitValue(entries.MaxNumbers);
     if (!names || !numbers) return std::string(kLimitsNotNumericMessage);
     if (*names > *numbers) return std::string(kNamesAboveNumbersMessage);
+    const auto share = WholeNumber(entries.MassDeleteShare, 0, 100);
+    const auto minimum = WholeNumber(entries.MassDeleteMinimum, 0, kLargestLimit);
+    const auto keep = WholeNumber(entries.KeepBackups, 1, 999);
+    if (!share || !minimum || !keep) return std::string(kSafetyNotNumericMessage);
 
     store.Save(SettingKey::NameField, entries.NameField);
     store.Save(SettingKey::MaskOption, std::to_string(entries.MaskOption));
@@ -58,6 +71,9 @@ std::optional<std::string> SaveOptions(const OptionsEntries& entries, SettingsSt
     store.Save(SettingKey::LogPath, entries.LogPath);
     store.Save(SettingKey::ContactsPath, entries.ContactsPath);
     store.Save(SettingKey::ManagerPath, "");
+    store.Save(SettingKey::MassDeleteShare, std::to_string(*share));
+    store.Save(SettingKey::MassDeleteMinimum, std::to_string(*minimum));
+    store.Save(SettingKey::KeepBackups, std::to_string(*keep));
     return std::nullopt;
 }
 

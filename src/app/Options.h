@@ -21,6 +21,9 @@ struct OptionsEntries {
     std::string SyncPath;
     std::string LogPath;
     std::string ContactsPath;
+    std::string MassDeleteShare;    // percent
+    std::string MassDeleteMinimum;  // contacts
+    std::string KeepBackups;
 
     bool operator==(const OptionsEntries&) const = default;
 };
@@ -29,6 +32,10 @@ inline constexpr std::string_view kLimitsNotNumericMessage =
     "The quantities for the phone limitations must be numeric values.";
 inline constexpr std::string_view kNamesAboveNumbersMessage =
     "The quantity limit for names cannot be greater than the quantity limit for numbers.";
+
+inline constexpr std::string_view kSafetyNotNumericMessage =
+    "Ask before deleting takes a share from 0 to 100 percent and a whole number of contacts; "
+    "backups to keep takes a whole number from 1 to 999.";
 
 // The largest limit the dialog accepts: the phone keeps its capacities in 16 bits.
 inline constexpr int kLargestLimit = 32767;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 
+#include "app/Backups.h"
 #include "app/ManagerLauncher.h"
 #include "model/Error.h"
 #include "run/ActivityLog.h"
@@ -46,16 +47,32 @@ class RunningGuard {
     bool& flag_;
 };
 
+LoadedCounts CountLoaded(const RunState& state) {
+    return {state.OutlookSet.Count(), state.PhoneBookSet.Count(), state.SyncDataSet.Count()};
+}
+
+std::string CountsText(const LoadedCounts& loaded) {
+    return "held: PhoneBook " + std::to_string(loaded.phoneBook) + ", Outlook " +
+           std::to_string(loaded.outlook) + ", sync database " + std::to_string(loaded.sync) +
+           " contacts";
+}
+
+std::string PlanText(const RunPlan& plan) {
+    return "the run: Outlook " + ChangesText(plan.outlook) + "; PhoneBook " +
+           ChangesText(plan.phoneBook);
+}
+
 }  // namespace
 
 RunDriver::RunDriver(RunState& state, SettingsStore& settings, std::filesystem::path programFolder,
-                     RunUi& ui, ManagerLauncher& manager, StageTable stages)
+                     RunUi& ui, ManagerLauncher& manager, StageTable stages, RunSafety safety)
     : state_(state),
       settings_(settings),
       programFolder_(std::move(programFolder)),
       ui_(ui),
       manager_(manager),
-      stages_(std::move(stages)) {}
+      stages_(std::move(stages)),
+      safety_(std::move(safety)) {}
 
 void RunDriver::ResetRunState() {
     velmora::ResetRunState(state_, settings_, programFolder_);
@@ -64,13 +81,34 @@ void RunDriver::ResetRunState() {
 RunResult RunDriver::Start() {
     // The window keeps handling events while the manager program runs, so the
     // Start button can be pressed again inside a run.
-    if (running_) return {RunOutcome::AlreadyRunning, "A synchronization is already under way."};
+    if (running_)
+        return {RunOutcome::AlreadyRunning, "A synchronization is already under way.", {}, {}};
     RunningGuard guard(running_);
-    try {
-        return Run();
-    } catch (const std::exception& error) {
-        return StopOnError(error.what());
-    }
+    plan_ = {};
+    backupDecided_ = false;
+    backup_.clear();
+    RunResult result = [this] {
+        try {
+            return Run();
+        } catch (const StoresInUse& refusal) {
+            // The other run owns the log and the status: nothing is written
+            // or shown here; the front end tells the person.
+            return Result(RunOutcome::AlreadyRunning, refusal.what());
+        } catch (const std::exception& error) {
+            return StopOnError(error.what());
+        }
+    }();
+    state_.BeforeFirstWrite = nullptr;
+    return result;
+}
+
+RunResult RunDriver::Result(RunOutcome outcome, std::string message) const {
+    RunResult result;
+    result.outcome = outcome;
+    result.message = std::move(message);
+    result.plan = plan_;
+    result.backup = backup_;
+    return result;
 }
 
 void RunDriver::RunStage(StageId id) {
@@ -81,8 +119,12 @@ void RunDriver::RunStage(StageId id) {
 }
 
 RunResult RunDriver::Run() {
-    ui_.ResetStageLabels();
     ResetRunState();
+    // Before anything is shown or written: a run over the same stores in
+    // another window or terminal keeps them until it ends.
+    const std::unique_ptr<RunLock> lock =
+        safety_.lock ? safety_.lock(state_.settings.SyncPath) : nullptr;
+    ui_.ResetStageLabels();
 
     if (state_.settings.PMBefore) {
         ui_.SetStatusCaption(StatusCaption::WaitingForManager);
@@ -100,13 +142,27 @@ RunResult RunDriver::Run() {
         log.Close();
     }
 
+    const LoadedCounts loaded = CountLoaded(state_);
+
     for (const StageId id : kEngineStages)
         RunStage(id);
 
     if (const auto overflow = CheckCapacity(state_)) return StopOnCapacity(*overflow);
 
-    for (const StageId id : kWriteStages)
+    plan_ = PlanOf(state_, loaded);
+    if (auto stopped = AskAboutDeletions()) return *stopped;
+
+    state_.BeforeFirstWrite = [this](const std::vector<std::filesystem::path>& changedCards,
+                                     const std::vector<std::filesystem::path>& createdCards) {
+        BackUpBeforeWriting(changedCards, createdCards);
+    };
+    for (const StageId id : kWriteStages) {
+        // The address-book writer asks for the backup itself, knowing its
+        // cards; a table without one still gets the databases backed up.
+        if (id != StageId::WriteOutlookContacts) BackUpBeforeWriting({}, {});
         RunStage(id);
+    }
+    state_.BeforeFirstWrite = nullptr;
 
     if (state_.settings.PMAfter) {
         ui_.SetStatusCaption(StatusCaption::WaitingForManager);
@@ -116,9 +172,53 @@ RunResult RunDriver::Run() {
     const bool failedWrites = state_.FailedWrites > 0;
     ui_.SetStatusCaption(failedWrites ? StatusCaption::SyncError : StatusCaption::Complete);
     ResetRunState();
-    return failedWrites ? RunResult{RunOutcome::CompletedWithErrors,
-                                    "Some changes could not be stored. Please check the log."}
-                        : RunResult{RunOutcome::Complete, ""};
+    return failedWrites ? Result(RunOutcome::CompletedWithErrors,
+                                 "Some changes could not be stored. Please check the log.")
+                        : Result(RunOutcome::Complete, "");
+}
+
+std::optional<RunResult> RunDriver::AskAboutDeletions() {
+    for (const MassDeletion& deletion : FindMassDeletions(plan_, state_.settings)) {
+        if (ui_.ConfirmMassDeletion(deletion)) continue;
+        const std::string message =
+            deletion.Summary() + " The synchronization was stopped before anything was written.";
+        {
+            ActivityLog log = ActivityLog::OpenForAppend(state_.settings.LogPath);
+            log.WriteLine("Synchronization cannot continue.");
+            log.WriteLine(std::string(kEventPrefix) + deletion.Summary());
+            log.WriteLine(std::string(kEventPrefix) +
+                          "The deletions were not confirmed, so nothing was written.");
+            log.Close();
+        }
+        ui_.SetStatusCaption(StatusCaption::Stopped);
+        ResetRunState();
+        return Result(RunOutcome::DeletionsRefused, message);
+    }
+    return std::nullopt;
+}
+
+void RunDriver::BackUpBeforeWriting(const std::vector<std::filesystem::path>& changedCards,
+                                    const std::vector<std::filesystem::path>& createdCards) {
+    if (backupDecided_) return;
+    backupDecided_ = true;
+    if (safety_.backupsFolder.empty()) return;
+    if (changedCards.empty() && createdCards.empty() && plan_.DatabasesUnchanged()) return;
+    const Settings& settings = state_.settings;
+    try {
+        backup_ = MakeBackup(safety_.backupsFolder, {.before = "the synchronization",
+                                                     .phoneBook = settings.PhoneBookPath,
+                                                     .sync = settings.SyncPath,
+                                                     .contacts = settings.ContactsPath,
+                                                     .log = settings.LogPath,
+                                                     .changedCards = changedCards,
+                                                     .createdCards = createdCards,
+                                                     .counts = CountsText(plan_.loaded),
+                                                     .plan = PlanText(plan_)});
+        PruneBackups(safety_.backupsFolder, settings.KeepBackups);
+    } catch (const Error& error) {
+        throw Error("The stores could not be backed up, so nothing was written. " +
+                    std::string(error.what()));
+    }
 }
 
 RunResult RunDriver::StopOnCapacity(const CapacityOverflow& overflow) {
@@ -135,7 +235,7 @@ RunResult RunDriver::StopOnCapacity(const CapacityOverflow& overflow) {
     ui_.SetStatusCaption(StatusCaption::SyncError);
     ui_.ShowMessage(message);
     ResetRunState();
-    return {RunOutcome::CapacityExceeded, message};
+    return Result(RunOutcome::CapacityExceeded, message);
 }
 
 RunResult RunDriver::StopOnError(const std::string& message) {
@@ -152,7 +252,7 @@ RunResult RunDriver::StopOnError(const std::string& message) {
     ui_.SetStatusCaption(StatusCaption::SyncError);
     ui_.ShowMessage(text);
     ResetRunState();
-    return {RunOutcome::Failed, text};
+    return Result(RunOutcome::Failed, text);
 }
 
 }  // namespace velmora

@@ -3,8 +3,11 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "app/RunLock.h"
+#include "run/RunPlan.h"
 #include "run/RunState.h"
 #include "run/RunUi.h"
 
@@ -24,12 +27,22 @@ enum class RunOutcome {
     CompletedWithErrors,  // every stage ran, some changes failed (see the log)
     CapacityExceeded,     // stopped before writing: the result does not fit the phone
     Failed,               // stopped by an error
-    AlreadyRunning,       // refused: a run is under way
+    AlreadyRunning,       // refused: a run is under way, in this program or another (not shown)
+    DeletionsRefused,     // stopped before writing: the person chose not to delete so much
 };
 
 struct RunResult {
     RunOutcome outcome;
-    std::string message;  // the message shown to the person, if any
+    std::string message;           // the message shown to the person, if any
+    RunPlan plan;                  // what the run set out to write (zero when it stopped before)
+    std::filesystem::path backup;  // the backup made before writing; empty when none was made
+};
+
+// The safety net around a run's writes. The front ends set both; tests and
+// previews over copies may leave them empty.
+struct RunSafety {
+    RunLocker lock;                       // empty: no lock is taken
+    std::filesystem::path backupsFolder;  // empty: no backups are made
 };
 
 // Runs one synchronization: the sequence behind the Start button and the
@@ -37,7 +50,7 @@ struct RunResult {
 class RunDriver {
   public:
     RunDriver(RunState& state, SettingsStore& settings, std::filesystem::path programFolder,
-              RunUi& ui, ManagerLauncher& manager, StageTable stages);
+              RunUi& ui, ManagerLauncher& manager, StageTable stages, RunSafety safety = {});
 
     RunResult Start();
     bool IsRunning() const { return running_; }
@@ -47,8 +60,15 @@ class RunDriver {
 
   private:
     RunResult Run();
+    RunResult Result(RunOutcome outcome, std::string message) const;
     RunResult StopOnCapacity(const struct CapacityOverflow& overflow);
     RunResult StopOnError(const std::string& message);
+    // Asks about each mass deletion; the result of a stopped run, or nullopt.
+    std::optional<RunResult> AskAboutDeletions();
+    // The backup before the first write, once per run; none for a run that
+    // writes nothing.
+    void BackUpBeforeWriting(const std::vector<std::filesystem::path>& changedCards,
+                             const std::vector<std::filesystem::path>& createdCards);
     void RunStage(StageId id);
 
     RunState& state_;
@@ -57,7 +77,12 @@ class RunDriver {
     RunUi& ui_;
     ManagerLauncher& manager_;
     StageTable stages_;
+    RunSafety safety_;
     bool running_ = false;
+    // Of the run under way.
+    RunPlan plan_;
+    bool backupDecided_ = false;
+    std::filesystem::path backup_;
 };
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 #include "engine/SpeedDials.h"
 #include "engine/SyncModified.h"
 #include "engine/SyncNew.h"
+#include "model/Error.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SqliteDatabase.h"
 #include "stores/database/SyncDatabase.h"
@@ -14,25 +15,69 @@
 
 namespace velmora {
 
+namespace {
+
+// The book as the writer sees it: before it stores anything, the run is told
+// which card files are about to be written, so they can be backed up first.
+class AnnouncingBook final : public AddressBook {
+  public:
+    AnnouncingBook(AddressBook& inner, RunState& state) : inner_(inner), state_(state) {}
+
+    int Count() const override { return inner_.Count(); }
+    bool IsContact(CardHandle card) const override { return inner_.IsContact(card); }
+    std::string Get(CardHandle card, ContactField field) const override {
+        return inner_.Get(card, field);
+    }
+    void Set(CardHandle card, ContactField field, std::string_view value) override {
+        inner_.Set(card, field, value);
+    }
+    CardHandle Create() override { return inner_.Create(); }
+    void Delete(CardHandle card) override { inner_.Delete(card); }
+    std::string Describe(CardHandle card) const override { return inner_.Describe(card); }
+    PendingCardFiles PendingFiles() const override { return inner_.PendingFiles(); }
+    std::vector<CardFailure> SaveChanges() override {
+        if (state_.BeforeFirstWrite) {
+            const PendingCardFiles pending = inner_.PendingFiles();
+            state_.BeforeFirstWrite(pending.changed, pending.created);
+        }
+        return inner_.SaveChanges();
+    }
+
+  private:
+    AddressBook& inner_;
+    RunState& state_;
+};
+
+}  // namespace
+
 StoreBackends DefaultStoreBackends() {
-    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderApplicationFactory};
+    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderOpener};
 }
 
 StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     auto databases = backends.databases;
-    auto addressBook = [factory = backends.addressBook](const RunState& state) {
-        return factory(state.settings.ContactsPath);
+    auto open = [opener = backends.addressBook](const RunState& state) {
+        return opener(state.settings.ContactsPath)();
     };
+    // The book the loader read, for the writer of the same run.
+    auto book = std::make_shared<std::unique_ptr<AddressBook>>();
+    // Rows the phone book load found twice, repaired by the phone book writer.
+    auto duplicates = std::make_shared<PhoneBookDuplicates>();
     const auto on = [](StageId id) { return static_cast<std::size_t>(id); };
 
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
-        LoadOutlookContacts(s, addressBook(s));
+        *book = open(s);
+        LoadOutlookContacts(s, **book);
     };
     stages[on(StageId::LoadPhoneBookRecords)] = [=](RunState& s) {
-        LoadPhoneBookRecords(s, *databases);
+        duplicates->clear();
+        *duplicates = LoadPhoneBookRecords(s, *databases);
     };
-    stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) { LoadSyncRecords(s, *databases); };
+    stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) {
+        LoadSyncRecords(s, *databases);
+        ChoosePhoneRowsToKeep(s, *duplicates);
+    };
     stages[on(StageId::AssignContactIDs)] = AssignContactIDs;
     stages[on(StageId::FlagDeletedItems)] = FlagDeletedItems;
     stages[on(StageId::FlagNewItems)] = FlagNewItems;
@@ -41,10 +86,14 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     stages[on(StageId::SyncModifiedItems)] = [&ui](RunState& s) { SyncModifiedItems(s, ui); };
     stages[on(StageId::SyncNewItems)] = [&ui](RunState& s) { SyncNewItems(s, ui); };
     stages[on(StageId::WriteOutlookContacts)] = [=, &ui](RunState& s) {
-        WriteOutlookContacts(s, addressBook(s), ui);
+        if (!*book)
+            throw Error("The address book was not read in this run, so it cannot be written.");
+        const std::unique_ptr<AddressBook> loaded = std::move(*book);
+        AnnouncingBook announcing(*loaded, s);
+        WriteOutlookContacts(s, announcing, ui);
     };
     stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
-        WritePhoneBookDatabase(s, *databases);
+        WritePhoneBookDatabase(s, *databases, *duplicates);
     };
     stages[on(StageId::WriteSyncDatabase)] = [=](RunState& s) { WriteSyncDatabase(s, *databases); };
     return stages;

@@ -18,7 +18,7 @@ struct StoreBackends {
     // Both databases.
     std::shared_ptr<DatabaseEngine> databases;
     // The address book in the given folder.
-    std::function<OutlookApplicationFactory(const std::filesystem::path& folder)> addressBook;
+    std::function<AddressBookOpener(const std::filesystem::path& folder)> addressBook;
 };
 
 // SQLite files and a folder of vCard files.
@@ -26,6 +26,8 @@ StoreBackends DefaultStoreBackends();
 
 // The thirteen stages of a synchronization, showing dialogs through `ui`.
 // The stores are found through the settings in force when each stage runs.
+// The address book is read once, by its loader, and its writer stores the
+// changes into those very cards.
 StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends = DefaultStoreBackends());
 
 }  // namespace velmora

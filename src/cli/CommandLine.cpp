@@ -8,7 +8,7 @@ namespace velmora::cli {
 
 namespace {
 
-constexpr int kMaxDemoContacts = 5000;
+constexpr int kMaxDemoContacts = 100000;
 
 // One "--name=value" or "--name value" option.
 struct Option {
@@ -58,6 +58,10 @@ Command ParseSync(Arguments& args, bool inputIsTerminal) {
     bool namesGiven = false;
     while (!args.Done()) {
         const std::string& arg = args.Next();
+        if (arg == "--allow-mass-delete" || arg == "--dry-run") {
+            (arg == "--dry-run" ? sync.dryRun : sync.allowMassDelete) = true;
+            continue;
+        }
         Option option = SplitOption(arg);
         if (option.name != "--conflicts" && option.name != "--names") {
             return Unknown("option", arg);
@@ -95,6 +99,29 @@ Command ParseSync(Arguments& args, bool inputIsTerminal) {
     return sync;
 }
 
+Command ParseRestore(Arguments& args) {
+    RestoreCommand restore;
+    bool list = false;
+    while (!args.Done()) {
+        const std::string& arg = args.Next();
+        if (arg == "--list") {
+            list = true;
+        } else if (arg == "--yes") {
+            restore.yes = true;
+        } else if (arg.starts_with("-") || !restore.backup.empty()) {
+            return Unknown("option", arg);
+        } else {
+            restore.backup = arg;
+        }
+    }
+    if (list != restore.backup.empty() || (list && restore.yes)) {
+        return UsageError{
+            "restore takes --list, or the name of a backup (as --list shows it) and "
+            "optionally --yes."};
+    }
+    return restore;
+}
+
 Command ParseDemo(Arguments& args) {
     DemoCommand demo;
     while (!args.Done()) {
@@ -128,6 +155,7 @@ Command ParseCommandLine(const std::vector<std::string>& args, bool inputIsTermi
     if (command == "--help" || command == "-h" || command == "help") return HelpCommand{};
     if (command == "--version") return VersionCommand{};
     if (command == "sync") return ParseSync(arguments, inputIsTerminal);
+    if (command == "restore") return ParseRestore(arguments);
     if (command == "demo") return ParseDemo(arguments);
     if (command == "report") {
         if (!arguments.Done()) return Unknown("option", arguments.Next());
@@ -152,6 +180,21 @@ Commands:
                   When a contact's names are written to the address book: ask
                   to confirm them, or take the proposed names. Default: ask
                   on a terminal, accept otherwise.
+              --allow-mass-delete
+                  Go on without asking when the run would empty a side or
+                  delete more than the share of it set in the options.
+                  Without this and without a terminal, such a run stops
+                  before writing anything.
+              --dry-run
+                  Show what the run would do (the lines of its log and what
+                  it adds, changes and deletes on each side) without writing
+                  anything. Conflicts are listed, not asked.
+  restore   Put the stores back as they were before a run. Each run that
+            writes makes a backup first (the last 10 are kept).
+              --list     list the backups
+              NAME       restore that backup (the present state is backed
+                         up first, so a restore can be undone)
+              --yes      do not ask; needed without a terminal
   report    Write the inclusion report (which contacts take part).
   demo      Create a sample phone book and address book where the settings
             point, to try Velmora out. Refuses to touch existing data.

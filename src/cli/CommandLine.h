@@ -19,6 +19,13 @@ enum class NameMode { Ask, Accept };
 struct SyncCommand {
     ConflictMode conflicts = ConflictMode::Ask;
     NameMode names = NameMode::Ask;
+    bool allowMassDelete = false;  // go on without asking when a run would delete much
+    bool dryRun = false;           // show what the run would do, write nothing
+};
+// "restore --list", or "restore NAME [--yes]".
+struct RestoreCommand {
+    std::string backup;  // empty: list the backups
+    bool yes = false;    // restore without asking
 };
 struct ReportCommand {};
 struct DemoCommand {
@@ -31,8 +38,8 @@ struct UsageError {
     std::string message;
 };
 
-using Command =
-    std::variant<SyncCommand, ReportCommand, DemoCommand, HelpCommand, VersionCommand, UsageError>;
+using Command = std::variant<SyncCommand, RestoreCommand, ReportCommand, DemoCommand, HelpCommand,
+                             VersionCommand, UsageError>;
 
 // Reads the arguments after the program name. Without a terminal on standard
 // input nobody can answer a question, which changes the defaults and refuses

@@ -9,8 +9,13 @@
 namespace velmora::cli {
 
 TerminalRunUi::TerminalRunUi(std::ostream& out, std::ostream& err, LineReader* reader,
-                             ConflictMode conflicts, NameMode names)
-    : out_(out), err_(err), reader_(reader), conflicts_(conflicts), names_(names) {}
+                             ConflictMode conflicts, NameMode names, bool allowMassDelete)
+    : out_(out),
+      err_(err),
+      reader_(reader),
+      conflicts_(conflicts),
+      names_(names),
+      allowMassDelete_(allowMassDelete) {}
 
 void TerminalRunUi::SetStatusCaption(std::string_view caption) {
     caption_ = caption;
@@ -23,7 +28,8 @@ void TerminalRunUi::ShowStageText(StageId stage) {
 
 void TerminalRunUi::ShowMessage(std::string_view text) {
     // The run shows its error caption before the message of a stop.
-    std::ostream& stream = caption_ == StatusCaption::SyncError ? err_ : out_;
+    std::ostream& stream =
+        caption_ == StatusCaption::SyncError || caption_ == StatusCaption::Stopped ? err_ : out_;
     stream << text << std::endl;
 }
 
@@ -60,6 +66,31 @@ std::optional<ConflictChoice> TerminalRunUi::ShowConflictDialog(const SyncObject
             return ConflictChoice{ConflictSide::PhoneBook, phoneBook};
         }
         err_ << "Please answer o, p, or press Enter." << std::endl;
+    }
+}
+
+bool TerminalRunUi::ConfirmMassDeletion(const MassDeletion& deletion) {
+    if (allowMassDelete_) {
+        out_ << "  " << deletion.Summary() << " Going on: --allow-mass-delete was given."
+             << std::endl;
+        return true;
+    }
+    if (reader_ == nullptr) {
+        err_ << "Nobody is at a terminal to confirm the deletions; run again from a terminal, or "
+                "with --allow-mass-delete to allow them."
+             << std::endl;
+        return false;
+    }
+    out_ << "\n" << deletion.Question() << "\n" << std::flush;
+    return AskYes(err_, *reader_, "Continue and delete them? (y = continue, n = stop): ");
+}
+
+bool TerminalRunUi::AskYes(std::ostream& err, LineReader& reader, std::string_view prompt) {
+    for (;;) {
+        const auto answer = reader.ReadLine(prompt, "");
+        if (!answer || answer->empty() || *answer == "n" || *answer == "N") return false;
+        if (*answer == "y" || *answer == "Y") return true;
+        err << "Please answer y or n." << std::endl;
     }
 }
 

@@ -16,7 +16,7 @@ class TerminalRunUi final : public RunUi {
   public:
     // `reader` is null when nobody is at a terminal to answer.
     TerminalRunUi(std::ostream& out, std::ostream& err, LineReader* reader, ConflictMode conflicts,
-                  NameMode names);
+                  NameMode names, bool allowMassDelete = false);
 
     void SetStatusCaption(std::string_view caption) override;
     void ResetStageLabels() override {}
@@ -28,7 +28,12 @@ class TerminalRunUi final : public RunUi {
     std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
                                              const NameValues& proposed,
                                              std::string_view nameField) override;
+    // Goes on when allowed by the option, asks at a terminal, stops otherwise.
+    bool ConfirmMassDeletion(const MassDeletion& deletion) override;
     void ProcessPendingEvents() override {}
+
+    // A yes-or-no question at the terminal (Enter and the end of input: no).
+    static bool AskYes(std::ostream& err, LineReader& reader, std::string_view prompt);
 
   private:
     std::optional<NameValues> AskNames(std::string_view contactName, const NameValues& proposed,
@@ -39,6 +44,7 @@ class TerminalRunUi final : public RunUi {
     LineReader* reader_;
     ConflictMode conflicts_;
     NameMode names_;
+    bool allowMassDelete_;
     std::string caption_;
 };
 

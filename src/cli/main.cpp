@@ -9,9 +9,11 @@
 
 #include <unistd.h>
 
+#include "app/Backups.h"
 #include "app/DemoData.h"
 #include "app/InclusionReport.h"
 #include "app/PhoneBookManager.h"
+#include "app/Preview.h"
 #include "app/RunDriver.h"
 #include "app/SyncStages.h"
 #include "cli/CommandLine.h"
@@ -21,6 +23,7 @@
 #include "platform/QtProcessPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
+#include "platform/StoreLock.h"
 #include "run/AppInfo.h"
 #include "stores/database/SqliteDatabase.h"
 #include "stores/outlook/VCardFolder.h"
@@ -28,25 +31,43 @@
 namespace velmora::cli {
 namespace {
 
+constexpr std::string_view kProgram = "velmora-sync";
+
+int Preview(const std::filesystem::path& folder, const SettingsStore& settings) {
+    const PreviewReport report = PreviewRun(settings, folder, FileRunLocker(std::string(kProgram)));
+    std::cout << report.Text() << std::flush;
+    return report.result.outcome == RunOutcome::Complete ? kExitOk : kExitStopped;
+}
+
 int Sync(const SyncCommand& command, bool inputIsTerminal) {
     const std::filesystem::path folder = ProgramFolder();
     QtSettingsStore settings;
+    if (command.dryRun) return Preview(folder, settings);
     QtProcessPort processes;
     EditLineReader reader;
     TerminalRunUi ui(std::cout, std::cerr, inputIsTerminal ? &reader : nullptr, command.conflicts,
-                     command.names);
+                     command.names, command.allowMassDelete);
     ProcessManagerLauncher manager(processes, ui);
     RunState state;
-    RunDriver driver(state, settings, folder, ui, manager, MakeSyncStages(ui));
+    RunDriver driver(state, settings, folder, ui, manager, MakeSyncStages(ui),
+                     {FileRunLocker(std::string(kProgram)), BackupsFolder(folder)});
     driver.ResetRunState();
     const std::filesystem::path log = state.settings.LogPath;
 
     const RunResult result = driver.Start();
-    std::cout << "The activity log is " << log.string() << std::endl;
+    if (!result.backup.empty()) {
+        std::cout << "The stores as they were before this run are backed up in "
+                  << result.backup.string() << std::endl;
+    }
+    if (result.outcome != RunOutcome::AlreadyRunning) {
+        std::cout << "The activity log is " << log.string() << std::endl;
+    }
     switch (result.outcome) {
         case RunOutcome::Complete:
             return kExitOk;
         case RunOutcome::CompletedWithErrors:
+        case RunOutcome::DeletionsRefused:
+        case RunOutcome::AlreadyRunning:
             std::cerr << result.message << std::endl;
             return kExitStopped;
         default:  // the message has been shown
@@ -54,13 +75,64 @@ int Sync(const SyncCommand& command, bool inputIsTerminal) {
     }
 }
 
+int ListBackups(const std::filesystem::path& backups) {
+    const auto found = velmora::ListBackups(backups);
+    if (found.empty()) {
+        std::cout << "There are no backups in " << backups.string() << " yet." << std::endl;
+        return kExitOk;
+    }
+    std::cout << "Backups in " << backups.string() << ", oldest first:\n";
+    for (const BackupInfo& backup : found)
+        std::cout << "  " << backup.Describe() << "\n";
+    std::cout << "Restore one with 'velmora-sync restore NAME'." << std::endl;
+    return kExitOk;
+}
+
+int Restore(const RestoreCommand& command, bool inputIsTerminal) {
+    const std::filesystem::path folder = ProgramFolder();
+    const std::filesystem::path backups = BackupsFolder(folder);
+    if (command.backup.empty()) return ListBackups(backups);
+    QtSettingsStore store;
+    const Settings settings = LoadSettings(store, folder);
+    const BackupInfo backup = FindBackup(backups, command.backup);
+    std::cout << "Restoring " << backup.name << " puts back the stores as they were before "
+              << backup.before << " on " << backup.made << ":\n"
+              << "  the phone book " << backup.phoneBook.string() << "\n"
+              << "  the sync database " << backup.sync.string() << "\n"
+              << "  " << backup.cards.size() << " cards put back and " << backup.created.size()
+              << " removed in " << backup.contacts.string() << "\n"
+              << "Changes made since then are undone; the present state is backed up first."
+              << std::endl;
+    if (!command.yes) {
+        if (!inputIsTerminal) {
+            std::cerr << "velmora-sync: nobody is at a terminal to confirm the restore; add --yes "
+                         "to restore without asking."
+                      << std::endl;
+            return kExitStopped;
+        }
+        EditLineReader reader;
+        if (!TerminalRunUi::AskYes(std::cerr, reader, "Restore it? (y = yes, n = no): ")) {
+            std::cout << "Nothing was restored." << std::endl;
+            return kExitStopped;
+        }
+    }
+    const RestoreReport report =
+        RestoreBackup(backups, backup.name, FileRunLocker(std::string(kProgram)), settings.LogPath,
+                      settings.KeepBackups);
+    for (const std::string& line : report.lines)
+        std::cout << line << "\n";
+    std::cout << "Restored. To undo it: velmora-sync restore "
+              << report.undoBackup.filename().string() << std::endl;
+    return kExitOk;
+}
+
 int Report() {
     const std::filesystem::path folder = ProgramFolder();
     QtSettingsStore store;
     const Settings settings = LoadSettings(store, folder);
     std::cout << StatusCaption::CreatingReport << std::endl;
-    const auto message = WriteInclusionReport(folder, settings,
-                                              VCardFolderApplicationFactory(settings.ContactsPath));
+    const auto message =
+        WriteInclusionReport(folder, settings, VCardFolderOpener(settings.ContactsPath));
     std::cout << message.value_or("The address book " + settings.ContactsPath.string() +
                                   " holds no contacts: no report was written.")
               << std::endl;
@@ -102,6 +174,9 @@ int Run(const std::vector<std::string>& args) {
         return kExitOk;
     }
     if (const auto* sync = std::get_if<SyncCommand>(&command)) return Sync(*sync, inputIsTerminal);
+    if (const auto* restore = std::get_if<RestoreCommand>(&command)) {
+        return Restore(*restore, inputIsTerminal);
+    }
     if (const auto* demo = std::get_if<DemoCommand>(&command)) return Demo(*demo);
     return Report();
 }

@@ -10,20 +10,14 @@ namespace velmora {
 
 namespace {
 
-// The phone book holds a contact as the rows of its numbers: a contact
-// without any number or e-mail address cannot be there.
-bool HasNumbers(const SyncObject& record) {
-    return std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
-                       [&](const NumberKindInfo& kind) { return !(record.*kind.number).empty(); });
-}
-
 // Copies every record of `from` not flagged "D" into `other` and into the
 // sync data when they lack its contact. Both lookups come before either copy.
 // A sync record about to be forgotten ("D") does not count.
 void CopyNewContacts(ActivityLog& log, const SyncSet& from, SyncSet& other, Store otherStore,
                      SyncSet& syncData) {
     for (const SyncObject& record : from) {
-        if (record.Flag == "D") continue;
+        // A contact without an ID waits until it holds something for the phone.
+        if (record.Flag == "D" || record.ContactID.empty()) continue;
         const bool otherLacksIt = FindByContactID(record.ContactID, other) == 0;
         const SyncObject* sync = RecordWithID(syncData, record.ContactID);
         const bool syncLacksIt = sync == nullptr || sync->Flag == "D";
@@ -48,6 +42,7 @@ void FlagDeletedItems(RunState& state) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Checking for items that have been deleted.");
     for (SyncObject& sync : state.SyncDataSet) {
+        if (sync.Flag == "D") continue;  // already let go of when IDs were checked
         SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, sync.ContactID);
         SyncObject* outlook = RecordWithID(state.OutlookSet, sync.ContactID);
         if (phoneBook != nullptr && outlook != nullptr) continue;

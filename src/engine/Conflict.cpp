@@ -10,10 +10,15 @@ namespace velmora {
 namespace {
 
 // Writes the kept values into one record of the conflict and advances its
-// flag: "M" to "W", "N" to "C"; any other letter stays, without a line.
+// flag: "M" to "W", "N" to "C", "I" and "S" to "W" without a line (they have
+// had theirs); any other letter stays, without a line.
 void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, Store store) {
     CopyValues(record, values);
-    if (record.Flag == "M") {
+    // A card that was only to get its ID or speed dials now takes the kept
+    // values as well.
+    if (record.Flag == "I" || record.Flag == "S") {
+        record.Flag = "W";
+    } else if (record.Flag == "M") {
         record.Flag = "W";
         WriteWillBeModified(log, record.ContactName, store);
     } else if (record.Flag == "N") {

@@ -1,7 +1,13 @@
 #include "engine/ContactIds.h"
 
+#include <unordered_map>
+#include <vector>
+
 #include "engine/EngineLog.h"
+#include "engine/Records.h"
 #include "engine/UsedNumbers.h"
+#include "model/NumberKinds.h"
+#include "model/PhoneForm.h"
 
 namespace velmora {
 
@@ -19,14 +25,88 @@ UsedNumbers UsedContactIDs(const RunState& state) {
     return used;
 }
 
+// The phone book's entries by name, the last of each name.
+std::unordered_map<std::string, const SyncObject*> EntriesByName(const SyncSet& phoneBook) {
+    std::unordered_map<std::string, const SyncObject*> entries;
+    for (const SyncObject& entry : phoneBook)
+        entries[entry.ContactName] = &entry;
+    return entries;
+}
+
 // The phone book entry whose ID the record can take over: the last one with
-// the same name, when no address-book record carries its ID yet.
-const SyncObject* MatchByName(const RunState& state, const SyncObject& record) {
-    const int p = FindByContactName(record.ContactName, state.PhoneBookSet);
-    if (p == 0) return nullptr;
-    const SyncObject& entry = state.PhoneBookSet.Item(p);
-    if (FindByContactID(entry.ContactID, state.OutlookSet) != 0) return nullptr;
-    return &entry;
+// the same name as the phone keeps it, when no address-book record carries
+// its ID yet. So one phone contact is paired with one card at most.
+const SyncObject* MatchByName(const RunState& state,
+                              const std::unordered_map<std::string, const SyncObject*>& entries,
+                              const SyncObject& record) {
+    const auto found = entries.find(PhoneName(record.ContactName));
+    if (found == entries.end()) return nullptr;
+    const SyncObject* match = found->second;
+    if (FindByContactID(match->ContactID, state.OutlookSet) != 0) return nullptr;
+    return match;
+}
+
+// Gives the record another ID, keeping the count of IDs in use right.
+void SetId(SyncSet& set, UsedNumbers& used, SyncObject& record, std::string id) {
+    used.Remove(record.ContactID);
+    used.Add(id);
+    set.ChangeContactID(record, std::move(id));
+}
+
+void MarkForWriting(ActivityLog& log, SyncObject& record) {
+    if (!record.Flag.empty()) return;
+    record.Flag = "I";
+    WriteWillBeModified(log, record.ContactName, Store::Outlook);
+}
+
+// A copied card carries the ID of the card it was copied from. One card keeps
+// the ID: the first that still holds what the sync data remembers of the
+// contact, else the first in folder order. The others become new contacts;
+// their speed dials are the kept card's and go with the ID.
+void SeparateSharedIDs(RunState& state, ActivityLog& log) {
+    std::unordered_map<std::string, std::vector<SyncObject*>> cardsById;
+    for (SyncObject& record : state.OutlookSet) {
+        if (!record.ContactID.empty()) cardsById[record.ContactID].push_back(&record);
+    }
+    for (SyncObject& record : state.OutlookSet) {
+        auto found = cardsById.find(record.ContactID);
+        if (found == cardsById.end() || found->second.size() < 2) continue;
+        const std::vector<SyncObject*> cards = std::move(found->second);
+        cardsById.erase(found);
+        const SyncObject* sync = RecordWithID(state.SyncDataSet, cards.front()->ContactID);
+        SyncObject* keeper = cards.front();
+        for (SyncObject* card : cards) {
+            if (sync != nullptr && RecordsEqual(*card, *sync)) {
+                keeper = card;
+                break;
+            }
+        }
+        for (SyncObject* card : cards) {
+            if (card == keeper) continue;
+            WriteEvent(log, card->ContactName, " carries the contact ID ", card->ContactID,
+                       " of another card, which keeps it; it will be treated as a new contact.");
+            state.OutlookSet.ChangeContactID(*card, "");
+            for (const NumberKindInfo& kind : kNumberKinds)
+                (card->*kind.speed).clear();
+        }
+    }
+}
+
+// A contact that holds nothing the phone can keep has no place there, so it
+// holds no ID: kept, the phone's manager could give the same ID to a new
+// contact, and the two would be taken for one. A card whose numbers were
+// cleared since the previous run keeps its ID for this run, which carries
+// the clearing to the phone book.
+void ReleaseIDsWithoutNumbers(RunState& state, ActivityLog& log) {
+    for (SyncObject& record : state.OutlookSet) {
+        if (record.ContactID.empty() || HasNumbers(record)) continue;
+        SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID);
+        if (sync != nullptr && HasNumbers(*sync)) continue;
+        // The sync data remembered it without numbers: it is forgotten.
+        if (sync != nullptr) sync->Flag = "D";
+        state.OutlookSet.ChangeContactID(record, "");
+        MarkForWriting(log, record);
+    }
 }
 
 }  // namespace
@@ -34,25 +114,37 @@ const SyncObject* MatchByName(const RunState& state, const SyncObject& record) {
 void AssignContactIDs(RunState& state) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Verifying that all Outlook Contact items contain a contact ID.");
+    SeparateSharedIDs(state, log);
+    ReleaseIDsWithoutNumbers(state, log);
     UsedNumbers used = UsedContactIDs(state);
+    const auto entries = EntriesByName(state.PhoneBookSet);
     for (SyncObject& record : state.OutlookSet) {
-        if (!record.ContactID.empty()) continue;
-        if (const SyncObject* entry = MatchByName(state, record)) {
-            used.Assign(record.ContactID, entry->ContactID);
+        if (!record.ContactID.empty() || !HasNumbers(record)) continue;
+        if (const SyncObject* entry = MatchByName(state, entries, record)) {
+            SetId(state.OutlookSet, used, record, entry->ContactID);
             WriteEvent(log, record.ContactName, " in Outlook has been matched with ",
                        entry->ContactName, " in the PhoneBook and assigned a contact ID of ",
                        record.ContactID, ".");
         } else {
-            used.Assign(record.ContactID, used.SmallestFree());
+            SetId(state.OutlookSet, used, record, used.SmallestFree());
             WriteEvent(log, record.ContactName, " has been assigned a new contact ID of ",
                        record.ContactID, ".");
         }
-        if (record.Flag.empty()) {
-            record.Flag = "I";
-            WriteWillBeModified(log, record.ContactName, Store::Outlook);
-        }
+        MarkForWriting(log, record);
     }
     log.Close();
+}
+
+void ReleaseContactsLeavingThePhone(RunState& state) {
+    for (SyncObject& record : state.OutlookSet) {
+        if (record.ContactID.empty() || record.Flag == "D" || HasNumbers(record)) continue;
+        SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, record.ContactID);
+        // Only when the phone book is about to lose every row of the contact.
+        if (phoneBook == nullptr || phoneBook->Flag != "W" || HasNumbers(*phoneBook)) continue;
+        if (SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID)) sync->Flag = "D";
+        state.OutlookSet.ChangeContactID(record, "");
+        if (record.Flag != "W") record.Flag = "I";
+    }
 }
 
 }  // namespace velmora

@@ -3,14 +3,27 @@
 #include <algorithm>
 
 #include "model/NumberKinds.h"
+#include "model/PhoneForm.h"
+#include "model/Text.h"
 
 namespace velmora {
 
 bool RecordsEqual(const SyncObject& a, const SyncObject& b) {
-    if (a.ContactName != b.ContactName) return false;
+    if (a.ContactName != b.ContactName && PhoneName(a.ContactName) != PhoneName(b.ContactName)) {
+        return false;
+    }
     return std::all_of(kNumberKinds.begin(), kNumberKinds.end(), [&](const NumberKindInfo& info) {
-        return a.*info.number == b.*info.number && a.*info.speed == b.*info.speed;
+        const std::string& x = a.*info.number;
+        const std::string& y = b.*info.number;
+        const bool sameNumber =
+            x == y || (info.kind == NumberKind::Email && EqualsIgnoringCase(x, y));
+        return sameNumber && a.*info.speed == b.*info.speed;
     });
+}
+
+bool HasNumbers(const SyncObject& record) {
+    return std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
+                       [&](const NumberKindInfo& kind) { return !(record.*kind.number).empty(); });
 }
 
 void CopyValues(SyncObject& target, const SyncObject& source) {

@@ -7,8 +7,14 @@
 namespace velmora {
 
 // True when the name, the nine numbers and the nine speed dials of the two
-// records are equal text for text. ContactID and Flag are not compared.
+// records are equal as the phone keeps them: names by their first 22
+// characters, e-mail addresses without regard to letter case, everything
+// else text for text. ContactID and Flag are not compared.
 bool RecordsEqual(const SyncObject& a, const SyncObject& b);
+
+// The phone book holds a contact as the rows of its numbers: a contact
+// without any number or e-mail address cannot be there.
+bool HasNumbers(const SyncObject& record);
 
 // Copies the name, the nine numbers and the nine speed dials (not ContactID,
 // not Flag) from source to target.

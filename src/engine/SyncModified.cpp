@@ -1,6 +1,7 @@
 #include "engine/SyncModified.h"
 
 #include "engine/Conflict.h"
+#include "engine/ContactIds.h"
 #include "engine/Records.h"
 #include "stores/outlook/NumberText.h"
 
@@ -87,6 +88,7 @@ void SyncModifiedItems(RunState& state, RunUi& ui) {
     // stage always ends.
     ReconcilePass(state, ui, log, outlook, phoneBook);
     ReconcilePass(state, ui, log, phoneBook, outlook);
+    ReleaseContactsLeavingThePhone(state);
     log.Close();
 }
 

@@ -85,6 +85,7 @@ ChangeSettings::ChangeSettings(ChangeSettingsContext context, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeNameRow());
     layout->addLayout(upper);
+    layout->addWidget(MakeSafetyFrame());
     layout->addWidget(MakeFilesFrame());
     layout->addWidget(DialogButtons(save, cancel));
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -148,6 +149,26 @@ QWidget* ChangeSettings::MakeMaskFrame() {
     return frame;
 }
 
+QWidget* ChangeSettings::MakeSafetyFrame() {
+    auto* frame = Named(new QGroupBox(QStringLiteral("Safety:")), "Safety");
+    deleteShare_ = Named(new QLineEdit, "DeleteShare");
+    deleteMinimum_ = Named(new QLineEdit, "DeleteMinimum");
+    keepBackups_ = Named(new QLineEdit, "KeepBackups");
+    for (QLineEdit* box : {deleteShare_, deleteMinimum_, keepBackups_}) {
+        box->setMaximumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) *
+                             kLimitWidthInDigits);
+    }
+    auto* layout = new QHBoxLayout(frame);
+    layout->addWidget(Label("lbDeleteShare", "Ask before a run deletes more than"));
+    layout->addWidget(deleteShare_);
+    layout->addWidget(Label("lbDeleteMinimum", "% of a side's contacts, and at least"));
+    layout->addWidget(deleteMinimum_);
+    layout->addWidget(Label("lbKeepBackups", "of them.   Backups to keep:"));
+    layout->addWidget(keepBackups_);
+    layout->addStretch();
+    return frame;
+}
+
 QWidget* ChangeSettings::MakeFilesFrame() {
     auto* frame = Named(new QGroupBox(QStringLiteral("Files")), "Files");
     auto* grid = new QGridLayout(frame);
@@ -180,6 +201,9 @@ void ChangeSettings::Load(const OptionsEntries& entries) {
     maxNumbers_->setText(ToQString(entries.MaxNumbers));
     pmBefore_->setChecked(entries.PMBefore);
     pmAfter_->setChecked(entries.PMAfter);
+    deleteShare_->setText(ToQString(entries.MassDeleteShare));
+    deleteMinimum_->setText(ToQString(entries.MassDeleteMinimum));
+    keepBackups_->setText(ToQString(entries.KeepBackups));
     for (std::size_t i = 0; i < kPathRows.size(); ++i)
         paths_[i]->setText(ToQString(entries.*kPathRows[i].entry));
 }
@@ -192,6 +216,9 @@ OptionsEntries ChangeSettings::Entries() const {
     entries.MaxNumbers = ToStdString(maxNumbers_->text());
     entries.PMBefore = pmBefore_->checkState() == Qt::Checked;
     entries.PMAfter = pmAfter_->checkState() == Qt::Checked;
+    entries.MassDeleteShare = ToStdString(deleteShare_->text());
+    entries.MassDeleteMinimum = ToStdString(deleteMinimum_->text());
+    entries.KeepBackups = ToStdString(keepBackups_->text());
     for (std::size_t i = 0; i < kPathRows.size(); ++i)
         entries.*kPathRows[i].entry = ToStdString(paths_[i]->text());
     return entries;

@@ -45,6 +45,7 @@ class ChangeSettings final : public QDialog {
     QWidget* MakeManagerFrame();
     QWidget* MakeMaskFrame();
     QWidget* MakeFilesFrame();
+    QWidget* MakeSafetyFrame();
     void Load(const OptionsEntries& entries);
     void Save();
     void BrowseFor(std::size_t row);
@@ -57,6 +58,9 @@ class ChangeSettings final : public QDialog {
     QCheckBox* pmAfter_ = nullptr;
     QButtonGroup* mask_ = nullptr;
     std::array<QLineEdit*, 4> paths_{};
+    QLineEdit* deleteShare_ = nullptr;
+    QLineEdit* deleteMinimum_ = nullptr;
+    QLineEdit* keepBackups_ = nullptr;
     QPointer<Browse> browse_;
 };
 

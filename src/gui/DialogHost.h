@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 namespace velmora::gui {
@@ -20,6 +22,15 @@ class DialogHost {
     // A message box with only an OK button and the program's title as caption.
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
 };
+
+// A question in a message box with two buttons, `yes` and `no` (their texts
+// are also their object names); closing the box answers `no`.
+std::unique_ptr<QMessageBox> QuestionBox(QWidget* parent, const QString& text, const QString& yes,
+                                         const QString& no);
+
+// Shows the question through the host; true when `yes` was pressed.
+bool Ask(DialogHost& host, QWidget* parent, const QString& text, const QString& yes,
+         const QString& no);
 
 class ModalDialogHost final : public DialogHost {
   public:

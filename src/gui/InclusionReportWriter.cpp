@@ -8,7 +8,7 @@ namespace velmora::gui {
 InclusionReportWriter VCardFolderInclusionReport() {
     return [](const Settings& settings, const std::filesystem::path& programFolder) {
         return WriteInclusionReport(programFolder, settings,
-                                    VCardFolderApplicationFactory(settings.ContactsPath));
+                                    VCardFolderOpener(settings.ContactsPath));
     };
 }
 

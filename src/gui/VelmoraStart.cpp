@@ -8,10 +8,13 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "app/Preview.h"
 #include "app/SyncStages.h"
 #include "gui/AboutSync.h"
 #include "gui/ChangeSettings.h"
 #include "gui/DialogHost.h"
+#include "gui/PreviewWindow.h"
+#include "gui/RestoreDialog.h"
 #include "gui/StatusFrame.h"
 #include "gui/Widgets.h"
 #include "run/AppInfo.h"
@@ -46,7 +49,7 @@ VelmoraStart::VelmoraStart(VelmoraStartDeps deps, QWidget* parent)
       ui_(*this, *status_, deps_.dialogs),
       launcher_(deps_.processes, ui_),
       driver_(state_, deps_.settings, deps_.programFolder, ui_, launcher_,
-              StagesFor(deps_.makeStages, ui_)) {
+              StagesFor(deps_.makeStages, ui_), {deps_.lock, BackupsFolder(deps_.programFolder)}) {
     setObjectName(QStringLiteral("VelmoraStart"));
     setWindowTitle(ToQString(kAppTitle) + QStringLiteral(" - ") + ToQString(kCopyrightNotice));
 
@@ -81,6 +84,8 @@ void VelmoraStart::BuildMenus() {
     synchronize_ =
         Named(main->addAction(QStringLiteral("Synchronize"), this, &VelmoraStart::StartClick),
               "Synchronize");
+    preview_ = Named(main->addAction(QStringLiteral("Preview"), this, &VelmoraStart::PreviewClick),
+                     "Preview");
     Named(main->addAction(QStringLiteral("Quit"), this, &VelmoraStart::close), "Quit");
 
     QMenu* tools = Named(menuBar()->addMenu(QStringLiteral("Tools")), "Tools");
@@ -88,6 +93,8 @@ void VelmoraStart::BuildMenus() {
         tools->addAction(QStringLiteral("Inclusion Report"), this, &VelmoraStart::InclusionClick),
         "Inclusion");
     inclusion_->setEnabled(static_cast<bool>(deps_.inclusionReport));
+    Named(tools->addAction(QStringLiteral("Restore..."), this, &VelmoraStart::RestoreClick),
+          "Restore");
     Named(tools->addAction(QStringLiteral("Options"), this, &VelmoraStart::SettingsClick),
           "Settings");
 
@@ -104,12 +111,16 @@ void VelmoraStart::StartClick() {
     SetRunControlsEnabled(false);
     const RunResult result = driver_.Start();
     SetRunControlsEnabled(true);
-    if (result.outcome == RunOutcome::CompletedWithErrors) ui_.ShowMessage(result.message);
+    if (result.outcome == RunOutcome::CompletedWithErrors ||
+        result.outcome == RunOutcome::AlreadyRunning) {
+        ui_.ShowMessage(result.message);
+    }
 }
 
 void VelmoraStart::SetRunControlsEnabled(bool enabled) {
     start_->setEnabled(enabled);
     synchronize_->setEnabled(enabled);
+    preview_->setEnabled(enabled);
     // A report would set the status line to idle in the middle of the run.
     inclusion_->setEnabled(enabled && static_cast<bool>(deps_.inclusionReport));
 }
@@ -131,6 +142,35 @@ void VelmoraStart::InclusionClick() {
                                       ToQString(error.what()));
     }
     status_->SetCaption(StatusCaption::Idle);
+}
+
+void VelmoraStart::PreviewClick() {
+    if (driver_.IsRunning()) return;
+    SetRunControlsEnabled(false);
+    status_->SetCaption(StatusCaption::Previewing);
+    try {
+        const PreviewReport report = PreviewRun(deps_.settings, deps_.programFolder, deps_.lock);
+        ShowModeless(previewWindow_, [this] {
+            return new PreviewWindow(deps_.dialogs, deps_.programFolder, this);
+        });
+        previewWindow_->SetText(ToQString(report.Text()));
+    } catch (const std::exception& error) {
+        deps_.dialogs.ShowMessage(
+            this, QStringLiteral("The preview could not be made. ") + ToQString(error.what()));
+    }
+    status_->SetCaption(StatusCaption::Idle);
+    SetRunControlsEnabled(true);
+}
+
+void VelmoraStart::RestoreClick() {
+    ShowModeless(restore_, [this] {
+        return new RestoreDialog(
+            {BackupsFolder(deps_.programFolder), deps_.lock, deps_.dialogs,
+             [this] { return std::pair(state_.settings.LogPath, state_.settings.KeepBackups); },
+             [this] { return driver_.IsRunning(); }},
+            this);
+    });
+    restore_->Refresh();
 }
 
 void VelmoraStart::SettingsClick() {
@@ -155,8 +195,10 @@ void VelmoraStart::closeEvent(QCloseEvent* event) {
     // Quitting ends the program at once. A run waiting for the manager stops
     // at its next look at the events.
     if (driver_.IsRunning()) ui_.RequestQuit();
-    if (options_) options_->close();
-    if (about_) about_->close();
+    for (QWidget* window :
+         std::initializer_list<QWidget*>{options_, about_, previewWindow_, restore_}) {
+        if (window) window->close();
+    }
     event->accept();
     QCoreApplication::quit();
 }

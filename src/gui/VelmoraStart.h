@@ -20,6 +20,8 @@ namespace velmora::gui {
 class AboutSync;
 class ChangeSettings;
 class DialogHost;
+class PreviewWindow;
+class RestoreDialog;
 class StatusFrame;
 
 // Builds the stages of a run; they show their dialogs through the given RunUi.
@@ -40,6 +42,7 @@ struct VelmoraStartDeps {
     DialogHost& dialogs;
     StageFactory makeStages;                // empty: the real stages (MakeSyncStages)
     InclusionReportWriter inclusionReport;  // empty: the menu item is disabled
+    RunLocker lock;                         // empty: runs take no lock (tests)
 };
 
 // The main window: the Start and Quit buttons, the status frame with the
@@ -61,6 +64,8 @@ class VelmoraStart final : public QMainWindow {
     void StartClick();
     void PhoneBookManagerClick();
     void InclusionClick();
+    void PreviewClick();
+    void RestoreClick();
     void SettingsClick();
     void AboutClick();
     void SetRunControlsEnabled(bool enabled);
@@ -71,12 +76,15 @@ class VelmoraStart final : public QMainWindow {
     QPushButton* start_ = nullptr;
     QAction* synchronize_ = nullptr;
     QAction* inclusion_ = nullptr;
+    QAction* preview_ = nullptr;
     RunState state_;
     WidgetRunUi ui_;
     ProcessManagerLauncher launcher_;
     RunDriver driver_;
     QPointer<ChangeSettings> options_;
     QPointer<AboutSync> about_;
+    QPointer<PreviewWindow> previewWindow_;
+    QPointer<RestoreDialog> restore_;
 };
 
 }  // namespace velmora::gui

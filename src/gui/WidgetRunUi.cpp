@@ -47,6 +47,13 @@ std::optional<NameValues> WidgetRunUi::ShowNamePrompt(std::string_view /*contact
     return prompt.Confirmed();
 }
 
+bool WidgetRunUi::ConfirmMassDeletion(const MassDeletion& deletion) {
+    // Nobody is left to ask once the program is closing: write nothing.
+    if (quitRequested_) return false;
+    return Ask(dialogs_, &owner_, ToQString(deletion.Question()), QStringLiteral("Continue"),
+               QStringLiteral("Stop"));
+}
+
 void WidgetRunUi::ProcessPendingEvents() {
     QCoreApplication::processEvents();
     if (quitRequested_) throw Error("The program was closed while the synchronization waited.");

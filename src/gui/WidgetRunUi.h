@@ -28,6 +28,9 @@ class WidgetRunUi final : public RunUi {
                                              const NameValues& proposed,
                                              std::string_view nameField) override;
 
+    // A message box naming the side and the count, with Continue and Stop.
+    bool ConfirmMassDeletion(const MassDeletion& deletion) override;
+
     // Handles the window's pending events. When the person closed the program
     // meanwhile, throws Error so the run stops here instead of going on unseen.
     void ProcessPendingEvents() override;

@@ -9,6 +9,7 @@
 #include "platform/QtProcessPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
+#include "platform/StoreLock.h"
 #include "run/AppInfo.h"
 
 int main(int argc, char* argv[]) {
@@ -35,6 +36,7 @@ int main(int argc, char* argv[]) {
         .dialogs = dialogs,
         .makeStages = {},  // the real stages
         .inclusionReport = velmora::gui::VCardFolderInclusionReport(),
+        .lock = velmora::FileRunLocker("velmora"),
     });
     window.show();
     return QApplication::exec();

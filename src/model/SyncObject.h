@@ -30,6 +30,11 @@ struct SyncObject {
     std::string ContactName;
     std::string ContactID;
 
+    // The address-book card the record was loaded from (its handle, 1-based),
+    // 0 for a record of another store or one not yet in the address book.
+    // Every write of the contact goes to this card.
+    int Card = 0;
+
     bool operator==(const SyncObject&) const = default;
 };
 

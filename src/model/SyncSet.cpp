@@ -1,5 +1,6 @@
 #include "model/SyncSet.h"
 
+#include <algorithm>
 #include <string>
 
 #include "model/Error.h"
@@ -23,17 +24,63 @@ const SyncObject& SyncSet::Item(int position) const {
 }
 
 void SyncSet::Remove(int position) {
-    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(Index(position)));
+    const std::size_t index = Index(position);
+    const bool last = position == Count();
+    if (last) {
+        auto& positions = positionsById_[records_.back()->ContactID];
+        positions.pop_back();
+        if (positions.empty()) positionsById_.erase(records_.back()->ContactID);
+    }
+    records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
+    // Later records move one place down.
+    if (!last) RebuildIndex();
 }
 
 SyncObject& SyncSet::Append(SyncObject record) {
     records_.push_back(std::make_unique<SyncObject>(std::move(record)));
+    IndexRecord(Count());
     return *records_.back();
+}
+
+void SyncSet::IndexRecord(int position) {
+    positionsById_[records_[static_cast<std::size_t>(position - 1)]->ContactID].push_back(position);
+}
+
+void SyncSet::RebuildIndex() {
+    positionsById_.clear();
+    for (int position = 1; position <= Count(); ++position)
+        IndexRecord(position);
+}
+
+void SyncSet::ChangeContactID(SyncObject& record, std::string contactId) {
+    if (record.ContactID == contactId) return;
+    const auto found = positionsById_.find(record.ContactID);
+    int position = 0;
+    if (found != positionsById_.end()) {
+        auto& positions = found->second;
+        const auto at = std::find_if(positions.begin(), positions.end(),
+                                     [&](int p) { return &Item(p) == &record; });
+        if (at != positions.end()) {
+            position = *at;
+            positions.erase(at);
+            if (positions.empty()) positionsById_.erase(found);
+        }
+    }
+    if (position == 0) throw Error("The record of " + record.ContactName + " is not in this set.");
+    record.ContactID = std::move(contactId);
+    auto& positions = positionsById_[record.ContactID];
+    positions.insert(std::upper_bound(positions.begin(), positions.end(), position), position);
+}
+
+int SyncSet::PositionOfContactID(std::string_view contactId) const {
+    const auto found = positionsById_.find(contactId);
+    return found == positionsById_.end() ? 0 : found->second.back();
 }
 
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {
     SyncObject copy = cData;
     copy.Flag = "N";
+    copy.Card = 0;  // the copy belongs to another store
     return Append(std::move(copy));
 }
 
@@ -52,7 +99,15 @@ int FindLast(const SyncSet& set, std::string SyncObject::*field, std::string_vie
 }  // namespace
 
 int FindByContactID(std::string_view contactId, const SyncSet& set) {
-    return FindLast(set, &SyncObject::ContactID, contactId);
+    const int position = set.PositionOfContactID(contactId);
+#ifndef NDEBUG
+    // Every test run checks that no ID was changed behind the index's back.
+    if (position != FindLast(set, &SyncObject::ContactID, contactId)) {
+        throw Error("The index of contact IDs is out of step for the ID \"" +
+                    std::string(contactId) + "\": a record's ID was changed in place.");
+    }
+#endif
+    return position;
 }
 
 int FindByContactName(std::string_view name, const SyncSet& set) {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "model/SyncObject.h"
@@ -68,6 +71,14 @@ class SyncSet {
     // flag is not copied) and returns it.
     SyncObject& CloneNew(const SyncObject& cData);
 
+    // Gives a record of this set another contact ID. IDs of records in a set
+    // change only through here, which keeps the set's index of IDs exact.
+    void ChangeContactID(SyncObject& record, std::string contactId);
+
+    // Position of the last record with exactly that contact ID, 0 when none
+    // has it; by the index, not by walking the set.
+    int PositionOfContactID(std::string_view contactId) const;
+
     iterator begin() { return iterator(records_.begin()); }
     iterator end() { return iterator(records_.end()); }
     const_iterator begin() const { return const_iterator(records_.begin()); }
@@ -75,12 +86,25 @@ class SyncSet {
 
   private:
     std::size_t Index(int position) const;
+    void IndexRecord(int position);
+    void RebuildIndex();
 
     Storage records_;
+    // Looks IDs up as string_view, without making a string for each lookup.
+    struct IdHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view id) const {
+            return std::hash<std::string_view>{}(id);
+        }
+    };
+    // Positions of the records of each contact ID, in ascending order.
+    std::unordered_map<std::string, std::vector<int>, IdHash, std::equal_to<>> positionsById_;
 };
 
 // Position of the last record whose ContactID (or ContactName) equals the
-// text exactly, 0 when none does.
+// text exactly, 0 when none does. IDs are found through the set's index;
+// names by walking the set, which only the first run's linking by name and
+// the tests need.
 int FindByContactID(std::string_view contactId, const SyncSet& set);
 int FindByContactName(std::string_view name, const SyncSet& set);
 

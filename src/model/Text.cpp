@@ -1,5 +1,6 @@
 #include "model/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -110,7 +111,13 @@ template <typename Map>
 std::string MapCodePoints(std::string_view text, Map map) {
     std::string out;
     out.reserve(text.size());
-    for (std::size_t at = 0; at < text.size();) {
+    // Most text the stores hold is ASCII: mapped byte by byte, without decoding.
+    std::size_t at = 0;
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) {
+        out += static_cast<char>(map(static_cast<char32_t>(text[at])));
+        ++at;
+    }
+    while (at < text.size()) {
         const auto decoded = DecodeAt(text, at);
         if (!decoded) {
             out += text[at];  // malformed bytes pass through untouched
@@ -182,6 +189,17 @@ std::string ToLowerText(std::string_view text) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto ascii = [](std::string_view t) {
+        return std::all_of(t.begin(), t.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (a.size() == b.size() && ascii(a) && ascii(b)) {
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        return std::equal(a.begin(), a.end(), b.begin(),
+                          [&](char x, char y) { return lower(x) == lower(y); });
+    }
     return ToLowerText(a) == ToLowerText(b);
 }
 

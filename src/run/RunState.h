@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "model/SyncSet.h"
 #include "run/Settings.h"
@@ -33,6 +35,14 @@ struct RunState {
     // Steps of a writer that failed and were logged as such; a run with any
     // ends with the error caption instead of reporting success.
     int FailedWrites = 0;
+
+    // Set by the driver for the writers of its run: the first of them calls it
+    // right before it stores anything, with the card files the address book
+    // is about to write over or delete and those it is about to create, so
+    // that they are backed up first. It throws when that fails.
+    std::function<void(const std::vector<std::filesystem::path>& changedCards,
+                       const std::vector<std::filesystem::path>& createdCards)>
+        BeforeFirstWrite;
 };
 
 // The PhoneBook Manager program, looked for in the program folder.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "model/SyncObject.h"
+#include "run/RunPlan.h"
 
 namespace velmora {
 
@@ -76,6 +77,9 @@ inline constexpr std::string_view Complete = "Status: Synchronization complete."
 inline constexpr std::string_view SyncError =
     "Status: Synchronization error. Please check the log.";
 inline constexpr std::string_view CreatingReport = "Status: Creating Inclusion Report . . .";
+inline constexpr std::string_view Stopped = "Status: Synchronization stopped. Nothing was written.";
+inline constexpr std::string_view Previewing = "Status: Preparing the preview . . .";
+inline constexpr std::string_view Restoring = "Status: Restoring a backup . . .";
 }  // namespace StatusCaption
 
 // The four names of the name prompt.
@@ -123,6 +127,10 @@ class RunUi {
     virtual std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
                                                      const NameValues& proposed,
                                                      std::string_view nameField) = 0;
+
+    // Asked before writing when the run would delete much of one side (see
+    // FindMassDeletions): true to continue, false to stop with nothing written.
+    virtual bool ConfirmMassDeletion(const MassDeletion& deletion) = 0;
 
     // Lets the window handle what is pending (used while waiting for a program).
     virtual void ProcessPendingEvents() = 0;

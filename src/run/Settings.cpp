@@ -32,6 +32,10 @@ std::filesystem::path DefaultContactsPath(const std::filesystem::path& programFo
     return programFolder / "Data" / "Contacts";
 }
 
+std::filesystem::path BackupsFolder(const std::filesystem::path& programFolder) {
+    return programFolder / "Data" / "Backups";
+}
+
 std::string BooleanText(bool value) {
     return value ? "True" : "False";
 }
@@ -120,6 +124,12 @@ Settings LoadSettings(const SettingsStore& store, const std::filesystem::path& p
     s.NameLimit = ReadWholeNumber<std::int32_t>(store, SettingKey::NameLimit, 0);
     s.NumberLimit =
         ReadWholeNumber<std::int32_t>(store, SettingKey::NumberLimit, kDefaultNumberLimit);
+    s.MassDeleteShare =
+        ReadWholeNumber<std::int32_t>(store, SettingKey::MassDeleteShare, kDefaultMassDeleteShare);
+    s.MassDeleteMinimum = ReadWholeNumber<std::int32_t>(store, SettingKey::MassDeleteMinimum,
+                                                        kDefaultMassDeleteMinimum);
+    s.KeepBackups =
+        ReadWholeNumber<std::int32_t>(store, SettingKey::KeepBackups, kDefaultKeepBackups);
 
     // Repairs, in this order. Empty texts already took their defaults above.
     if (s.MaskOption == 0 || s.MaskOption > 4) s.MaskOption = kDefaultMaskOption;
@@ -132,7 +142,28 @@ Settings LoadSettings(const SettingsStore& store, const std::filesystem::path& p
     } else if (s.NumberLimit == 0 && s.NameLimit == 0) {
         s.NumberLimit = kDefaultNumberLimit;
     }
+    if (s.MassDeleteShare < 0 || s.MassDeleteShare > 100)
+        s.MassDeleteShare = kDefaultMassDeleteShare;
+    if (s.MassDeleteMinimum < 0) s.MassDeleteMinimum = kDefaultMassDeleteMinimum;
+    // At least the backup of the latest run is kept: it is the way back.
+    if (s.KeepBackups < 1) s.KeepBackups = kDefaultKeepBackups;
     return s;
+}
+
+void StoreSettings(const Settings& s, SettingsStore& store) {
+    store.Save(SettingKey::NameField, s.NameField);
+    store.Save(SettingKey::MaskOption, std::to_string(s.MaskOption));
+    store.Save(SettingKey::PhoneBookPath, s.PhoneBookPath.string());
+    store.Save(SettingKey::SyncPath, s.SyncPath.string());
+    store.Save(SettingKey::LogPath, s.LogPath.string());
+    store.Save(SettingKey::ContactsPath, s.ContactsPath.string());
+    store.Save(SettingKey::PMBefore, BooleanText(s.PMBefore));
+    store.Save(SettingKey::PMAfter, BooleanText(s.PMAfter));
+    store.Save(SettingKey::NameLimit, std::to_string(s.NameLimit));
+    store.Save(SettingKey::NumberLimit, std::to_string(s.NumberLimit));
+    store.Save(SettingKey::MassDeleteShare, std::to_string(s.MassDeleteShare));
+    store.Save(SettingKey::MassDeleteMinimum, std::to_string(s.MassDeleteMinimum));
+    store.Save(SettingKey::KeepBackups, std::to_string(s.KeepBackups));
 }
 
 }  // namespace velmora

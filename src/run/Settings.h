@@ -22,10 +22,20 @@ inline constexpr std::string_view PMAfter = "PMAfter";
 inline constexpr std::string_view NameLimit = "NameLimit";
 inline constexpr std::string_view NumberLimit = "NumberLimit";
 inline constexpr std::string_view ManagerPath = "ManagerPath";  // written empty, never read
+inline constexpr std::string_view MassDeleteShare = "MassDeleteShare";
+inline constexpr std::string_view MassDeleteMinimum = "MassDeleteMinimum";
+inline constexpr std::string_view KeepBackups = "KeepBackups";
 }  // namespace SettingKey
 
 inline constexpr std::int32_t kDefaultNumberLimit = 250;
 inline constexpr std::uint8_t kDefaultMaskOption = 2;
+
+// A run that would delete more than this share (in percent) of a side's
+// contacts, and at least the minimum count, asks first.
+inline constexpr std::int32_t kDefaultMassDeleteShare = 50;
+inline constexpr std::int32_t kDefaultMassDeleteMinimum = 5;
+// Backups of this many runs are kept.
+inline constexpr std::int32_t kDefaultKeepBackups = 10;
 
 // The settings a run works with, after defaults and repairs.
 struct Settings {
@@ -39,6 +49,9 @@ struct Settings {
     bool PMAfter = true;
     std::int32_t NameLimit = 0;  // 0: names are not limited
     std::int32_t NumberLimit = kDefaultNumberLimit;
+    std::int32_t MassDeleteShare = kDefaultMassDeleteShare;      // 0 to 100
+    std::int32_t MassDeleteMinimum = kDefaultMassDeleteMinimum;  // 0 or more
+    std::int32_t KeepBackups = kDefaultKeepBackups;              // 1 or more
 
     bool operator==(const Settings&) const = default;
 };
@@ -66,11 +79,16 @@ std::filesystem::path DefaultPhoneBookPath(const std::filesystem::path& programF
 std::filesystem::path DefaultSyncPath(const std::filesystem::path& programFolder);
 std::filesystem::path DefaultLogPath(const std::filesystem::path& programFolder);
 std::filesystem::path DefaultContactsPath(const std::filesystem::path& programFolder);
+// Where the backups made before each run go; not a setting.
+std::filesystem::path BackupsFolder(const std::filesystem::path& programFolder);
 
 // Reads every key with its default and repairs values out of range. A value
 // that does not convert to its type (letters under a limit, "maybe" for a
 // boolean, a mask above 255) takes its default.
 Settings LoadSettings(const SettingsStore& store, const std::filesystem::path& programFolder);
+
+// Writes every value in the text form LoadSettings reads back as it is.
+void StoreSettings(const Settings& settings, SettingsStore& store);
 
 // Text forms the settings store holds.
 std::string BooleanText(bool value);  // "True" / "False"

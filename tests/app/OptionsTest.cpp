@@ -15,22 +15,36 @@ class RecordingStore final : public SettingsStore {
     std::string written;
 };
 
-OptionsEntries Entries(std::string names, std::string numbers) {
-    return {"Full Name", 3,          std::move(names), std::move(numbers), true,
-            false,       "/d/pb.db", "/d/sync.db",     "/d/log.txt",       "/d/Contacts"};
+OptionsEntries Entries(std::string names, std::string numbers, std::string share = "50",
+                       std::string minimum = "5", std::string keep = "10") {
+    return {"Full Name",
+            3,
+            std::move(names),
+            std::move(numbers),
+            true,
+            false,
+            "/d/pb.db",
+            "/d/sync.db",
+            "/d/log.txt",
+            "/d/Contacts",
+            std::move(share),
+            std::move(minimum),
+            std::move(keep)};
 }
 
 // A valid form writes every key, in the dialog's fixed order, in the text
 // forms the settings loader reads. Limits that are not whole numbers from 0
-// to 32767 get the numeric message, names above numbers their own, and a
-// refused form writes nothing; the edges pass.
+// to 32767 get the numeric message, names above numbers their own, safety
+// values out of range (a share above 100 percent, no backup kept) theirs,
+// and a refused form writes nothing; the edges pass.
 TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
     RecordingStore written;
     EXPECT_EQ(SaveOptions(Entries("007", "250"), written), std::nullopt);
     EXPECT_EQ(written.written,
               "NameField=Full Name;MaskOption=3;NameLimit=7;NumberLimit=250;PMBefore=True;"
               "PMAfter=False;PhoneBookPath=/d/pb.db;SyncPath=/d/sync.db;LogPath=/d/log.txt;"
-              "ContactsPath=/d/Contacts;ManagerPath=;");
+              "ContactsPath=/d/Contacts;ManagerPath=;MassDeleteShare=50;MassDeleteMinimum=5;"
+              "KeepBackups=10;");
 
     const std::optional<std::string> numeric(kLimitsNotNumericMessage);
     const std::optional<std::string> namesAbove(kNamesAboveNumbersMessage);
@@ -45,6 +59,17 @@ TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
         RecordingStore store;
         EXPECT_EQ(SaveOptions(Entries(names, numbers), store), expected) << names << "/" << numbers;
         EXPECT_EQ(store.written.empty(), expected.has_value()) << names << "/" << numbers;
+    }
+    const std::optional<std::string> safety(kSafetyNotNumericMessage);
+    const std::vector<std::tuple<std::string, std::string, std::string, std::optional<std::string>>>
+        safetyCases{{"101", "5", "10", safety}, {"50", "", "10", safety},
+                    {"50", "5", "0", safety},   {"50", "5", "1000", safety},
+                    {"0", "0", "1", {}},        {"100", "32767", "999", {}}};
+    for (const auto& [share, minimum, keep, expected] : safetyCases) {
+        RecordingStore store;
+        EXPECT_EQ(SaveOptions(Entries("0", "250", share, minimum, keep), store), expected)
+            << share << "/" << minimum << "/" << keep;
+        EXPECT_EQ(store.written.empty(), expected.has_value());
     }
 }
 

@@ -10,7 +10,14 @@ std::string Describe(const Command& command) {
     constexpr const char* kConflicts[] = {"ask", "outlook", "phonebook"};
     if (const auto* sync = std::get_if<SyncCommand>(&command)) {
         return std::string("sync conflicts=") + kConflicts[static_cast<int>(sync->conflicts)] +
-               (sync->names == NameMode::Ask ? " names=ask" : " names=accept");
+               (sync->names == NameMode::Ask ? " names=ask" : " names=accept") +
+               (sync->allowMassDelete ? " allow-mass-delete" : "") +
+               (sync->dryRun ? " dry-run" : "");
+    }
+    if (const auto* restore = std::get_if<RestoreCommand>(&command)) {
+        return restore->backup.empty()
+                   ? "restore list"
+                   : "restore " + restore->backup + (restore->yes ? " yes" : "");
     }
     if (const auto* demo = std::get_if<DemoCommand>(&command))
         return "demo " + std::to_string(demo->contacts) + " " + std::to_string(demo->seed);
@@ -32,6 +39,14 @@ TEST(CommandLine, ReadsEachCommandLine) {
         {{"sync", "--names=ask"}, true, "sync conflicts=ask names=ask"},
         {{"demo", "--contacts", "12", "--seed=7"}, true, "demo 12 7"},
         {{"report"}, true, "report"},
+        {{"sync", "--dry-run", "--allow-mass-delete"},
+         false,
+         "sync conflicts=ask names=accept allow-mass-delete dry-run"},
+        {{"restore", "--list"}, false, "restore list"},
+        {{"restore", "2026-03-14_15-04-05", "--yes"}, false, "restore 2026-03-14_15-04-05 yes"},
+        {{"restore"}, true, "usage: restore takes --list"},
+        {{"restore", "--list", "2026-03-14_15-04-05"}, true, "usage: restore takes"},
+        {{"restore", "a", "b"}, true, "'b'"},
         {{"sync", "--conflict=ask"}, true, "'--conflict=ask'"},
         {{"sync", "--conflicts=maybe"}, true, "'maybe'"},
         {{"sync", "--conflicts"}, true, "usage: --conflicts takes"},

@@ -82,5 +82,25 @@ TEST_F(TerminalRunUiTest, ConfirmsNames) {
     EXPECT_EQ(asking.ShowNamePrompt("Ann", {}, "File As"), std::nullopt);  // end of input
 }
 
+// A mass deletion: allowed by the option without a question, refused without
+// a terminal (naming the option), asked at one until y or n; Enter stops.
+TEST_F(TerminalRunUiTest, ConfirmsMassDeletions) {
+    const MassDeletion deletion{DeletionSide::Outlook, 9, 10, false};
+    EXPECT_TRUE(TerminalRunUi(out, err, nullptr, ConflictMode::Ask, NameMode::Accept, true)
+                    .ConfirmMassDeletion(deletion));
+    EXPECT_FALSE(TerminalRunUi(out, err, nullptr, ConflictMode::Ask, NameMode::Accept)
+                     .ConfirmMassDeletion(deletion));
+    EXPECT_NE(err.str().find("--allow-mass-delete"), std::string::npos);
+
+    ScriptedReader reader;
+    reader.answers = {"maybe", "y", ""};
+    TerminalRunUi asking(out, err, &reader, ConflictMode::Ask, NameMode::Accept);
+    EXPECT_TRUE(asking.ConfirmMassDeletion(deletion));
+    EXPECT_FALSE(asking.ConfirmMassDeletion(deletion));
+    EXPECT_NE(out.str().find("This run would delete 9 of 10 contacts from Outlook."),
+              std::string::npos);
+    EXPECT_NE(err.str().find("Please answer y or n."), std::string::npos);
+}
+
 }  // namespace
 }  // namespace velmora::cli

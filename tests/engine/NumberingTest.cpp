@@ -13,10 +13,11 @@ using ContactIds = EngineTest;
 // on both sides), are not handed out again, and "07" does not block 7. A
 // record with an ID is passed over; one with a flag keeps it, without a line.
 TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
-    Load(":Ann:: | 5:Bob:N: | :ann:: | :Ann:: | :Cy:D:", "12:Ann:: | 14:Ann:: | 07:Fay::",
-         "1:Gil:: | 3:Hal:: | 6:Ivy::");
+    Load(":Ann::H=1/ | 5:Bob:N:H=2/ | :ann::H=3/ | :Ann::H=4/ | :Cy:D:H=5/",
+         "12:Ann:: | 14:Ann:: | 07:Fay::", "1:Gil::H=6/ | 3:Hal::H=7/ | 6:Ivy::H=8/");
     AssignContactIDs(state);
-    EXPECT_EQ(Outlook(), "14:Ann:I: | 5:Bob:N: | 2:ann:I: | 4:Ann:I: | 7:Cy:D:");
+    EXPECT_EQ(Outlook(),
+              "14:Ann:I:H=1/ | 5:Bob:N:H=2/ | 2:ann:I:H=3/ | 4:Ann:I:H=4/ | 7:Cy:D:H=5/");
     EXPECT_EQ(Log(), R"(Verifying that all Outlook Contact items contain a contact ID.
 ... Ann in Outlook has been matched with Ann in the PhoneBook and assigned a contact ID of 14.
 ... Ann will be modified in Outlook.
@@ -25,6 +26,41 @@ TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
 ... Ann has been assigned a new contact ID of 4.
 ... Ann will be modified in Outlook.
 ... Cy has been assigned a new contact ID of 7.)");
+}
+
+// Names are matched as the phone keeps them, by their first 22 characters.
+TEST_F(ContactIds, MatchesALongNameByWhatThePhoneKeeps) {
+    Load(":Maximilian Alexander Worthington::M=1/", "3:Maximilian Alexander W::M=1/1", "");
+    AssignContactIDs(state);
+    EXPECT_EQ(Outlook(), "3:Maximilian Alexander Worthington:I:M=1/");
+}
+
+// Of two cards with one contact ID, the one that still holds what the sync
+// data remembers keeps it (else the first); the other is a new contact with
+// a new ID and without the kept card's speed dials.
+TEST_F(ContactIds, CopiedCardsShareNoID) {
+    Load("4:Ann:M:H=1/2 | 4:Ann::H=9/2 | 5:Bob::M=5/3 | 5:Bob::M=5/3", "4:Ann::H=9/2",
+         "4:Ann::H=9/2 | 5:Bob::M=5/3");
+    AssignContactIDs(state);
+    EXPECT_EQ(Outlook(), "1:Ann:M:H=1/ | 4:Ann::H=9/2 | 5:Bob::M=5/3 | 2:Bob:I:M=5/");
+    EXPECT_EQ(Log(), R"(Verifying that all Outlook Contact items contain a contact ID.
+... Ann carries the contact ID 4 of another card, which keeps it; it will be treated as a new contact.
+... Bob carries the contact ID 5 of another card, which keeps it; it will be treated as a new contact.
+... Ann has been assigned a new contact ID of 1.
+... Bob has been assigned a new contact ID of 2.
+... Bob will be modified in Outlook.)");
+}
+
+// A card that holds nothing the phone can keep gets no ID, and gives up one
+// it has unless the sync data remembers numbers for it (then this run
+// carries the clearing to the phone book); a sync record remembered without
+// numbers is let go of.
+TEST_F(ContactIds, NoIDWithoutSomethingForThePhone) {
+    Load(":Gil:: | 7:Ann:: | 8:Bob:: | 9:Cy::", "7:Newcomer::M=5/1 | 9:Cy::H=1/2",
+         "7:Ann:: | 9:Cy::H=1/2");
+    AssignContactIDs(state);
+    EXPECT_EQ(Outlook(), ":Gil:: | :Ann:I: | :Bob:I: | 9:Cy::");
+    EXPECT_EQ(Sync(), "7:Ann:D: | 9:Cy::H=1/2");
 }
 
 using SpeedDials = EngineTest;

@@ -20,7 +20,8 @@ using SyncNew = EngineTest;
 // person edited them, reach all three records, but not their ID or flag: the
 // phone book's data makes Di's copy "C", her source "W" and her sync record
 // "C"; the address book's makes Fay's copy and sync record "C", and her
-// source keeps its "I" without a line. The resolution line names the kept
+// source, which was only to get its ID, is rewritten whole ("W", without a
+// line), so the edits made in the dialog reach her card too. The resolution line names the kept
 // record as it was. Left without a choice, Eve is created on neither side,
 // and her sync record made in this run loses its flag so it is not stored
 // either: stored, it would make the next run take the missing copy for a
@@ -44,7 +45,7 @@ TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
               (Lines{"conflict: Di / Dia", "conflict: Eve / Eve", "conflict: Fay / Fay"}));
     EXPECT_EQ(Outlook(),
               "1:Ann:I:H=1/1 | 2:Bob:C:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Dia Lane:C:H=1/2 | "
-              "5:Eve:I:M=5/5 | 6:Fay Ray:I:M=6/6,E=f@x/8");
+              "5:Eve:I:M=5/5 | 6:Fay Ray:W:M=6/6,E=f@x/8");
     EXPECT_EQ(PhoneBook(),
               "2:Bob:M:M=2/2 | 1:Ann:C:H=1/1 | 3:Cy:M: | 4:Dia Lane:W:H=1/2 | 5:Eve:N:M=5/ | "
               "6:Fay Ray:C:M=6/6,E=f@x/8");

@@ -55,6 +55,7 @@ class DialogsTest : public QObject {
     // Options shows the settings in force (a name field the list does not
     // offer as it is) in one modeless dialog; capacities that do not fit are
     // refused with their message, the dialog stays open and nothing is saved.
+    // The safety values show their defaults and are saved like the others.
     // Browsing for the log starts from the saved path, not from the field:
     // the field shows its folder, and choosing a file there puts its full
     // path into the field; the address book row chooses a folder, the
@@ -107,12 +108,17 @@ class DialogsTest : public QObject {
         Type(options, "MaxNames", "0");
         Type(options, "MaxNumbers", "0");
         Click(options, "StartPMAfter");
+        QCOMPARE(Text(options, "DeleteShare") + "|" + Text(options, "DeleteMinimum") + "|" +
+                     Text(options, "KeepBackups"),
+                 "50|5|10");
+        Type(options, "DeleteShare", "70");
         Click(options, "save");
         QVERIFY(!options->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         options = OpenOptions(f);
         QCOMPARE(Form(options),
                  "Nickname|none|0|250|" + FromPath(logs / "new.txt") + "|" + FromPath(cards));
+        QCOMPARE(Text(options, "DeleteShare"), "70");
 
         Type(options, "MaxNames", "5");
         Click(options, "cancel");

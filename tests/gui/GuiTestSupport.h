@@ -83,7 +83,7 @@ class WindowFixture {
             return stages;
         };
         window = std::make_unique<gui::VelmoraStart>(gui::VelmoraStartDeps{
-            settings, dir.Path(), processes, dialogs, factory, std::move(inclusionReport)});
+            settings, dir.Path(), processes, dialogs, factory, std::move(inclusionReport), lock});
         window->show();
         return *window;
     }
@@ -99,6 +99,7 @@ class WindowFixture {
     FakeProcessPort processes;
     ScriptedDialogHost dialogs;
     StageTable stages;
+    RunLocker lock;  // none unless a test sets one
     RunUi* runUi = nullptr;
     std::unique_ptr<gui::VelmoraStart> window;
 };

@@ -28,7 +28,7 @@ class RunTest : public QObject {
         CreateDemoData(LoadSettings(settings, folder), 20, 1, databases);
         FakeProcessPort processes;
         ScriptedDialogHost dialogs;
-        gui::VelmoraStart window({settings, folder, processes, dialogs, {}, {}});
+        gui::VelmoraStart window({settings, folder, processes, dialogs, {}, {}, {}});
         window.show();
 
         Click(&window, "Start");

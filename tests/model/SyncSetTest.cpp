@@ -39,5 +39,31 @@ TEST(SyncSet, LookupsFindTheLastExactMatch) {
     EXPECT_EQ(FindByContactName("Ann ", set), 4);
 }
 
+// The index of IDs follows every change made through the set: an ID given
+// to a record, removals in the middle and at the end, copies appended; the
+// last record of an ID is found, and one changed behind the index's back is
+// noticed rather than missed.
+TEST(SyncSet, IdIndexFollowsChanges) {
+    SyncSet set = ParseSet("12:Ann:: | 7:Bob:: | 12:Cy:: | 9:Dee::");
+    set.ChangeContactID(set.Item(3), "7");
+    EXPECT_EQ(FindByContactID("12", set), 1);
+    EXPECT_EQ(FindByContactID("7", set), 3);
+    set.ChangeContactID(set.Item(1), "7");
+    EXPECT_EQ(FindByContactID("7", set), 3);
+    set.Remove(2);
+    EXPECT_EQ(FindByContactID("7", set), 2);
+    EXPECT_EQ(FindByContactID("9", set), 3);
+    set.Remove(3);
+    EXPECT_EQ(FindByContactID("9", set), 0);
+    set.CloneNew(ParseSet("9:Eve::").Item(1));
+    EXPECT_EQ(FindByContactID("9", set), 3);
+    SyncObject stranger;
+    EXPECT_THROW(set.ChangeContactID(stranger, "1"), Error);
+#ifndef NDEBUG
+    set.Item(1).ContactID = "5";  // behind the index's back
+    EXPECT_THROW(FindByContactID("5", set), Error);
+#endif
+}
+
 }  // namespace
 }  // namespace velmora

@@ -81,6 +81,28 @@ void ExecuteSql(const std::filesystem::path& path, std::string_view sql) {
     Run(path, std::string(sql));
 }
 
+void MakeDamagedDatabase(const std::filesystem::path& path) {
+    Run(path, "CREATE TABLE Damaged (Value); INSERT INTO Damaged VALUES (NULL);");
+    Run(path,
+        "PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = "
+        "'CREATE TABLE Damaged (Value NOT NULL)' WHERE name = 'Damaged';");
+}
+
+HeldLock::HeldLock(const std::filesystem::path& path, std::string_view kind) {
+    if (sqlite3_open(path.string().c_str(), &db_) != SQLITE_OK ||
+        sqlite3_exec(db_, ("BEGIN " + std::string(kind)).c_str(), nullptr, nullptr, nullptr) !=
+            SQLITE_OK) {
+        const std::string reason = sqlite3_errmsg(db_);
+        sqlite3_close(db_);
+        throw std::runtime_error(path.string() + ": could not lock: " + reason);
+    }
+}
+
+HeldLock::~HeldLock() {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+}
+
 void CreatePhoneBookDatabase(const std::filesystem::path& path,
                              const std::vector<PhoneBookRow>& rows, std::string_view extraSql) {
     std::vector<Cells> literals;

@@ -14,7 +14,10 @@
 #include "run/RunState.h"
 #include "stores/database/SqliteDatabase.h"
 #include "support/EngineFixtures.h"
+#include "support/ForwardingDatabase.h"
 #include "support/TempDir.h"
+
+struct sqlite3;
 
 namespace velmora::test {
 
@@ -67,6 +70,25 @@ std::string TableText(const std::filesystem::path& path, std::string_view table,
 // Runs SQL statements on a database file (creating the file if needed).
 void ExecuteSql(const std::filesystem::path& path, std::string_view sql);
 
+// Adds to a database file (or makes one holding) a table Damaged whose row
+// breaks the table's own NOT NULL rule, as a damaged file would: SQLite's
+// quick check fails on it.
+void MakeDamagedDatabase(const std::filesystem::path& path);
+
+// Holds a database file locked from another connection while it lives, as
+// the phone's manager program may: "IMMEDIATE" keeps others from writing,
+// "EXCLUSIVE" from reading too.
+class HeldLock {
+  public:
+    HeldLock(const std::filesystem::path& path, std::string_view kind);
+    HeldLock(const HeldLock&) = delete;
+    HeldLock& operator=(const HeldLock&) = delete;
+    ~HeldLock();
+
+  private:
+    sqlite3* db_ = nullptr;
+};
+
 // A run as EngineTest has it, with the phone book and the sync database in
 // the temporary folder too, reached through the SQLite engine.
 class DatabaseStoreTest : public EngineTest {
@@ -82,6 +104,13 @@ class DatabaseStoreTest : public EngineTest {
     std::string SyncFile() const { return SyncContactsText(SyncPath()); }
 
     SqliteDatabaseEngine engine;
+    // The same files for the writers, which find a contact's rows through
+    // the table's index: a walk through the table fails the test.
+    HookedDatabaseEngine indexed{
+        std::make_shared<SqliteDatabaseEngine>(), [](const Recordset&, std::string_view call) {
+            EXPECT_FALSE(call.starts_with("Move")) << "a writer walked the table: " << call;
+            return true;
+        }};
 };
 
 // Matches a velmora::Error whose message holds every one of these texts.

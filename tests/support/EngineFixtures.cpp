@@ -48,12 +48,13 @@ std::string Render(const SyncSet& set) {
 
 SyncObject ParseRecord(std::string_view text) {
     const auto fields = Split(text, ":");
-    if (fields.size() != 4)
-        throw std::invalid_argument("not id:name:flag:numbers: " + std::string(text));
+    if (fields.size() != 4 && fields.size() != 5)
+        throw std::invalid_argument("not id:name:flag:numbers[:card]: " + std::string(text));
     SyncObject record;
     record.ContactID = fields[0];
     record.ContactName = fields[1];
     record.Flag = fields[2];
+    if (fields.size() == 5) record.Card = std::stoi(std::string(fields[4]));
     if (fields[3].empty()) return record;
     for (std::string_view entry : Split(fields[3], ",")) {
         const std::size_t equals = entry.find('=');

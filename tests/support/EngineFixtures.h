@@ -24,8 +24,10 @@ namespace velmora::test {
 std::string Render(const SyncObject& record);
 std::string Render(const SyncSet& set);
 
-// The reverse of Render, so tests can state their sets in the same form.
-// Throws std::invalid_argument on text that does not follow it.
+// The reverse of Render, so tests can state their sets in the same form. An
+// address-book record may name the card it was loaded from in a fifth part,
+// "12:Ann Lee:W::3" (Render leaves it out). Throws std::invalid_argument on
+// text that does not follow it.
 SyncObject ParseRecord(std::string_view text);
 SyncSet ParseSet(std::string_view text);
 

@@ -39,15 +39,13 @@ void FileScenario::Agree(const std::vector<ScenarioContact>& contacts) {
 }
 
 void FileScenario::EditCard(std::string_view name, ContactField field, std::string_view value) {
-    const auto application = session.OpenAddressBook();
-    const auto items = application->GetDefaultContactsFolder().Items();
-    for (int index = 1; index <= items->Count(); ++index) {
-        const auto contact = TakeContact(items->Item(index));
-        if (!contact || contact->Get(ContactField::FileAs) != name) continue;
-        contact->Set(field, value);
-        contact->Save();
+    const auto book = session.OpenAddressBook();
+    for (CardHandle card = 1; card <= book->Count(); ++card) {
+        if (book->IsContact(card) && book->Get(card, ContactField::FileAs) == name) {
+            book->Set(card, field, value);
+        }
     }
-    application->Logoff();
+    scenarios::SaveAll(*book);
 }
 
 }  // namespace velmora::test

@@ -26,6 +26,20 @@ class HookedRecordset final : public Recordset {
     void MoveNext() override { Call("MoveNext", &Recordset::MoveNext); }
     void MoveLast() override { Call("MoveLast", &Recordset::MoveLast); }
     void MovePrevious() override { Call("MovePrevious", &Recordset::MovePrevious); }
+    // Lookups only read, like Field.
+    bool FindFirst(std::string_view column, const FieldValue& key) override {
+        return inner_->FindFirst(column, key);
+    }
+    bool FindLast(std::string_view column, const FieldValue& key) override {
+        return inner_->FindLast(column, key);
+    }
+    bool FindNext(std::string_view column, const FieldValue& key) override {
+        return inner_->FindNext(column, key);
+    }
+    bool FindPrevious(std::string_view column, const FieldValue& key) override {
+        return inner_->FindPrevious(column, key);
+    }
+    bool HasColumn(std::string_view column) const override { return inner_->HasColumn(column); }
     FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
     void SetField(std::string_view column, const FieldValue& value) override {
         inner_->SetField(column, value);
@@ -74,6 +88,14 @@ class HookedDatabaseEngine final : public DatabaseEngine {
         std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
             return std::make_unique<HookedRecordset>(inner_->OpenRecordset(table), hook_);
         }
+        bool HasTable(std::string_view table) override { return inner_->HasTable(table); }
+        void CheckIntegrity() override { inner_->CheckIntegrity(); }
+        void BeginTransaction() override { inner_->BeginTransaction(); }
+        void CommitTransaction() override { inner_->CommitTransaction(); }
+        void RollbackTransaction() noexcept override { inner_->RollbackTransaction(); }
+        void SetSavepoint() override { inner_->SetSavepoint(); }
+        void ReleaseSavepoint() override { inner_->ReleaseSavepoint(); }
+        void RollbackToSavepoint() override { inner_->RollbackToSavepoint(); }
         const std::filesystem::path& Path() const override { return inner_->Path(); }
 
       private:

@@ -13,10 +13,10 @@ namespace velmora::test {
 // A RunUi for tests: it records everything shown as lines of text
 // ("caption: ...", "reset labels", "text: LoadingOutlook", "done:
 // LoadingOutlookDone", "message: ...", "conflict: <outlook name> / <phone
-// book name>", "names: <first>|<last>|<full>|<file as>") and answers the
-// dialogs from a queue of scripted names, or from a policy (by default the
-// proposed names are accepted, and a conflict dialog is closed without a
-// choice).
+// book name>", "names: <first>|<last>|<full>|<file as>", "mass deletion:
+// <summary>") and answers the dialogs from a queue of scripted names, or from
+// a policy (by default the proposed names are accepted, a conflict dialog is
+// closed without a choice, and a run that would delete much goes on).
 class ScriptedRunUi : public RunUi {
   public:
     using ConflictPolicy = std::function<std::optional<ConflictChoice>(
@@ -37,6 +37,10 @@ class ScriptedRunUi : public RunUi {
     std::optional<NameValues> ShowNamePrompt(std::string_view contactName,
                                              const NameValues& proposed,
                                              std::string_view nameField) override;
+    bool ConfirmMassDeletion(const MassDeletion& deletion) override {
+        Show("mass deletion: ", deletion.Summary());
+        return continueMassDeletions;
+    }
     void ProcessPendingEvents() override { ++pendingEventCalls; }
 
     // Keeps the given side's values as shown.
@@ -49,6 +53,7 @@ class ScriptedRunUi : public RunUi {
     NamePolicy namePolicy = [](const NameValues& proposed, std::string_view) {
         return std::optional(proposed);
     };
+    bool continueMassDeletions = true;
     int pendingEventCalls = 0;
 
   private:

@@ -29,15 +29,14 @@ std::string ContactCardText(const FieldValues& fields) {
     return CardText(card);
 }
 
-std::string RenderAddressBook(OutlookApplication& application) {
+std::string RenderAddressBook(const AddressBook& book) {
     std::string rendered;
-    const auto items = application.GetDefaultContactsFolder().Items();
-    for (int index = 1; index <= items->Count(); ++index) {
-        const auto contact = TakeContact(items->Item(index));
+    for (CardHandle card = 1; card <= book.Count(); ++card) {
+        const bool contact = book.IsContact(card);
         std::string line;
         for (std::size_t f = 0; contact && f < kContactFieldCount; ++f) {
             const auto field = static_cast<ContactField>(f);
-            const std::string value = contact->Get(field);
+            const std::string value = book.Get(card, field);
             if (field == ContactField::Email1DisplayName || value.empty()) continue;
             line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
         }

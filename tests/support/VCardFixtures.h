@@ -17,7 +17,7 @@ namespace velmora::test {
 //   WriteCardFile(folder, "02.vcf", ContactCardText({{ContactField::FullName, "Bob"},
 //                                                    {ContactField::User2, "YES"}}));
 //   ... run the code under test ...
-//   EXPECT_EQ(RenderAddressBook(*MakeVCardFolderApplication(folder)),
+//   EXPECT_EQ(RenderAddressBook(*OpenVCardFolder(folder)),
 //             "FileAs=Ann Lee; FullName=Ann Lee; MobileTelephoneNumber=555 0101\n"
 //             "User2=YES; FileAs=Bob; FullName=Bob\n");
 
@@ -40,7 +40,7 @@ std::string ContactCardText(const FieldValues& fields);
 // ContactField as "Field=value", joined by "; " (Email1DisplayName, which a
 // vCard reads as the address, is left out); a contact without any reads
 // "(empty contact)". Any other item reads "(distribution list)".
-std::string RenderAddressBook(OutlookApplication& application);
+std::string RenderAddressBook(const AddressBook& book);
 
 // The reverse of a contact's line, so tests state contacts in the same form:
 // "User2=YES; FileAs=Lee, Ann; HomeTelephoneNumber=". A value cannot hold

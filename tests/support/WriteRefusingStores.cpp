@@ -28,64 +28,42 @@ bool RefuseWrites(const Recordset& rows, std::string_view call) {
     Refuse(std::string(call) + (call == "AddNew" ? " on " : " of ") + RowDescription(rows));
 }
 
-class RefusingContact final : public ContactItem {
+// Reads pass through; a change of any card is a write, refused when it is
+// asked for, so the failure names the card and the field.
+class RefusingAddressBook final : public AddressBook {
   public:
-    explicit RefusingContact(std::unique_ptr<ContactItem> inner) : inner_(std::move(inner)) {}
-    std::string Get(ContactField field) const override { return inner_->Get(field); }
-    // A change that is never saved stores nothing.
-    void Set(ContactField field, std::string_view value) override { inner_->Set(field, value); }
-    void Save() override { Refuse("Save of contact " + Who()); }
-    void Delete() override { Refuse("Delete of contact " + Who()); }
-
-  private:
-    std::string Who() const {
-        return "\"" + inner_->Get(ContactField::FileAs) + "\" (contact ID \"" +
-               inner_->Get(ContactField::User3) + "\")";
-    }
-
-    std::unique_ptr<ContactItem> inner_;
-};
-
-class RefusingItems final : public OutlookItems {
-  public:
-    explicit RefusingItems(std::unique_ptr<OutlookItems> inner) : inner_(std::move(inner)) {}
+    explicit RefusingAddressBook(std::unique_ptr<AddressBook> inner) : inner_(std::move(inner)) {}
     int Count() const override { return inner_->Count(); }
-
-  protected:
-    std::unique_ptr<OutlookItem> ItemAt(int index) override {
-        std::unique_ptr<OutlookItem> item = inner_->Item(index);
-        if (item->AsContact() == nullptr) return item;  // nothing of it can be written
-        return std::make_unique<RefusingContact>(TakeContact(std::move(item)));
+    bool IsContact(CardHandle card) const override { return inner_->IsContact(card); }
+    std::string Get(CardHandle card, ContactField field) const override {
+        return inner_->Get(card, field);
     }
+    void Set(CardHandle card, ContactField field, std::string_view value) override {
+        if (inner_->Get(card, field) == value) return;  // stores nothing
+        Refuse("Set of " + std::string(FieldName(field)) + " to \"" + std::string(value) +
+               "\" on contact " + Who(card));
+    }
+    CardHandle Create() override { Refuse("Create in the address book"); }
+    void Delete(CardHandle card) override { Refuse("Delete of contact " + Who(card)); }
+    std::string Describe(CardHandle card) const override { return inner_->Describe(card); }
+    PendingCardFiles PendingFiles() const override { return inner_->PendingFiles(); }
+    std::vector<CardFailure> SaveChanges() override { return inner_->SaveChanges(); }
 
   private:
-    std::unique_ptr<OutlookItems> inner_;
-};
-
-// The application is its own contacts folder.
-class RefusingApplication final : public OutlookApplication, public OutlookFolder {
-  public:
-    explicit RefusingApplication(std::unique_ptr<OutlookApplication> inner)
-        : inner_(std::move(inner)) {}
-    OutlookFolder& GetDefaultContactsFolder() override { return *this; }
-    std::unique_ptr<OutlookItems> Items() override {
-        return std::make_unique<RefusingItems>(inner_->GetDefaultContactsFolder().Items());
+    std::string Who(CardHandle card) const {
+        return "\"" + inner_->Get(card, ContactField::FileAs) + "\" (contact ID \"" +
+               inner_->Get(card, ContactField::User3) + "\", " + inner_->Describe(card) + ")";
     }
-    std::unique_ptr<ContactItem> CreateContactItem() override {
-        Refuse("CreateContactItem in the address book");
-    }
-    void Logoff() override { inner_->Logoff(); }
 
-  private:
-    std::unique_ptr<OutlookApplication> inner_;
+    std::unique_ptr<AddressBook> inner_;
 };
 
 }  // namespace
 
 StoreBackends WriteRefusing(const StoreBackends& backends) {
-    auto addressBook = [factory = backends.addressBook](const std::filesystem::path& folder) {
-        return [inner = factory(folder)]() -> std::unique_ptr<OutlookApplication> {
-            return std::make_unique<RefusingApplication>(inner());
+    auto addressBook = [opener = backends.addressBook](const std::filesystem::path& folder) {
+        return [inner = opener(folder)]() -> std::unique_ptr<AddressBook> {
+            return std::make_unique<RefusingAddressBook>(inner());
         };
     };
     return {std::make_shared<HookedDatabaseEngine>(backends.databases, RefuseWrites), addressBook};

@@ -7,7 +7,7 @@ namespace velmora::test {
 
 // Decorators of the stores that let a run read everything and fail the test
 // at any attempt to write: an AddNew, Edit, Update or Delete of a recordset;
-// a Save or Delete of a contact or a CreateContactItem of the address book.
+// a change, deletion or creation of a card of the address book.
 // Each failure says what was tried where, and the attempt throws
 // velmora::Error so that nothing is stored. (A database the run would create
 // is there already, and creating it again fails the run.)

@@ -1,10 +1,11 @@
 // Opens Velmora's windows over the settings and data of the environment
-// (scripts/screenshots points them at a demo data set), runs a
+// (scripts/screenshots points them at a demo data set), previews and runs a
 // synchronization from the Start button and saves a picture of each window.
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
@@ -14,12 +15,14 @@
 #include "gui/ChangeSettings.h"
 #include "gui/DialogHost.h"
 #include "gui/InclusionReportWriter.h"
+#include "gui/PreviewWindow.h"
 #include "gui/VelmoraConflict.h"
 #include "gui/VelmoraStart.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtProcessPort.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/QtText.h"
+#include "platform/StoreLock.h"
 #include "run/AppInfo.h"
 
 namespace {
@@ -91,9 +94,16 @@ int main(int argc, char* argv[]) {
                               .processes = processes,
                               .dialogs = dialogs,
                               .makeStages = {},
-                              .inclusionReport = gui::VCardFolderInclusionReport()});
+                              .inclusionReport = gui::VCardFolderInclusionReport(),
+                              .lock = FileRunLocker("velmora")});
     window.show();
     QApplication::processEvents();
+    // The preview of the first run, before it is made.
+    window.findChild<QAction*>(QStringLiteral("Preview"))->trigger();
+    if (auto* preview = OpenedWindow<gui::PreviewWindow>()) {
+        saved &= Save(*preview, folder, QStringLiteral("preview.png"));
+        preview->close();
+    }
     window.findChild<QPushButton*>(QStringLiteral("Start"))->click();
     saved &= Save(window, folder, QStringLiteral("main-window.png"));
 
@@ -111,5 +121,10 @@ int main(int argc, char* argv[]) {
     gui::VelmoraConflict conflict(SampleRecord("Rossi, Chiara", "3125550177", "3"),
                                   SampleRecord("Rossi, Chiara", "3125550190", "3"), &window);
     saved &= Save(conflict, folder, QStringLiteral("conflict.png"));
+
+    const auto guard = gui::QuestionBox(
+        &window, ToQString(MassDeletion{DeletionSide::PhoneBook, 23, 23, true}.Question()),
+        QStringLiteral("Continue"), QStringLiteral("Stop"));
+    saved &= Save(*guard, folder, QStringLiteral("mass-delete.png"));
     return saved ? 0 : 1;
 }

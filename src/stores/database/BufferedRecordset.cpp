@@ -1,6 +1,7 @@
 #include "stores/database/BufferedRecordset.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "model/Error.h"
@@ -17,17 +18,56 @@ bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+void TransactionLevels::Push() {
+    ++depth_;
+    for (BufferedRecordset* recordset : recordsets_)
+        recordset->LevelPushed();
+}
+
+void TransactionLevels::Keep() {
+    if (depth_ == 0) return;
+    --depth_;
+    for (BufferedRecordset* recordset : recordsets_)
+        recordset->LevelKept();
+}
+
+void TransactionLevels::Undo() {
+    if (depth_ == 0) return;
+    --depth_;
+    for (BufferedRecordset* recordset : recordsets_)
+        recordset->LevelUndone();
+}
+
+void TransactionLevels::Attach(BufferedRecordset& recordset) {
+    recordsets_.push_back(&recordset);
+    // Opened inside the transaction: its rows were read as they stand now,
+    // so each open level starts with nothing to undo.
+    for (int level = 0; level < depth_; ++level)
+        recordset.LevelPushed();
+}
+
+void TransactionLevels::Detach(BufferedRecordset& recordset) {
+    std::erase(recordsets_, &recordset);
+}
+
 BufferedRecordset::BufferedRecordset(std::filesystem::path database, std::string table,
                                      std::vector<ColumnLayout> columns,
-                                     std::unique_ptr<TableStorage> storage)
+                                     std::unique_ptr<TableStorage> storage,
+                                     std::shared_ptr<TransactionLevels> levels)
     : database_(std::move(database)),
       table_(std::move(table)),
       columns_(std::move(columns)),
-      storage_(std::move(storage)) {
+      storage_(std::move(storage)),
+      levels_(std::move(levels)) {
     for (StoredRow& row : storage_->ReadAll())
         entries_.push_back(Entry{std::move(row)});
     liveRows_ = entries_.size();
     MoveFirst();
+    if (levels_) levels_->Attach(*this);
+}
+
+BufferedRecordset::~BufferedRecordset() {
+    if (storage_ && levels_) levels_->Detach(*this);
 }
 
 std::string BufferedRecordset::Where() const {
@@ -51,7 +91,7 @@ const BufferedRecordset::Entry& BufferedRecordset::CurrentEntry(std::string_view
                 " has been deleted.");
 }
 
-std::size_t BufferedRecordset::ColumnIndex(std::string_view column) const {
+std::optional<std::size_t> BufferedRecordset::FindColumn(std::string_view column) const {
     // Callers nearly always spell the name as the table does: try that first.
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (columns_[i].name == column) return i;
@@ -59,7 +99,17 @@ std::size_t BufferedRecordset::ColumnIndex(std::string_view column) const {
     for (std::size_t i = 0; i < columns_.size(); ++i) {
         if (SameNameIgnoringAsciiCase(columns_[i].name, column)) return i;
     }
+    return std::nullopt;
+}
+
+std::size_t BufferedRecordset::ColumnIndex(std::string_view column) const {
+    if (const auto index = FindColumn(column)) return *index;
     throw Error("The " + Where() + " has no column " + std::string(column) + ".");
+}
+
+bool BufferedRecordset::HasColumn(std::string_view column) const {
+    CheckOpen();
+    return FindColumn(column).has_value();
 }
 
 void BufferedRecordset::DropBuffer() {
@@ -141,6 +191,84 @@ void BufferedRecordset::MovePrevious() {
     }
 }
 
+BufferedRecordset::Key BufferedRecordset::KeyOf(const FieldValue& value) {
+    if (value.IsNull()) return std::monostate{};
+    if (const auto whole = WholeNumberOf(value)) return *whole;
+    return *TextOf(value);
+}
+
+const BufferedRecordset::Index& BufferedRecordset::IndexOf(std::size_t column) {
+    const auto found = indexes_.find(column);
+    if (found != indexes_.end()) return found->second;
+    Index& index = indexes_[column];
+    for (const Entry& entry : entries_) {
+        if (!entry.deleted) index[KeyOf(entry.row.values[column])].insert(entry.row.rowId);
+    }
+    return index;
+}
+
+void BufferedRecordset::AddToIndexes(const StoredRow& row) {
+    for (auto& [column, index] : indexes_)
+        index[KeyOf(row.values[column])].insert(row.rowId);
+}
+
+void BufferedRecordset::RemoveFromIndexes(const StoredRow& row) {
+    for (auto& [column, index] : indexes_) {
+        const auto found = index.find(KeyOf(row.values[column]));
+        if (found == index.end()) continue;
+        found->second.erase(row.rowId);
+        if (found->second.empty()) index.erase(found);
+    }
+}
+
+bool BufferedRecordset::Find(std::string_view column, const FieldValue& key, Direction direction,
+                             bool fromEnd) {
+    CheckOpen();
+    const std::size_t at = ColumnIndex(column);
+    DropBuffer();
+    const Index& index = IndexOf(at);
+    std::optional<std::int64_t> rowId;
+    if (const auto found = index.find(KeyOf(key)); found != index.end()) {
+        const std::set<std::int64_t>& rows = found->second;
+        const bool onRow = !fromEnd && place_ == Place::OnRow;
+        const std::int64_t here = onRow ? entries_[index_].row.rowId : 0;
+        if (direction == Direction::Forward) {
+            auto next = rows.begin();
+            if (onRow) next = rows.upper_bound(here);
+            if (!fromEnd && place_ == Place::AfterLast) next = rows.end();
+            if (next != rows.end()) rowId = *next;
+        } else {
+            auto after = rows.end();
+            if (onRow) after = rows.lower_bound(here);
+            if (!fromEnd && place_ == Place::BeforeFirst) after = rows.begin();
+            if (after != rows.begin()) rowId = *std::prev(after);
+        }
+    }
+    if (!rowId) {
+        place_ = direction == Direction::Forward ? Place::AfterLast : Place::BeforeFirst;
+        return false;
+    }
+    place_ = Place::OnRow;
+    index_ = EntryOf(*rowId, false);
+    return true;
+}
+
+bool BufferedRecordset::FindFirst(std::string_view column, const FieldValue& key) {
+    return Find(column, key, Direction::Forward, true);
+}
+
+bool BufferedRecordset::FindLast(std::string_view column, const FieldValue& key) {
+    return Find(column, key, Direction::Backward, true);
+}
+
+bool BufferedRecordset::FindNext(std::string_view column, const FieldValue& key) {
+    return Find(column, key, Direction::Forward, false);
+}
+
+bool BufferedRecordset::FindPrevious(std::string_view column, const FieldValue& key) {
+    return Find(column, key, Direction::Backward, false);
+}
+
 FieldValue BufferedRecordset::Field(std::string_view column) const {
     const std::size_t index = ColumnIndex(column);
     return CurrentEntry("read column", column).row.values[index];
@@ -181,7 +309,26 @@ void BufferedRecordset::Edit() {
     editMode_ = EditMode::Existing;
 }
 
+std::size_t BufferedRecordset::EntryOf(std::int64_t rowId, bool deleted) const {
+    // SQLite hands the key of a deleted last row to the next new row, so a
+    // key may stand on a gap and on a live row; the newest entry comes last.
+    const auto first = std::lower_bound(
+        entries_.begin(), entries_.end(), rowId,
+        [](const Entry& entry, std::int64_t key) { return entry.row.rowId < key; });
+    const auto last = std::upper_bound(
+        first, entries_.end(), rowId,
+        [](std::int64_t key, const Entry& entry) { return key < entry.row.rowId; });
+    for (auto at = last; at != first; --at) {
+        if (std::prev(at)->deleted == deleted) {
+            return static_cast<std::size_t>(std::prev(at) - entries_.begin());
+        }
+    }
+    return entries_.size();
+}
+
 void BufferedRecordset::InsertEntry(StoredRow row) {
+    Record(Change{Change::Kind::Inserted, row.rowId, {}});
+    AddToIndexes(row);
     const auto position = std::upper_bound(
         entries_.begin(), entries_.end(), row.rowId,
         [](std::int64_t rowId, const Entry& entry) { return rowId < entry.row.rowId; });
@@ -189,6 +336,25 @@ void BufferedRecordset::InsertEntry(StoredRow row) {
     entries_.insert(position, Entry{std::move(row)});
     ++liveRows_;
     if (place_ == Place::OnRow && at <= index_) ++index_;
+}
+
+void BufferedRecordset::PlaceEntry(std::size_t at) {
+    const std::int64_t rowId = entries_[at].row.rowId;
+    const bool ordered = (at == 0 || entries_[at - 1].row.rowId <= rowId) &&
+                         (at + 1 == entries_.size() || rowId <= entries_[at + 1].row.rowId);
+    if (ordered) return;
+    Entry entry = std::move(entries_[at]);
+    entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
+    const auto position = std::upper_bound(
+        entries_.begin(), entries_.end(), rowId,
+        [](std::int64_t key, const Entry& other) { return key < other.row.rowId; });
+    const auto to = static_cast<std::size_t>(position - entries_.begin());
+    entries_.insert(position, std::move(entry));
+    if (place_ == Place::OnRow && index_ == at) index_ = to;
+}
+
+void BufferedRecordset::Record(Change change) {
+    if (!marks_.empty()) journal_.push_back(std::move(change));
 }
 
 void BufferedRecordset::Update() {
@@ -201,9 +367,16 @@ void BufferedRecordset::Update() {
         case EditMode::New:
             InsertEntry(storage_->Insert(values));
             break;
-        case EditMode::Existing:
-            entries_[index_].row = storage_->Update(entries_[index_].row.rowId, values);
+        case EditMode::Existing: {
+            Entry& entry = entries_[index_];
+            StoredRow stored = storage_->Update(entry.row.rowId, values);
+            Record(Change{Change::Kind::Updated, stored.rowId, entry.row});
+            RemoveFromIndexes(entry.row);
+            entry.row = std::move(stored);
+            AddToIndexes(entry.row);
+            PlaceEntry(index_);  // a table whose key is a column may have moved it
             break;
+        }
     }
 }
 
@@ -211,14 +384,66 @@ void BufferedRecordset::Delete() {
     const std::int64_t rowId = CurrentEntry("delete a row").row.rowId;
     DropBuffer();
     storage_->Delete(rowId);
+    Record(Change{Change::Kind::Deleted, rowId, {}});
+    RemoveFromIndexes(entries_[index_].row);
     entries_[index_].deleted = true;
     --liveRows_;
 }
 
+void BufferedRecordset::LevelPushed() {
+    marks_.push_back(journal_.size());
+}
+
+void BufferedRecordset::LevelKept() {
+    if (marks_.empty()) return;
+    marks_.pop_back();
+    if (marks_.empty()) journal_.clear();  // committed: nothing left to undo
+}
+
+void BufferedRecordset::LevelUndone() {
+    if (marks_.empty()) return;
+    const std::size_t mark = marks_.back();
+    marks_.pop_back();
+    while (journal_.size() > mark) {
+        UndoChange(journal_.back());
+        journal_.pop_back();
+    }
+    DropBuffer();
+    place_ = Place::BeforeFirst;
+}
+
+void BufferedRecordset::UndoChange(const Change& change) {
+    const std::size_t at = EntryOf(change.rowId, change.kind == Change::Kind::Deleted);
+    if (at == entries_.size()) return;  // cannot happen while the journal is kept in order
+    Entry& entry = entries_[at];
+    switch (change.kind) {
+        case Change::Kind::Inserted:
+            RemoveFromIndexes(entry.row);
+            entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(at));
+            --liveRows_;
+            break;
+        case Change::Kind::Updated:
+            RemoveFromIndexes(entry.row);
+            entry.row = change.before;
+            AddToIndexes(entry.row);
+            PlaceEntry(at);
+            break;
+        case Change::Kind::Deleted:
+            entry.deleted = false;
+            ++liveRows_;
+            AddToIndexes(entry.row);
+            break;
+    }
+}
+
 void BufferedRecordset::Close() {
     DropBuffer();
+    if (storage_ && levels_) levels_->Detach(*this);
     storage_.reset();
     entries_.clear();
+    indexes_.clear();
+    journal_.clear();
+    marks_.clear();
     liveRows_ = 0;
 }
 

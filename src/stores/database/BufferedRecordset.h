@@ -2,10 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "stores/database/DatabaseEngine.h"
@@ -42,14 +45,39 @@ class TableStorage {
     virtual void Delete(std::int64_t rowId) = 0;
 };
 
+class BufferedRecordset;
+
+// The levels of a database's open transaction (the transaction itself, then
+// each savepoint), shared with the recordsets opened from it: the storage
+// undoes a level itself, and each recordset undoes its own copy of the rows.
+class TransactionLevels {
+  public:
+    int Depth() const { return depth_; }
+    void Push();
+    void Keep();  // ends the latest level with its changes
+    void Undo();  // ends the latest level without them
+
+    void Attach(BufferedRecordset& recordset);
+    void Detach(BufferedRecordset& recordset);
+
+  private:
+    int depth_ = 0;
+    std::vector<BufferedRecordset*> recordsets_;
+};
+
 // The recordset of every backend: it reads the table's rows once when it
 // opens, walks them in key order, and passes each change straight to the
 // storage while keeping its own copy of the rows in step. A deleted row stays
 // in the walk as a gap, so that the rows around it are still its neighbours.
+// Lookups go through an index per column, made on first use and kept in step.
 class BufferedRecordset final : public Recordset {
   public:
     BufferedRecordset(std::filesystem::path database, std::string table,
-                      std::vector<ColumnLayout> columns, std::unique_ptr<TableStorage> storage);
+                      std::vector<ColumnLayout> columns, std::unique_ptr<TableStorage> storage,
+                      std::shared_ptr<TransactionLevels> levels);
+    BufferedRecordset(const BufferedRecordset&) = delete;
+    BufferedRecordset& operator=(const BufferedRecordset&) = delete;
+    ~BufferedRecordset() override;
 
     bool Eof() const override;
     bool Bof() const override;
@@ -57,6 +85,11 @@ class BufferedRecordset final : public Recordset {
     void MoveNext() override;
     void MoveLast() override;
     void MovePrevious() override;
+    bool FindFirst(std::string_view column, const FieldValue& key) override;
+    bool FindLast(std::string_view column, const FieldValue& key) override;
+    bool FindNext(std::string_view column, const FieldValue& key) override;
+    bool FindPrevious(std::string_view column, const FieldValue& key) override;
+    bool HasColumn(std::string_view column) const override;
     FieldValue Field(std::string_view column) const override;
     void SetField(std::string_view column, const FieldValue& value) override;
     void AddNew() override;
@@ -68,6 +101,11 @@ class BufferedRecordset final : public Recordset {
     const std::string& TableName() const override { return table_; }
     std::optional<std::int64_t> CurrentRowId() const override;
 
+    // Called by the transaction levels.
+    void LevelPushed();
+    void LevelKept();
+    void LevelUndone();
+
   private:
     struct Entry {
         StoredRow row;
@@ -75,30 +113,59 @@ class BufferedRecordset final : public Recordset {
     };
     enum class Place { BeforeFirst, OnRow, AfterLast };
     enum class EditMode { None, Existing, New };
+    // A change as the journal keeps it while a transaction is open.
+    struct Change {
+        enum class Kind { Inserted, Updated, Deleted } kind = Kind::Inserted;
+        std::int64_t rowId = 0;  // the row as it is after the change
+        StoredRow before;        // an updated row as it was
+    };
+    using Key = std::variant<std::monostate, std::int64_t, std::string>;
+    using Index = std::map<Key, std::set<std::int64_t>>;  // row IDs by key
+
+    static Key KeyOf(const FieldValue& value);
 
     void CheckOpen() const;
     // The current row; an error saying what could not be done when there is
     // none or it has been deleted.
     const Entry& CurrentEntry(std::string_view action, std::string_view column = {}) const;
+    std::optional<std::size_t> FindColumn(std::string_view column) const;
     std::size_t ColumnIndex(std::string_view column) const;
     void DropBuffer();
     void SeekForward(std::size_t from);
     void SeekBackward(std::size_t before);
+    // The live (or the latest deleted) entry of a key; entries_.size() when none.
+    std::size_t EntryOf(std::int64_t rowId, bool deleted) const;
     void InsertEntry(StoredRow row);
+    // Moves a re-keyed entry back into key order; the position follows it
+    // when it is the current entry (the only one an Update re-keys).
+    void PlaceEntry(std::size_t at);
+    void Record(Change change);
+    void UndoChange(const Change& change);
+
+    const Index& IndexOf(std::size_t column);
+    void AddToIndexes(const StoredRow& row);
+    void RemoveFromIndexes(const StoredRow& row);
+    enum class Direction { Forward, Backward };
+    bool Find(std::string_view column, const FieldValue& key, Direction direction, bool fromEnd);
     std::string Where() const;  // "table T in FILE"
 
     std::filesystem::path database_;
     std::string table_;
     std::vector<ColumnLayout> columns_;
     std::unique_ptr<TableStorage> storage_;
+    std::shared_ptr<TransactionLevels> levels_;
 
-    std::vector<Entry> entries_;
+    std::vector<Entry> entries_;  // in key order
     std::size_t liveRows_ = 0;
     Place place_ = Place::BeforeFirst;
     std::size_t index_ = 0;  // the current entry when on a row
 
     EditMode editMode_ = EditMode::None;
     std::vector<ColumnValue> buffer_;
+
+    std::map<std::size_t, Index> indexes_;  // by column, live rows only
+    std::vector<Change> journal_;
+    std::vector<std::size_t> marks_;  // the journal's length when each open level began
 };
 
 }  // namespace velmora

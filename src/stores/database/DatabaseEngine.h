@@ -8,10 +8,19 @@
 #include <string_view>
 #include <vector>
 
+#include "model/Error.h"
 #include "stores/database/ColumnType.h"
 #include "stores/database/FieldValue.h"
 
 namespace velmora {
+
+// Another program held the database locked for longer than Velmora waits.
+// Unlike a refused change this ends the run: every later change would wait
+// and fail the same way.
+class DatabaseLockedError : public Error {
+  public:
+    using Error::Error;
+};
 
 // The port through which the stores reach their databases: an engine opens a
 // database file, a database opens a table as an updatable recordset over all
@@ -25,7 +34,7 @@ namespace velmora {
 // row is still the current position, so MovePrevious and MoveNext reach its
 // neighbours, and later passes no longer meet it. Rows added through the
 // recordset are met by later passes. Each Update and Delete is stored at
-// once; nothing spans calls.
+// once, inside the database's transaction when one is open.
 class Recordset {
   public:
     virtual ~Recordset() = default;
@@ -39,6 +48,24 @@ class Recordset {
     virtual void MoveNext() = 0;
     virtual void MoveLast() = 0;
     virtual void MovePrevious() = 0;
+
+    // Keyed lookup through an index the recordset keeps, so that finding a
+    // contact's few rows does not walk the table. FindFirst and FindLast go
+    // to the first or last row, in stored order, whose column holds the key;
+    // FindNext and FindPrevious to the next or previous such row from where
+    // the recordset stands (a deleted row, or either end, included). A value
+    // holds the key when both read as the same whole number (7, 7.0, "07"
+    // and " 7" are one key), or else when their texts are equal; null holds
+    // null. Without a match they return false and leave the recordset after
+    // the last row (FindFirst, FindNext) or before the first (FindLast,
+    // FindPrevious). Like a move, a lookup drops an open edit buffer.
+    virtual bool FindFirst(std::string_view column, const FieldValue& key) = 0;
+    virtual bool FindLast(std::string_view column, const FieldValue& key) = 0;
+    virtual bool FindNext(std::string_view column, const FieldValue& key) = 0;
+    virtual bool FindPrevious(std::string_view column, const FieldValue& key) = 0;
+
+    // Whether the table has the column (ignoring ASCII case).
+    virtual bool HasColumn(std::string_view column) const = 0;
 
     // A column of the current row, found by name (ignoring ASCII case). It
     // reads the row as stored, not the edit buffer.
@@ -76,7 +103,51 @@ class Database {
     // The whole table as an updatable recordset; an unknown table is an error.
     virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view table) = 0;
 
+    // Whether the table exists (ignoring ASCII case).
+    virtual bool HasTable(std::string_view table) = 0;
+
+    // Checks the file's structure (SQLite's quick check); a damaged file is
+    // an error that names it and what is wrong.
+    virtual void CheckIntegrity() = 0;
+
+    // One transaction around the changes of every recordset of this
+    // database. BeginTransaction takes the right to write at once, waiting
+    // for another program's lock at most once (DatabaseLockedError when it
+    // stays); nothing is stored until CommitTransaction, so a crash leaves
+    // the file as it was; RollbackTransaction undoes everything and never
+    // fails (a file closed in mid-transaction is rolled back too). Inside,
+    // savepoints nest: ReleaseSavepoint ends the latest keeping its changes,
+    // RollbackToSavepoint ends it undoing them. After an undo, every
+    // recordset of this database holds its rows as stored again and stands
+    // before its first row.
+    virtual void BeginTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void RollbackTransaction() noexcept = 0;
+    virtual void SetSavepoint() = 0;
+    virtual void ReleaseSavepoint() = 0;
+    virtual void RollbackToSavepoint() = 0;
+
     virtual const std::filesystem::path& Path() const = 0;
+};
+
+// A transaction that is rolled back unless committed, however the scope ends.
+class Transaction {
+  public:
+    explicit Transaction(Database& database) : database_(database) { database_.BeginTransaction(); }
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    ~Transaction() {
+        if (open_) database_.RollbackTransaction();
+    }
+
+    void Commit() {
+        database_.CommitTransaction();
+        open_ = false;
+    }
+
+  private:
+    Database& database_;
+    bool open_ = true;
 };
 
 // A column of a table the program creates.

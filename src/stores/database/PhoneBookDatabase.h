@@ -2,8 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "model/NumberKinds.h"
 #include "model/SyncSet.h"
 #include "run/RunState.h"
 #include "stores/database/DatabaseEngine.h"
@@ -31,30 +34,53 @@ inline constexpr std::size_t kPhoneBookNameLength = 22;
 // PhoneNumberLength of the direct connect number and the e-mail address.
 inline constexpr std::uint8_t kUnmeasuredLengthCode = 255;
 
+// Two or more rows of one contact for one kind of number, left by runs that
+// interleaved or by another program. The phone keeps one row per kind, so
+// the writer removes all but one.
+struct DuplicatePhoneRows {
+    struct Row {
+        std::int64_t rowId = 0;
+        std::string number;
+        std::string speedDial;
+    };
+    std::string contactId;
+    std::string contactName;  // as the phone book holds it
+    NumberKind kind = NumberKind::Work2;
+    std::vector<Row> rows;  // every row of the kind, in stored order
+    std::size_t kept = 0;   // the row that stays
+};
+using PhoneBookDuplicates = std::vector<DuplicatePhoneRows>;
+
 // Reads tblContactList into state.PhoneBookSet, folding the rows of each
-// contact (matched by contact ID, wherever they stand) into one record. A
-// missing file, table or column, or a null the load cannot read, is an error
-// that names the file, the contact ID (where there is one) and the column.
-void LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine);
+// contact (matched by contact ID, wherever they stand) into one record: the
+// name from its first row, each kind's number and speed dial from the first
+// row of that kind. Before reading it checks the file (SQLite's quick check)
+// and that the table has the six columns. A missing or damaged file, a
+// missing table or column, a contact ID that is not a positive whole number,
+// or a null the load cannot read is an error that names the file, the row
+// or contact ID (where there is one), the column and the value. Returns the
+// kinds that a contact holds in more than one row.
+PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine);
 
-// Appends a record built from the current row, the first met for a contact:
-// its ID, its name, and the number and speed dial of the row's kind (none
-// for a NumberType of no kind). Returns the new record.
-SyncObject& ImportPhoneBookData(SyncSet& set, Recordset& phoneBookObject);
-
-// Adds the current row, a later one of the contact at `position` of the set,
-// to that record: the row's number and speed dial replace those of its kind.
-// The row's name is not read.
-void LoadPhoneBookNumbers(Recordset& phoneBookObject, SyncSet& set, int position);
+// Run once the sync records are loaded: chooses, for each duplicated kind,
+// the row that stays (the one whose number and speed dial, or else whose
+// number, match the contact's sync record; else the first), and gives the
+// phone book record that row's values, so that the run sees the phone book
+// as the repair will leave it.
+void ChoosePhoneRowsToKeep(RunState& state, PhoneBookDuplicates& duplicates);
 
 // Carries the records of state.PhoneBookSet flagged "C" (add a row per
-// number), "W" (delete, rename, renumber and add rows) and "D" (delete every
-// row) into tblContactList, logging each change. A step that fails is logged
-// as "... Could not ..." with the reason, counted in state.FailedWrites, and
-// the writer goes on with the next step; the contact's sync record is then
-// set so that the sync database records only what the phone book holds (see
-// docs/databases.md).
-void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine);
+// number), "W" (delete, rename, renumber, re-dial and add rows) and "D"
+// (delete every row) into tblContactList, logging each change, after logging
+// and removing the extra rows of the duplicates. Everything goes in one
+// transaction, with a savepoint per contact: a step that fails is logged as
+// "... Could not ..." with the reason and counted in state.FailedWrites, the
+// contact's earlier changes are undone, its sync record is set so that the
+// sync database does not record the change (see docs/databases.md), and the
+// writer goes on with the next contact. A lock that stays held ends the run
+// (DatabaseLockedError) with nothing stored.
+void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
+                            const PhoneBookDuplicates& duplicates = {});
 
 // PhoneNumberLength of a number of this many characters: 6 for 10, 7 for 11,
 // 0 for any other count.

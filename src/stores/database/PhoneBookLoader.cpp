@@ -1,3 +1,6 @@
+#include <array>
+#include <unordered_map>
+
 #include "model/NumberKinds.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/RowText.h"
@@ -13,48 +16,94 @@ const NumberKindInfo* KindOfRow(const Recordset& row) {
     return code ? KindByNumberType(*code) : nullptr;
 }
 
+// A contact as the load meets its rows.
+struct LoadedContact {
+    int position = 0;  // in the phone book set
+    std::array<std::vector<DuplicatePhoneRows::Row>, kNumberKinds.size()> rowsOfKind;
+};
+
+// The first row of `rows` that holds the number and speed dial, or else the
+// number; the first row when none does.
+std::size_t MatchingRow(const std::vector<DuplicatePhoneRows::Row>& rows, const std::string& number,
+                        const std::string& speedDial) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].number == number && SameValueText(rows[i].speedDial, speedDial)) return i;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].number == number) return i;
+    }
+    return 0;
+}
+
 }  // namespace
 
-SyncObject& ImportPhoneBookData(SyncSet& set, Recordset& phoneBookObject) {
-    SyncObject record;
-    record.ContactID = RequiredText(phoneBookObject, PhoneBookColumn::ContactID);
-    record.ContactName =
-        RequiredText(phoneBookObject, PhoneBookColumn::ContactName, record.ContactID);
-    if (const NumberKindInfo* kind = KindOfRow(phoneBookObject)) {
-        record.*kind->number =
-            RequiredText(phoneBookObject, PhoneBookColumn::Number, record.ContactID);
-        record.*kind->speed =
-            RequiredText(phoneBookObject, PhoneBookColumn::SpeedDial, record.ContactID);
-    }
-    return set.Append(std::move(record));
-}
-
-void LoadPhoneBookNumbers(Recordset& phoneBookObject, SyncSet& set, int position) {
-    SyncObject& record = set.Item(position);
-    // The speed dial is read whatever the row's kind.
-    std::string speed = RequiredText(phoneBookObject, PhoneBookColumn::SpeedDial, record.ContactID);
-    if (const NumberKindInfo* kind = KindOfRow(phoneBookObject)) {
-        record.*kind->number =
-            RequiredText(phoneBookObject, PhoneBookColumn::Number, record.ContactID);
-        record.*kind->speed = std::move(speed);
-    }
-}
-
-void LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine) {
+PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine) {
     const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
+    database->CheckIntegrity();
     const auto rows = database->OpenRecordset(kPhoneBookTable);
+    RequireColumns(*rows, {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
+                           PhoneBookColumn::Number, PhoneBookColumn::NumberType,
+                           PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength});
+    std::unordered_map<std::string, std::size_t> byId;  // into `contacts`
+    std::vector<LoadedContact> contacts;
     if (!rows->Eof()) rows->MoveFirst();
-    while (!rows->Eof()) {
-        const std::string contactId = RequiredText(*rows, PhoneBookColumn::ContactID);
-        const int position = FindByContactID(contactId, state.PhoneBookSet);
-        if (position == 0) {
-            ImportPhoneBookData(state.PhoneBookSet, *rows);
+    for (; !rows->Eof(); rows->MoveNext()) {
+        std::string id = PositiveContactId(*rows, PhoneBookColumn::ContactID);
+        const auto [found, first] = byId.try_emplace(id, contacts.size());
+        std::string speed;
+        if (first) {
+            SyncObject record;
+            record.ContactName = RequiredText(*rows, PhoneBookColumn::ContactName, id);
+            record.ContactID = id;
+            state.PhoneBookSet.Append(std::move(record));
+            contacts.push_back(LoadedContact{state.PhoneBookSet.Count(), {}});
         } else {
-            LoadPhoneBookNumbers(*rows, state.PhoneBookSet, position);
+            // A later row's speed dial is read whatever its kind.
+            speed = RequiredText(*rows, PhoneBookColumn::SpeedDial, id);
         }
-        rows->MoveNext();
+        const NumberKindInfo* kind = KindOfRow(*rows);
+        if (kind == nullptr) continue;
+        std::string number = RequiredText(*rows, PhoneBookColumn::Number, id);
+        if (first) speed = RequiredText(*rows, PhoneBookColumn::SpeedDial, id);
+        LoadedContact& contact = contacts[found->second];
+        auto& rowsOfKind = contact.rowsOfKind[static_cast<std::size_t>(kind->kind)];
+        if (rowsOfKind.empty()) {
+            SyncObject& record = state.PhoneBookSet.Item(contact.position);
+            record.*kind->number = number;
+            record.*kind->speed = speed;
+        }
+        rowsOfKind.push_back(
+            {rows->CurrentRowId().value_or(0), std::move(number), std::move(speed)});
     }
     rows->Close();
+
+    PhoneBookDuplicates duplicates;
+    for (LoadedContact& contact : contacts) {
+        const SyncObject& record = state.PhoneBookSet.Item(contact.position);
+        for (const NumberKindInfo& kind : kNumberKinds) {
+            auto& rowsOfKind = contact.rowsOfKind[static_cast<std::size_t>(kind.kind)];
+            if (rowsOfKind.size() < 2) continue;
+            duplicates.push_back(DuplicatePhoneRows{record.ContactID, record.ContactName, kind.kind,
+                                                    std::move(rowsOfKind), 0});
+        }
+    }
+    return duplicates;
+}
+
+void ChoosePhoneRowsToKeep(RunState& state, PhoneBookDuplicates& duplicates) {
+    for (DuplicatePhoneRows& duplicate : duplicates) {
+        const NumberKindInfo& kind = KindInfo(duplicate.kind);
+        duplicate.kept = 0;
+        if (const int sync = FindByContactID(duplicate.contactId, state.SyncDataSet); sync > 0) {
+            const SyncObject& record = state.SyncDataSet.Item(sync);
+            duplicate.kept = MatchingRow(duplicate.rows, record.*kind.number, record.*kind.speed);
+        }
+        if (const int phone = FindByContactID(duplicate.contactId, state.PhoneBookSet); phone > 0) {
+            SyncObject& record = state.PhoneBookSet.Item(phone);
+            record.*kind.number = duplicate.rows[duplicate.kept].number;
+            record.*kind.speed = duplicate.rows[duplicate.kept].speedDial;
+        }
+    }
 }
 
 }  // namespace velmora

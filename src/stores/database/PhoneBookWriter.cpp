@@ -1,7 +1,10 @@
+#include <algorithm>
 #include <array>
 #include <optional>
+#include <set>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
@@ -40,10 +43,6 @@ std::int64_t ContactIdNumber(const SyncObject& record) {
     return *id;
 }
 
-bool IsRowOf(const Recordset& rows, std::int64_t contactId) {
-    return WholeNumberOf(rows.Field(PhoneBookColumn::ContactID)) == contactId;
-}
-
 std::uint8_t LengthCodeOf(const NumberKindInfo& kind, std::string_view number) {
     if (kind.kind == NumberKind::DirectConnect || kind.kind == NumberKind::Email) {
         return kUnmeasuredLengthCode;
@@ -51,23 +50,8 @@ std::uint8_t LengthCodeOf(const NumberKindInfo& kind, std::string_view number) {
     return NumberLengthCode(Utf8Length(number));
 }
 
-// Moves one row on, and fails rather than loop for ever when the recordset
-// does not reach another row or its end.
-void StepOn(Recordset& rows, bool backward) {
-    const auto before = rows.CurrentRowId();
-    if (backward) {
-        rows.MovePrevious();
-    } else {
-        rows.MoveNext();
-    }
-    const bool past = backward ? rows.Bof() : rows.Eof();
-    const auto now = rows.CurrentRowId();
-    if (!past && (!now || now == before)) {
-        throw Error("The rows of table " + rows.TableName() + " in " +
-                    rows.DatabasePath().string() + " do not move on from " +
-                    (before ? "row " + std::to_string(*before) : std::string("where they stand")) +
-                    ".");
-    }
+bool IsWritten(const SyncObject& record) {
+    return record.Flag == "C" || record.Flag == "W" || record.Flag == "D";
 }
 
 // A row of the contact as it stood when the first pass met it.
@@ -75,41 +59,94 @@ struct OldRow {
     const NumberKindInfo* kind = nullptr;
     std::string number;
     std::string name;
+    std::string speedDial;
 };
 
-// Writes the flagged records of the phone book set. Once the table is open,
-// a failing step (a move, a read, a conversion or a store) is logged as not
-// done and the writer goes on with the next one.
+// Writes the repairs and the flagged records of the phone book set into one
+// open transaction. The changes of one contact are made inside a savepoint:
+// when a step (a lookup, a read, a conversion or a store) fails, they are
+// undone, the failure is logged, and the writer goes on with the next contact.
 class PhoneBookWriter {
   public:
-    PhoneBookWriter(RunState& state, Recordset& rows, ActivityLog& log)
-        : state_(state), rows_(rows), log_(log) {}
+    PhoneBookWriter(RunState& state, Database& database, Recordset& rows,
+                    std::vector<std::string>& lines)
+        : state_(state), database_(database), rows_(rows), lines_(lines) {}
+
+    void Repair(const DuplicatePhoneRows& duplicate) {
+        const std::string word(KindInfo(duplicate.kind).kindWord);
+        const std::string& name = duplicate.contactName;
+        lines_.push_back(std::string(kEventPrefix) + "The PhoneBook holds " +
+                         std::to_string(duplicate.rows.size()) + " rows for the " + word + " of " +
+                         name + "; the extra rows will be removed.");
+        std::set<std::int64_t> extra;
+        for (std::size_t i = 0; i < duplicate.rows.size(); ++i) {
+            if (i != duplicate.kept) extra.insert(duplicate.rows[i].rowId);
+        }
+        InSavepoint([&] {
+            Attempt("remove the extra rows for the " + word + " of " + name, [&] {
+                const FieldValue id(duplicate.contactId);
+                for (bool on = rows_.FindFirst(PhoneBookColumn::ContactID, id); on;
+                     on = rows_.FindNext(PhoneBookColumn::ContactID, id)) {
+                    const auto* kind = KindOfCode(rows_.Field(PhoneBookColumn::NumberType));
+                    if (kind != nullptr && kind->kind == duplicate.kind &&
+                        extra.contains(rows_.CurrentRowId().value_or(0))) {
+                        rows_.Delete();
+                    }
+                }
+            });
+        });
+    }
 
     void Write(const SyncObject& record) {
-        failed_ = false;
-        stored_ = false;
-        if (record.Flag == "D") {
-            DeleteContact(record);
-        } else if (record.Flag == "W") {
-            ModifyContact(record);
-        } else if (record.Flag == "C") {
-            AddRows(record);
-        }
-        if (failed_) KeepSyncRecordInStep(record);
+        if (!IsWritten(record)) return;
+        const bool stored = InSavepoint([&] {
+            if (record.Flag == "D") {
+                DeleteContact(record);
+            } else if (record.Flag == "W") {
+                ModifyContact(record);
+            } else {
+                AddRows(record);
+            }
+        });
+        if (!stored) KeepSyncRecordInStep(record);
     }
 
   private:
-    void Log(const std::string& event) { log_.WriteLine(std::string(kEventPrefix) + event); }
+    void Log(const std::string& event) {
+        contactLines_.push_back(std::string(kEventPrefix) + event);
+    }
 
-    // Runs one step; a failure is logged with what was tried (a text, or a
-    // function that makes it, for steps taken on every row) and counted.
+    // Runs the steps of one contact: all of them are kept, or, when one
+    // fails, none, and the log shows the failure instead of what was undone.
+    template <typename Steps>
+    bool InSavepoint(Steps&& steps) {
+        failure_.reset();
+        contactLines_.clear();
+        database_.SetSavepoint();
+        steps();
+        if (failure_) {
+            database_.RollbackToSavepoint();
+            lines_.push_back(*failure_);
+            return false;
+        }
+        database_.ReleaseSavepoint();
+        lines_.insert(lines_.end(), contactLines_.begin(), contactLines_.end());
+        return true;
+    }
+
+    // Runs one step unless one of the contact failed already; a failure is
+    // noted with what was tried (a text, or a function that makes it, for
+    // steps taken on every row) and counted. A held lock is not a refusal of
+    // this one change: it ends the run.
     template <typename What, typename Step>
     bool Attempt(const What& what, Step&& step) {
+        if (failure_) return false;
         try {
             step();
             return true;
+        } catch (const DatabaseLockedError&) {
+            throw;
         } catch (const Error& error) {
-            failed_ = true;
             ++state_.FailedWrites;
             std::string tried;
             if constexpr (std::is_invocable_v<What>) {
@@ -117,7 +154,8 @@ class PhoneBookWriter {
             } else {
                 tried = what;
             }
-            Log("Could not " + tried + ": " + WithoutFinalPeriod(error.what()) + ".");
+            failure_ = std::string(kEventPrefix) + "Could not " + tried + ": " +
+                       WithoutFinalPeriod(error.what()) + ".";
             return false;
         }
     }
@@ -133,26 +171,24 @@ class PhoneBookWriter {
                rows_.TableName();
     }
 
-    // Calls visit on each row from the last to the first. A move that fails
-    // ends the walk.
+    // Calls visit on each row of the contact, found through the table's
+    // index: from the last to the first, or from the first to the last.
     template <typename Visit>
-    void WalkBackward(const SyncObject& record, Visit&& visit) {
-        const std::string what =
-            "go through the rows of " + rows_.TableName() + " for " + record.ContactName;
+    void ForRowsOf(const SyncObject& record, bool backward, Visit&& visit) {
+        const FieldValue id(record.ContactID);
+        const std::string_view column = PhoneBookColumn::ContactID;
         bool onRow = false;
-        const auto moved = [&](auto move) {
-            return Attempt(what, [&] {
-                move();
-                onRow = !rows_.Bof();
-            });
+        const auto moved = [&](bool first) {
+            return Attempt(
+                "go through the rows of " + rows_.TableName() + " for " + record.ContactName, [&] {
+                    onRow =
+                        backward
+                            ? (first ? rows_.FindLast(column, id) : rows_.FindPrevious(column, id))
+                            : (first ? rows_.FindFirst(column, id) : rows_.FindNext(column, id));
+                });
         };
-        // Straight to the last row, wherever the previous pass left the
-        // recordset (at its end, after a forward pass).
-        if (!moved([&] { rows_.MoveLast(); })) return;
-        while (onRow) {
+        for (bool ok = moved(true); ok && onRow && !failure_; ok = moved(false))
             visit();
-            if (!moved([&] { StepOn(rows_, true); })) return;
-        }
     }
 
     void AddRows(const SyncObject& record) {
@@ -177,44 +213,44 @@ class PhoneBookWriter {
                 rows_.SetField(PhoneBookColumn::PhoneNumberLength, LengthCodeOf(kind, number));
                 rows_.Update();
             });
-        if (!added) return;
-        stored_ = true;
-        Log("A " + word + " of " + number + " was added for " + record.ContactName + ".");
+        if (added)
+            Log("A " + word + " of " + number + " was added for " + record.ContactName + ".");
     }
 
-    // Three passes: change or delete the contact's rows from the last to the
-    // first, note which kinds it has rows for, add rows for the others.
+    // Three passes over the contact's rows: change or delete them from the
+    // last to the first, note which kinds it has rows for, add rows for the
+    // others.
     void ModifyContact(const SyncObject& record) {
-        std::int64_t contactId = 0;
         if (!Attempt("change " + record.ContactName + " in " + rows_.TableName(),
-                     [&] { contactId = ContactIdNumber(record); })) {
+                     [&] { ContactIdNumber(record); })) {
             return;
         }
         KindFlags deleted{};
-        WalkBackward(record, [&] { ChangeRow(record, contactId, deleted); });
-        const auto present = PresentKinds(record, contactId);
-        if (!present) return;  // adding rows without knowing them could double a number
+        ForRowsOf(record, true, [&] { ChangeRow(record, deleted); });
+        KindFlags present{};
+        ForRowsOf(record, false, [&] {
+            Attempt(ReadingRowFor(record), [&] {
+                const auto* kind = KindOfCode(rows_.Field(PhoneBookColumn::NumberType));
+                if (kind != nullptr) present[IndexOf(*kind)] = true;
+            });
+        });
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!(*present)[IndexOf(kind)] && !(record.*kind.number).empty()) {
-                AddRow(record, kind);
-            }
+            if (!present[IndexOf(kind)] && !(record.*kind.number).empty()) AddRow(record, kind);
         }
     }
 
-    std::optional<OldRow> ReadOwnRow(std::int64_t contactId) const {
-        if (!IsRowOf(rows_, contactId)) return std::nullopt;
+    std::optional<OldRow> ReadOwnRow() const {
         const NumberKindInfo* kind = KindOfCode(rows_.Field(PhoneBookColumn::NumberType));
         if (kind == nullptr) return std::nullopt;
-        // A null number or name is an absent one.
+        // A null number, name or speed dial is an absent one.
         return OldRow{kind, TextOf(rows_.Field(PhoneBookColumn::Number)).value_or(""),
-                      TextOf(rows_.Field(PhoneBookColumn::ContactName)).value_or("")};
+                      TextOf(rows_.Field(PhoneBookColumn::ContactName)).value_or(""),
+                      TextOf(rows_.Field(PhoneBookColumn::SpeedDial)).value_or("")};
     }
 
-    void ChangeRow(const SyncObject& record, std::int64_t contactId, KindFlags& deleted) {
+    void ChangeRow(const SyncObject& record, KindFlags& deleted) {
         std::optional<OldRow> old;
-        if (!Attempt(ReadingRowFor(record), [&] { old = ReadOwnRow(contactId); })) {
-            return;
-        }
+        if (!Attempt(ReadingRowFor(record), [&] { old = ReadOwnRow(); })) return;
         if (!old) return;
         const NumberKindInfo& kind = *old->kind;
         const std::string& number = record.*kind.number;
@@ -224,22 +260,22 @@ class PhoneBookWriter {
             if (Attempt("delete the " + word + " for " + record.ContactName,
                         [&] { rows_.Delete(); })) {
                 deleted[IndexOf(kind)] = true;
-                stored_ = true;
                 Log("The " + word + " for " + record.ContactName + " has been deleted.");
             }
             return;
         }
 
+        // The phone keeps 22 characters: a row holding them is up to date.
+        const std::string phoneName = Utf8Left(record.ContactName, kPhoneBookNameLength);
         std::string storedName = old->name;
-        if (record.ContactName != old->name && !old->name.empty()) {
+        if (phoneName != old->name && !old->name.empty()) {
             const bool renamed =
                 Attempt("change the name for " + old->name + " to " + record.ContactName, [&] {
                     rows_.Edit();
-                    rows_.SetField(PhoneBookColumn::ContactName, record.ContactName);
+                    rows_.SetField(PhoneBookColumn::ContactName, phoneName);
                     rows_.Update();
                 });
             if (renamed) {
-                stored_ = true;
                 storedName = record.ContactName;
                 Log("The name for " + old->name + " has been changed to " + record.ContactName +
                     ".");
@@ -256,9 +292,23 @@ class PhoneBookWriter {
                                              rows_.Update();
                                          });
             if (changed) {
-                stored_ = true;
                 Log("The " + word + " for " + storedName + " has been changed from " + old->number +
                     " to " + number + ".");
+            }
+        }
+
+        const std::string& speedDial = record.*kind.speed;
+        if (!speedDial.empty() && !SameValueText(speedDial, old->speedDial)) {
+            const std::string what = "speed dial of the " + word + " for " + record.ContactName;
+            const bool changed =
+                Attempt("change the " + what + " from " + old->speedDial + " to " + speedDial, [&] {
+                    rows_.Edit();
+                    rows_.SetField(PhoneBookColumn::SpeedDial, speedDial);
+                    rows_.Update();
+                });
+            if (changed) {
+                Log("The " + what + " has been changed from " + old->speedDial + " to " +
+                    speedDial + ".");
             }
         }
     }
@@ -271,38 +321,16 @@ class PhoneBookWriter {
         rows_.SetField(PhoneBookColumn::PhoneNumberLength, NumberLengthCode(length));
     }
 
-    // The kinds the contact has rows for; nullopt when the rows could not be
-    // read to the end.
-    std::optional<KindFlags> PresentKinds(const SyncObject& record, std::int64_t contactId) {
-        KindFlags present{};
-        const bool read = Attempt(
-            "check which numbers " + record.ContactName + " has in " + rows_.TableName(), [&] {
-                rows_.MoveFirst();
-                while (!rows_.Eof()) {
-                    if (IsRowOf(rows_, contactId)) {
-                        const auto* kind = KindOfCode(rows_.Field(PhoneBookColumn::NumberType));
-                        if (kind != nullptr) present[IndexOf(*kind)] = true;
-                    }
-                    StepOn(rows_, false);
-                }
-            });
-        return read ? std::optional(present) : std::nullopt;
-    }
-
     void DeleteContact(const SyncObject& record) {
-        WalkBackward(record, [&] { DeleteRow(record); });
+        ForRowsOf(record, true, [&] { DeleteRow(record); });
     }
 
     void DeleteRow(const SyncObject& record) {
-        bool own = false;
         FieldValue numberType;
-        if (!Attempt(ReadingRowFor(record), [&] {
-                own = TextOf(rows_.Field(PhoneBookColumn::ContactID)) == record.ContactID;
-                if (own) numberType = rows_.Field(PhoneBookColumn::NumberType);
-            })) {
+        if (!Attempt(ReadingRowFor(record),
+                     [&] { numberType = rows_.Field(PhoneBookColumn::NumberType); })) {
             return;
         }
-        if (!own) return;
         const auto code = WholeNumberOf(numberType);
         // Rows of a NumberType outside 0 to 10 go without a line; 7 and 8
         // have an empty kind word.
@@ -313,71 +341,32 @@ class PhoneBookWriter {
                                            DescribeValue(numberType) + ") for " + record.ContactName
                                      : "delete the " + word + " for " + record.ContactName;
         if (!Attempt(what, [&] { rows_.Delete(); })) return;
-        stored_ = true;
         if (logged) Log("The " + word + " for " + record.ContactName + " has been deleted.");
     }
 
-    // After a failed step the sync database must not record the contact as
-    // if the change had reached the phone book, or the next run would take
-    // the phone book's state for the other side's. When nothing was stored,
-    // the sync record's flag is cleared so its row stays as loaded (and a
-    // contact that was new is not added). When part of the change was stored,
-    // the sync record takes what the phone book now holds for the contact, so
-    // the next run finds the phone book unchanged and carries the rest again.
+    // Nothing of a contact whose step failed reached the phone book: its
+    // savepoint was undone. The sync database must not record the change
+    // either, or the next run would take the phone book's old state for a
+    // change of its own. Clearing the sync record's flag keeps its row as
+    // loaded (a contact that was new is not added, one that was to be
+    // deleted keeps its row), so the next run finds the difference again and
+    // carries the change once more.
     void KeepSyncRecordInStep(const SyncObject& record) {
         const int position = FindByContactID(record.ContactID, state_.SyncDataSet);
         if (position == 0) return;
         SyncObject& sync = state_.SyncDataSet.Item(position);
-        const bool adds = sync.Flag == "N" || sync.Flag == "C";
-        const bool rewrites = sync.Flag == "W" || sync.Flag == "M";
-        if (sync.Flag == "D" || ((adds || rewrites) && !stored_)) {
+        if (sync.Flag == "N" || sync.Flag == "C" || sync.Flag == "W" || sync.Flag == "M" ||
+            sync.Flag == "D") {
             sync.Flag.clear();
-            return;
         }
-        if (!adds && !rewrites) return;
-        std::optional<SyncObject> held;
-        if (!Attempt("read back what " + rows_.TableName() + " holds for " + record.ContactName,
-                     [&] { held = ReadHeldContact(record); })) {
-            sync.Flag.clear();
-            return;
-        }
-        if (!held) {
-            // The phone book holds no row of the contact any more: neither
-            // may the sync database, or the contact would count as deleted.
-            sync.Flag = rewrites ? "D" : "";
-            return;
-        }
-        sync.ContactName = held->ContactName;
-        for (const NumberKindInfo& kind : kNumberKinds) {
-            sync.*kind.number = (*held).*kind.number;
-            sync.*kind.speed = (*held).*kind.speed;
-        }
-    }
-
-    // The contact as the loader would read it from the table now.
-    std::optional<SyncObject> ReadHeldContact(const SyncObject& record) {
-        const std::int64_t contactId = ContactIdNumber(record);
-        SyncSet held;
-        rows_.MoveFirst();
-        while (!rows_.Eof()) {
-            if (IsRowOf(rows_, contactId)) {
-                if (held.Count() == 0) {
-                    ImportPhoneBookData(held, rows_);
-                } else {
-                    LoadPhoneBookNumbers(rows_, held, 1);
-                }
-            }
-            StepOn(rows_, false);
-        }
-        if (held.Count() == 0) return std::nullopt;
-        return held.Item(1);
     }
 
     RunState& state_;
+    Database& database_;
     Recordset& rows_;
-    ActivityLog& log_;
-    bool failed_ = false;  // a step of the current record failed
-    bool stored_ = false;  // a step of the current record changed the table
+    std::vector<std::string>& lines_;        // the log's lines, kept until the commit
+    std::vector<std::string> contactLines_;  // those of the current contact
+    std::optional<std::string> failure_;     // the line of its failed step
 };
 
 }  // namespace
@@ -393,15 +382,30 @@ std::uint8_t NumberLengthCode(std::size_t characterCount) {
     }
 }
 
-void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine) {
+void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
+                            const PhoneBookDuplicates& duplicates) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to the PhoneBook database.");
-    const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
-    const auto rows = database->OpenRecordset(kPhoneBookTable);
-    PhoneBookWriter writer(state, *rows, log);
-    for (const SyncObject& record : state.PhoneBookSet)
-        writer.Write(record);
-    rows->Close();
+    const bool anything = !duplicates.empty() ||
+                          std::any_of(state.PhoneBookSet.begin(), state.PhoneBookSet.end(),
+                                      [](const SyncObject& record) { return IsWritten(record); });
+    if (anything) {
+        // The lines wait for the commit, so that the log shows only what the
+        // file holds: a run that stops here has stored nothing.
+        std::vector<std::string> lines;
+        const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
+        Transaction transaction(*database);
+        const auto rows = database->OpenRecordset(kPhoneBookTable);
+        PhoneBookWriter writer(state, *database, *rows, lines);
+        for (const DuplicatePhoneRows& duplicate : duplicates)
+            writer.Repair(duplicate);
+        for (const SyncObject& record : state.PhoneBookSet)
+            writer.Write(record);
+        rows->Close();
+        transaction.Commit();
+        for (const std::string& line : lines)
+            log.WriteLine(line);
+    }
     log.Close();
 }
 

@@ -4,6 +4,17 @@
 
 namespace velmora {
 
+namespace {
+
+// The row's description starting a sentence: "Row 3 of table ...".
+std::string RowSentenceStart(const Recordset& recordset) {
+    std::string row = RowDescription(recordset);
+    row[0] = static_cast<char>(row[0] - 'a' + 'A');
+    return row;
+}
+
+}  // namespace
+
 std::string RowDescription(const Recordset& recordset) {
     const auto rowId = recordset.CurrentRowId();
     return (rowId ? "row " + std::to_string(*rowId) + " of " : std::string("the current row of ")) +
@@ -14,13 +25,40 @@ std::string RequiredText(const Recordset& recordset, std::string_view column,
                          std::string_view contactId) {
     auto text = TextOf(recordset.Field(column));
     if (!text) {
-        std::string row = RowDescription(recordset);
-        row[0] = static_cast<char>(row[0] - 'a' + 'A');  // starts a sentence: "Row 3 ..."
         const std::string contact =
             contactId.empty() ? "" : " (contact ID " + std::string(contactId) + ")";
-        throw Error(row + contact + " has no value (null) in column " + std::string(column) + ".");
+        throw Error(RowSentenceStart(recordset) + contact + " has no value (null) in column " +
+                    std::string(column) + ".");
     }
     return std::move(*text);
+}
+
+std::string PositiveContactId(const Recordset& recordset, std::string_view column) {
+    const FieldValue value = recordset.Field(column);
+    const auto id = WholeNumberOf(value);
+    if (!id || *id <= 0) {
+        throw Error(RowSentenceStart(recordset) + " has the contact ID " + DescribeValue(value) +
+                    " in column " + std::string(column) +
+                    ", which is not a positive whole number.");
+    }
+    return std::to_string(*id);
+}
+
+void RequireColumns(const Recordset& recordset, const std::vector<std::string_view>& columns) {
+    for (const std::string_view column : columns) {
+        if (!recordset.HasColumn(column)) {
+            throw Error("The table " + recordset.TableName() + " in " +
+                        recordset.DatabasePath().string() + " has no column " +
+                        std::string(column) + ", which Velmora reads or writes.");
+        }
+    }
+}
+
+bool SameValueText(std::string_view a, std::string_view b) {
+    const auto wholeA = WholeNumberOf(FieldValue(a));
+    const auto wholeB = WholeNumberOf(FieldValue(b));
+    if (wholeA && wholeB) return *wholeA == *wholeB;
+    return a == b;
 }
 
 }  // namespace velmora

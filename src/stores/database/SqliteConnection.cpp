@@ -1,19 +1,33 @@
 #include "stores/database/SqliteConnection.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <sqlite3.h>
 
 #include "model/Error.h"
 #include "model/Text.h"
+#include "stores/database/DatabaseEngine.h"
 
 namespace velmora {
 
 namespace {
 
-// How long a call waits for another program (the phone's manager) to release
-// the file before it fails.
-constexpr int kBusyTimeoutMilliseconds = 5000;
+// The pause between two looks at a held lock.
+constexpr std::chrono::milliseconds kLockPoll{10};
+
+bool IsLockCode(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+std::string WaitText(std::chrono::milliseconds wait) {
+    if (wait.count() % 1000 == 0) {
+        const auto seconds = wait.count() / 1000;
+        return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+    }
+    return std::to_string(wait.count()) + " ms";
+}
 
 std::string Quoted(std::string_view text, char quote) {
     std::string quoted(1, quote);
@@ -42,7 +56,9 @@ std::string SqlLiteral(const FieldValue& value) {
     return *TextOf(value);
 }
 
-SqliteConnection::SqliteConnection(const std::filesystem::path& path, Mode mode) : path_(path) {
+SqliteConnection::SqliteConnection(const std::filesystem::path& path, Mode mode,
+                                   std::chrono::milliseconds lockWait)
+    : path_(path), lockWait_(lockWait), waitLeft_(lockWait) {
     int flags = SQLITE_OPEN_READWRITE;
     if (mode == Mode::CreateNew) flags |= SQLITE_OPEN_CREATE;
     const int result = sqlite3_open_v2(Utf8PathText(path).c_str(), &db_, flags, nullptr);
@@ -53,7 +69,16 @@ SqliteConnection::SqliteConnection(const std::filesystem::path& path, Mode mode)
         Fail("could not be opened", reason);
     }
     sqlite3_extended_result_codes(db_, 1);
-    sqlite3_busy_timeout(db_, kBusyTimeoutMilliseconds);
+    sqlite3_busy_handler(db_, &SqliteConnection::WaitForLock, this);
+}
+
+int SqliteConnection::WaitForLock(void* connection, int /*attempt*/) {
+    auto& self = *static_cast<SqliteConnection*>(connection);
+    if (self.waitLeft_.count() <= 0) return 0;
+    const auto pause = std::min(kLockPoll, self.waitLeft_);
+    sqlite3_sleep(static_cast<int>(pause.count()));
+    self.waitLeft_ -= pause;
+    return 1;
 }
 
 SqliteConnection::~SqliteConnection() {
@@ -61,20 +86,31 @@ SqliteConnection::~SqliteConnection() {
 }
 
 void SqliteConnection::Fail(std::string_view what) const {
-    Fail(what, db_ != nullptr ? sqlite3_errmsg(db_) : "no connection");
+    if (db_ == nullptr) Fail(what, "no connection");
+    Fail(what, sqlite3_errmsg(db_), sqlite3_extended_errcode(db_));
 }
 
-void SqliteConnection::Fail(std::string_view what, std::string_view reason) const {
-    throw Error("The database " + path_.string() + " " + std::string(what) + ": " +
-                std::string(reason) + ".");
+void SqliteConnection::Fail(std::string_view what, std::string_view reason, int code) const {
+    const std::string failure =
+        "The database " + path_.string() + " " + std::string(what) + ": " + std::string(reason);
+    if (IsLockCode(code)) {
+        throw DatabaseLockedError(failure +
+                                  ". Another program holds it locked and did not let go "
+                                  "within " +
+                                  WaitText(lockWait_) +
+                                  ". Close that program (the phone's manager, say) and start "
+                                  "the synchronization again.");
+    }
+    throw Error(failure + ".");
 }
 
 void SqliteConnection::Execute(const std::string& sql, std::string_view what) {
     char* message = nullptr;
-    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
+    const int result = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
+    if (result != SQLITE_OK) {
         const std::string reason = message != nullptr ? message : sqlite3_errmsg(db_);
         sqlite3_free(message);
-        Fail(what, reason);
+        Fail(what, reason, sqlite3_extended_errcode(db_));
     }
 }
 
@@ -119,26 +155,27 @@ bool SqliteStatement::Step(std::string_view what) {
     // The reason is kept before the reset, which may replace it.
     const std::string reason = sqlite3_errmsg(connection_->Handle());
     sqlite3_reset(statement_);
-    connection_->Fail(what, reason);
+    connection_->Fail(what, reason, result);
 }
 
 FieldValue SqliteStatement::Column(int index) const {
-    switch (sqlite3_column_type(statement_, index)) {
+    const int type = sqlite3_column_type(statement_, index);
+    switch (type) {
         case SQLITE_INTEGER:
             return FieldValue(static_cast<std::int64_t>(sqlite3_column_int64(statement_, index)));
         case SQLITE_FLOAT:
             return FieldValue(sqlite3_column_double(statement_, index));
-        case SQLITE_TEXT: {
-            const auto* text =
-                reinterpret_cast<const char*>(sqlite3_column_text(statement_, index));
-            const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, index));
-            // Files written by older tools may hold Windows-1252 text.
-            return FieldValue(ToUtf8(std::string_view(text, size)));
-        }
+        case SQLITE_TEXT:
         case SQLITE_BLOB: {
-            const auto* bytes = static_cast<const char*>(sqlite3_column_blob(statement_, index));
+            // Other programs and older tools store names as BLOBs or in
+            // Windows-1252: every text is read the one way, so that what a
+            // run writes reads back as equal and the next run leaves it be.
+            // (SQLite itself gives a UTF-16 file's text as UTF-8.)
+            const void* bytes = type == SQLITE_TEXT ? sqlite3_column_text(statement_, index)
+                                                    : sqlite3_column_blob(statement_, index);
             const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, index));
-            return FieldValue(std::string(bytes == nullptr ? "" : std::string(bytes, size)));
+            if (bytes == nullptr) return FieldValue(std::string());
+            return FieldValue(ToUtf8({static_cast<const char*>(bytes), size}));
         }
         default:
             return FieldValue();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,13 +13,21 @@ struct sqlite3_stmt;
 
 namespace velmora {
 
+// How long a connection waits, in all, for another program (the phone's
+// manager) to release a file it holds locked.
+inline constexpr std::chrono::milliseconds kDefaultLockWait{5000};
+
 // One open SQLite file. Failures are velmora::Error messages of the form
-// "The database <file> <what>: <SQLite's reason>."
+// "The database <file> <what>: <SQLite's reason>."; a lock that outlasted the
+// wait is a DatabaseLockedError instead.
 class SqliteConnection {
   public:
     enum class Mode { OpenExisting, CreateNew };
 
-    SqliteConnection(const std::filesystem::path& path, Mode mode);
+    // The connection waits for locks up to `lockWait` over its whole life,
+    // not per statement: a run that meets a held lock stops after one wait.
+    SqliteConnection(const std::filesystem::path& path, Mode mode,
+                     std::chrono::milliseconds lockWait = kDefaultLockWait);
     SqliteConnection(const SqliteConnection&) = delete;
     SqliteConnection& operator=(const SqliteConnection&) = delete;
     ~SqliteConnection();
@@ -29,12 +38,19 @@ class SqliteConnection {
     // Runs statements that return no rows.
     void Execute(const std::string& sql, std::string_view what);
 
+    // Fails with SQLite's last reason and result code.
     [[noreturn]] void Fail(std::string_view what) const;
-    [[noreturn]] void Fail(std::string_view what, std::string_view reason) const;
+    // Fails with this reason; a result code of a lock makes it a
+    // DatabaseLockedError.
+    [[noreturn]] void Fail(std::string_view what, std::string_view reason, int code = 1) const;
 
   private:
+    static int WaitForLock(void* connection, int attempt);
+
     std::filesystem::path path_;
     sqlite3* db_ = nullptr;
+    std::chrono::milliseconds lockWait_;
+    std::chrono::milliseconds waitLeft_;
 };
 
 // A prepared statement, kept for as long as its recordset needs it.

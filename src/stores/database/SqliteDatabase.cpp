@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -196,31 +197,116 @@ class SqliteDatabase final : public Database {
   public:
     explicit SqliteDatabase(std::shared_ptr<SqliteConnection> connection)
         : connection_(std::move(connection)) {}
+    SqliteDatabase(const SqliteDatabase&) = delete;
+    SqliteDatabase& operator=(const SqliteDatabase&) = delete;
+    ~SqliteDatabase() override {
+        // Recordsets may keep the file open longer; the transaction ends here.
+        if (levels_->Depth() > 0) RollbackTransaction();
+    }
 
     std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        const std::string name = StoredTableName(table);
-        std::vector<ColumnLayout> columns = Columns(name);
-        std::string rowIdName = RowIdName(name, columns);
+        const auto name = StoredTableName(table);
+        if (!name) {
+            throw Error("The table " + std::string(table) + " does not exist in the database " +
+                        Path().string() + ".");
+        }
+        std::vector<ColumnLayout> columns = Columns(*name);
+        std::string rowIdName = RowIdName(*name, columns);
         return std::make_unique<BufferedRecordset>(
-            Path(), name, columns,
-            std::make_unique<SqliteTableStorage>(connection_, name, columns, std::move(rowIdName)));
+            Path(), *name, columns,
+            std::make_unique<SqliteTableStorage>(connection_, *name, columns, std::move(rowIdName)),
+            levels_);
+    }
+
+    bool HasTable(std::string_view table) override { return StoredTableName(table).has_value(); }
+
+    void CheckIntegrity() override {
+        const std::string what = "could not be checked";
+        SqliteStatement check(connection_, "PRAGMA quick_check", what);
+        std::vector<std::string> problems;
+        while (check.Step(what)) {
+            std::string line = TextOf(check.Column(0)).value_or("");
+            if (line != "ok") problems.push_back(std::move(line));
+        }
+        if (problems.empty()) return;
+        constexpr std::size_t kShown = 3;
+        std::string found;
+        for (std::size_t i = 0; i < problems.size() && i < kShown; ++i)
+            found += (i > 0 ? "; " : "") + problems[i];
+        if (problems.size() > kShown)
+            found += "; and " + std::to_string(problems.size() - kShown) + " more";
+        throw Error("The database " + Path().string() +
+                    " is damaged (SQLite's quick check found: " + found +
+                    "). Velmora does not write to a damaged file: repair it, or restore it from "
+                    "a backup, and start the synchronization again.");
+    }
+
+    void BeginTransaction() override {
+        if (levels_->Depth() > 0) connection_->Fail("could not begin writing", "already writing");
+        // IMMEDIATE takes the write lock now, so that a held lock costs one
+        // wait here instead of one per change.
+        connection_->Execute("BEGIN IMMEDIATE", "could not begin writing");
+        levels_->Push();
+    }
+
+    void CommitTransaction() override {
+        CheckDepth(1, "could not store the changes");
+        connection_->Execute("COMMIT", "could not store the changes");
+        while (levels_->Depth() > 0)
+            levels_->Keep();
+    }
+
+    void RollbackTransaction() noexcept override {
+        if (levels_->Depth() == 0) return;
+        // Should ROLLBACK itself fail, closing the file still rolls the
+        // transaction back: there is nothing further to do here.
+        sqlite3_exec(connection_->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+        while (levels_->Depth() > 0)
+            levels_->Undo();
+    }
+
+    void SetSavepoint() override {
+        CheckDepth(1, "could not set a savepoint");
+        connection_->Execute("SAVEPOINT " + SavepointName(levels_->Depth() + 1),
+                             "could not set a savepoint");
+        levels_->Push();
+    }
+
+    void ReleaseSavepoint() override {
+        CheckDepth(2, "could not keep the changes since a savepoint");
+        connection_->Execute("RELEASE " + SavepointName(levels_->Depth()),
+                             "could not keep the changes since a savepoint");
+        levels_->Keep();
+    }
+
+    void RollbackToSavepoint() override {
+        CheckDepth(2, "could not undo the changes since a savepoint");
+        const std::string name = SavepointName(levels_->Depth());
+        connection_->Execute("ROLLBACK TO " + name + "; RELEASE " + name,
+                             "could not undo the changes since a savepoint");
+        levels_->Undo();
     }
 
     const std::filesystem::path& Path() const override { return connection_->Path(); }
 
   private:
-    // The table's name as the file spells it; an error when there is none.
-    std::string StoredTableName(std::string_view table) {
+    static std::string SavepointName(int level) { return "velmora_" + std::to_string(level); }
+
+    void CheckDepth(int depth, std::string_view what) const {
+        if (levels_->Depth() < depth) {
+            connection_->Fail(what, depth == 1 ? "no transaction is open" : "no savepoint is set");
+        }
+    }
+
+    // The table's name as the file spells it; nullopt when there is none.
+    std::optional<std::string> StoredTableName(std::string_view table) {
         const std::string what = "could not look for table " + std::string(table);
         SqliteStatement find(connection_,
                              "SELECT name FROM sqlite_master WHERE type = 'table' AND name = ?1 "
                              "COLLATE NOCASE",
                              what);
         find.Bind(1, table);
-        if (!find.Step(what)) {
-            throw Error("The table " + std::string(table) + " does not exist in the database " +
-                        Path().string() + ".");
-        }
+        if (!find.Step(what)) return std::nullopt;
         return find.Column(0).Text();
     }
 
@@ -249,6 +335,7 @@ class SqliteDatabase final : public Database {
     }
 
     std::shared_ptr<SqliteConnection> connection_;
+    std::shared_ptr<TransactionLevels> levels_ = std::make_shared<TransactionLevels>();
 };
 
 }  // namespace
@@ -263,7 +350,7 @@ std::unique_ptr<Database> SqliteDatabaseEngine::OpenDatabase(const std::filesyst
         throw Error("The database path " + path.string() + " is a folder, not a file.");
     }
     auto connection =
-        std::make_shared<SqliteConnection>(path, SqliteConnection::Mode::OpenExisting);
+        std::make_shared<SqliteConnection>(path, SqliteConnection::Mode::OpenExisting, lockWait_);
     // SQLite reads the file lazily; read its schema now so that a file that
     // is not a database is reported here, by name.
     const std::string what = "could not be read";
@@ -293,8 +380,8 @@ void SqliteDatabaseEngine::CreateDatabase(const std::filesystem::path& path,
     std::filesystem::remove(building, error);  // left by an earlier attempt
     try {
         {
-            auto connection =
-                std::make_shared<SqliteConnection>(building, SqliteConnection::Mode::CreateNew);
+            auto connection = std::make_shared<SqliteConnection>(
+                building, SqliteConnection::Mode::CreateNew, lockWait_);
             connection->Execute("BEGIN", "could not be created");
             for (const TableDefinition& table : tables) {
                 connection->Execute(CreateTableSql(table), "could not create table " + table.name);

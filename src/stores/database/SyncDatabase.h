@@ -36,18 +36,25 @@ std::vector<TableDefinition> SyncDatabaseTables();
 void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& path);
 
 // Reads SyncContacts into state.SyncDataSet, a record per row. When no file
-// exists at SyncPath yet, an empty sync database is created there first; a
-// file without SyncContacts is an error, never silently replaced.
+// exists at SyncPath yet, an empty sync database is created there first.
+// Before reading, the file must pass SQLite's quick check and be a sync
+// database of this layout: a file without SyncContacts or VelmoraMeta, or of
+// another SchemaVersion, is refused with a message saying what to do, and
+// never replaced; so is a SyncContacts without one of its columns. A contact
+// ID that is not a positive whole number, or a null in any column but Email,
+// is an error naming the file, the row or contact ID, the column and the
+// value.
 void LoadSyncRecords(RunState& state, DatabaseEngine& engine);
 
 // Appends a record built from the current SyncContacts row and returns it.
-// A null in any column but Email is an error naming the file, the contact
-// ID and the column.
 SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject);
 
-// Stores the outcome of the run: records of state.SyncDataSet flagged "N" or
-// "C" add a row, "W" or "M" rewrite the contact's row, "D" deletes it; each
-// change is logged. Nothing is caught: a refused change ends the run.
+// Stores the outcome of the run in one transaction: records of
+// state.SyncDataSet flagged "N" or "C" add a row, "W" or "M" rewrite the
+// contact's row, "D" deletes it; each change is logged. A change the table
+// refuses is logged as "... Could not ..." and counted in state.FailedWrites,
+// and the writer goes on; a lock that stays held ends the run with nothing
+// stored.
 void WriteSyncDatabase(RunState& state, DatabaseEngine& engine);
 
 }  // namespace velmora

@@ -16,16 +16,53 @@ ColumnDefinition TextColumn(std::string_view name, bool notNull) {
     return column;
 }
 
-// The contact ID of a sync row: the plain digits of a whole number.
-std::string SyncContactId(const Recordset& row) {
-    const std::string text = RequiredText(row, SyncColumn::ContactID);
-    const auto id = WholeNumberOf(row.Field(SyncColumn::ContactID));
-    if (!id) {
-        std::string where = RowDescription(row);
-        where[0] = 'R';
-        throw Error(where + " has the contact ID \"" + text + "\", which is not a whole number.");
+// The columns the writer fills.
+std::vector<std::string_view> SyncColumns() {
+    std::vector<std::string_view> columns{SyncColumn::ContactID, SyncColumn::Name,
+                                          SyncColumn::SpeedDial};
+    for (const NumberKindInfo& kind : kNumberKinds)
+        columns.push_back(kind.syncColumn);
+    return columns;
+}
+
+// What to do about a file Velmora cannot use as its sync database.
+constexpr std::string_view kUseAnotherFile =
+    " Velmora does not replace it: in the settings, point the sync database (SyncPath) at a "
+    "file that does not exist yet, and Velmora makes a new one there; the next run then "
+    "matches the contacts of both sides by name.";
+
+// Refuses a file that is not a sync database of the layout this version
+// reads, before anything reads or writes its rows.
+void CheckSyncLayout(Database& database) {
+    const std::string file = database.Path().string();
+    if (!database.HasTable(kSyncTable)) {
+        throw Error("The file " + file + " has no table " + std::string(kSyncTable) +
+                    ", so it is not a sync database of Velmora." + std::string(kUseAnotherFile));
     }
-    return std::to_string(*id);
+    if (!database.HasTable(kSyncMetaTable)) {
+        throw Error("The sync database " + file + " has no table " + std::string(kSyncMetaTable) +
+                    ", so its layout is unknown (another program or a damaged copy may have "
+                    "made it)." +
+                    std::string(kUseAnotherFile));
+    }
+    const auto meta = database.OpenRecordset(kSyncMetaTable);
+    FieldValue version;
+    if (meta->HasColumn(SyncColumn::SchemaVersion) && !meta->Eof()) {
+        version = meta->Field(SyncColumn::SchemaVersion);
+    }
+    meta->Close();
+    const auto number = WholeNumberOf(version);
+    if (number == kSyncSchemaVersion) return;
+    if (number && *number > kSyncSchemaVersion) {
+        throw Error("The sync database " + file + " has layout version " + std::to_string(*number) +
+                    ", made by a newer Velmora than this one (which " + "reads version " +
+                    std::to_string(kSyncSchemaVersion) +
+                    "). Use that newer version of Velmora, or point the sync database (SyncPath) "
+                    "at a file that does not exist yet, and Velmora makes a new one there.");
+    }
+    throw Error("The sync database " + file + " has the unknown layout version " +
+                DescribeValue(version) + " in table " + std::string(kSyncMetaTable) + "." +
+                std::string(kUseAnotherFile));
 }
 
 }  // namespace
@@ -60,7 +97,7 @@ void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& pat
 
 SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject) {
     SyncObject record;
-    record.ContactID = SyncContactId(syncObject);
+    record.ContactID = PositiveContactId(syncObject, SyncColumn::ContactID);
     record.ContactName = RequiredText(syncObject, SyncColumn::Name, record.ContactID);
     for (const NumberKindInfo& kind : kNumberKinds) {
         if (kind.kind == NumberKind::Email) {
@@ -78,7 +115,10 @@ void LoadSyncRecords(RunState& state, DatabaseEngine& engine) {
     const std::filesystem::path& path = state.settings.SyncPath;
     if (!engine.DatabaseExists(path)) CreateSyncDatabase(engine, path);
     const auto database = engine.OpenDatabase(path);
+    database->CheckIntegrity();
+    CheckSyncLayout(*database);
     const auto rows = database->OpenRecordset(kSyncTable);
+    RequireColumns(*rows, SyncColumns());
     if (!rows->Eof()) rows->MoveFirst();
     while (!rows->Eof()) {
         ImportSyncData(state.SyncDataSet, *rows);

@@ -1,3 +1,8 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "model/Error.h"
 #include "model/NumberKinds.h"
 #include "model/Text.h"
 #include "run/ActivityLog.h"
@@ -28,42 +33,102 @@ void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
     }
 }
 
-// Moves to the first row of the contact from the start of the table; false
-// when it has none. The search always starts from the first row, also when
-// an earlier search ran to the end.
-bool FindContactRow(Recordset& rows, const std::string& contactId) {
-    rows.MoveFirst();
-    while (!rows.Eof() && TextOf(rows.Field(SyncColumn::ContactID)) != contactId)
-        rows.MoveNext();
-    return !rows.Eof();
+bool IsWritten(const SyncObject& record) {
+    const std::string& flag = record.Flag;
+    return flag == "N" || flag == "C" || flag == "W" || flag == "M" || flag == "D";
 }
+
+std::string WithoutFinalPeriod(std::string_view message) {
+    if (!message.empty() && message.back() == '.') message.remove_suffix(1);
+    return std::string(message);
+}
+
+// Writes one record's change inside a savepoint; the row is found through
+// the table's index by contact ID.
+class SyncWriter {
+  public:
+    SyncWriter(RunState& state, Database& database, Recordset& rows,
+               std::vector<std::string>& lines)
+        : state_(state), database_(database), rows_(rows), lines_(lines) {}
+
+    void Write(const SyncObject& record) {
+        const std::string& flag = record.Flag;
+        const std::string& name = record.ContactName;
+        if (flag == "N" || flag == "C") {
+            Step("add " + name + " to the sync database", name + " has been added.", [&] {
+                rows_.AddNew();
+                SetColumns(rows_, record, RowValues{.cutName = flag == "C"});
+                rows_.Update();
+                return true;
+            });
+        } else if (flag == "W" || flag == "M") {
+            Step("change " + name + " in the sync database", name + " has been modified.", [&] {
+                if (!FindContactRow(record))
+                    return false;  // a contact without a row is passed over
+                rows_.Edit();
+                SetColumns(rows_, record, RowValues{.keepAddressWithSlash = flag == "W"});
+                rows_.Update();
+                return true;
+            });
+        } else if (flag == "D") {
+            Step("delete " + name + " from the sync database", name + " has been deleted.", [&] {
+                if (!FindContactRow(record)) return false;
+                rows_.Delete();
+                return true;
+            });
+        }
+    }
+
+  private:
+    bool FindContactRow(const SyncObject& record) {
+        return rows_.FindFirst(SyncColumn::ContactID, FieldValue(record.ContactID));
+    }
+
+    // Runs a change that reports whether it wrote anything. A refusal is
+    // logged and counted and undone; a held lock ends the run.
+    template <typename Change>
+    void Step(const std::string& what, const std::string& done, Change&& change) {
+        database_.SetSavepoint();
+        try {
+            const bool wrote = change();
+            database_.ReleaseSavepoint();
+            if (wrote) lines_.push_back(std::string(kEventPrefix) + done);
+        } catch (const DatabaseLockedError&) {
+            throw;
+        } catch (const Error& error) {
+            database_.RollbackToSavepoint();
+            ++state_.FailedWrites;
+            lines_.push_back(std::string(kEventPrefix) + "Could not " + what + ": " +
+                             WithoutFinalPeriod(error.what()) + ".");
+        }
+    }
+
+    RunState& state_;
+    Database& database_;
+    Recordset& rows_;
+    std::vector<std::string>& lines_;
+};
 
 }  // namespace
 
 void WriteSyncDatabase(RunState& state, DatabaseEngine& engine) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to the sync database.");
-    const auto database = engine.OpenDatabase(state.settings.SyncPath);
-    const auto rows = database->OpenRecordset(kSyncTable);
-    const std::string prefix(kEventPrefix);
-    for (const SyncObject& record : state.SyncDataSet) {
-        const std::string& flag = record.Flag;
-        if (flag == "N" || flag == "C") {
-            rows->AddNew();
-            SetColumns(*rows, record, RowValues{.cutName = flag == "C"});
-            rows->Update();
-            log.WriteLine(prefix + record.ContactName + " has been added.");
-        } else if ((flag == "W" || flag == "M") && FindContactRow(*rows, record.ContactID)) {
-            rows->Edit();
-            SetColumns(*rows, record, RowValues{.keepAddressWithSlash = flag == "W"});
-            rows->Update();
-            log.WriteLine(prefix + record.ContactName + " has been modified.");
-        } else if (flag == "D" && FindContactRow(*rows, record.ContactID)) {
-            rows->Delete();
-            log.WriteLine(prefix + record.ContactName + " has been deleted.");
-        }
+    if (std::any_of(state.SyncDataSet.begin(), state.SyncDataSet.end(), IsWritten)) {
+        // The lines wait for the commit, so that the log shows only what the
+        // file holds.
+        std::vector<std::string> lines;
+        const auto database = engine.OpenDatabase(state.settings.SyncPath);
+        Transaction transaction(*database);
+        const auto rows = database->OpenRecordset(kSyncTable);
+        SyncWriter writer(state, *database, *rows, lines);
+        for (const SyncObject& record : state.SyncDataSet)
+            writer.Write(record);
+        rows->Close();
+        transaction.Commit();
+        for (const std::string& line : lines)
+            log.WriteLine(line);
     }
-    rows->Close();
     log.Close();
 }
 

@@ -10,27 +10,30 @@ namespace velmora {
 
 namespace {
 
-struct Entry {
+struct Stored {
     bool isContact = true;
     InMemoryAddressBook::Fields fields;
-    bool stored = false;
-    bool deleted = false;
+    unsigned revision = 0;  // counts stores, to notice another writer's change
 };
+
+std::string FieldOf(const InMemoryAddressBook::Fields& fields, ContactField field) {
+    const auto found = fields.find(field);
+    return found == fields.end() ? std::string() : found->second;
+}
 
 }  // namespace
 
 struct InMemoryAddressBook::State {
-    std::vector<std::shared_ptr<Entry>> entries;
+    std::vector<std::shared_ptr<Stored>> items;
     std::string openFailure;
     int saves = 0;
     int deletes = 0;
-    int logoffs = 0;
 
-    const Entry& At(int index) const {
-        if (index < 1 || index > static_cast<int>(entries.size())) {
+    const Stored& At(int index) const {
+        if (index < 1 || index > static_cast<int>(items.size())) {
             throw Error("No stored item " + std::to_string(index) + ".");
         }
-        return *entries[static_cast<std::size_t>(index - 1)];
+        return *items[static_cast<std::size_t>(index - 1)];
     }
 };
 
@@ -38,94 +41,108 @@ namespace {
 
 using State = InMemoryAddressBook::State;
 
-std::string FieldOf(const InMemoryAddressBook::Fields& fields, ContactField field) {
-    const auto found = fields.find(field);
-    return found == fields.end() ? std::string() : found->second;
-}
+// A card of an opened book: the stored item it came from (none for a new
+// card), the revision it was read at, and its fields with the changes.
+struct Card {
+    std::shared_ptr<Stored> stored;
+    unsigned readRevision = 0;
+    bool isContact = true;
+    InMemoryAddressBook::Fields fields;
+    bool changed = false;
+    bool deleted = false;
+};
 
-class FakeContact final : public ContactItem {
+class FakeBook final : public AddressBook {
   public:
-    FakeContact(std::shared_ptr<State> state, std::shared_ptr<Entry> entry)
-        : state_(std::move(state)), entry_(std::move(entry)) {}
-
-    std::string Get(ContactField field) const override {
-        const auto pending = pending_.find(field);
-        if (pending != pending_.end()) return pending->second;
-        return FieldOf(entry_->fields, field);
+    explicit FakeBook(std::shared_ptr<State> state) : state_(std::move(state)) {
+        for (const auto& item : state_->items)
+            cards_.push_back({item, item->revision, item->isContact, item->fields});
     }
 
-    void Set(ContactField field, std::string_view value) override {
-        pending_[field] = std::string(value);
+    int Count() const override { return static_cast<int>(cards_.size()); }
+    bool IsContact(CardHandle card) const override {
+        const Card& c = At(card);
+        return c.isContact && !c.deleted;
     }
-
-    void Save() override {
-        if (entry_->deleted) throw Error("The contact has been deleted and cannot be saved.");
-        for (auto& [field, value] : pending_)
-            entry_->fields[field] = std::move(value);
-        pending_.clear();
-        if (!entry_->stored) state_->entries.push_back(entry_);
-        entry_->stored = true;
-        ++state_->saves;
+    std::string Get(CardHandle card, ContactField field) const override {
+        return FieldOf(Contact(card).fields, field);
     }
-
-    void Delete() override {
-        if (entry_->stored && !entry_->deleted) {
-            auto& entries = state_->entries;
-            entries.erase(std::find(entries.begin(), entries.end(), entry_));
-            ++state_->deletes;
+    void Set(CardHandle card, ContactField field, std::string_view value) override {
+        Card& c = const_cast<Card&>(Contact(card));
+        if (FieldOf(c.fields, field) == value) return;
+        if (value.empty()) {
+            c.fields.erase(field);
+        } else {
+            c.fields[field] = std::string(value);
         }
-        entry_->deleted = true;
-        pending_.clear();
+        c.changed = true;
+    }
+    CardHandle Create() override {
+        cards_.push_back({nullptr, 0, true, {}, true, false});
+        return Count();
+    }
+    void Delete(CardHandle card) override {
+        Card& c = const_cast<Card&>(Contact(card));
+        c.deleted = true;
+        c.changed = true;
+    }
+    std::string Describe(CardHandle card) const override {
+        return "card " + std::to_string(card) + " of the address book";
+    }
+
+    // Nothing here lives in a file.
+    PendingCardFiles PendingFiles() const override { return {}; }
+
+    std::vector<CardFailure> SaveChanges() override {
+        std::vector<CardFailure> failures;
+        for (std::size_t i = 0; i < cards_.size(); ++i) {
+            Card& card = cards_[i];
+            if (!card.changed) continue;
+            card.changed = false;
+            const auto handle = static_cast<CardHandle>(i + 1);
+            auto& items = state_->items;
+            if (card.stored == nullptr) {
+                if (card.deleted) continue;
+                card.stored = std::make_shared<Stored>(Stored{true, card.fields, 0});
+                card.readRevision = 0;
+                items.push_back(card.stored);
+                ++state_->saves;
+                continue;
+            }
+            const auto place = std::find(items.begin(), items.end(), card.stored);
+            if (place == items.end() || card.stored->revision != card.readRevision) {
+                failures.push_back({handle, "The " + Describe(handle) +
+                                                " was changed by another program; it was not "
+                                                "overwritten."});
+                continue;
+            }
+            if (card.deleted) {
+                items.erase(place);
+                ++state_->deletes;
+                continue;
+            }
+            card.stored->fields = card.fields;
+            card.readRevision = ++card.stored->revision;
+            ++state_->saves;
+        }
+        return failures;
     }
 
   private:
-    std::shared_ptr<State> state_;
-    std::shared_ptr<Entry> entry_;
-    InMemoryAddressBook::Fields pending_;
-};
-
-class FakeItems final : public OutlookItems {
-  public:
-    explicit FakeItems(std::shared_ptr<State> state)
-        : state_(std::move(state)), entries_(state_->entries) {}
-
-    int Count() const override { return static_cast<int>(entries_.size()); }
-
-  protected:
-    std::unique_ptr<OutlookItem> ItemAt(int index) override {
-        const auto& entry = entries_[static_cast<std::size_t>(index - 1)];
-        if (!entry->isContact) return std::make_unique<OtherItem>(kDistListItemType);
-        return std::make_unique<FakeContact>(state_, entry);
+    const Card& At(CardHandle card) const {
+        if (card < 1 || card > Count()) throw Error("No card " + std::to_string(card) + ".");
+        return cards_[static_cast<std::size_t>(card - 1)];
+    }
+    const Card& Contact(CardHandle card) const {
+        const Card& c = At(card);
+        if (!c.isContact || c.deleted) {
+            throw Error("The " + Describe(card) + " is deleted or no contact.");
+        }
+        return c;
     }
 
-  private:
     std::shared_ptr<State> state_;
-    std::vector<std::shared_ptr<Entry>> entries_;
-};
-
-class FakeFolder final : public OutlookFolder {
-  public:
-    explicit FakeFolder(std::shared_ptr<State> state) : state_(std::move(state)) {}
-    std::unique_ptr<OutlookItems> Items() override { return std::make_unique<FakeItems>(state_); }
-
-  private:
-    std::shared_ptr<State> state_;
-};
-
-class FakeApplication final : public OutlookApplication {
-  public:
-    explicit FakeApplication(std::shared_ptr<State> state)
-        : state_(std::move(state)), folder_(state_) {}
-
-    OutlookFolder& GetDefaultContactsFolder() override { return folder_; }
-    std::unique_ptr<ContactItem> CreateContactItem() override {
-        return std::make_unique<FakeContact>(state_, std::make_shared<Entry>());
-    }
-    void Logoff() override { ++state_->logoffs; }
-
-  private:
-    std::shared_ptr<State> state_;
-    FakeFolder folder_;
+    std::vector<Card> cards_;
 };
 
 }  // namespace
@@ -133,24 +150,36 @@ class FakeApplication final : public OutlookApplication {
 InMemoryAddressBook::InMemoryAddressBook() : state_(std::make_shared<State>()) {}
 
 void InMemoryAddressBook::AddContact(Fields fields) {
-    state_->entries.push_back(std::make_shared<Entry>(Entry{true, std::move(fields), true}));
+    state_->items.push_back(std::make_shared<Stored>(Stored{true, std::move(fields), 0}));
 }
 
 void InMemoryAddressBook::AddDistributionList() {
-    state_->entries.push_back(std::make_shared<Entry>(Entry{false, {}, true}));
+    state_->items.push_back(std::make_shared<Stored>(Stored{false, {}, 0}));
 }
 
-std::unique_ptr<OutlookApplication> InMemoryAddressBook::MakeApplication() {
-    if (!state_->openFailure.empty()) throw Error(state_->openFailure);
-    return std::make_unique<FakeApplication>(state_);
+void InMemoryAddressBook::ReplaceContact(int index, Fields fields) {
+    auto& stored = const_cast<Stored&>(state_->At(index));
+    stored.fields = std::move(fields);
+    ++stored.revision;
 }
 
-OutlookApplicationFactory InMemoryAddressBook::Factory() {
-    return [this] { return MakeApplication(); };
+std::unique_ptr<AddressBook> InMemoryAddressBook::Open() {
+    return Opener()();
+}
+
+AddressBookOpener InMemoryAddressBook::Opener() {
+    return [state = state_]() -> std::unique_ptr<AddressBook> {
+        if (!state->openFailure.empty()) throw Error(state->openFailure);
+        return std::make_unique<FakeBook>(state);
+    };
 }
 
 void InMemoryAddressBook::FailToOpen(std::string message) {
     state_->openFailure = std::move(message);
+}
+
+int InMemoryAddressBook::Count() const {
+    return static_cast<int>(state_->items.size());
 }
 
 std::string InMemoryAddressBook::Field(int index, ContactField field) const {
@@ -162,9 +191,6 @@ int InMemoryAddressBook::Saves() const {
 }
 int InMemoryAddressBook::Deletes() const {
     return state_->deletes;
-}
-int InMemoryAddressBook::Logoffs() const {
-    return state_->logoffs;
 }
 
 }  // namespace velmora

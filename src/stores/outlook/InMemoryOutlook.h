@@ -9,31 +9,34 @@
 namespace velmora {
 
 // An address book held in memory that keeps the promises of the contacts
-// port, for tests: a test sets up its items, runs code against applications
-// made over it, and looks at what was stored.
+// port, for tests: a test sets up its items, runs code against books opened
+// over it, and looks at what was stored.
 class InMemoryAddressBook {
   public:
     using Fields = std::map<ContactField, std::string>;
 
     InMemoryAddressBook();
 
-    // Stores an item at the end, as if it had been saved.
+    // Stores an item at the end, as if another program had saved it.
     void AddContact(Fields fields);
     void AddDistributionList();
+    // Replaces a stored contact's fields, as another program would.
+    void ReplaceContact(int index, Fields fields);
 
-    std::unique_ptr<OutlookApplication> MakeApplication();
-    OutlookApplicationFactory Factory();
+    std::unique_ptr<AddressBook> Open();
+    AddressBookOpener Opener();
 
-    // From now on, making an application throws velmora::Error(message), as
-    // an address book that cannot be reached does.
+    // From now on, opening throws velmora::Error(message), as an address
+    // book that cannot be reached does.
     void FailToOpen(std::string message);
 
-    // A field of what is stored, by 1-based position.
+    // Stored items, by 1-based position.
+    int Count() const;
     std::string Field(int index, ContactField field) const;
 
+    // Cards stored (created or changed) and deleted by SaveChanges so far.
     int Saves() const;
     int Deletes() const;
-    int Logoffs() const;
 
     struct State;
 

@@ -13,11 +13,53 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char KeypadDigit(char letter) {
+    static constexpr std::string_view kKeys = "22233344455566677778889999";
+    const char lower =
+        letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
+    return kKeys[static_cast<std::size_t>(lower - 'a')];
+}
+
+bool IsExtensionWord(std::string_view word) {
+    std::string lower;
+    for (const char c : word)
+        lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return lower == "x" || lower == "ext" || lower == "extn" || lower == "extension";
+}
+
 }  // namespace
 
 std::string DigitsOnly(std::string_view text) {
     std::string digits;
-    std::copy_if(text.begin(), text.end(), std::back_inserter(digits), IsDigit);
+    const std::size_t first = text.find_first_not_of(" \t");
+    // The phone dials "+" as the international prefix: without it the number
+    // is another one.
+    if (first != std::string_view::npos && text[first] == '+') digits += '+';
+    for (std::size_t i = 0; i < text.size();) {
+        if (IsDigit(text[i])) {
+            digits += text[i++];
+            continue;
+        }
+        if (!IsAsciiLetter(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && IsAsciiLetter(text[end]))
+            ++end;
+        const std::string_view word = text.substr(i, end - i);
+        // "x12" and "ext. 12" mark an extension; any other word is dialled on
+        // the keypad, as in 1-800-FLOWERS.
+        if (!IsExtensionWord(word)) {
+            for (const char letter : word)
+                digits += KeypadDigit(letter);
+        }
+        i = end;
+    }
     return digits;
 }
 

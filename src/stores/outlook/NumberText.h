@@ -8,7 +8,10 @@
 
 namespace velmora {
 
-// The ASCII digits of a phone number as typed, in their order.
+// A phone number as the phone dials it: the ASCII digits as typed, in their
+// order, letters as their keypad digits (1-800-FLOWERS is 18003569377), and a
+// leading "+" kept. An extension marker ("x12", "ext. 12") is dropped, its
+// digits kept. Blanks and punctuation go.
 std::string DigitsOnly(std::string_view text);
 
 // A digit string as the address book shows it under a mask option:

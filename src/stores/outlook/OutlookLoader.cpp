@@ -1,22 +1,18 @@
 #include "stores/outlook/OutlookLoader.h"
 
+#include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/PhoneForm.h"
 #include "model/Text.h"
 #include "run/RunState.h"
 #include "stores/outlook/NumberText.h"
 
 namespace velmora {
 
-namespace {
-
-// The e-mail address of a contact, in lower case. An address of the mail
-// server's own form (with "/" or "=") gives way to the display name, and a
-// display form "Name (address)" yields the address between the parentheses.
-// A "(" without a ")" after it leaves the text as it is.
-std::string EmailAddressOf(const ContactItem& contact) {
-    std::string address = ToLowerText(contact.Get(ContactField::Email1Address));
+std::string EmailAddressOf(const AddressBook& book, CardHandle card) {
+    std::string address = ToLowerText(book.Get(card, ContactField::Email1Address));
     if (address.find_first_of("/=") != std::string::npos) {
-        address = ToLowerText(contact.Get(ContactField::Email1DisplayName));
+        address = ToLowerText(book.Get(card, ContactField::Email1DisplayName));
     }
     const std::size_t open = address.find('(');
     if (open == std::string::npos) return address;
@@ -25,16 +21,29 @@ std::string EmailAddressOf(const ContactItem& contact) {
     return address.substr(open + 1, close - open - 1);
 }
 
-// Excluded contacts carry no contact ID or speed dials of ours.
-void Unmark(ContactItem& contact) {
-    const bool unmarked = contact.Get(ContactField::User2) == "No" &&
-                          contact.Get(ContactField::User3).empty() &&
-                          contact.Get(ContactField::User4).empty();
-    if (unmarked) return;  // saving would store the same, and touch the file for nothing
-    contact.Set(ContactField::User2, "No");
-    contact.Set(ContactField::User3, "");
-    contact.Set(ContactField::User4, "");
-    contact.Save();
+namespace {
+
+// A contact that does not take part carries no contact ID or speed dials of
+// ours. One that has none is left alone: an absent marker already means
+// "not taking part", and writing it would touch a card for nothing.
+void Unmark(AddressBook& book, CardHandle card) {
+    book.Set(card, ContactField::User3, "");
+    book.Set(card, ContactField::User4, "");
+}
+
+// The contact ID in plain form, the card set to it when it wrote it otherwise.
+void TakePlainContactId(AddressBook& book, SyncSet& set, SyncObject& record) {
+    const auto plain = PlainContactId(record.ContactID);
+    if (!plain) {
+        throw Error("The contact " + record.ContactName + " in " + book.Describe(record.Card) +
+                    " has the contact ID \"" + record.ContactID +
+                    "\", which is no whole number above 0. Please remove its "
+                    "X-VELMORA-CONTACT-ID line (Velmora then gives it a new ID) and run "
+                    "the synchronization again.");
+    }
+    if (*plain == record.ContactID) return;
+    book.Set(record.Card, ContactField::User3, *plain);
+    set.ChangeContactID(record, *plain);
 }
 
 }  // namespace
@@ -46,25 +55,26 @@ std::optional<ContactField> NameFieldOf(std::string_view nameField) {
     return std::nullopt;
 }
 
-bool IsIncluded(const ContactItem& contact) {
-    const std::string flag = ToUpperText(contact.Get(ContactField::User2));
+bool IsIncluded(const AddressBook& book, CardHandle card) {
+    const std::string flag = ToUpperText(book.Get(card, ContactField::User2));
     return flag == "Y" || flag == "YES";
 }
 
-SyncObject& ImportOutlookData(SyncSet& set, const ContactItem& contact,
+SyncObject& ImportOutlookData(SyncSet& set, const AddressBook& book, CardHandle card,
                               std::string_view nameField) {
     SyncObject record;
-    record.ContactID = contact.Get(ContactField::User3);
-    if (const auto field = NameFieldOf(nameField)) record.ContactName = contact.Get(*field);
+    record.Card = card;
+    record.ContactID = book.Get(card, ContactField::User3);
+    if (const auto field = NameFieldOf(nameField)) record.ContactName = book.Get(card, *field);
     for (const NumberKindInfo& kind : kNumberKinds) {
         const auto field = FieldByName(kind.outlookField);
         if (kind.kind == NumberKind::Email || !field) continue;
-        const std::string text = contact.Get(*field);
-        // The direct connect number is kept as typed; phone numbers are digits.
+        const std::string text = book.Get(card, *field);
+        // The direct connect number is kept as typed; phone numbers as dialled.
         record.*kind.number = kind.kind == NumberKind::DirectConnect ? text : DigitsOnly(text);
     }
-    record.EmailAddress = EmailAddressOf(contact);
-    ApplySpeedDialTag(record, contact.Get(ContactField::User4));
+    record.EmailAddress = EmailAddressOf(book, card);
+    ApplySpeedDialTag(record, book.Get(card, ContactField::User4));
     // The tag outlives a number the person removed. Its entry then means
     // nothing, and kept, it would make a number removed on both sides look
     // like two different changes.
@@ -75,21 +85,17 @@ SyncObject& ImportOutlookData(SyncSet& set, const ContactItem& contact,
     return set.Append(std::move(record));
 }
 
-void LoadOutlookContacts(RunState& state, const OutlookApplicationFactory& makeApplication) {
-    const auto application = makeApplication();
-    const auto items = application->GetDefaultContactsFolder().Items();
-    const int count = items->Count();
-    for (int index = 1; index <= count; ++index) {
-        const auto item = items->Item(index);
-        ContactItem* contact = item->AsContact();
-        if (item->TypeName() != kContactItemType || contact == nullptr) continue;
-        if (IsIncluded(*contact)) {
-            ImportOutlookData(state.OutlookSet, *contact, state.settings.NameField);
+void LoadOutlookContacts(RunState& state, AddressBook& book) {
+    for (CardHandle card = 1; card <= book.Count(); ++card) {
+        if (!book.IsContact(card)) continue;
+        if (IsIncluded(book, card)) {
+            SyncObject& record =
+                ImportOutlookData(state.OutlookSet, book, card, state.settings.NameField);
+            TakePlainContactId(book, state.OutlookSet, record);
         } else {
-            Unmark(*contact);
+            Unmark(book, card);
         }
     }
-    application->Logoff();
 }
 
 }  // namespace velmora

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmora {
 
@@ -35,90 +37,66 @@ inline constexpr std::size_t kContactFieldCount = 19;
 
 // "User1", "FileAs", ...
 std::string_view FieldName(ContactField field);
-// The field of a name as filters write it, ignoring letter case ("Nickname"
-// finds NickName); nullopt for a name that is no field.
+// The field of that exact name; nullopt for a name that is no field.
 std::optional<ContactField> FieldByName(std::string_view name);
 
-// Type names of the folder's items.
-inline constexpr std::string_view kContactItemType = "ContactItem";
-inline constexpr std::string_view kDistListItemType = "DistListItem";
+// A card of the address book: its 1-based place among the items as loaded,
+// then the cards created since. A loaded contact is written back through its
+// handle only, never found again by its name or any other value, so two
+// cards that look alike stay two contacts.
+using CardHandle = int;
 
-class ContactItem;
-
-// An item of the contacts folder: a contact, or something else (a
-// distribution list) that the program passes over.
-class OutlookItem {
-  public:
-    virtual ~OutlookItem() = default;
-    virtual std::string TypeName() const = 0;
-    // This very item as a contact; nullptr when it is none.
-    virtual ContactItem* AsContact() = 0;
+// A card that could not be stored, and why.
+struct CardFailure {
+    CardHandle card = 0;
+    std::string reason;  // a sentence naming the file
 };
 
-// A contact. Fields read as "" when unset. Changes last only after Save.
-class ContactItem : public OutlookItem {
-  public:
-    std::string TypeName() const final { return std::string(kContactItemType); }
-    ContactItem* AsContact() final { return this; }
-
-    virtual std::string Get(ContactField field) const = 0;
-    virtual void Set(ContactField field, std::string_view value) = 0;
-    virtual void Save() = 0;
-    virtual void Delete() = 0;
+// The files the next SaveChanges would store: those it would write over or
+// delete, and those of the cards it would create. A backend that keeps no
+// files names none.
+struct PendingCardFiles {
+    std::vector<std::filesystem::path> changed;
+    std::vector<std::filesystem::path> created;
 };
 
-// The item itself as a contact, owned; nullptr (the item released) when it is
-// no contact.
-std::unique_ptr<ContactItem> TakeContact(std::unique_ptr<OutlookItem> item);
-
-// The folder's items as they stood when they were fetched.
-class OutlookItems {
+// The address book of one run. Opening it reads every item once; changes are
+// gathered in memory and stored by SaveChanges, so each card is written at
+// most once per run, and only when its text changed.
+class AddressBook {
   public:
-    virtual ~OutlookItems() = default;
+    virtual ~AddressBook() = default;
+
+    // Handles run from 1 to Count(): the loaded items in folder order, then
+    // the created cards. A deleted card keeps its handle.
     virtual int Count() const = 0;
-    // The item at a 1-based position; a position outside 1..Count() throws.
-    std::unique_ptr<OutlookItem> Item(int index);
+    // False for an item that is no contact (a distribution list) and for a
+    // deleted card; such an item is neither read nor written.
+    virtual bool IsContact(CardHandle card) const = 0;
 
-    // The first contact in index order that matches the filter (such as
-    // "[User3] ='12' and ([User2] = 'Y' or [User2]='YES')"), nullptr when
-    // none does. A filter that does not parse throws, naming the filter.
-    std::unique_ptr<ContactItem> Find(std::string_view filter);
+    // A field as it now reads, with the changes made so far; "" when unset.
+    virtual std::string Get(CardHandle card, ContactField field) const = 0;
+    // Changes a field; setting the value it already reads changes nothing.
+    virtual void Set(CardHandle card, ContactField field, std::string_view value) = 0;
+    // A new, empty card, stored by the next SaveChanges.
+    virtual CardHandle Create() = 0;
+    virtual void Delete(CardHandle card) = 0;
 
-  protected:
-    // The item at a position within 1..Count().
-    virtual std::unique_ptr<OutlookItem> ItemAt(int index) = 0;
+    // Where the card is, for messages: its file (and place in it).
+    virtual std::string Describe(CardHandle card) const = 0;
+
+    // What the next SaveChanges would store, so it can be backed up first;
+    // a created card keeps the file named here.
+    virtual PendingCardFiles PendingFiles() const = 0;
+
+    // Stores every card changed, created or deleted since the book was opened
+    // or last saved. A card that cannot be stored is left as it is on disk
+    // and reported; the others are stored all the same.
+    virtual std::vector<CardFailure> SaveChanges() = 0;
 };
 
-// An item that is no contact (a distribution list), known by its type name.
-class OtherItem final : public OutlookItem {
-  public:
-    explicit OtherItem(std::string_view typeName) : typeName_(typeName) {}
-    std::string TypeName() const override { return typeName_; }
-    ContactItem* AsContact() override { return nullptr; }
-
-  private:
-    std::string typeName_;
-};
-
-class OutlookFolder {
-  public:
-    virtual ~OutlookFolder() = default;
-    // Fetches the items afresh.
-    virtual std::unique_ptr<OutlookItems> Items() = 0;
-};
-
-// One session with the address book. Each procedure that needs the address
-// book makes its own.
-class OutlookApplication {
-  public:
-    virtual ~OutlookApplication() = default;
-    virtual OutlookFolder& GetDefaultContactsFolder() = 0;
-    // A new contact, not in the folder until it is saved.
-    virtual std::unique_ptr<ContactItem> CreateContactItem() = 0;
-    // Ends the session.
-    virtual void Logoff() = 0;
-};
-
-using OutlookApplicationFactory = std::function<std::unique_ptr<OutlookApplication>()>;
+// Opens (reads) the address book; throws velmora::Error when it cannot be
+// read, naming the folder or file.
+using AddressBookOpener = std::function<std::unique_ptr<AddressBook>()>;
 
 }  // namespace velmora

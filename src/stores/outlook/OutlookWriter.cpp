@@ -2,20 +2,21 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/NumberKinds.h"
+#include "model/PhoneForm.h"
+#include "model/Text.h"
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
 #include "run/RunUi.h"
-#include "stores/outlook/ContactFilter.h"
 #include "stores/outlook/NumberText.h"
 #include "stores/outlook/OutlookLoader.h"
 
 namespace velmora {
 
 namespace {
-
-constexpr std::string_view kFilterTail = "' and ([User2] = 'Y' or [User2]='YES')";
 
 using F = ContactField;
 
@@ -41,10 +42,10 @@ struct FoundValues {
 
 class OutlookWriter {
   public:
-    OutlookWriter(RunState& state, OutlookApplication& application, RunUi& ui, ActivityLog& log)
+    OutlookWriter(RunState& state, AddressBook& book, RunUi& ui, ActivityLog& log)
         : state_(state),
           settings_(state.settings),
-          application_(application),
+          book_(book),
           ui_(ui),
           log_(log),
           nameField_(NameFieldOf(settings_.NameField)) {}
@@ -53,93 +54,83 @@ class OutlookWriter {
         if (record.Flag == "D") {
             Delete(record);
         } else if (record.Flag == "W") {
-            WithFoundContact(record, [&](ContactItem& c) { Rewrite(record, c); });
+            WithCard(record, [&](CardHandle c) { Rewrite(record, c); });
         } else if (record.Flag == "C") {
             Create(record);
         } else if (record.Flag == "S") {
-            WithFoundContact(record, [&](ContactItem& c) { SaveSpeedDials(record, c); });
+            WithCard(record, [&](CardHandle c) { SaveSpeedDials(record, c); });
         } else if (record.Flag == "I") {
-            WithFoundContact(record, [&](ContactItem& c) { AssignContactID(record, c); });
+            WithCard(record, [&](CardHandle c) { AssignContactID(record, c); });
         }
     }
 
   private:
-    // Searches the freshly fetched items with a filter built from the value.
-    std::unique_ptr<ContactItem> Search(std::string_view prefix, std::string_view value) {
-        const std::string filter =
-            std::string(prefix) + QuoteFilterValue(value) + std::string(kFilterTail);
-        return application_.GetDefaultContactsFolder().Items()->Find(filter);
-    }
-
-    std::unique_ptr<ContactItem> FindByID(const SyncObject& record) {
-        return Search("[User3] ='", record.ContactID);
-    }
-
-    std::unique_ptr<ContactItem> FindByIDOrName(const SyncObject& record) {
-        if (auto contact = FindByID(record)) return contact;
-        if (!nameField_) return nullptr;
-        const std::string prefix = "[" + std::string(FieldName(*nameField_)) + "] ='";
-        return Search(prefix, record.ContactName);
+    // The card the record was loaded from; nothing else is ever taken for it.
+    bool HasCard(const SyncObject& record) const {
+        return record.Card >= 1 && record.Card <= book_.Count() && book_.IsContact(record.Card);
     }
 
     template <typename Action>
-    void WithFoundContact(const SyncObject& record, Action action) {
-        const auto contact = FindByIDOrName(record);
-        if (!contact) {
+    void WithCard(const SyncObject& record, Action action) {
+        if (!HasCard(record)) {
             log_.WriteLine(Event(record.ContactName + " was not found to be modified."));
             return;
         }
-        action(*contact);
+        action(record.Card);
     }
 
     void Delete(const SyncObject& record) {
-        const auto contact = FindByID(record);
-        if (!contact) {
+        if (!HasCard(record)) {
             log_.WriteLine(Event(record.ContactName + " was not found to be deleted."));
             return;
         }
-        contact->Delete();
+        book_.Delete(record.Card);
         log_.WriteLine(Event(record.ContactName + " has been deleted."));
     }
 
-    void Rewrite(const SyncObject& record, ContactItem& contact) {
-        const FoundValues found{nameField_ ? contact.Get(*nameField_) : std::string(),
-                                contact.Get(F::User1), contact.Get(F::Email1Address),
-                                contact.Get(F::User4)};
-        contact.Set(F::User3, record.ContactID);  // stored by the first save, if any
-        if (record.ContactName != found.name) ChangeNames(record, contact, found.name);
+    void Rewrite(const SyncObject& record, CardHandle card) {
+        const FoundValues found{nameField_ ? Get(card, *nameField_) : std::string(),
+                                Get(card, F::User1), EmailAddressOf(book_, card),
+                                Get(card, F::User4)};
+        book_.Set(card, F::User3, record.ContactID);
+        // The phone keeps 22 characters of a name: a longer name on the card
+        // that the phone holds the start of is the same name.
+        if (PhoneName(record.ContactName) != PhoneName(found.name)) {
+            ChangeNames(record, card, found.name);
+        }
         if (record.DCNumber != found.user1) {
-            contact.Set(F::User1, record.DCNumber);
-            contact.Save();
+            book_.Set(card, F::User1, record.DCNumber);
             LogChange(KindInfo(NumberKind::DirectConnect), record, found.user1, record.DCNumber);
         }
-        if (record.EmailAddress != found.email) {
-            contact.Set(F::Email1Address, record.EmailAddress);
-            if (record.EmailAddress.empty()) contact.Set(F::Email1DisplayName, "");
-            contact.Save();
-            LogChange(KindInfo(NumberKind::Email), record, found.email, record.EmailAddress);
+        // Addresses are compared as the phone keeps them, in lower case: the
+        // card keeps the capitals the person typed.
+        if (!EqualsIgnoringCase(record.EmailAddress, found.email)) {
+            const std::string typed = Get(card, F::Email1Address);
+            book_.Set(card, F::Email1Address, record.EmailAddress);
+            if (record.EmailAddress.empty()) book_.Set(card, F::Email1DisplayName, "");
+            LogChange(KindInfo(NumberKind::Email), record, typed, record.EmailAddress);
         }
         for (const NumberKind kind : kOutlookPhoneFieldOrder)
-            RewriteNumber(record, contact, KindInfo(kind));
+            RewriteNumber(record, card, KindInfo(kind));
         const std::string tag = BuildSpeedDialTag(record);
         if (tag != found.user4) {
-            contact.Set(F::User4, tag);
-            contact.Save();
+            book_.Set(card, F::User4, tag);
             LogSpeedDialsSaved(record);
         }
     }
 
-    // A number is compared by its digits, so one that differs only in
+    // A number is compared as the phone dials it, so one that differs only in
     // punctuation or blanks is left as the person typed it.
-    void RewriteNumber(const SyncObject& record, ContactItem& contact, const NumberKindInfo& kind) {
-        const std::string outlookDigits = DigitsOnly(contact.Get(FieldOf(kind)));
+    void RewriteNumber(const SyncObject& record, CardHandle card, const NumberKindInfo& kind) {
+        const std::string outlookDigits = DigitsOnly(Get(card, FieldOf(kind)));
         const std::string digits = DigitsOnly(record.*kind.number);
         if (digits == outlookDigits) return;
         const std::string masked = MaskPhoneNumber(digits, settings_.MaskOption);
-        contact.Set(FieldOf(kind), masked);
-        contact.Save();
+        book_.Set(card, FieldOf(kind), masked);
         LogChange(kind, record, outlookDigits, masked);
     }
+
+    std::string Get(CardHandle card, ContactField field) const { return book_.Get(card, field); }
 
     void LogChange(const NumberKindInfo& kind, const SyncObject& record, std::string_view old,
                    std::string_view now) {
@@ -159,9 +150,9 @@ class OutlookWriter {
 
     // The values the name prompt opens with: the record's name goes into the
     // box of the name field in use, the contact's own values into the others.
-    NameValues ProposedNames(const SyncObject& record, const ContactItem& contact) const {
-        NameValues proposed{contact.Get(F::FirstName), contact.Get(F::LastName),
-                            contact.Get(F::FullName), contact.Get(F::FileAs)};
+    NameValues ProposedNames(const SyncObject& record, CardHandle card) const {
+        NameValues proposed{Get(card, F::FirstName), Get(card, F::LastName), Get(card, F::FullName),
+                            Get(card, F::FileAs)};
         if (settings_.NameField == "File As") proposed.FileAs = record.ContactName;
         if (settings_.NameField == "Full Name") proposed.FullName = record.ContactName;
         return proposed;
@@ -179,21 +170,19 @@ class OutlookWriter {
         return answer;
     }
 
-    void ChangeNames(const SyncObject& record, ContactItem& contact,
-                     const std::string& outlookName) {
-        const auto names = AskNames(record, ProposedNames(record, contact));
+    void ChangeNames(const SyncObject& record, CardHandle card, const std::string& outlookName) {
+        const auto names = AskNames(record, ProposedNames(record, card));
         if (!names) {
             // Closing the prompt keeps the contact's names rather than wiping them.
             log_.WriteLine(Event("The name change for " + outlookName +
                                  " was not confirmed; the contact keeps its names."));
             return;
         }
-        contact.Set(F::FileAs, names->FileAs);
-        contact.Set(F::FullName, names->FullName);
-        contact.Set(F::LastName, names->LastName);
-        contact.Set(F::FirstName, names->FirstName);
-        SetNicknameIfMatched(record, contact);
-        contact.Save();
+        book_.Set(card, F::FileAs, names->FileAs);
+        book_.Set(card, F::FullName, names->FullName);
+        book_.Set(card, F::LastName, names->LastName);
+        book_.Set(card, F::FirstName, names->FirstName);
+        SetNicknameIfMatched(record, card);
         log_.WriteLine(Event("The following name changes for " + outlookName + " have been made:"));
         LogIfSet("First name: ", names->FirstName);
         LogIfSet("Last name: ", names->LastName);
@@ -207,96 +196,128 @@ class OutlookWriter {
     }
 
     void Create(const SyncObject& record) {
-        const auto contact = application_.CreateContactItem();
-        const NameValues proposed = ProposedNames(record, *contact);
+        const CardHandle card = book_.Create();
+        const NameValues proposed = ProposedNames(record, card);
         // Closed without OK, the prompt's own values are taken.
         const NameValues names = AskNames(record, proposed).value_or(proposed);
-        contact->Set(F::FileAs, names.FileAs);
-        contact->Set(F::User3, record.ContactID);
-        SetIfNotEmpty(*contact, F::FirstName, names.FirstName);
-        SetIfNotEmpty(*contact, F::LastName, names.LastName);
-        SetIfNotEmpty(*contact, F::FullName, names.FullName);
-        SetNicknameIfMatched(record, *contact);
-        SetIfNotEmpty(*contact, F::User1, record.DCNumber);
+        book_.Set(card, F::FileAs, names.FileAs);
+        book_.Set(card, F::User3, record.ContactID);
+        book_.Set(card, F::FirstName, names.FirstName);
+        book_.Set(card, F::LastName, names.LastName);
+        book_.Set(card, F::FullName, names.FullName);
+        SetNicknameIfMatched(record, card);
+        book_.Set(card, F::User1, record.DCNumber);
         if (!record.EmailAddress.empty()) {
-            contact->Set(F::Email1Address, record.EmailAddress);
-            contact->Set(F::Email1AddressType, "SMTP");
+            book_.Set(card, F::Email1Address, record.EmailAddress);
+            book_.Set(card, F::Email1AddressType, "SMTP");
         }
         for (const NumberKind kind : kOutlookPhoneFieldOrder) {
             const std::string& number = NumberOf(record, kind);
             if (number.empty()) continue;
-            contact->Set(FieldOf(KindInfo(kind)),
-                         MaskPhoneNumber(DigitsOnly(number), settings_.MaskOption));
+            book_.Set(card, FieldOf(KindInfo(kind)),
+                      MaskPhoneNumber(DigitsOnly(number), settings_.MaskOption));
         }
-        SetIfNotEmpty(*contact, F::User4, BuildSpeedDialTag(record));
-        contact->Set(F::User2, "YES");
-        contact->Save();
-        LogAdded(record, *contact);
+        book_.Set(card, F::User4, BuildSpeedDialTag(record));
+        book_.Set(card, F::User2, "YES");
+        created_.emplace_back(card, &record);
+        LogAdded(record, card);
     }
 
     // When contacts are matched by nickname, the nickname is the name the
     // phone book knows. Left unwritten, a new contact would come back
     // nameless and a renamed one under its old name, and the next run would
     // carry that back to the phone book.
-    void SetNicknameIfMatched(const SyncObject& record, ContactItem& contact) const {
-        if (nameField_ == F::NickName) contact.Set(F::NickName, record.ContactName);
-    }
-
-    static void SetIfNotEmpty(ContactItem& contact, ContactField field, std::string_view value) {
-        if (!value.empty()) contact.Set(field, value);
+    void SetNicknameIfMatched(const SyncObject& record, CardHandle card) {
+        if (nameField_ == F::NickName) book_.Set(card, F::NickName, record.ContactName);
     }
 
     // The values as the address book now holds them.
-    void LogAdded(const SyncObject& record, const ContactItem& contact) {
+    void LogAdded(const SyncObject& record, CardHandle card) {
         log_.WriteLine(Event(record.ContactName + " has been added with the following values:"));
-        log_.WriteLine(Value("Contact ID: ", contact.Get(F::User3)));
-        log_.WriteLine(Value("File as: ", contact.Get(F::FileAs)));
-        LogIfSet("First name: ", contact.Get(F::FirstName));
-        LogIfSet("Last name: ", contact.Get(F::LastName));
-        LogIfSet("Full name: ", contact.Get(F::FullName));
-        LogIfSet("Nickname: ", contact.Get(F::NickName));
+        log_.WriteLine(Value("Contact ID: ", Get(card, F::User3)));
+        log_.WriteLine(Value("File as: ", Get(card, F::FileAs)));
+        LogIfSet("First name: ", Get(card, F::FirstName));
+        LogIfSet("Last name: ", Get(card, F::LastName));
+        LogIfSet("Full name: ", Get(card, F::FullName));
+        LogIfSet("Nickname: ", Get(card, F::NickName));
         for (const NumberKind kind : kAddedValuesOrder) {
             const NumberKindInfo& info = KindInfo(kind);
-            const std::string value = contact.Get(FieldOf(info));
+            const std::string value = Get(card, FieldOf(info));
             if (value.empty()) continue;
             log_.WriteLine(std::string(info.addedLineStart) + value +
                            std::string(info.addedLineSpeedDial) + record.*info.speed);
         }
     }
 
-    void SaveSpeedDials(const SyncObject& record, ContactItem& contact) {
-        contact.Set(F::User4, BuildSpeedDialTag(record));
-        contact.Save();
+    void SaveSpeedDials(const SyncObject& record, CardHandle card) {
+        book_.Set(card, F::User4, BuildSpeedDialTag(record));
         LogSpeedDialsSaved(record);
     }
 
-    void AssignContactID(const SyncObject& record, ContactItem& contact) {
-        contact.Set(F::User3, record.ContactID);
-        contact.Set(F::User4, BuildSpeedDialTag(record));
-        contact.Save();
+    void AssignContactID(const SyncObject& record, CardHandle card) {
+        book_.Set(card, F::User3, record.ContactID);
+        book_.Set(card, F::User4, BuildSpeedDialTag(record));
+        if (record.ContactID.empty()) {
+            log_.WriteLine(Event(record.ContactName +
+                                 " holds nothing the PhoneBook can keep, so it no longer has a "
+                                 "contact ID."));
+            return;
+        }
         log_.WriteLine(Event(record.ContactName + " has been assigned a contact ID of " +
                              record.ContactID + "."));
         LogSpeedDialsSaved(record);
     }
 
+  public:
+    // Stores every card changed above, each once. A card that could not be
+    // stored is logged and counted, and its contact's sync record is kept as
+    // loaded, so that the next run finds the change again.
+    void SaveChanges() {
+        for (const CardFailure& failure : book_.SaveChanges()) {
+            const SyncObject* record = RecordOfCard(failure.card);
+            const std::string name = record != nullptr ? record->ContactName : std::string();
+            log_.WriteLine(
+                Event("Could not save " + name + " in the address book: " + failure.reason));
+            ++state_.FailedWrites;
+            if (record != nullptr) KeepSyncRecordAsLoaded(record->ContactID);
+        }
+    }
+
+  private:
+    const SyncObject* RecordOfCard(CardHandle card) const {
+        for (const auto& [created, record] : created_) {
+            if (created == card) return record;
+        }
+        for (const SyncObject& record : state_.OutlookSet) {
+            if (record.Card == card) return &record;
+        }
+        return nullptr;
+    }
+
+    void KeepSyncRecordAsLoaded(const std::string& contactId) {
+        if (contactId.empty()) return;
+        const int position = FindByContactID(contactId, state_.SyncDataSet);
+        if (position > 0) state_.SyncDataSet.Item(position).Flag.clear();
+    }
+
     RunState& state_;
     const Settings& settings_;
-    OutlookApplication& application_;
+    AddressBook& book_;
     RunUi& ui_;
     ActivityLog& log_;
     std::optional<ContactField> nameField_;
+    std::vector<std::pair<CardHandle, const SyncObject*>> created_;
 };
 
 }  // namespace
 
-void WriteOutlookContacts(RunState& state, const OutlookApplicationFactory& makeApplication,
-                          RunUi& ui) {
+void WriteOutlookContacts(RunState& state, AddressBook& book, RunUi& ui) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to Outlook Contacts.");
-    const auto application = makeApplication();
-    OutlookWriter writer(state, *application, ui, log);
+    OutlookWriter writer(state, book, ui, log);
     for (const SyncObject& record : state.OutlookSet)
         writer.Write(record);
+    writer.SaveChanges();
     log.Close();
 }
 

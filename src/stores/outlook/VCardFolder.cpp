@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <optional>
 #include <random>
 #include <system_error>
@@ -10,7 +11,7 @@
 
 #include "model/Error.h"
 #include "model/Text.h"
-#include "stores/outlook/AtomicFile.h"
+#include "stores/outlook/FileBatch.h"
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
 
@@ -18,30 +19,30 @@ namespace velmora {
 
 namespace {
 
-struct CardFile;
+constexpr std::size_t kNoFile = SIZE_MAX;
 
-// A card of the session as it stands on disk (or, for a new card, as it will).
+// A card as loaded or created, and what happened to it since.
 struct CardEntry {
     VCard card;
-    CardFile* file = nullptr;  // nullptr until a new card is first saved
-    unsigned revision = 0;     // counts saves, so open items see them
+    std::size_t file = kNoFile;  // index into the book's files; kNoFile for a new card
+    bool isContact = true;
+    bool changed = false;  // created, edited or deleted since the last save
     bool deleted = false;
+    std::string newUid;  // a new card's, chosen when it is created; it names its file
 };
 
-// A file of the folder: its cards, the text around them, and its bytes as
-// last read or written, to notice another program's change.
+bool IsOurLeftover(const std::string& name) {
+    return name.front() == '.' && (name.ends_with(".tmp") || name.ends_with(".del"));
+}
+
+// A file of the folder: its cards (entry indexes, in file order), the text
+// around them, and what it was when last read or written, to notice another
+// program's change.
 struct CardFile {
     std::filesystem::path path;
-    std::string bytesOnDisk;
-    std::vector<std::string> gaps;
-    std::vector<std::shared_ptr<CardEntry>> cards;
-
-    std::string Text() const {
-        std::string text = gaps.front();
-        for (std::size_t i = 0; i < cards.size(); ++i)
-            text += CardText(cards[i]->card) + gaps[i + 1];
-        return text;
-    }
+    FileStamp stamp;
+    std::vector<std::string> gaps;  // gaps[0] before the first card, gaps[i + 1] after card i
+    std::vector<std::size_t> cards;
 };
 
 // A random (version 4) UUID in lower case.
@@ -70,50 +71,134 @@ bool IsCardFileName(const std::filesystem::path& path) {
            EqualsIgnoringCase(path.extension().string(), ".vcf");
 }
 
-std::string ContactLabel(const VCard& card) {
-    return ReadContactField(card, ContactField::FileAs);
-}
-
-// The folder read into memory; items refer to its cards.
-class Session {
+class VCardAddressBook final : public AddressBook {
   public:
-    explicit Session(std::filesystem::path folder) : folder_(std::move(folder)) { Load(); }
+    explicit VCardAddressBook(std::filesystem::path folder) : folder_(std::move(folder)) { Load(); }
 
-    const std::vector<std::shared_ptr<CardEntry>>& Entries() const { return entries_; }
+    int Count() const override { return static_cast<int>(entries_.size()); }
 
-    void Save(const std::shared_ptr<CardEntry>& entry, VCard card) {
-        if (entry->deleted) {
-            throw Error("The contact " + ContactLabel(card) +
-                        " has been deleted from the address book and cannot be saved.");
-        }
-        FreezeCard(card);
-        if (entry->file == nullptr) {
-            entry->card = std::move(card);
-            CreateFileFor(entry);
-        } else {
-            CardFile& file = *entry->file;
-            RequireUnchanged(file);
-            VCard old = std::exchange(entry->card, std::move(card));
-            try {
-                Rewrite(file);
-            } catch (...) {
-                entry->card = std::move(old);
-                throw;
-            }
-        }
-        ++entry->revision;
+    bool IsContact(CardHandle card) const override {
+        const CardEntry& entry = At(card);
+        return entry.isContact && !entry.deleted;
     }
 
-    void Remove(const std::shared_ptr<CardEntry>& entry) {
-        if (entry->deleted) return;
-        if (entry->file != nullptr) RemoveFromFile(entry);
-        entries_.erase(std::remove(entries_.begin(), entries_.end(), entry), entries_.end());
-        entry->deleted = true;
-        entry->file = nullptr;
-        ++entry->revision;
+    std::string Get(CardHandle card, ContactField field) const override {
+        return ReadContactField(Contact(card).card, field);
+    }
+
+    void Set(CardHandle card, ContactField field, std::string_view value) override {
+        CardEntry& entry = Contact(card);
+        WriteContactField(entry.card, field, value);
+        if (entry.card.dirty) entry.changed = true;
+    }
+
+    CardHandle Create() override {
+        CardEntry entry;
+        entry.card = NewContactCard();
+        entry.changed = true;
+        entry.newUid = UnusedUid();
+        entries_.push_back(std::move(entry));
+        return Count();
+    }
+
+    void Delete(CardHandle card) override {
+        CardEntry& entry = Contact(card);
+        entry.deleted = true;
+        entry.changed = true;
+    }
+
+    std::string Describe(CardHandle card) const override {
+        const CardEntry& entry = At(card);
+        if (entry.file == kNoFile) return "a new card in " + folder_.string();
+        const CardFile& file = files_[entry.file];
+        if (file.cards.size() == 1) return file.path.string();
+        const auto place = std::find(file.cards.begin(), file.cards.end(), Index(card));
+        return file.path.string() + " (card " + std::to_string(place - file.cards.begin() + 1) +
+               ")";
+    }
+
+    PendingCardFiles PendingFiles() const override {
+        PendingCardFiles pending;
+        std::vector<bool> touched(files_.size(), false);
+        for (const CardEntry& entry : entries_) {
+            if (!entry.changed) continue;
+            if (entry.file != kNoFile) {
+                touched[entry.file] = true;
+            } else if (!entry.deleted) {
+                pending.created.push_back(NewCardPath(entry));
+            }
+        }
+        for (std::size_t f = 0; f < touched.size(); ++f) {
+            if (touched[f]) pending.changed.push_back(files_[f].path);
+        }
+        return pending;
+    }
+
+    std::vector<CardFailure> SaveChanges() override {
+        std::vector<FileChange> changes;
+        std::vector<std::size_t> changedFiles;  // per change: its file
+        const std::size_t loadedFiles = files_.size();
+        for (std::size_t f = 0; f < loadedFiles; ++f) {
+            if (auto change = ChangeOf(f)) {
+                changes.push_back(std::move(*change));
+                changedFiles.push_back(f);
+            }
+        }
+        for (std::size_t e = 0; e < entries_.size(); ++e) {
+            const CardEntry& entry = entries_[e];
+            if (entry.changed && entry.file == kNoFile && !entry.deleted) {
+                changes.push_back(NewFileFor(e));
+                changedFiles.push_back(entry.file);
+            }
+        }
+        const std::vector<FileOutcome> outcomes = ApplyFileChanges(changes);
+        std::vector<CardFailure> failures;
+        for (std::size_t c = 0; c < changes.size(); ++c) {
+            CardFile& file = files_[changedFiles[c]];
+            if (!outcomes[c].failure) {
+                file.stamp = outcomes[c].stamp;
+                continue;
+            }
+            for (const std::size_t e : file.cards) {
+                if (!entries_[e].changed) continue;
+                failures.push_back({static_cast<CardHandle>(e + 1), *outcomes[c].failure});
+                // A card whose file could not be made stays new.
+                if (changes[c].kind == FileChange::Kind::Create) entries_[e].file = kNoFile;
+            }
+        }
+        for (CardEntry& entry : entries_)
+            entry.changed = false;
+        if (leftovers_) {
+            RemoveLeftoverTemporaryFiles(folder_);
+            leftovers_ = false;
+        }
+        return failures;
     }
 
   private:
+    std::size_t Index(CardHandle card) const { return static_cast<std::size_t>(card - 1); }
+
+    const CardEntry& At(CardHandle card) const {
+        if (card < 1 || card > Count()) {
+            throw Error("There is no card " + std::to_string(card) + " in the address book " +
+                        folder_.string() + "; it holds " + std::to_string(Count()) + ".");
+        }
+        return entries_[Index(card)];
+    }
+
+    // A card that can still be read and written.
+    CardEntry& Contact(CardHandle card) {
+        return const_cast<CardEntry&>(std::as_const(*this).Contact(card));
+    }
+    const CardEntry& Contact(CardHandle card) const {
+        const CardEntry& entry = At(card);
+        if (!entry.isContact || entry.deleted) {
+            throw Error("The item " + Describe(card) + " is " +
+                        (entry.deleted ? "deleted" : "no contact") + " and cannot be used.");
+        }
+        return entry;
+    }
+
     void Load() {
         std::error_code error;
         const auto status = std::filesystem::status(folder_, error);
@@ -128,7 +213,7 @@ class Session {
     }
 
     // The folder's card files in file-name order (byte order).
-    std::vector<std::filesystem::path> CardFilePaths() const {
+    std::vector<std::filesystem::path> CardFilePaths() {
         std::vector<std::filesystem::path> paths;
         std::error_code error;
         for (auto it = std::filesystem::directory_iterator(folder_, error);
@@ -136,222 +221,127 @@ class Session {
             std::error_code typeError;
             if (it->is_regular_file(typeError) && IsCardFileName(it->path())) {
                 paths.push_back(it->path());
+            } else if (const std::string name = it->path().filename().string();
+                       !name.empty() && IsOurLeftover(name)) {
+                leftovers_ = true;
             }
         }
         if (error) {
             throw Error("The address book folder " + folder_.string() +
                         " could not be read: " + error.message() + ".");
         }
-        std::sort(paths.begin(), paths.end(), [](const auto& a, const auto& b) {
-            return a.filename().string() < b.filename().string();
-        });
+        // All in one folder: the paths sort as their file names do.
+        std::sort(paths.begin(), paths.end(),
+                  [](const auto& a, const auto& b) { return a.native() < b.native(); });
         return paths;
     }
 
     void LoadFile(const std::filesystem::path& path) {
-        auto file = std::make_unique<CardFile>();
-        file->path = path;
-        file->bytesOnDisk = ReadWholeFile(path);
-        VCardFileContent content = ParseVCardFile(file->bytesOnDisk, path);
-        file->gaps = std::move(content.gaps);
+        CardFile file;
+        file.path = path;
+        const FileRead read = ReadFileWithStamp(path);
+        file.stamp = read.stamp;
+        VCardFileContent content = ParseVCardFile(read.bytes, path);
+        file.gaps = std::move(content.gaps);
         for (VCard& card : content.cards) {
             CheckMappedValues(card, path);
-            auto entry = std::make_shared<CardEntry>();
-            entry->card = std::move(card);
-            entry->file = file.get();
-            file->cards.push_back(entry);
-            entries_.push_back(entry);
+            CardEntry entry;
+            entry.isContact = !IsDistributionList(card);
+            entry.card = std::move(card);
+            entry.file = files_.size();
+            file.cards.push_back(entries_.size());
+            entries_.push_back(std::move(entry));
         }
         files_.push_back(std::move(file));
     }
 
-    // Another program's change since we read the file is never overwritten.
-    static void RequireUnchanged(const CardFile& file) {
-        std::error_code error;
-        if (!std::filesystem::exists(file.path, error)) {
-            throw Error("The contact file " + file.path.string() +
-                        " was removed by another program after it was read; nothing was "
-                        "written to it. Please run the synchronization again.");
+    // The file's text with its cards as they now stand; a deleted card leaves
+    // the text around it.
+    std::string FileText(const CardFile& file) {
+        std::string text = file.gaps.front();
+        for (std::size_t i = 0; i < file.cards.size(); ++i) {
+            CardEntry& entry = entries_[file.cards[i]];
+            if (!entry.deleted) {
+                if (entry.changed) FreezeCard(entry.card);
+                text += CardText(entry.card);
+            }
+            text += file.gaps[i + 1];
         }
-        if (ReadWholeFile(file.path) != file.bytesOnDisk) {
-            throw Error("The contact file " + file.path.string() +
-                        " was changed by another program after it was read; it was not "
-                        "overwritten. Please run the synchronization again.");
-        }
+        return text;
     }
 
-    static void Rewrite(CardFile& file) {
-        const std::string text = file.Text();
-        WriteFileAtomically(file.path, text);
-        file.bytesOnDisk = text;
+    // What storing the file's changed cards asks of it: nothing when no card
+    // changed or the edits came back to the text read, its removal when no
+    // card is left in it.
+    std::optional<FileChange> ChangeOf(std::size_t f) {
+        CardFile& file = files_[f];
+        const auto changed = [&](std::size_t e) { return entries_[e].changed; };
+        if (std::none_of(file.cards.begin(), file.cards.end(), changed)) return std::nullopt;
+        const bool anyLeft = std::any_of(file.cards.begin(), file.cards.end(),
+                                         [&](std::size_t e) { return !entries_[e].deleted; });
+        FileChange change;
+        change.path = file.path;
+        change.expected = file.stamp;
+        if (!anyLeft) {
+            change.kind = FileChange::Kind::Remove;
+            return change;
+        }
+        change.bytes = FileText(file);
+        if (change.bytes.size() == file.stamp.size &&
+            std::hash<std::string_view>{}(change.bytes) == file.stamp.contentHash) {
+            return std::nullopt;
+        }
+        return change;
     }
 
-    void CreateFileFor(const std::shared_ptr<CardEntry>& entry) {
+    // A UID whose file is not in the folder yet.
+    std::string UnusedUid() const {
         std::string uid;
-        std::filesystem::path path;
         std::error_code error;
         do {
             uid = NewUid();
-            path = folder_ / (uid + ".vcf");
-        } while (std::filesystem::exists(path, error));
-        SetCardUid(entry->card, uid);
-        FreezeCard(entry->card);
-        auto file = std::make_unique<CardFile>();
-        file->path = path;
-        file->gaps = {"", ""};
-        file->cards = {entry};
-        file->bytesOnDisk = file->Text();
-        WriteFileAtomically(path, file->bytesOnDisk, true);
-        entry->file = file.get();
-        files_.push_back(std::move(file));
-        entries_.push_back(entry);
+        } while (std::filesystem::exists(folder_ / (uid + ".vcf"), error));
+        return uid;
     }
 
-    void RemoveFromFile(const std::shared_ptr<CardEntry>& entry) {
-        CardFile& file = *entry->file;
-        RequireUnchanged(file);
-        if (file.cards.size() == 1) {
-            std::error_code error;
-            std::filesystem::remove(file.path, error);
-            if (error) {
-                throw Error("The contact file " + file.path.string() +
-                            " could not be deleted: " + error.message() + ".");
-            }
-            files_.erase(std::find_if(files_.begin(), files_.end(),
-                                      [&](const auto& f) { return f.get() == &file; }));
-            return;
-        }
-        const auto cardsBefore = file.cards;
-        const auto gapsBefore = file.gaps;
-        const auto at = static_cast<std::size_t>(
-            std::find(file.cards.begin(), file.cards.end(), entry) - file.cards.begin());
-        file.cards.erase(file.cards.begin() + static_cast<std::ptrdiff_t>(at));
-        file.gaps[at] += file.gaps[at + 1];
-        file.gaps.erase(file.gaps.begin() + static_cast<std::ptrdiff_t>(at) + 1);
-        try {
-            Rewrite(file);
-        } catch (...) {
-            file.cards = cardsBefore;
-            file.gaps = gapsBefore;
-            throw;
-        }
+    std::filesystem::path NewCardPath(const CardEntry& entry) const {
+        return folder_ / (entry.newUid + ".vcf");
+    }
+
+    // A file of its own for a new card, named after the UID chosen when the
+    // card was made.
+    FileChange NewFileFor(std::size_t e) {
+        CardEntry& entry = entries_[e];
+        const std::filesystem::path path = NewCardPath(entry);
+        SetCardUid(entry.card, entry.newUid);
+        FreezeCard(entry.card);
+        CardFile file;
+        file.path = path;
+        file.gaps = {"", ""};
+        file.cards = {e};
+        entry.file = files_.size();
+        files_.push_back(std::move(file));
+        FileChange change;
+        change.kind = FileChange::Kind::Create;
+        change.path = path;
+        change.bytes = CardText(entry.card);
+        return change;
     }
 
     std::filesystem::path folder_;
-    std::vector<std::unique_ptr<CardFile>> files_;
-    std::vector<std::shared_ptr<CardEntry>> entries_;
-};
-
-// A contact of the folder. Changes are kept as a list of field writes and
-// applied to the card as it stands when the item is saved.
-class VCardContact final : public ContactItem {
-  public:
-    VCardContact(std::shared_ptr<Session> session, std::shared_ptr<CardEntry> entry)
-        : session_(std::move(session)), entry_(std::move(entry)) {}
-
-    std::string Get(ContactField field) const override { return ReadContactField(View(), field); }
-
-    void Set(ContactField field, std::string_view value) override {
-        WriteContactField(MutableView(), field, value);
-        pending_.emplace_back(field, std::string(value));
-    }
-
-    void Save() override {
-        VCard next = entry_->card;
-        for (const auto& [field, value] : pending_)
-            WriteContactField(next, field, value);
-        if (next.dirty || entry_->file == nullptr || entry_->deleted) {
-            session_->Save(entry_, std::move(next));
-        }
-        pending_.clear();
-        view_.reset();
-    }
-
-    void Delete() override {
-        session_->Remove(entry_);
-        pending_.clear();
-        view_.reset();
-    }
-
-  private:
-    VCard& MutableView() const {
-        if (!view_ || viewRevision_ != entry_->revision) {
-            view_ = entry_->card;
-            for (const auto& [field, value] : pending_)
-                WriteContactField(*view_, field, value);
-            viewRevision_ = entry_->revision;
-        }
-        return *view_;
-    }
-    const VCard& View() const { return MutableView(); }
-
-    std::shared_ptr<Session> session_;
-    std::shared_ptr<CardEntry> entry_;
-    std::vector<std::pair<ContactField, std::string>> pending_;
-    mutable std::optional<VCard> view_;
-    mutable unsigned viewRevision_ = 0;
-};
-
-class VCardItems final : public OutlookItems {
-  public:
-    VCardItems(std::shared_ptr<Session> session, std::vector<std::shared_ptr<CardEntry>> entries)
-        : session_(std::move(session)), entries_(std::move(entries)) {}
-
-    int Count() const override { return static_cast<int>(entries_.size()); }
-
-  protected:
-    std::unique_ptr<OutlookItem> ItemAt(int index) override {
-        const auto& entry = entries_[static_cast<std::size_t>(index - 1)];
-        if (IsDistributionList(entry->card)) return std::make_unique<OtherItem>(kDistListItemType);
-        return std::make_unique<VCardContact>(session_, entry);
-    }
-
-  private:
-    std::shared_ptr<Session> session_;
-    std::vector<std::shared_ptr<CardEntry>> entries_;
-};
-
-class VCardFolder final : public OutlookFolder {
-  public:
-    explicit VCardFolder(std::shared_ptr<Session> session) : session_(std::move(session)) {}
-    std::unique_ptr<OutlookItems> Items() override {
-        return std::make_unique<VCardItems>(session_, session_->Entries());
-    }
-
-  private:
-    std::shared_ptr<Session> session_;
-};
-
-class VCardApplication final : public OutlookApplication {
-  public:
-    explicit VCardApplication(const std::filesystem::path& folder)
-        : session_(std::make_shared<Session>(folder)), folder_(session_) {}
-
-    OutlookFolder& GetDefaultContactsFolder() override { return folder_; }
-
-    std::unique_ptr<ContactItem> CreateContactItem() override {
-        auto entry = std::make_shared<CardEntry>();
-        entry->card = NewContactCard();
-        return std::make_unique<VCardContact>(session_, std::move(entry));
-    }
-
-    // Everything is on disk after each save; the session holds nothing else.
-    void Logoff() override {}
-
-  private:
-    std::shared_ptr<Session> session_;
-    VCardFolder folder_;
+    std::vector<CardFile> files_;
+    std::vector<CardEntry> entries_;
+    bool leftovers_ = false;  // temporary files a killed run left behind
 };
 
 }  // namespace
 
-std::unique_ptr<OutlookApplication> MakeVCardFolderApplication(
-    const std::filesystem::path& folder) {
-    return std::make_unique<VCardApplication>(folder);
+std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder) {
+    return std::make_unique<VCardAddressBook>(folder);
 }
 
-OutlookApplicationFactory VCardFolderApplicationFactory(std::filesystem::path folder) {
-    return [folder = std::move(folder)] { return MakeVCardFolderApplication(folder); };
+AddressBookOpener VCardFolderOpener(std::filesystem::path folder) {
+    return [folder = std::move(folder)] { return OpenVCardFolder(folder); };
 }
 
 }  // namespace velmora

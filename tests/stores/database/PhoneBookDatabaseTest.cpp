@@ -1,10 +1,15 @@
+#include <chrono>
+
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
 #include "support/DatabaseFixtures.h"
-#include "support/ForwardingDatabase.h"
+#include "support/FileScenario.h"
+#include "support/WriteRefusingStores.h"
 
 namespace velmora {
 namespace {
+
+using ::testing::HasSubstr;
 
 class PhoneBookTest : public test::DatabaseStoreTest {
   protected:
@@ -18,16 +23,16 @@ class PhoneBookTest : public test::DatabaseStoreTest {
     void Write(std::string_view rows, std::string_view records, std::string_view extraSql = {}) {
         test::CreatePhoneBook(PhoneBookPath(), rows, extraSql);
         state.PhoneBookSet = test::ParseSet(records);
-        WritePhoneBookDatabase(state, engine);
+        WritePhoneBookDatabase(state, indexed);
     }
 };
 
 // Rows fold into one record per contact ID wherever they stand: each kind's
-// number and speed dial, the later of two rows of a kind winning, the name
-// from the first row met, nothing from codes 7 and 8 or a null NumberType,
-// and a negative speed dial kept with its sign on first and later rows alike.
-// A null the load cannot read stops it naming the file, the row, the contact
-// ID (when there is one) and the column.
+// number and speed dial, the first of two rows of a kind giving them, the
+// name from the first row met, nothing from codes 7 and 8 or a null
+// NumberType, and a negative speed dial kept with its sign on first and later
+// rows alike. A null the load cannot read stops it naming the file, the row,
+// the contact ID (when there is one) and the column.
 TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     Load(
         "12|Ann Smith|5551234567|4|3|6;20|Bob Jones|5550001111|2|8|6;12|Ann S.|5559990000|2|5|6;"
@@ -37,11 +42,10 @@ TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
         "40|Di Lane|5558889999|5|-6|6");
     EXPECT_EQ(PhoneBook(),
               "12:Ann Smith::H=5559990000/5,M=5551234567/3,E=ann@example.com/9 | "
-              "20:Bob Jones::H=5550002222/11 | 30:Cy Young::M=5552223333/2 | "
+              "20:Bob Jones::H=5550001111/8 | 30:Cy Young::M=5552223333/2 | "
               "40:Di Lane::M=5556667777/-5,F=5558889999/-6");
     const std::string path = PhoneBookPath().string();
     const std::pair<std::string, std::vector<std::string>> cases[]{
-        {"NULL|Ann Smith|5551234567|4|3|6", {"Row 1 ", "column ContactID", path}},
         {"12|NULL|5551234567|4|3|6", {"Row 1 ", "column ContactName", path, "(contact ID 12)"}},
         {"12|Ann Smith|NULL|4|3|6", {"Row 1 ", "column Number", path, "(contact ID 12)"}},
         {"12|Ann Smith|5551234567|4|NULL|6",
@@ -51,6 +55,92 @@ TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     };
     for (const auto& [rows, named] : cases)
         EXPECT_THAT([&] { Load(rows); }, test::ErrorNaming(named));
+}
+
+// Contact IDs as another program may store them ("07", " 7", 7.0, "+7") are
+// read in their plain decimal form, so that rows stored either way are one
+// contact; anything but a positive whole number that fits 64 bits stops the
+// load of either database, naming the file, the table, the row, the column
+// and the value.
+TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
+    const auto createWith = [&](const std::string& values) {
+        std::filesystem::remove(PhoneBookPath());
+        test::ExecuteSql(PhoneBookPath(),
+                         "CREATE TABLE tblContactList (ContactID, ContactName TEXT, Number TEXT, "
+                         "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER);"
+                         "INSERT INTO tblContactList VALUES " +
+                             values);
+    };
+    createWith(
+        "('07', 'Ann', '5551234567', 4, 3, 6), (' 7', 'Ann', '5559990000', 2, 5, 6), "
+        "(7.0, 'Ann', 'a@example.com', 10, 1, 255), ('+7', 'Ann', '5550001111', 3, 2, 6)");
+    LoadPhoneBookRecords(state, engine);
+    EXPECT_EQ(PhoneBook(),
+              "7:Ann::H=5559990000/5,W1=5550001111/2,M=5551234567/3,E=a@example.com/1");
+
+    // Each value as stored, and as the message shows it (SQLite keeps the
+    // unquoted 99999999999999999999 as a real number).
+    const std::pair<std::string, std::string> refused[]{
+        {"'abc'", "\"abc\""},
+        {"5.5", "5.5"},
+        {"-3", "-3"},
+        {"0", "0"},
+        {"NULL", "null"},
+        {"99999999999999999999", "1e+20"},
+        {"'99999999999999999999'", "\"99999999999999999999\""}};
+    for (const auto& [stored, shown] : refused) {
+        createWith("(12, 'Bob', '5550001111', 2, 4, 6), (" + stored +
+                   ", 'Ann', '5551234567', 4, 3, 6)");
+        EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                    test::ErrorNaming({PhoneBookPath().string(), "tblContactList", "Row 2 ",
+                                       "column ContactID", "contact ID " + shown + " "}));
+    }
+    test::AddSyncRows(SyncPath(), "0|Cy Young||Mobile=5552223333");
+    EXPECT_THAT(
+        [&] { LoadSyncRecords(state, engine); },
+        test::ErrorNaming({SyncPath().string(), "SyncContacts", "Row 1 ", "contact ID 0 "}));
+}
+
+// Before reading a row the load checks what the writer will need, so that a
+// run stops before it writes anything anywhere: a table without one of the
+// six columns (even an empty one), and a damaged file, are refused naming the
+// file and what is wrong.
+TEST_F(PhoneBookTest, LoadChecksTheFileAndEveryColumnFirst) {
+    test::ExecuteSql(PhoneBookPath(),
+                     "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, "
+                     "Number TEXT, NumberType INTEGER, SpeedDial INTEGER)");
+    EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                test::ErrorNaming({PhoneBookPath().string(), "table tblContactList",
+                                   "no column PhoneNumberLength"}));
+    std::filesystem::remove(PhoneBookPath());
+    test::CreatePhoneBook(PhoneBookPath(), "12|Ann Smith|5551234567|4|3|6");
+    test::MakeDamagedDatabase(PhoneBookPath());
+    EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
+                test::ErrorNaming({PhoneBookPath().string(), "damaged"}));
+    EXPECT_EQ(state.PhoneBookSet.Count(), 0);
+}
+
+// Names another program stored as BLOBs, in UTF-8 or in Windows-1252, read as
+// the same UTF-8 text in both databases, so a run that finds them equal to
+// the record writes nothing and leaves the bytes as they were.
+TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
+    test::CreatePhoneBook(PhoneBookPath(), "12|x|5551234567|4|3|6;13|y|5550001111|2|4|6",
+                          "UPDATE tblContactList SET ContactName = X'5A6FEB' WHERE ContactID = 12;"
+                          "UPDATE tblContactList SET ContactName = X'5A6FC3AB2042' "
+                          "WHERE ContactID = 13;");
+    LoadPhoneBookRecords(state, engine);
+    EXPECT_EQ(PhoneBook(), "12:Zoë::M=5551234567/3 | 13:Zoë B::H=5550001111/4");
+    for (SyncObject& record : state.PhoneBookSet)
+        record.Flag = "W";
+    WritePhoneBookDatabase(state, indexed);
+    EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
+    EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"hex(ContactName)"}),
+              "5A6FEB;5A6FC3AB2042");
+
+    test::AddSyncRows(SyncPath(), "12|x||Mobile=5551234567");
+    test::ExecuteSql(SyncPath(), "UPDATE SyncContacts SET Name = X'5A6FEB'");
+    LoadSyncRecords(state, engine);
+    EXPECT_EQ(Sync(), "12:Zoë::M=5551234567/");
 }
 
 // "C" adds a row per number in code order: the name cut to 22 characters (code
@@ -86,26 +176,26 @@ TEST_F(PhoneBookTest, AddsARowPerNumberAndDeletesEveryRowOfAContact) {
 
 // "W" in three passes: a cleared number deletes its row (with two rows of the
 // kind, the one met first from the end goes and the other is set to an
-// empty number); a new name goes, whole, into every row of a known kind that
-// has another non-empty name; a changed number updates its row and its
-// length code; a new kind gets a row; speed dials of existing rows never
-// change. Columns of the manager's own are left alone, and new rows get their
-// defaults.
+// empty number); a new name goes, cut as the phone keeps it, into every row
+// of a known kind that has another non-empty name; a changed number updates
+// its row and its length code; a new kind gets a row. Columns of the
+// manager's own are left alone, and new rows get their defaults.
 TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
     const std::string name = "Ann Smith-Jones, Senior";
+    const std::string cut = "Ann Smith-Jones, Senio";
     Write(
-        "12|Ann Smith|5551234567|4|3|6;13|Bob Jones|5550001111|4|8|6;12||5559990000|2|5|6;"
+        "12|Ann Smith|5551234567|4|3|6;13|Bob Jones|5550001111|4|8|6;12||5559990000|2|7|6;"
         "12|Ann S.|x|7|1|0;13|Bob Jones|5550002222|4|9|6;12|Ann Smith|ann@example.com|10|9|255;"
         "20|Cy Young|5552223333|4|2|6;20|Cy Young|5556667777|2|4|6",
         "12:" + name +
             ":W:M=15551234567/3,H=5559990000/7,E=ann@example.com/9,P=5554443333/10 | "
-            "13:Bob Jones:W: | 20:Cy Young:W:M=5552223333/12",
+            "13:Bob Jones:W: | 20:Cy Young:W:M=5552223333/2",
         "ALTER TABLE tblContactList ADD COLUMN Category TEXT NOT NULL DEFAULT 'Unfiled';"
         "UPDATE tblContactList SET Category = 'Family'");
-    EXPECT_EQ(PhoneBookFile(), "12|" + name + "|15551234567|4|3|7;13|Bob Jones||4|8|0;" +
-                                   "12||5559990000|2|5|6;12|Ann S.|x|7|1|0;12|" + name +
+    EXPECT_EQ(PhoneBookFile(), "12|" + cut + "|15551234567|4|3|7;13|Bob Jones||4|8|0;" +
+                                   "12||5559990000|2|7|6;12|Ann S.|x|7|1|0;12|" + cut +
                                    "|ann@example.com|10|9|255;20|Cy Young|5552223333|4|2|6;" +
-                                   "12|Ann Smith-Jones, Senio|5554443333|6|10|6");
+                                   "12|" + cut + "|5554443333|6|10|6");
     EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"Category"}),
               "Family;Family;Family;Family;Family;Family;Unfiled");
     EXPECT_EQ(Log(), R"(Writing to the PhoneBook database.
@@ -118,46 +208,52 @@ TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
 ... The home number for Cy Young has been deleted.)");
 }
 
-// A pass that cannot move on ends with a logged failure instead of looping,
-// the backward pass 1 and the forward pass 3 alike; the failure of one pass
-// does not keep the next from running.
-TEST_F(PhoneBookTest, PassThatCannotMoveOnEnds) {
-    test::CreatePhoneBook(PhoneBookPath(),
-                          "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|5559990000|2|5|6");
-    state.PhoneBookSet =
-        test::ParseSet("12:Ann Smith:W:M=5550000000/3,H=5559990000/5,P=5554443333/10");
-    test::HookedDatabaseEngine stuck(
-        std::make_shared<SqliteDatabaseEngine>(),
-        [](const Recordset&, auto call) { return call != "MovePrevious" && call != "MoveNext"; });
-    WritePhoneBookDatabase(state, stuck);
-    EXPECT_EQ(Log(),
-              "Writing to the PhoneBook database.\n"
-              "... Could not go through the rows of tblContactList for Ann Smith: The rows of "
-              "table tblContactList in DIR/Data/PhoneBook.db do not move on from row 2.\n"
-              "... Could not check which numbers Ann Smith has in tblContactList: The rows of "
-              "table tblContactList in DIR/Data/PhoneBook.db do not move on from row 1.");
-    EXPECT_EQ(state.FailedWrites, 2);
-    EXPECT_EQ(PhoneBookFile(), "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|5559990000|2|5|6");
+// "W" brings each row to what the phone keeps: a speed dial that differs is
+// written and logged (03 and 3 are one speed dial), a name is written cut to
+// 22 characters, and a row that holds the cut name already is left alone.
+// Written again, the same records change nothing.
+TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
+    const std::string records =
+        "20:Lee, Ann:W:M=5551234567/9,H=5550009999/03 | "
+        "21:Anna-Maria Ørsted-Öberg Junior:W:H=5550001111/5 | "
+        "22:Bob Jones-Whitfield-Smithson:W:M=5552223333/7";
+    Write(
+        "20|Lee, Ann|5551234567|4|3|6;20|Lee, Ann|5550009999|2|3|6;"
+        "21|Anna-Maria Ørsted-Öber|5550001111|2|5|6;22|Bob Jones|5552223333|4|7|6",
+        records);
+    const std::string rows =
+        "20|Lee, Ann|5551234567|4|9|6;20|Lee, Ann|5550009999|2|3|6;"
+        "21|Anna-Maria Ørsted-Öber|5550001111|2|5|6;22|Bob Jones-Whitfield-Sm|5552223333|4|7|6";
+    EXPECT_EQ(PhoneBookFile(), rows);
+    EXPECT_EQ(Log(), R"(Writing to the PhoneBook database.
+... The speed dial of the mobile number for Lee, Ann has been changed from 3 to 9.
+... The name for Bob Jones has been changed to Bob Jones-Whitfield-Smithson.)");
+
+    std::filesystem::remove(state.settings.LogPath);
+    state.PhoneBookSet = test::ParseSet(records);
+    WritePhoneBookDatabase(state, indexed);
+    EXPECT_EQ(PhoneBookFile(), rows);
+    EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
 }
 
 // The phone book writer followed by the sync writer, as at the end of a run,
-// over a phone book whose own triggers refuse some changes. A refused step is
-// logged as not done (never as done) and counted, the writer goes on, and the
-// sync database records exactly what the phone book holds: a contact of which
-// nothing changed keeps its sync row as loaded (the next run carries the change
-// again); a new contact is added with the rows that went in; one whose rows are
-// all gone loses its sync row (so the next run sees it as new, not as
-// deleted); one that could not be deleted keeps its sync row (so the next run
-// deletes the rest).
-TEST_F(PhoneBookTest, SyncDatabaseRecordsWhatThePhoneBookHoldsAfterRefusals) {
+// over a phone book whose own triggers refuse some changes. Each contact's
+// changes go in together or not at all: a refused step is logged as not done
+// and counted, the contact's earlier changes are undone (and not logged), and
+// the other contacts' changes, before and after it, are kept. The sync
+// database records exactly what the phone book holds: a contact of which
+// nothing changed keeps its sync row as loaded (the next run carries the
+// change again), a new contact is not added, and one that could not be
+// deleted keeps its row.
+TEST_F(PhoneBookTest, RefusedStepUndoesItsContactAndKeepsTheOthers) {
     state.SyncDataSet = test::ParseSet(
         "12:Ann Smith:W:M=5550000000/3 | 30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9 | "
-        "20:Cy Young:N:M=5552223333/3,P=5554445555/7");
+        "20:Cy Young:N:M=5552223333/3,P=5554445555/7 | 50:Fay Hill:N:H=5557776666/2");
     Write(
         "12|Ann Smith|5551234567|4|3|6;30|Di Lane|5556667777|4|4|6;"
         "30|Di Lane|5558889999|2|5|6;40|Ed Marsh|5551110000|4|6|6",
         "12:Ann Smith:W:M=5550000000/3 | 20:Cy Young:C:M=5552223333/3,P=5554445555/7 | "
-        "30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9",
+        "50:Fay Hill:C:H=5557776666/2 | 30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9",
         "CREATE TRIGGER a BEFORE UPDATE ON tblContactList BEGIN SELECT RAISE(ABORT, 'locked'); END;"
         "CREATE TRIGGER b BEFORE INSERT ON tblContactList WHEN NEW.NumberType = 6 "
         "BEGIN SELECT RAISE(ABORT, 'no pagers'); END;"
@@ -167,33 +263,85 @@ TEST_F(PhoneBookTest, SyncDatabaseRecordsWhatThePhoneBookHoldsAfterRefusals) {
                       "12|Ann Smith|M:3|Mobile=5551234567;"
                       "30|Di Lane|H:5,M:4|Home=5558889999|Mobile=5556667777;"
                       "40|Ed Marsh|M:6|Mobile=5551110000");
-    WriteSyncDatabase(state, engine);
+    WriteSyncDatabase(state, indexed);
 
     EXPECT_EQ(Log(),
               "Writing to the PhoneBook database.\n"
               "... Could not change the mobile number for Ann Smith from 5551234567 to 5550000000: "
               "The database DIR/Data/PhoneBook.db refused the change to row 1 of table "
               "tblContactList: locked.\n"
-              "... A mobile number of 5552223333 was added for Cy Young.\n"
               "... Could not add a pager number of 5554445555 for Cy Young: The database "
               "DIR/Data/PhoneBook.db refused the new row of table tblContactList: no pagers.\n"
+              "... A home number of 5557776666 was added for Fay Hill.\n"
               "... Could not delete the home number for Di Lane: The database "
               "DIR/Data/PhoneBook.db could not delete row 3 of table tblContactList: kept.\n"
-              "... The mobile number for Di Lane has been deleted.\n"
-              "... The mobile number for Ed Marsh has been deleted.\n"
               "... Could not add a pager number of 5559998888 for Ed Marsh: The database "
               "DIR/Data/PhoneBook.db refused the new row of table tblContactList: no pagers.\n"
               "Writing to the sync database.\n"
-              "... Ed Marsh has been deleted.\n"
-              "... Cy Young has been added.");
+              "... Fay Hill has been added.");
     EXPECT_EQ(state.FailedWrites, 4);
     EXPECT_EQ(PhoneBookFile(),
-              "12|Ann Smith|5551234567|4|3|6;30|Di Lane|5558889999|2|5|6;"
-              "20|Cy Young|5552223333|4|3|6");
+              "12|Ann Smith|5551234567|4|3|6;30|Di Lane|5556667777|4|4|6;"
+              "30|Di Lane|5558889999|2|5|6;40|Ed Marsh|5551110000|4|6|6;"
+              "50|Fay Hill|5557776666|2|2|6");
     EXPECT_EQ(SyncFile(),
               "12|Ann Smith|M:3|Mobile=5551234567;"
               "30|Di Lane|H:5,M:4|Home=5558889999|Mobile=5556667777;"
-              "20|Cy Young|M:3|Mobile=5552223333");
+              "40|Ed Marsh|M:6|Mobile=5551110000;50|Fay Hill|H:2|Home=5557776666");
+}
+
+// Another program holding a database locked costs one wait, then the run
+// stops naming the lock and the file: no change is tried (and refused) one
+// by one, and nothing is stored.
+TEST_F(PhoneBookTest, HeldLockStopsTheRunAfterOneWait) {
+    SqliteDatabaseEngine briefWait(std::chrono::milliseconds(50));
+    test::CreatePhoneBook(PhoneBookPath(), "12|Ann Smith|5551234567|4|3|6");
+    state.PhoneBookSet =
+        test::ParseSet("12:Ann Smith:W:M=5550000000/3 | 13:Bob Jones:C:M=5550001111/4");
+    const auto lockedError = ::testing::Throws<DatabaseLockedError>(::testing::Property(
+        &Error::what, ::testing::AllOf(HasSubstr(PhoneBookPath().string()), HasSubstr("locked"))));
+    {
+        test::HeldLock writing(PhoneBookPath(), "IMMEDIATE");
+        EXPECT_THAT([&] { WritePhoneBookDatabase(state, briefWait); }, lockedError);
+    }
+    {
+        test::HeldLock reading(PhoneBookPath(), "EXCLUSIVE");
+        EXPECT_THAT([&] { LoadPhoneBookRecords(state, briefWait); }, lockedError);
+    }
+    EXPECT_EQ(state.FailedWrites, 0);
+    EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
+    EXPECT_EQ(PhoneBookFile(), "12|Ann Smith|5551234567|4|3|6");
+}
+
+// Two rows of one kind, left by another program: the run logs them and keeps
+// one, the row its sync record holds (Ann's second mobile row, so her
+// address book card is not touched), else the first (Bo, whose sync record
+// holds neither of his home numbers, keeps his first, and the run carries it
+// to his card). The run after it has nothing to do.
+TEST(PhoneBookRepair, DuplicatedRowsAreRemovedAndTheNextRunIsQuiet) {
+    using K = NumberKind;
+    test::FileScenario s;
+    s.Agree({{1, "Lee, Ann", {{K::Mobile, "5551234567", 3}}},
+             {2, "Bo Dunn", {{K::Home, "5550001111", 4}}}});
+    s.ChangePhoneBook(
+        "UPDATE tblContactList SET Number = '5559999999' WHERE ContactID = 1;"
+        "INSERT INTO tblContactList VALUES (1, 'Lee, Ann', '5551234567', 4, 3, 6);"
+        "UPDATE tblContactList SET Number = '5550002222' WHERE ContactID = 2;"
+        "INSERT INTO tblContactList VALUES (2, 'Bo Dunn', '5550003333', 2, 4, 6);");
+    const std::string ann = s.Stores().addressBook.substr(0, s.Stores().addressBook.find('\n'));
+    ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    EXPECT_THAT(test::ReadLogLines(s.settings.LogPath),
+                ::testing::IsSupersetOf({
+                    "... The PhoneBook holds 2 rows for the mobile number of Lee, Ann; the extra "
+                    "rows will be removed.",
+                    "... The PhoneBook holds 2 rows for the home number of Bo Dunn; the extra "
+                    "rows will be removed.",
+                }));
+    const auto stores = s.Stores();
+    EXPECT_EQ(stores.phoneBook, "2|Bo Dunn|5550002222|2|4|6;1|Lee, Ann|5551234567|4|3|6");
+    EXPECT_THAT(stores.addressBook, HasSubstr(ann));
+    EXPECT_THAT(stores.addressBook, HasSubstr("HomeTelephoneNumber=(555) 000-2222"));
+    test::ExpectQuietRun(s.session);
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,7 +14,7 @@ using test::ErrorNaming;
 
 struct SqliteBackend {
     test::TempDir dir;
-    SqliteDatabaseEngine engine;
+    SqliteDatabaseEngine engine{std::chrono::milliseconds(50)};
     std::filesystem::path PathOf(const std::string& name) const { return dir / name; }
 };
 
@@ -54,8 +55,19 @@ std::string RowText(const Recordset& rows) {
     return text;
 }
 
+// Where the recordset stands: a name, EOF and/or BOF, x on a deleted row.
+std::string Here(const Recordset& rows) {
+    std::string here = std::string(rows.Eof() ? "EOF" : "") + (rows.Bof() ? "BOF" : "");
+    try {
+        if (here.empty()) here = rows.Field("Name").Text();
+    } catch (const Error&) {
+        here = "x";
+    }
+    return here;
+}
+
 // Makes the moves (F first, L last, N next, P previous, D delete) and lists
-// where each leaves the recordset: a name, EOF and/or BOF, x on a deleted row.
+// where each leaves the recordset.
 std::string Walk(Recordset& rows, std::string_view moves) {
     constexpr void (Recordset::*kMoves[])() = {&Recordset::MoveFirst, &Recordset::MoveLast,
                                                &Recordset::MoveNext, &Recordset::MovePrevious,
@@ -63,13 +75,22 @@ std::string Walk(Recordset& rows, std::string_view moves) {
     std::string trace;
     for (const char move : moves) {
         (rows.*kMoves[std::string_view("FLNPD").find(move)])();
-        std::string here = std::string(rows.Eof() ? "EOF" : "") + (rows.Bof() ? "BOF" : "");
-        try {
-            if (here.empty()) here = rows.Field("Name").Text();
-        } catch (const Error&) {
-            here = "x";
-        }
-        trace += (trace.empty() ? "" : ",") + here;
+        trace += (trace.empty() ? "" : ",") + Here(rows);
+    }
+    return trace;
+}
+
+// The same for lookups of a key in a column (F first, L last, N next, P
+// previous).
+std::string Seek(Recordset& rows, std::string_view finds, std::string_view column,
+                 const FieldValue& key) {
+    constexpr bool (Recordset::*kFinds[])(std::string_view, const FieldValue&) = {
+        &Recordset::FindFirst, &Recordset::FindLast, &Recordset::FindNext,
+        &Recordset::FindPrevious};
+    std::string trace;
+    for (const char find : finds) {
+        (rows.*kFinds[std::string_view("FLNP").find(find)])(column, key);
+        trace += (trace.empty() ? "" : ",") + Here(rows);
     }
     return trace;
 }
@@ -151,13 +172,96 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }
 
+// Lookups by key meet the matching rows in stored order from either end and
+// from wherever the recordset stands, take 40, 40.0, "40" and " 040" for one
+// key, and end past the last or before the first row. The index follows
+// edits, deletions (also from the deleted row itself) and added rows.
+TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
+    auto rows = this->Open();
+    rows->Edit();
+    rows->SetField("Age", 40);  // Ann now shares Bob's age
+    rows->Update();
+    EXPECT_EQ(Seek(*rows, "FNNPLPPP", "age", " 040"), "Ann,Bob,EOF,Bob,Bob,Ann,BOF,BOF");
+    EXPECT_EQ(Seek(*rows, "FL", "Name", "Nobody") + Seek(*rows, "F", "Note", "third"), "EOF,BOFCy");
+    Seek(*rows, "F", "Age", 40.0);
+    rows->Delete();
+    EXPECT_EQ(Seek(*rows, "N", "Age", "40"), "Bob");  // on from the deleted row
+    rows->AddNew();
+    rows->SetField("Name", "Eve");
+    rows->SetField("Age", "40");
+    rows->Update();
+    rows->Edit();
+    rows->SetField("Age", 41);  // Bob
+    rows->Update();
+    EXPECT_EQ(Seek(*rows, "FN", "Age", 40) + Seek(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
+}
+
+// Changes inside a transaction are kept or undone together: undoing a
+// savepoint brings back exactly what the file held when it was set (rows
+// edited, deleted and added since), the recordset's walk and lookups agree
+// with the file again, and a released savepoint is kept by the commit. A
+// rollback undoes the whole transaction. While one connection writes, a
+// second cannot begin: it fails as locked, naming the file.
+TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
+    const auto database = this->backend.engine.OpenDatabase(this->path);
+    auto rows = database->OpenRecordset("People");
+    const auto setNote = [&](const char* name, const char* note) {
+        rows->FindFirst("Name", name);
+        rows->Edit();
+        rows->SetField("Note", note);
+        rows->Update();
+    };
+    const auto notes = [&] {
+        const auto reader = this->Open();
+        std::string text;
+        for (reader->MoveFirst(); !reader->Eof(); reader->MoveNext())
+            text += reader->Field("Note").Text() + " ";
+        return text;
+    };
+    database->BeginTransaction();
+    setNote("Ann", "kept");
+    database->SetSavepoint();
+    setNote("Bob", "undone");
+    Seek(*rows, "F", "Name", "Cy");
+    rows->Delete();
+    rows->AddNew();
+    rows->SetField("Name", "Eve");
+    rows->Update();
+    database->RollbackToSavepoint();
+    EXPECT_EQ(Here(*rows), "BOF");
+    EXPECT_EQ(Walk(*rows, "NNNNN"), "Ann,Bob,Cy,Di,EOF");
+    EXPECT_EQ(Seek(*rows, "F", "Name", "Eve") + Seek(*rows, "F", "Note", "second"), "EOFBob");
+    database->SetSavepoint();
+    setNote("Di", "released");
+    database->ReleaseSavepoint();
+    const auto other = this->backend.engine.OpenDatabase(this->path);
+    EXPECT_THAT([&] { other->BeginTransaction(); },
+                ::testing::Throws<DatabaseLockedError>(
+                    ::testing::Property(&Error::what, ::testing::HasSubstr(this->path.string()))));
+    database->CommitTransaction();
+    rows->Close();
+    EXPECT_EQ(notes(), "kept second third released ");
+
+    other->BeginTransaction();
+    auto again = other->OpenRecordset("People");
+    again->Delete();
+    other->RollbackTransaction();
+    EXPECT_EQ(Walk(*again, "NNNNN") + " " + notes(),
+              "Ann,Bob,Cy,Di,EOF kept second third released ");
+}
+
 // A missing table or column is an error that names it. The table's own rules
 // (NOT NULL, a lowest value) refuse a row as a whole, naming the table and
 // file: nothing of it is stored, and the buffer is gone. Editing past the end
 // fails too.
 TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_THAT([&] { this->Open("Nobody"); }, ErrorNaming({"Nobody", this->path.string()}));
+    const auto database = this->backend.engine.OpenDatabase(this->path);
+    EXPECT_EQ(std::make_pair(database->HasTable("people"), database->HasTable("Nobody")),
+              std::make_pair(true, false));
     auto rows = this->Open();
+    EXPECT_EQ(std::make_pair(rows->HasColumn("NOTE"), rows->HasColumn("Height")),
+              std::make_pair(true, false));
     EXPECT_THAT([&] { rows->Field("Height"); }, ErrorNaming({"Height", "People"}));
     rows->AddNew();
     rows->SetField("Age", 5);
@@ -193,30 +297,38 @@ TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
 
 // What only a real file shows: columns declared as an older manager program
 // may have declared them convert by SQLite's rules for those declarations;
-// text that is not UTF-8 (from older tools) reads as Windows-1252; a file
-// that is not a database, and a folder, are refused by name.
+// text and BLOBs that are not UTF-8 (from older tools) read as Windows-1252,
+// BLOBs that are read as UTF-8; a file that is not a database, and a folder,
+// are refused by name, and so is a damaged file by its check.
 TEST(SqliteDatabase, ReadsOldTablesAndRefusesWhatIsNotADatabase) {
     test::TempDir dir;
     const auto path = dir / "Old.db";
     test::ExecuteSql(path,
-                     "CREATE TABLE Old (A smallint, B VARCHAR(50), C DOUBLE, D BYTE, E);"
-                     "INSERT INTO Old (E) VALUES (CAST(X'5A6FEB' AS TEXT))");
+                     "CREATE TABLE Old (A smallint, B VARCHAR(50), C DOUBLE, D BYTE, E, F, G);"
+                     "INSERT INTO Old (E, F, G) VALUES (CAST(X'5A6FEB' AS TEXT), X'5A6FEB', "
+                     "X'5A6FC3AB')");
     SqliteDatabaseEngine engine;
-    const auto rows = engine.OpenDatabase(path)->OpenRecordset("Old");
+    const auto database = engine.OpenDatabase(path);
+    EXPECT_NO_THROW(database->CheckIntegrity());
+    const auto rows = database->OpenRecordset("Old");
     rows->Edit();
     EXPECT_THROW(rows->SetField("A", 2.5), Error);  // smallint holds whole numbers
     for (const char* column : {"A", "B", "C", "D"})
         rows->SetField(column, "12");
     rows->Update();
     std::vector<FieldValue> values;
-    for (const char* column : {"A", "B", "C", "D", "E"})
+    for (const char* column : {"A", "B", "C", "D", "E", "F", "G"})
         values.push_back(rows->Field(column));
-    EXPECT_EQ(values, (std::vector<FieldValue>{12, "12", 12.0, 12, "Zoë"}));
+    EXPECT_EQ(values, (std::vector<FieldValue>{12, "12", 12.0, 12, "Zoë", "Zoë", "Zoë"}));
 
     const auto notDatabase = dir / "notes.db";
     test::WriteFileBytes(notDatabase, std::string(2048, 'x'));
     EXPECT_THAT([&] { engine.OpenDatabase(notDatabase); }, ErrorNaming({notDatabase.string()}));
     EXPECT_THAT([&] { engine.OpenDatabase(dir.Path()); }, ErrorNaming({dir.Path().string()}));
+    const auto damaged = dir / "Damaged.db";
+    test::MakeDamagedDatabase(damaged);
+    EXPECT_THAT([&] { engine.OpenDatabase(damaged)->CheckIntegrity(); },
+                ErrorNaming({damaged.string(), "damaged", "NULL value in Damaged.Value"}));
 }
 
 }  // namespace

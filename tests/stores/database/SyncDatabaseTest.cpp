@@ -35,7 +35,9 @@ TEST_F(SyncDatabaseTest, LoadCreatesAMissingDatabaseAndReadsEveryRow) {
 TEST_F(SyncDatabaseTest, LoadRefusesNullsAndNeverReplacesAFile) {
     test::ExecuteSql(SyncPath(),
                      "CREATE TABLE SyncContacts (ContactID INTEGER, Name, SpeedDial, Work2, "
-                     "DirectConnect, Home, Work1, Mobile, Fax, Pager, Other, Email)");
+                     "DirectConnect, Home, Work1, Mobile, Fax, Pager, Other, Email);"
+                     "CREATE TABLE VelmoraMeta (SchemaVersion INTEGER);"
+                     "INSERT INTO VelmoraMeta VALUES (1);");
     test::AddSyncRows(SyncPath(), "7|Ann||Mobile=NULL");
     EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
                 test::ErrorNaming({SyncPath().string(), "contact ID 7", "column Mobile"}));
@@ -43,8 +45,37 @@ TEST_F(SyncDatabaseTest, LoadRefusesNullsAndNeverReplacesAFile) {
     state.settings.SyncPath = dir / "Other.db";
     test::ExecuteSql(SyncPath(), "CREATE TABLE Something (x)");
     EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
-                test::ErrorNaming({SyncPath().string(), "SyncContacts"}));
+                test::ErrorNaming({SyncPath().string(), "SyncContacts", "SyncPath"}));
     EXPECT_THROW(SyncFile(), std::runtime_error);
+}
+
+// A sync database of a layout this version does not know is refused before a
+// row is read, naming the file and saying what to do, and left as it is: one
+// without VelmoraMeta, of a newer or an unknown SchemaVersion, without one of
+// the columns the writer fills, or damaged.
+TEST_F(SyncDatabaseTest, LoadRefusesAFileOfAnotherLayout) {
+    const std::pair<std::string, std::vector<std::string>> cases[]{
+        {"DROP TABLE VelmoraMeta", {"no table VelmoraMeta", "point the sync database"}},
+        {"UPDATE VelmoraMeta SET SchemaVersion = 2",
+         {"version 2", "newer Velmora", "Use that newer version", "point the sync database"}},
+        {"UPDATE VelmoraMeta SET SchemaVersion = 'one'", {"unknown layout version \"one\""}},
+        {"DELETE FROM VelmoraMeta", {"unknown layout version null"}},
+        {"ALTER TABLE SyncContacts DROP COLUMN Pager", {"table SyncContacts", "no column Pager"}},
+    };
+    for (const auto& [change, named] : cases) {
+        std::filesystem::remove(SyncPath());
+        test::AddSyncRows(SyncPath(), "7|Ann Smith||Mobile=5551234567");
+        test::ExecuteSql(SyncPath(), change);
+        const std::string before = test::ReadFileBytes(SyncPath());
+        std::vector<std::string> texts = named;
+        texts.push_back(SyncPath().string());
+        EXPECT_THAT([&] { LoadSyncRecords(state, engine); }, test::ErrorNaming(texts)) << change;
+        EXPECT_EQ(test::ReadFileBytes(SyncPath()), before) << change;
+    }
+    test::MakeDamagedDatabase(SyncPath());
+    EXPECT_THAT([&] { LoadSyncRecords(state, engine); },
+                test::ErrorNaming({SyncPath().string(), "damaged"}));
+    EXPECT_EQ(state.SyncDataSet.Count(), 0);
 }
 
 // The writer works through the set in order: "N" adds the whole name, "C" the
@@ -62,7 +93,7 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
         "1:Ann Smith:W:H=5559990000/5,E=ann/new@example.com/6 | 99:Nobody:W: | "
         "2:Bob Jones:M:E=bob/new@example.com/7 | 4:Di Lane::M=5559999999/8 | 3:Cy Young:D: | "
         "98:Nobody:D: | 5:Ed Marsh:M:F=5558887777/9");
-    WriteSyncDatabase(state, engine);
+    WriteSyncDatabase(state, indexed);
 
     EXPECT_EQ(SyncFile(),
               "1|Ann Smith|H:5,E:6|Home=5559990000|Email=ann@old.example;"
@@ -79,14 +110,18 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
 ... Ed Marsh has been modified.)");
 }
 
-// A change the table refuses ends the writer with an error naming the column
-// and value; what was stored before stays.
-TEST_F(SyncDatabaseTest, RefusedChangeEndsTheWriter) {
+// A change the table refuses is logged as not done and counted; the changes
+// of the other contacts, before and after it, are stored.
+TEST_F(SyncDatabaseTest, RefusedChangeIsLoggedAndTheOthersAreStored) {
     test::AddSyncRows(SyncPath(), "");
     state.SyncDataSet = test::ParseSet("7:Ann Smith:N: | :No ID:N: | 8:Bob Jones:N:");
-    EXPECT_THAT([&] { WriteSyncDatabase(state, engine); },
-                test::ErrorNaming({"column ContactID", "\"\""}));
-    EXPECT_EQ(SyncFile(), "7|Ann Smith|");
+    WriteSyncDatabase(state, engine);
+    EXPECT_EQ(SyncFile(), "7|Ann Smith|;8|Bob Jones|");
+    EXPECT_EQ(Log(), R"(Writing to the sync database.
+... Ann Smith has been added.
+... Could not add No ID to the sync database: The value "" cannot be stored in the whole-number column ContactID of table SyncContacts in DIR/Data/Velmora.db.
+... Bob Jones has been added.)");
+    EXPECT_EQ(state.FailedWrites, 1);
 }
 
 }  // namespace

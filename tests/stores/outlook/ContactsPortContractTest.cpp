@@ -16,7 +16,12 @@ using F = ContactField;
 struct FakeBackend {
     void Add(std::string_view fields) { test::AddContact(book, fields); }
     void AddList() { book.AddDistributionList(); }
-    std::unique_ptr<OutlookApplication> Open() { return book.MakeApplication(); }
+    std::unique_ptr<AddressBook> Open() { return book.Open(); }
+    // Another program rewrites the stored item at that position.
+    void ReplaceElsewhere(int index, std::string_view fields) {
+        const auto parsed = test::ParseFields(fields);
+        book.ReplaceContact(index, {parsed.begin(), parsed.end()});
+    }
     InMemoryAddressBook book;
 };
 
@@ -27,8 +32,10 @@ struct VCardBackend {
     void Write(const std::string& card) {
         test::WriteCardFile(dir / "Contacts", std::to_string(100 + added++) + ".vcf", card);
     }
-    std::unique_ptr<OutlookApplication> Open() {
-        return MakeVCardFolderApplication(dir / "Contacts");
+    std::unique_ptr<AddressBook> Open() { return OpenVCardFolder(dir / "Contacts"); }
+    void ReplaceElsewhere(int index, std::string_view fields) {
+        test::WriteCardFile(dir / "Contacts", std::to_string(99 + index) + ".vcf",
+                            test::ContactCardText(test::ParseFields(fields)));
     }
     test::TempDir dir;
     int added = 0;
@@ -45,44 +52,46 @@ class ContactsPortContract : public ::testing::Test {
 using Backends = ::testing::Types<FakeBackend, VCardBackend>;
 TYPED_TEST_SUITE(ContactsPortContract, Backends);
 
-// Items come in index order, a distribution list among them as no contact;
-// positions outside 1..Count() throw; a saved new contact joins after the
-// items and saves again in place, an unsaved one stays out. Find returns the
-// first contact matching, or nullptr. A deleted contact leaves the folder,
-// though items fetched before still count it.
-TYPED_TEST(ContactsPortContract, ItemsFindCreateAndDelete) {
+// Items come in folder order, a distribution list among them as no contact;
+// a created card joins after them. Nothing is stored until SaveChanges, which
+// stores each changed card, leaves unchanged ones alone, and deletes a
+// deleted one. Two cards with the same name stay two cards.
+TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
     this->backend.AddList();
     this->backend.Add("User3=1; FileAs=Ann");
-    this->backend.Add("User3=2; FileAs=ann");
-    auto app = this->backend.Open();
-    auto& folder = app->GetDefaultContactsFolder();
-    app->CreateContactItem()->Set(F::FileAs, "Not Saved");
-    auto created = app->CreateContactItem();
-    created->Set(F::FileAs, "Bob");
-    created->Save();
-    created->Set(F::User3, "3");
-    created->Save();
-    const auto items = folder.Items();
-    EXPECT_NE(items->Item(1)->TypeName(), "ContactItem");
-    EXPECT_EQ(items->Item(2)->TypeName(), "ContactItem");
-    EXPECT_THROW(items->Item(0), Error);
-    EXPECT_THROW(items->Item(5), Error);
-    EXPECT_EQ(
-        test::RenderAddressBook(*app),
-        "(distribution list)\nUser3=1; FileAs=Ann\nUser3=2; FileAs=ann\nUser3=3; FileAs=Bob\n");
-    EXPECT_EQ(items->Find("[FileAs] = 'ANN'")->Get(F::User3), "1");
-    EXPECT_EQ(items->Find("[FileAs] = 'Cy'"), nullptr);
-    items->Find("[User3] = '3'")->Delete();
-    EXPECT_EQ(items->Count(), 4);
-    EXPECT_EQ(this->Stored(), "(distribution list)\nUser3=1; FileAs=Ann\nUser3=2; FileAs=ann\n");
-    EXPECT_EQ(test::RenderAddressBook(*app), this->Stored());
+    this->backend.Add("User3=2; FileAs=Ann");
+    this->backend.Add("FileAs=Cy");
+    auto book = this->backend.Open();
+    ASSERT_EQ(book->Count(), 4);
+    EXPECT_FALSE(book->IsContact(1));
+    EXPECT_TRUE(book->IsContact(2));
+    EXPECT_THROW(book->Get(0, F::FileAs), Error);
+    EXPECT_THROW(book->Get(5, F::FileAs), Error);
+
+    const CardHandle bob = book->Create();
+    EXPECT_EQ(bob, 5);
+    book->Set(bob, F::FileAs, "Bob");
+    book->Set(3, F::User4, "M:3");
+    book->Delete(4);
+    EXPECT_FALSE(book->IsContact(4));
+    EXPECT_THROW(book->Set(4, F::FileAs, "Gone"), Error);
+    EXPECT_EQ(this->Stored(),
+              "(distribution list)\nUser3=1; FileAs=Ann\nUser3=2; FileAs=Ann\nFileAs=Cy\n");
+
+    EXPECT_TRUE(book->SaveChanges().empty());
+    const std::string stored = this->Stored();
+    EXPECT_NE(stored.find("User3=1; FileAs=Ann\nUser3=2; User4=M:3; FileAs=Ann\n"),
+              std::string::npos)
+        << stored;
+    EXPECT_NE(stored.find("FileAs=Bob\n"), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("Cy"), std::string::npos) << stored;
+    EXPECT_TRUE(book->SaveChanges().empty());  // nothing left to store
 }
 
-// A change lasts only once saved: until then neither the folder nor another
-// session sees it. Saved, every field reads back in a new session,
-// punctuation and all; "" clears a field; writing the display name "" leaves
-// the address; a contact saved without values reads "" in every field.
-TYPED_TEST(ContactsPortContract, ChangesLastOnceSaved) {
+// A change is stored only by SaveChanges: until then another session does
+// not see it. Stored, every field reads back in a new session, punctuation
+// and all; "" clears a field; writing the display name "" leaves the address.
+TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     const std::string before = "User3=7; FileAs=Ann; PagerNumber=555 0101";
     const std::string written =
         "User1=123*456#7; User2=YES; User3=42; User4=W2:5,H:12,M:3; FileAs=O'Brien, Seán; "
@@ -92,25 +101,33 @@ TYPED_TEST(ContactsPortContract, ChangesLastOnceSaved) {
         "BusinessFaxNumber=555-000-0005; OtherTelephoneNumber=+44 20 7946 0007; "
         "Email1Address=sean@example.com; Email1AddressType=SMTP";
     this->backend.Add(before);
-    auto app = this->backend.Open();
-    auto& folder = app->GetDefaultContactsFolder();
-    auto contact = TakeContact(folder.Items()->Item(1));
+    auto book = this->backend.Open();
     for (const auto& [field, value] :
          test::ParseFields(written + "; PagerNumber=; Email1DisplayName="))
-        contact->Set(field, value);
-    EXPECT_EQ(contact->Get(F::FileAs), "O'Brien, Seán");
-    EXPECT_EQ(test::RenderAddressBook(*app), before + "\n");
+        book->Set(1, field, value);
+    EXPECT_EQ(book->Get(1, F::FileAs), "O'Brien, Seán");
     EXPECT_EQ(this->Stored(), before + "\n");
+    EXPECT_TRUE(book->SaveChanges().empty());
+    EXPECT_EQ(this->Stored(), written + "\n");
+    EXPECT_EQ(test::RenderAddressBook(*book), written + "\n");
+}
 
-    contact->Save();
-    TakeContact(folder.Items()->Item(1))->Set(F::FileAs, "Discarded");
-    EXPECT_EQ(test::RenderAddressBook(*app), written + "\n");
-    app->CreateContactItem()->Save();
-    const std::string stored = this->Stored();
-    // A new card's file name is random, so the two may come in either order.
-    EXPECT_TRUE(stored == "(empty contact)\n" + written + "\n" ||
-                stored == written + "\n(empty contact)\n")
-        << stored;
+// A card another program changed after it was read is not overwritten: it is
+// reported, the other program's version stays, and the other cards' changes
+// are stored all the same.
+TYPED_TEST(ContactsPortContract, NeverOverwritesAnotherProgramsEdit) {
+    this->backend.Add("User3=1; FileAs=Ann");
+    this->backend.Add("User3=2; FileAs=Bob");
+    auto book = this->backend.Open();
+    book->Set(1, F::PagerNumber, "555 0101");
+    book->Set(2, F::PagerNumber, "555 0202");
+    this->backend.ReplaceElsewhere(1, "User3=1; FileAs=Ann Edited");
+    const auto failures = book->SaveChanges();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures.front().card, 1);
+    EXPECT_NE(failures.front().reason.find("another program"), std::string::npos);
+    EXPECT_EQ(this->Stored(),
+              "User3=1; FileAs=Ann Edited\nUser3=2; FileAs=Bob; PagerNumber=555 0202\n");
 }
 
 }  // namespace

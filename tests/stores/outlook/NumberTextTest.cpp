@@ -8,8 +8,12 @@ namespace {
 // Digits keep ASCII digits alone, in order; the masks apply to 7, 10 and 11
 // digits only, option 1 and other lengths come back unchanged.
 TEST(NumberText, DigitsAndMasks) {
-    EXPECT_EQ(DigitsOnly("+1 555.123.4567 x12"), "1555123456712");
-    EXPECT_EQ(DigitsOnly("٣4５6"), "46");  // other scripts' digits are not ASCII digits
+    EXPECT_EQ(DigitsOnly("+1 555.123.4567 x12"), "+1555123456712");
+    EXPECT_EQ(DigitsOnly(" +44 (20) 7946-0007"), "+442079460007");
+    EXPECT_EQ(DigitsOnly("1-800-FLOWERS"), "18003569377");
+    EXPECT_EQ(DigitsOnly("555 0101 ext. 7"), "55501017");
+    EXPECT_EQ(DigitsOnly("00+1 555"), "001555");  // only a leading "+" counts
+    EXPECT_EQ(DigitsOnly("٣4５6"), "46");         // other scripts' digits are not ASCII digits
     const struct {
         std::string digits;
         std::string masked[4];  // options 1 to 4

@@ -1,5 +1,7 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "model/Error.h"
 #include "run/RunState.h"
 #include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookLoader.h"
@@ -9,34 +11,71 @@
 namespace velmora {
 namespace {
 
+// Loads the book, then stores what the loader changed, as the run's writer
+// would at its end.
+SyncSet LoadAndSave(InMemoryAddressBook& book, const std::string& nameField = "File As") {
+    RunState state;
+    state.settings.NameField = nameField;
+    const auto opened = book.Open();
+    LoadOutlookContacts(state, *opened);
+    EXPECT_TRUE(opened->SaveChanges().empty());
+    return std::move(state.OutlookSet);
+}
+
 // "Y" and "YES" in any case include a contact; anything else excludes it and
-// unmarks it (flag "No", no contact ID, no speed dials), saving only a
-// contact not yet unmarked; distribution lists are passed over.
+// takes away a contact ID and speed dials of ours, storing only a card that
+// had any (an absent or other marker is left as it is); distribution lists
+// are passed over.
 TEST(OutlookLoader, InclusionAndUnmarking) {
     InMemoryAddressBook book;
     const std::vector<std::string> flags{"y", "", "Yes", "No", " Y", "YES ", "NO", "yES"};
     for (std::size_t i = 0; i < flags.size(); ++i) {
-        const std::string n = std::to_string(i);
+        const std::string n = std::to_string(i + 1);
         test::AddContact(
             book, "User2=" + flags[i] + "; User3=" + n + "; User4=M:" + n + "; FileAs=C" + n);
     }
     book.AddDistributionList();
     test::AddContact(book, "User2=No; FileAs=Done");
-    RunState state;
-    LoadOutlookContacts(state, book.Factory());
-    EXPECT_EQ(test::Render(state.OutlookSet), "0:C0:: | 2:C2:: | 7:C7::");
-    EXPECT_EQ(test::RenderAddressBook(*book.MakeApplication()),
-              "User2=y; User3=0; User4=M:0; FileAs=C0\nUser2=No; FileAs=C1\n"
-              "User2=Yes; User3=2; User4=M:2; FileAs=C2\nUser2=No; FileAs=C3\n"
-              "User2=No; FileAs=C4\nUser2=No; FileAs=C5\nUser2=No; FileAs=C6\n"
-              "User2=yES; User3=7; User4=M:7; FileAs=C7\n(distribution list)\n"
-              "User2=No; FileAs=Done\n");
+    test::AddContact(book, "FileAs=Never marked");
+    EXPECT_EQ(test::Render(LoadAndSave(book)), "1:C1:: | 3:C3:: | 8:C8::");
+    EXPECT_EQ(test::RenderAddressBook(*book.Open()),
+              "User2=y; User3=1; User4=M:1; FileAs=C1\nFileAs=C2\n"
+              "User2=Yes; User3=3; User4=M:3; FileAs=C3\nUser2=No; FileAs=C4\n"
+              "User2= Y; FileAs=C5\nUser2=YES ; FileAs=C6\nUser2=NO; FileAs=C7\n"
+              "User2=yES; User3=8; User4=M:8; FileAs=C8\n(distribution list)\n"
+              "User2=No; FileAs=Done\nFileAs=Never marked\n");
     EXPECT_EQ(book.Saves(), 5);
-    EXPECT_EQ(book.Logoffs(), 1);
 }
 
-// What an included contact loads as. Phone numbers become digits, each in
-// its kind; the direct connect number is kept as typed; speed dials come from
+// A contact ID is a whole number: written with leading zeros, blanks, a sign
+// or a zero fraction it loads in plain form and the card is set to it; one
+// that is no whole number above 0 stops the load, naming the card and value.
+TEST(OutlookLoader, ContactIdsInPlainForm) {
+    InMemoryAddressBook book;
+    for (const std::string id : {"07", " 8", "+9", "10.0", "11"})
+        test::AddContact(book, "User2=Y; User3=" + id + "; FileAs=C" + id);
+    EXPECT_EQ(test::Render(LoadAndSave(book)),
+              "7:C07:: | 8:C 8:: | 9:C+9:: | 10:C10.0:: | 11:C11::");
+    EXPECT_EQ(book.Field(1, ContactField::User3), "7");
+    EXPECT_EQ(book.Field(4, ContactField::User3), "10");
+    EXPECT_EQ(book.Saves(), 4);
+
+    for (const std::string id : {"abc", "-1", "0", "5.5", "99999999999999999999"}) {
+        SCOPED_TRACE(id);
+        InMemoryAddressBook bad;
+        test::AddContact(bad, "User2=Y; User3=" + id + "; FileAs=Lee, Ann");
+        RunState state;
+        const auto opened = bad.Open();
+        EXPECT_THAT([&] { LoadOutlookContacts(state, *opened); },
+                    ::testing::ThrowsMessage<Error>(::testing::AllOf(
+                        ::testing::HasSubstr("Lee, Ann"), ::testing::HasSubstr("card 1"),
+                        ::testing::HasSubstr("\"" + id + "\""))));
+    }
+}
+
+// What an included contact loads as. Phone numbers become what the phone
+// dials, each in its kind (a leading "+" kept, letters as keypad digits, an
+// extension marker dropped); the direct connect number is kept as typed; speed dials come from
 // the tag, but not for a kind whose number the person removed. The name
 // comes from the field NameField names exactly, or stays empty. The e-mail
 // address is in lower case; a server-form address gives way to the display
@@ -49,8 +88,8 @@ TEST(OutlookLoader, WhatAContactLoadsAs) {
          "Business2TelephoneNumber=(555) 000-0002; BusinessTelephoneNumber=+1 555.000.0001 x7; "
          "HomeTelephoneNumber=555 000 0003; MobileTelephoneNumber=555-0004; "
          "BusinessFaxNumber=555/0005; PagerNumber=(555) 0006; OtherTelephoneNumber=call 5550007",
-         "31:Ann::W2=5550000002/5,DC=123*45*6/,H=5550000003/,W1=155500000017/,M=5550004/3,"
-         "F=5550005/,P=5550006/,O=5550007/0"},
+         "31:Ann::W2=5550000002/5,DC=123*45*6/,H=5550000003/,W1=+155500000017/,M=5550004/3,"
+         "F=5550005/,P=5550006/,O=22555550007/0"},
         {"File As", "User4=H:3,M:4,E:1; FileAs=Bob; MobileTelephoneNumber=5550004",
          ":Bob::M=5550004/4"},
         {"File As", names, ":Lee, Ann::"},
@@ -70,10 +109,7 @@ TEST(OutlookLoader, WhatAContactLoadsAs) {
     for (const auto& [nameField, fields, record] : cases) {
         InMemoryAddressBook book;
         test::AddContact(book, "User2=Y; " + fields);
-        RunState state;
-        state.settings.NameField = nameField;
-        LoadOutlookContacts(state, book.Factory());
-        EXPECT_EQ(test::Render(state.OutlookSet), record) << fields;
+        EXPECT_EQ(test::Render(LoadAndSave(book, nameField)), record) << fields;
     }
 }
 

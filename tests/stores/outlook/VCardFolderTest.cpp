@@ -26,27 +26,26 @@ class VCardFolderTest : public ::testing::Test {
     }
     std::string File(const std::string& name) const { return test::ReadFileBytes(folder / name); }
     // The folder as a new session reads it.
-    std::string Stored() const {
-        return test::RenderAddressBook(*MakeVCardFolderApplication(folder));
-    }
+    std::string Stored() const { return test::RenderAddressBook(*OpenVCardFolder(folder)); }
 
-    // The item at `index` in a new session.
-    std::unique_ptr<ContactItem> Contact(int index) {
-        application = MakeVCardFolderApplication(folder);
-        return TakeContact(application->GetDefaultContactsFolder().Items()->Item(index));
-    }
-
-    // Writes the fields of the item at `index` in a new session and saves it.
+    // Writes the fields of the item at `index` in a new session and stores them.
     void Save(int index, std::string_view fields) {
-        auto contact = Contact(index);
+        const auto book = OpenVCardFolder(folder);
         for (const auto& [field, value] : test::ParseFields(fields))
-            contact->Set(field, value);
-        contact->Save();
+            book->Set(index, field, value);
+        EXPECT_TRUE(book->SaveChanges().empty());
+    }
+
+    // What storing the book's changes reported, one reason per line.
+    static std::string Failures(AddressBook& book) {
+        std::string reasons;
+        for (const CardFailure& failure : book.SaveChanges())
+            reasons += failure.reason + "\n";
+        return reasons;
     }
 
     test::TempDir dir;
     std::filesystem::path folder = dir / "Contacts";
-    std::unique_ptr<OutlookApplication> application;
 };
 
 // Each version's encodings and types, as the contact they read as.
@@ -127,7 +126,7 @@ TEST_F(VCardFolderTest, FolderItems) {
 // A card that cannot be read stops reading with the file and the line; so do
 // a missing folder and a file in its place.
 TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
-    const auto open = [&] { MakeVCardFolderApplication(folder); };
+    const auto open = [&] { OpenVCardFolder(folder); };
     const std::string file = "The contact file " + (folder / "bad.vcf").string();
     const std::pair<std::string, std::string> cases[] = {
         {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n",
@@ -173,11 +172,11 @@ TEST_F(VCardFolderTest, UnknownLinesKeptByteForByte) {
     expected.replace(expected.find("N:Lee;Ann;"), 10, "N:Lee;Anna;");
     EXPECT_EQ(File("ann.vcf"), expected);
 
-    auto contact = Contact(1);
-    contact->Set(F::HomeTelephoneNumber, "555  0102");
-    contact->Set(F::User2, "");
+    const auto book = OpenVCardFolder(folder);
+    book->Set(1, F::HomeTelephoneNumber, "555  0102");
+    book->Set(1, F::User2, "");
     Write("ann.vcf", expected + "\n");
-    EXPECT_NO_THROW(contact->Save());
+    EXPECT_EQ(Failures(*book), "");
     EXPECT_EQ(File("ann.vcf"), expected + "\n");
 }
 
@@ -227,7 +226,7 @@ TEST_F(VCardFolderTest, EachVersionWritesItsOwnWay) {
                   "the file",
                   "TEL;CELL:555 0101", "TEL;WORK;VOICE:", "TEL;WORK;VOICE:555 0103"},
                  "2.1"));
-    EXPECT_EQ(Contact(1)->Get(F::FirstName), "Änne;Marie");
+    EXPECT_EQ(OpenVCardFolder(folder)->Get(1, F::FirstName), "Änne;Marie");
 
     Write("2.vcf", MakeCard({"FN:Ann", "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0101"}, "4.0"));
     Save(2, "MobileTelephoneNumber=+1-555-0202; HomeTelephoneNumber=555 0303");
@@ -252,7 +251,9 @@ TEST_F(VCardFolderTest, SharedFiles) {
     const std::string second = MakeCard({"FN:Ren\xE9", "NOTE:caf\xE9", "X-VELMORA-CONTACT-ID:7"});
     EXPECT_EQ(File("all.vcf"), first + "\r\n" + second);
 
-    Contact(1)->Delete();
+    const auto book = OpenVCardFolder(folder);
+    book->Delete(1);
+    EXPECT_EQ(Failures(*book), "");
     EXPECT_EQ(File("all.vcf"), "\r\n" + second);
 }
 
@@ -260,31 +261,39 @@ TEST_F(VCardFolderTest, SharedFiles) {
 // nor is a file it removed made again.
 TEST_F(VCardFolderTest, RefusesToOverwriteAChangedFile) {
     Write("ann.vcf", MakeCard({"FN:Ann"}));
-    auto contact = Contact(1);
-    contact->Set(F::User3, "7");
+    const auto book = OpenVCardFolder(folder);
+    book->Set(1, F::User3, "7");
     const std::string theirs = MakeCard({"FN:Ann", "TEL:555 0101"});
     Write("ann.vcf", theirs);
-    EXPECT_THAT([&] { contact->Save(); },
-                ThrowsMessage<Error>(HasSubstr((folder / "ann.vcf").string() + " was changed")));
+    EXPECT_THAT(Failures(*book), HasSubstr((folder / "ann.vcf").string() +
+                                           " was not written: it was changed by another program"));
     EXPECT_EQ(File("ann.vcf"), theirs);
-    EXPECT_THROW(contact->Delete(), Error);
+
+    const auto deleting = OpenVCardFolder(folder);
+    deleting->Delete(1);
+    Write("ann.vcf", MakeCard({"FN:Ann"}));
+    EXPECT_THAT(Failures(*deleting), HasSubstr("was changed"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "ann.vcf"));
+
+    const auto saving = OpenVCardFolder(folder);
+    saving->Set(1, F::User3, "8");
     std::filesystem::remove(folder / "ann.vcf");
-    EXPECT_THROW(contact->Save(), Error);
+    EXPECT_THAT(Failures(*saving), HasSubstr("was removed"));
     EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 // A new card gets a fresh UID and its own file <UID>.vcf in version 3.0, and
 // no temporary file is left behind; a file keeps its permissions on save.
 TEST_F(VCardFolderTest, NewCardsAndFiles) {
-    application = MakeVCardFolderApplication(folder);
-    auto ann = application->CreateContactItem();
-    ann->Set(F::FullName, "Ann Lee");
-    ann->Save();
+    const auto book = OpenVCardFolder(folder);
+    book->Set(book->Create(), F::FullName, "Ann Lee");
+    EXPECT_EQ(Failures(*book), "");
     const auto annFile = std::filesystem::directory_iterator(folder)->path().filename().string();
     ASSERT_EQ(annFile.size(), 40U);
     EXPECT_EQ(File(annFile), MakeCard({"FN:Ann Lee", "N:;;;;", "UID:" + annFile.substr(0, 36)}));
 
-    application->CreateContactItem()->Save();
+    book->Create();
+    EXPECT_EQ(Failures(*book), "");
     using std::filesystem::perms;
     const auto mode = perms::owner_read | perms::owner_write | perms::group_read;
     std::filesystem::permissions(folder / annFile, mode);
@@ -292,6 +301,36 @@ TEST_F(VCardFolderTest, NewCardsAndFiles) {
     Save(2, "User3=6");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
     EXPECT_EQ(std::filesystem::status(folder / annFile).permissions(), mode);
+}
+
+// The person's settings of a card file hold: a read-only card is refused,
+// not made writable; a card that is a symbolic link is written through the
+// link, which stays; a file rewritten by another program with the same bytes
+// is still the one read. Temporary files a killed run left are removed by
+// the next save, and never read as cards.
+TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
+    Write("ro.vcf", MakeCard({"FN:Ro"}));
+    std::filesystem::permissions(folder / "ro.vcf", std::filesystem::perms::owner_read);
+    test::TempDir elsewhere;
+    test::WriteCardFile(elsewhere.Path(), "real.vcf", MakeCard({"FN:Real"}));
+    std::filesystem::create_symlink(elsewhere.Path() / "real.vcf", folder / "s.vcf");
+    Write("same.vcf", MakeCard({"FN:Same"}));
+    Write(".ann.vcf.1f2e.tmp", "half a card");
+    Write(".keep.tmp", "not ours");
+
+    const auto book = OpenVCardFolder(folder);
+    ASSERT_EQ(book->Count(), 3);  // ro, s, same
+    for (CardHandle card = 1; card <= 3; ++card)
+        book->Set(card, F::User3, std::to_string(card));
+    Write("same.vcf", MakeCard({"FN:Same"}));
+    EXPECT_THAT(Failures(*book), HasSubstr("ro.vcf was not written: it is read-only"));
+    EXPECT_EQ(File("ro.vcf"), MakeCard({"FN:Ro"}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "s.vcf"));
+    EXPECT_EQ(test::ReadFileBytes(elsewhere.Path() / "real.vcf"),
+              MakeCard({"FN:Real", "X-VELMORA-CONTACT-ID:2"}));
+    EXPECT_EQ(File("same.vcf"), MakeCard({"FN:Same", "X-VELMORA-CONTACT-ID:3"}));
+    EXPECT_FALSE(std::filesystem::exists(folder / ".ann.vcf.1f2e.tmp"));
+    EXPECT_TRUE(std::filesystem::exists(folder / ".keep.tmp"));
 }
 
 }  // namespace

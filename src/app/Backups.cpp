@@ -1,0 +1,426 @@
+#include "app/Backups.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+#include <sqlite3.h>
+
+#include "model/Error.h"
+#include "run/ActivityLog.h"
+#include "run/AppInfo.h"
+#include "run/RunUi.h"
+#include "stores/outlook/AtomicFile.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::string_view kManifestName = "manifest.txt";
+constexpr std::string_view kManifestTitle = "Velmora backup";
+constexpr std::string_view kPhoneBookCopy = "phonebook.db";
+constexpr std::string_view kSyncCopy = "sync.db";
+constexpr std::string_view kCardsFolder = "cards";
+
+// --- SQLite, through the C API -------------------------------------------
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close(db); }
+};
+using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
+
+SqliteHandle OpenForCopy(const std::filesystem::path& path, int flags) {
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.string().c_str(), &db, flags, nullptr);
+    SqliteHandle handle(db);
+    if (rc != SQLITE_OK) {
+        throw Error("The database " + path.string() + " could not be opened: " +
+                    (db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc)) + ".");
+    }
+    // The phone's manager may be reading it: wait a moment rather than fail.
+    sqlite3_busy_timeout(db, 5000);
+    return handle;
+}
+
+// --- Manifest ------------------------------------------------------------
+
+// Values are one line each: a backslash, CR and LF are written escaped.
+std::string Escaped(std::string_view value) {
+    std::string out;
+    for (const char c : value) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescaped(std::string_view value) {
+    std::string out;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != '\\' || i + 1 == value.size()) {
+            out += value[i];
+            continue;
+        }
+        const char next = value[++i];
+        out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    return out;
+}
+
+std::string ManifestText(const BackupInfo& info) {
+    std::string text = std::string(kManifestTitle) + "\n";
+    const auto line = [&text](std::string_view key, std::string_view value) {
+        text += std::string(key) + "=" + Escaped(value) + "\n";
+    };
+    line("Version", VersionText());
+    line("Made", info.made);
+    line("Before", info.before);
+    line("Log", info.log.string());
+    line("PhoneBook", info.phoneBook.string());
+    if (info.phoneBookCopied) line("PhoneBookCopy", kPhoneBookCopy);
+    line("Sync", info.sync.string());
+    if (info.syncCopied) line("SyncCopy", kSyncCopy);
+    line("Contacts", info.contacts.string());
+    line("Counts", info.counts);
+    line("Plan", info.plan);
+    for (const std::string& card : info.cards)
+        line("Card", card);
+    for (const std::string& card : info.created)
+        line("Created", card);
+    line("Complete", "yes");
+    return text;
+}
+
+// The backup described by the folder's manifest; nullopt for a folder
+// without a finished one.
+std::optional<BackupInfo> ReadManifest(const std::filesystem::path& folder) {
+    std::ifstream file(folder / kManifestName, std::ios::binary);
+    if (!file) return std::nullopt;
+    std::string line;
+    if (!std::getline(file, line) || line != kManifestTitle) return std::nullopt;
+    BackupInfo info;
+    info.name = folder.filename().string();
+    info.folder = folder;
+    bool complete = false;
+    while (std::getline(file, line)) {
+        const auto equals = line.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = line.substr(0, equals);
+        const std::string value = Unescaped(std::string_view(line).substr(equals + 1));
+        if (key == "Made") info.made = value;
+        if (key == "Before") info.before = value;
+        if (key == "Log") info.log = value;
+        if (key == "PhoneBook") info.phoneBook = value;
+        if (key == "PhoneBookCopy") info.phoneBookCopied = true;
+        if (key == "Sync") info.sync = value;
+        if (key == "SyncCopy") info.syncCopied = true;
+        if (key == "Contacts") info.contacts = value;
+        if (key == "Counts") info.counts = value;
+        if (key == "Plan") info.plan = value;
+        if (key == "Card") info.cards.push_back(value);
+        if (key == "Created") info.created.push_back(value);
+        if (key == "Complete") complete = value == "yes";
+    }
+    if (!complete) return std::nullopt;
+    return info;
+}
+
+// --- Folders -------------------------------------------------------------
+
+// "2026-03-14_15-04-05", with "_02" and on for a second backup in the same
+// second; only folders named so are ever removed by pruning.
+bool IsBackupName(std::string_view name) {
+    constexpr std::string_view kPattern = "dddd-dd-dd_dd-dd-dd";
+    if (name.size() != kPattern.size() && name.size() != kPattern.size() + 3) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char expected = i < kPattern.size() ? kPattern[i] : i == kPattern.size() ? '_' : 'd';
+        const bool digit = std::isdigit(static_cast<unsigned char>(name[i])) != 0;
+        if (expected == 'd' ? !digit : name[i] != expected) return false;
+    }
+    return true;
+}
+
+std::vector<std::filesystem::path> BackupFolders(const std::filesystem::path& backupsFolder) {
+    std::vector<std::filesystem::path> folders;
+    std::error_code error;
+    if (!std::filesystem::is_directory(backupsFolder, error)) return folders;
+    for (auto it = std::filesystem::directory_iterator(backupsFolder, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError) && IsBackupName(it->path().filename().string())) {
+            folders.push_back(it->path());
+        }
+    }
+    if (error) {
+        throw Error("The backups folder " + backupsFolder.string() +
+                    " could not be read: " + error.message() + ".");
+    }
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+struct Moment {
+    std::string name;  // for the folder
+    std::string text;  // for people
+};
+
+Moment Now() {
+    const std::time_t now = std::time(nullptr);
+    const std::tm local = *std::localtime(&now);
+    std::array<char, 32> name{};
+    std::array<char, 32> text{};
+    std::strftime(name.data(), name.size(), "%Y-%m-%d_%H-%M-%S", &local);
+    std::strftime(text.data(), text.size(), "%Y-%m-%d %H:%M:%S", &local);
+    return {name.data(), text.data()};
+}
+
+// A new, empty backup folder.
+std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder,
+                                      const std::string& name) {
+    std::error_code error;
+    std::filesystem::create_directories(backupsFolder, error);
+    if (error) {
+        throw Error("The backups folder " + backupsFolder.string() +
+                    " could not be created: " + error.message() + ".");
+    }
+    for (int n = 1; n < 100; ++n) {
+        std::string candidate = name;
+        if (n > 1) candidate += (n < 10 ? "_0" : "_") + std::to_string(n);
+        const std::filesystem::path folder = backupsFolder / candidate;
+        if (std::filesystem::create_directory(folder, error)) return folder;
+        if (error) {
+            throw Error("The backup folder " + folder.string() +
+                        " could not be created: " + error.message() + ".");
+        }
+    }
+    throw Error("Too many backups were made in one second in " + backupsFolder.string() + ".");
+}
+
+void CopyCardFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+        throw Error("The card " + from.string() + " could not be copied to " + to.string() + ": " +
+                    error.message() + ".");
+    }
+}
+
+bool Exists(const std::filesystem::path& path) {
+    std::error_code error;
+    return std::filesystem::exists(path, error);
+}
+
+void RemoveFile(const std::filesystem::path& path, std::string_view what) {
+    std::error_code error;
+    std::filesystem::remove(path, error);
+    if (error) {
+        throw Error("The " + std::string(what) + " " + path.string() +
+                    " could not be removed: " + error.message() + ".");
+    }
+}
+
+}  // namespace
+
+void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const SqliteHandle source = OpenForCopy(from, SQLITE_OPEN_READONLY);
+    std::error_code error;
+    if (to.has_parent_path()) std::filesystem::create_directories(to.parent_path(), error);
+    const SqliteHandle target = OpenForCopy(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    const std::string where = from.string() + " could not be copied to " + to.string() + ": ";
+    sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source.get(), "main");
+    if (backup == nullptr)
+        throw Error("The database " + where + sqlite3_errmsg(target.get()) + ".");
+    const int stepped = sqlite3_backup_step(backup, -1);
+    const int finished = sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE || finished != SQLITE_OK) {
+        throw Error("The database " + where +
+                    sqlite3_errstr(stepped != SQLITE_DONE ? stepped : finished) + ".");
+    }
+}
+
+std::string BackupInfo::Describe() const {
+    std::string text = name + "  before " + before + "\n    ";
+    if (!counts.empty()) text += counts + "\n    ";
+    if (!plan.empty()) text += plan + "\n    ";
+    return text + std::to_string(cards.size()) + (cards.size() == 1 ? " card" : " cards") +
+           " kept, " + std::to_string(created.size()) + " to be created";
+}
+
+std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
+                                 const BackupRequest& request) {
+    const Moment now = Now();
+    const std::filesystem::path folder = NewBackupFolder(backupsFolder, now.name);
+    try {
+        BackupInfo info;
+        info.made = now.text;
+        info.before = request.before;
+        info.log = request.log;
+        info.phoneBook = request.phoneBook;
+        info.sync = request.sync;
+        info.contacts = request.contacts;
+        info.counts = request.counts;
+        info.plan = request.plan;
+        if (Exists(request.phoneBook)) {
+            CopyDatabase(request.phoneBook, folder / kPhoneBookCopy);
+            info.phoneBookCopied = true;
+        }
+        if (Exists(request.sync)) {
+            CopyDatabase(request.sync, folder / kSyncCopy);
+            info.syncCopied = true;
+        }
+        std::error_code error;
+        std::filesystem::create_directory(folder / kCardsFolder, error);
+        if (error) {
+            throw Error("The backup folder " + (folder / kCardsFolder).string() +
+                        " could not be created: " + error.message() + ".");
+        }
+        for (const std::filesystem::path& card : request.changedCards) {
+            // A card another program removed meanwhile is not written by the
+            // run either (it reports it), so there is nothing to keep.
+            if (!Exists(card)) continue;
+            CopyCardFile(card, folder / kCardsFolder / card.filename());
+            info.cards.push_back(card.filename().string());
+        }
+        for (const std::filesystem::path& card : request.createdCards)
+            info.created.push_back(card.filename().string());
+        WriteFileAtomically(folder / kManifestName, ManifestText(info));
+    } catch (const std::exception&) {
+        std::error_code ignored;  // the error being thrown says what went wrong
+        std::filesystem::remove_all(folder, ignored);
+        throw;
+    }
+    return folder;
+}
+
+void PruneBackups(const std::filesystem::path& backupsFolder, int keep) {
+    const auto folders = BackupFolders(backupsFolder);
+    const std::size_t kept = static_cast<std::size_t>(std::max(keep, 1));
+    for (std::size_t i = 0; i + kept < folders.size(); ++i) {
+        std::error_code error;
+        std::filesystem::remove_all(folders[i], error);
+        if (error) {
+            throw Error("The old backup " + folders[i].string() +
+                        " could not be removed: " + error.message() + ".");
+        }
+    }
+}
+
+std::vector<BackupInfo> ListBackups(const std::filesystem::path& backupsFolder) {
+    std::vector<BackupInfo> backups;
+    for (const std::filesystem::path& folder : BackupFolders(backupsFolder)) {
+        if (auto info = ReadManifest(folder)) backups.push_back(std::move(*info));
+    }
+    return backups;
+}
+
+BackupInfo FindBackup(const std::filesystem::path& backupsFolder, std::string_view name) {
+    for (BackupInfo& info : ListBackups(backupsFolder)) {
+        if (info.name == name) return std::move(info);
+    }
+    throw Error("There is no backup named '" + std::string(name) + "' in " +
+                backupsFolder.string() + "; 'velmora-sync restore --list' lists them.");
+}
+
+RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::string_view name,
+                            const RunLocker& lock, const std::filesystem::path& logPath, int keep) {
+    const BackupInfo info = FindBackup(backupsFolder, name);
+    const std::unique_ptr<RunLock> held = lock ? lock(info.sync) : nullptr;
+
+    // Every check before the first change.
+    std::error_code error;
+    if (!(info.cards.empty() && info.created.empty()) &&
+        !std::filesystem::is_directory(info.contacts, error)) {
+        throw Error("The address book folder " + info.contacts.string() +
+                    " does not exist; nothing was restored. Make it reachable and try again.");
+    }
+    for (const std::string& card : info.cards) {
+        if (!Exists(info.folder / kCardsFolder / card)) {
+            throw Error("The backup " + info.folder.string() + " lacks its copy of the card " +
+                        card + "; nothing was restored.");
+        }
+    }
+
+    // The present state, so that the restore can be undone: every file it
+    // writes over or removes is copied, every file it creates is named.
+    BackupRequest undo;
+    undo.before = "restoring the backup " + info.name;
+    undo.phoneBook = info.phoneBook;
+    undo.sync = info.sync;
+    undo.contacts = info.contacts;
+    undo.log = logPath;
+    for (const auto* names : {&info.cards, &info.created}) {
+        for (const std::string& card : *names) {
+            const std::filesystem::path path = info.contacts / card;
+            if (Exists(path)) {
+                undo.changedCards.push_back(path);
+            } else if (names == &info.cards) {
+                undo.createdCards.push_back(path);
+            }
+        }
+    }
+    RestoreReport report;
+    report.undoBackup = MakeBackup(backupsFolder, undo);
+
+    const std::string event(kEventPrefix);
+    const auto restoreDatabase = [&](const std::filesystem::path& live, bool copied,
+                                     std::string_view copy, std::string_view what) {
+        if (copied) {
+            CopyDatabase(info.folder / copy, live);
+            report.lines.push_back(event + "The " + std::string(what) + " " + live.string() +
+                                   " has been restored.");
+        } else if (Exists(live)) {
+            RemoveFile(live, what);
+            report.lines.push_back(event + "The " + std::string(what) + " " + live.string() +
+                                   ", which was not there before, has been removed.");
+        }
+    };
+    try {
+        restoreDatabase(info.phoneBook, info.phoneBookCopied, kPhoneBookCopy, "PhoneBook database");
+        restoreDatabase(info.sync, info.syncCopied, kSyncCopy, "sync database");
+        for (const std::string& card : info.cards) {
+            const std::filesystem::path path = info.contacts / card;
+            WriteFileAtomically(path, ReadWholeFile(info.folder / kCardsFolder / card));
+            report.lines.push_back(event + "The card " + path.string() + " has been put back.");
+        }
+        for (const std::string& card : info.created) {
+            const std::filesystem::path path = info.contacts / card;
+            if (!Exists(path)) continue;
+            RemoveFile(path, "card");
+            report.lines.push_back(event + "The card " + path.string() +
+                                   ", which the run created, has been removed.");
+        }
+    } catch (const Error& failure) {
+        throw Error(std::string(failure.what()) + " The restore stopped part-way; restoring the " +
+                    "backup " + report.undoBackup.filename().string() +
+                    " puts back the state before it.");
+    }
+    report.lines.push_back(event + "The state before this restore is kept in the backup " +
+                           report.undoBackup.filename().string() + ".");
+
+    const bool logExists = Exists(logPath);
+    ActivityLog log =
+        logExists ? ActivityLog::OpenForAppend(logPath) : ActivityLog::Create(logPath);
+    if (!logExists) WriteLogHeader(log, StatusCaption::Restoring);
+    log.WriteLine("Restored the stores as they were before " + info.before + " on " + info.made +
+                  " (backup " + info.folder.string() + ").");
+    for (const std::string& line : report.lines)
+        log.WriteLine(line);
+    log.Close();
+
+    PruneBackups(backupsFolder, keep);
+    return report;
+}
+
+}  // namespace velmora

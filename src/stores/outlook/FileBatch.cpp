@@ -1,0 +1,324 @@
+#include "stores/outlook/FileBatch.h"
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string_view>
+#include <system_error>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/Error.h"
+#include "model/Text.h"
+
+namespace velmora {
+
+namespace {
+
+std::string Reason(int error) {
+    return error != 0 ? std::string(std::strerror(error)) : std::string("unknown error");
+}
+
+std::size_t HashOf(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes);
+}
+
+FileStamp StampOf(const struct stat& status) {
+    FileStamp stamp;
+    stamp.device = static_cast<std::uint64_t>(status.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(status.st_ino);
+    stamp.size = static_cast<std::uint64_t>(status.st_size);
+    stamp.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
+                       static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+    return stamp;
+}
+
+// Reads from an open descriptor to its end.
+bool ReadAll(int fd, std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) return true;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+}
+
+// Whether the file at `path` is still the one read: by its stamp, and where
+// that differs (a program that rewrote the same bytes), by its content.
+bool StillAsRead(const std::filesystem::path& path, const FileStamp& expected) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return false;
+    if (StampOf(status).SameFileAs(expected)) return true;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    std::string bytes;
+    const bool read = ReadAll(fd, bytes);
+    ::close(fd);
+    return read && bytes.size() == expected.size && HashOf(bytes) == expected.contentHash;
+}
+
+std::filesystem::path HiddenBeside(const std::filesystem::path& path, std::string_view suffix) {
+    static std::mt19937_64 random{std::random_device{}()};
+    std::ostringstream name;
+    name << "." << path.filename().string() << "." << std::hex << random() << suffix;
+    return path.parent_path() / name.str();
+}
+
+bool Exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
+#ifdef RENAME_EXCHANGE
+    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+#else
+    errno = ENOSYS;
+    return false;
+#endif
+}
+
+// One change as it goes through the batch.
+struct Step {
+    const FileChange* change = nullptr;
+    std::filesystem::path target;  // the file itself, a link followed
+    std::filesystem::path temporary;
+    FileOutcome outcome;
+    bool Failed() const { return outcome.failure.has_value(); }
+    void Fail(const std::string& why) {
+        outcome.failure =
+            "The contact file " + change->path.string() + " was not written: " + why + ".";
+    }
+};
+
+// Where the change goes, and whether it may go there at all.
+void Check(Step& step, mode_t& mode) {
+    const FileChange& change = *step.change;
+    std::error_code error;
+    step.target = change.path;
+    if (std::filesystem::is_symlink(change.path, error)) {
+        step.target = std::filesystem::canonical(change.path, error);
+        if (error) return step.Fail("it is a link to a file that cannot be reached");
+    }
+    if (change.kind == FileChange::Kind::Create) {
+        if (std::filesystem::exists(std::filesystem::symlink_status(step.target, error))) {
+            step.Fail("a file of that name exists already");
+        }
+        mode = 0666;
+        return;
+    }
+    struct stat status {};
+    if (::stat(step.target.c_str(), &status) != 0) {
+        return step.Fail("it was removed by another program after it was read");
+    }
+    if (!StillAsRead(step.target, change.expected)) {
+        return step.Fail(
+            "it was changed by another program after it was read, and that change is kept. "
+            "Please run the synchronization again");
+    }
+    // The person's own protection counts even where the system would let us.
+    if ((status.st_mode & S_IWUSR) == 0) return step.Fail("it is read-only");
+    mode = status.st_mode & 07777;
+}
+
+void WriteTemporary(Step& step, mode_t mode) {
+    step.temporary = HiddenBeside(step.target, ".tmp");
+    const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return step.Fail(Reason(errno));
+    const std::string& bytes = step.change->bytes;
+    std::size_t written = 0;
+    int error = 0;
+    while (written < bytes.size() && error == 0) {
+        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+        } else {
+            written += static_cast<std::size_t>(n);
+        }
+    }
+    // The new file keeps the mode the person gave the old one.
+    if (error == 0 && ::fchmod(fd, mode) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        ::unlink(step.temporary.c_str());
+        step.temporary.clear();
+        step.Fail(Reason(error));
+    }
+}
+
+// Every temporary file on the disk in one go: one syncfs per file system
+// where there is one, else a pass of fsyncs.
+void FlushTemporaries(std::vector<Step>& steps) {
+#ifdef __linux__
+    std::set<dev_t> flushed;
+    bool done = true;
+    for (const Step& step : steps) {
+        struct stat status {};
+        if (step.temporary.empty()) continue;
+        if (::stat(step.temporary.c_str(), &status) != 0) {
+            done = false;
+            break;
+        }
+        if (flushed.contains(status.st_dev)) continue;
+        const int fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+        if (fd >= 0) ::close(fd);
+        if (!synced) {
+            done = false;
+            break;
+        }
+        flushed.insert(status.st_dev);
+    }
+    if (done) return;
+#endif
+    for (Step& step : steps) {
+        if (step.temporary.empty()) continue;
+        const int fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        if (!synced) {
+            ::unlink(step.temporary.c_str());
+            step.temporary.clear();
+            step.Fail(Reason(error));
+        }
+    }
+}
+
+void SwapIn(Step& step) {
+    const FileChange& change = *step.change;
+    if (change.kind == FileChange::Kind::Create) {
+        // link() never replaces a file that appeared meanwhile.
+        if (::link(step.temporary.c_str(), step.target.c_str()) != 0) {
+            step.Fail(errno == EEXIST ? "a file of that name appeared meanwhile" : Reason(errno));
+        }
+        return;
+    }
+    if (Exchange(step.temporary, step.target)) {
+        // What came out must be the file we read, or theirs goes back.
+        if (!StillAsRead(step.temporary, change.expected)) {
+            Exchange(step.temporary, step.target);
+            step.Fail(
+                "it was changed by another program while it was being written, and that "
+                "change is kept. Please run the synchronization again");
+        }
+        return;
+    }
+    // A file system without exchange: the check as late as it can be.
+    if (!StillAsRead(step.target, change.expected)) {
+        return step.Fail("it was changed by another program after it was read");
+    }
+    if (::rename(step.temporary.c_str(), step.target.c_str()) != 0) step.Fail(Reason(errno));
+    step.temporary.clear();
+}
+
+void RemoveFile(Step& step) {
+    const std::filesystem::path aside = HiddenBeside(step.target, ".del");
+    if (::rename(step.target.c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
+    if (!StillAsRead(aside, step.change->expected)) {
+        if (::link(aside.c_str(), step.target.c_str()) == 0) ::unlink(aside.c_str());
+        return step.Fail(
+            "it was changed by another program after it was read, and that change is kept");
+    }
+    ::unlink(aside.c_str());
+}
+
+void FlushFolders(const std::vector<Step>& steps) {
+    std::set<std::filesystem::path> folders;
+    for (const Step& step : steps) {
+        if (!step.target.empty()) folders.insert(step.target.parent_path());
+    }
+    for (const auto& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) continue;
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
+FileRead ReadFileWithStamp(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw Error("The file " + path.string() + " could not be read: " + Reason(errno) + ".");
+    }
+    FileRead read;
+    struct stat status {};
+    const bool ok = ::fstat(fd, &status) == 0 && ReadAll(fd, read.bytes);
+    const int error = errno;
+    ::close(fd);
+    if (!ok)
+        throw Error("The file " + path.string() + " could not be read: " + Reason(error) + ".");
+    read.stamp = StampOf(status);
+    read.stamp.contentHash = HashOf(read.bytes);
+    return read;
+}
+
+std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
+    std::vector<Step> steps(changes.size());
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        Step& step = steps[i];
+        step.change = &changes[i];
+        mode_t mode = 0666;
+        Check(step, mode);
+        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
+            WriteTemporary(step, mode);
+        }
+    }
+    FlushTemporaries(steps);
+    for (Step& step : steps) {
+        if (step.Failed()) continue;
+        if (step.change->kind == FileChange::Kind::Remove) {
+            RemoveFile(step);
+        } else {
+            SwapIn(step);
+        }
+        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
+            struct stat status {};
+            if (::stat(step.target.c_str(), &status) == 0) step.outcome.stamp = StampOf(status);
+            step.outcome.stamp.contentHash = HashOf(step.change->bytes);
+        }
+    }
+    for (Step& step : steps) {
+        if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
+    }
+    FlushFolders(steps);
+    std::vector<FileOutcome> outcomes;
+    outcomes.reserve(steps.size());
+    for (Step& step : steps)
+        outcomes.push_back(std::move(step.outcome));
+    return outcomes;
+}
+
+void RemoveLeftoverTemporaryFiles(const std::filesystem::path& folder) {
+    std::error_code error;
+    for (auto it = std::filesystem::directory_iterator(folder, error);
+         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        // ".<card>.vcf.<hex>.tmp" or ".del": ours, and never a card.
+        const bool ours = name.size() > 6 && name.front() == '.' &&
+                          (name.ends_with(".tmp") || name.ends_with(".del"));
+        if (!ours) continue;
+        const std::string inner = name.substr(1, name.size() - 5);
+        const std::size_t dot = inner.rfind('.');
+        if (dot == std::string::npos) continue;
+        const std::string card = inner.substr(0, dot);
+        const std::string hex = inner.substr(dot + 1);
+        const bool hexOnly =
+            !hex.empty() && hex.find_first_not_of("0123456789abcdef") == std::string::npos;
+        if (!hexOnly || card.size() < 5 ||
+            !EqualsIgnoringCase(card.substr(card.size() - 4), ".vcf"))
+            continue;
+        std::error_code ignored;  // one left again is removed by the next run
+        std::filesystem::remove(it->path(), ignored);
+    }
+}
+
+}  // namespace velmora

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velmora {
+
+// What a file was when it was read: enough to tell cheaply whether another
+// program has replaced or changed it since.
+struct FileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::size_t contentHash = 0;  // of the bytes read
+
+    bool SameFileAs(const FileStamp& other) const {
+        return device == other.device && inode == other.inode && size == other.size &&
+               modifiedNs == other.modifiedNs;
+    }
+};
+
+struct FileRead {
+    std::string bytes;
+    FileStamp stamp;
+};
+
+// Reads a whole file and what it was at that moment; throws velmora::Error
+// naming the file.
+FileRead ReadFileWithStamp(const std::filesystem::path& path);
+
+// One change of a batch: a file replaced by new bytes, created (never over a
+// file of that name), or removed. Replacing and removing need the stamp of
+// the file as it was read: a file that changed since is left alone.
+struct FileChange {
+    enum class Kind { Replace, Create, Remove };
+    Kind kind = Kind::Replace;
+    std::filesystem::path path;
+    std::string bytes;
+    FileStamp expected;
+};
+
+struct FileOutcome {
+    std::optional<std::string> failure;  // why the change was not made
+    FileStamp stamp;                     // of the file now there (replaced or created)
+};
+
+// Makes the changes of a folder's files together: every new text is written
+// to a temporary file first, all of them reach the disk in one flush, then
+// each is swapped in, and the folder is flushed once. A reader sees each
+// file old or new, never a part, and a crash at any moment leaves each file
+// old or new.
+//
+// Another program's change is never overwritten: a file whose stamp (and,
+// where that differs, content) is not what was read is refused, and the
+// check is closed against a change made at the last moment by exchanging
+// the files atomically and putting theirs back if what was swapped out is
+// not what was read. A file that cannot be written (read-only, a dangling
+// link) is refused with the reason; a symbolic link is written through.
+// Temporary files are hidden (".<name>.<hex>.tmp") and removed whatever
+// happens. One outcome per change, in order.
+std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes);
+
+// Removes hidden temporary files of ours that a killed run left in the folder.
+void RemoveLeftoverTemporaryFiles(const std::filesystem::path& folder);
+
+}  // namespace velmora

@@ -1,0 +1,213 @@
+#include <map>
+
+#include <gmock/gmock.h>
+
+#include "app/Backups.h"
+#include "app/ManagerLauncher.h"
+#include "app/Preview.h"
+#include "support/DatabaseFixtures.h"
+#include "support/FileScenario.h"
+#include "support/WriteRefusingStores.h"
+
+namespace velmora::test {
+namespace {
+
+using K = NumberKind;
+using ::testing::Contains;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+class NoManager final : public ManagerLauncher {
+  public:
+    void StartAndWait(const std::filesystem::path&) override {}
+};
+
+// Every file below a folder with its bytes, by path relative to the folder.
+std::map<std::string, std::string> Files(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!std::filesystem::exists(folder)) return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[std::filesystem::relative(entry.path(), folder).string()] =
+                ReadFileBytes(entry.path());
+        }
+    }
+    return files;
+}
+
+// Six contacts as a first run left them in all three stores; runs go through
+// the driver with backups in the program folder, as the front ends run them.
+class SafetyTest : public ::testing::Test {
+  protected:
+    SafetyTest() {
+        std::vector<ScenarioContact> contacts;
+        for (int id = 1; id <= 6; ++id) {
+            contacts.push_back({id,
+                                "Contact " + std::to_string(id),
+                                {{K::Mobile, "555000000" + std::to_string(id), id}}});
+        }
+        s.Agree(contacts);
+    }
+
+    RunResult Run() {
+        RunState state;
+        NoManager manager;
+        RunDriver driver(state, s.session.SettingsStore(), s.session.ProgramFolder(), s.ui, manager,
+                         MakeSyncStages(s.ui), {{}, Backups()});
+        return driver.Start();
+    }
+    std::filesystem::path Backups() const { return BackupsFolder(s.session.ProgramFolder()); }
+    std::vector<std::string> Log() const { return ReadLogLines(s.settings.LogPath); }
+
+    // On each side one contact added, one changed and one deleted: Nia's new
+    // card, Contact 1's mobile and Contact 2's card gone in the address book;
+    // Ivy added, Contact 4's number changed and Contact 5 gone on the phone.
+    void ChangeBothSides() {
+        s.WriteCard("nia.vcf", "User2=YES; FileAs=Nia Ross; MobileTelephoneNumber=555-777-8888");
+        s.EditCard("Contact 1", ContactField::MobileTelephoneNumber, "555-111-2222");
+        std::filesystem::remove(s.settings.ContactsPath / "2.vcf");
+        s.ChangePhoneBook(
+            "INSERT INTO tblContactList VALUES (9, 'Ivy Chen', '5556667777', 4, 20, 6);"
+            "UPDATE tblContactList SET Number = '5554440000' WHERE ContactID = 4;"
+            "DELETE FROM tblContactList WHERE ContactID = 5;");
+    }
+
+    FileScenario s;
+};
+
+// The address book emptied (its cards moved away): the run asks before it
+// deletes the six contacts from the phone book. Stop writes no store and no
+// backup, logs why and ends stopped; Continue backs the stores up and
+// deletes. A single deletion first asks nothing.
+TEST_F(SafetyTest, AnEmptiedAddressBookAsksBeforeThePhoneBookIsWiped) {
+    std::filesystem::remove(s.settings.ContactsPath / "6.vcf");
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Shown("mass deletion: This run would delete 1 of 6 contacts from the PhoneBook."),
+              0);
+
+    for (int id = 1; id <= 5; ++id)
+        std::filesystem::remove(s.settings.ContactsPath / (std::to_string(id) + ".vcf"));
+    const StoreTexts before = s.Stores();
+    const auto backups = ListBackups(Backups()).size();
+    s.ui.continueMassDeletions = false;
+    const RunResult stopped = Run();
+    EXPECT_EQ(stopped.outcome, RunOutcome::DeletionsRefused);
+    EXPECT_EQ(s.Shown("mass deletion: This run would delete 5 of 5 contacts from the PhoneBook."),
+              1);
+    EXPECT_EQ(s.ui.events.back(), "caption: Status: Synchronization stopped. Nothing was written.");
+    EXPECT_EQ(s.Stores(), before);
+    EXPECT_EQ(ListBackups(Backups()).size(), backups);
+    const Lines log = Log();
+    EXPECT_EQ(Lines(log.end() - 3, log.end()),
+              (Lines{"Synchronization cannot continue.",
+                     "... This run would delete 5 of 5 contacts from the PhoneBook.",
+                     "... The deletions were not confirmed, so nothing was written."}));
+
+    s.ui.continueMassDeletions = true;
+    const RunResult wiped = Run();
+    ASSERT_EQ(wiped.outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Stores().phoneBook, "");
+    EXPECT_EQ(wiped.backup, ListBackups(Backups()).back().folder);
+    ExpectQuietRun(s.session);
+}
+
+// The phone book losing five of its six contacts asks about Outlook; with
+// the share raised above it, the same run asks nothing.
+TEST_F(SafetyTest, APhoneBookLosingMostOfItsContactsAsksAboutOutlook) {
+    s.ChangePhoneBook("DELETE FROM tblContactList WHERE ContactID > 1");
+    const StoreTexts before = s.Stores();
+    s.ui.continueMassDeletions = false;
+    EXPECT_EQ(Run().outcome, RunOutcome::DeletionsRefused);
+    EXPECT_EQ(s.Shown("mass deletion: This run would delete 5 of 6 contacts from Outlook."), 1);
+    EXPECT_EQ(s.Stores(), before);
+
+    s.session.SettingsStore().Save(SettingKey::MassDeleteShare, "90");
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Shown("mass deletion: This run would delete 5 of 6 contacts from Outlook."), 1);
+    EXPECT_THAT(Files(s.settings.ContactsPath), SizeIs(1));
+    ExpectQuietRun(s.session);
+}
+
+// A preview over changes on both sides writes nothing: every file of the
+// program folder (stores, log, backups) keeps its bytes. Its summary counts
+// what the run does and its lines are those of the real run that follows,
+// the real files named in them.
+TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
+    s.EditCard("Contact 6", ContactField::MobileTelephoneNumber, "555-666-0000");
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);  // a log and a backup to leave alone
+    ASSERT_THAT(ListBackups(Backups()), SizeIs(1));
+    ChangeBothSides();
+    const auto before = Files(s.dir.Path());
+
+    const PreviewReport preview = PreviewRun(s.session.SettingsStore(), s.dir.Path(), {});
+    EXPECT_EQ(Files(s.dir.Path()), before);
+    EXPECT_EQ(preview.result.outcome, RunOutcome::Complete);
+    EXPECT_EQ(preview.result.plan.phoneBook, (StoreChanges{1, 1, 1}));
+    EXPECT_EQ(preview.result.plan.outlook.deleted, 1);
+    EXPECT_THAT(preview.Text(),
+                ::testing::HasSubstr("PhoneBook:      1 added, 1 changed, 1 deleted"));
+    EXPECT_THAT(preview.logLines,
+                Contains("Loaded PhoneBook records from " + s.settings.PhoneBookPath.string()));
+
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(preview.logLines, Log());
+    ExpectQuietRun(s.session);
+}
+
+// A run that adds, changes and deletes on both sides, then the restore of its
+// backup: every card file is byte for byte as before the run (Nia's new card
+// gone, the changed and deleted ones back) and both databases hold what they
+// held. The restore's own backup undoes it. A quiet run backs nothing up, an
+// unknown name is refused naming it, and only the newest backups are kept.
+TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
+    s.session.SettingsStore().Save(SettingKey::KeepBackups, "2");
+    ChangeBothSides();
+    const auto cardsBefore = Files(s.settings.ContactsPath);
+    const StoreTexts before = s.Stores();
+    const RunResult run = Run();
+    ASSERT_EQ(run.outcome, RunOutcome::Complete);
+    const StoreTexts after = s.Stores();
+    ASSERT_NE(after, before);
+    const BackupInfo backup = FindBackup(Backups(), run.backup.filename().string());
+    EXPECT_THAT(backup.created, SizeIs(1));  // Ivy's card
+    EXPECT_THAT(backup.cards, Contains("5.vcf"));
+
+    const RestoreReport restored = RestoreBackup(Backups(), backup.name, {}, s.settings.LogPath, 2);
+    EXPECT_EQ(Files(s.settings.ContactsPath), cardsBefore);
+    EXPECT_EQ(s.Stores(), before);
+    EXPECT_THAT(Log(), Contains(::testing::StartsWith("Restored the stores as they were before "
+                                                      "the synchronization on ")));
+
+    RestoreBackup(Backups(), restored.undoBackup.filename().string(), {}, s.settings.LogPath, 2);
+    EXPECT_EQ(s.Stores(), after);
+    EXPECT_THAT(ListBackups(Backups()), SizeIs(2));
+    EXPECT_THAT([&] { FindBackup(Backups(), "yesterday"); }, ErrorNaming({"'yesterday'"}));
+
+    const auto backups = Files(Backups());
+    EXPECT_THAT(Run().backup.string(), IsEmpty());
+    EXPECT_EQ(Files(Backups()), backups);
+    ExpectQuietRun(s.session);
+}
+
+// The backups folder cannot be made (a file stands in its way): the run
+// stops before its first write, saying why, and every store stays as it was.
+TEST_F(SafetyTest, ARunThatCannotBackUpWritesNothing) {
+    ChangeBothSides();
+    WriteFileBytes(Backups(), "in the way");
+    const auto cards = Files(s.settings.ContactsPath);
+    const StoreTexts before = s.Stores();
+    const RunResult stopped = Run();
+    EXPECT_EQ(stopped.outcome, RunOutcome::Failed);
+    EXPECT_THAT(stopped.message, ::testing::HasSubstr("could not be backed up, so nothing was "
+                                                      "written. The backups folder " +
+                                                      Backups().string()));
+    EXPECT_EQ(Files(s.settings.ContactsPath), cards);
+    EXPECT_EQ(s.Stores(), before);
+
+    std::filesystem::remove(Backups());
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    ExpectQuietRun(s.session);
+}
+
+}  // namespace
+}  // namespace velmora::test
