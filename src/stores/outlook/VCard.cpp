@@ -110,7 +110,7 @@ bool IsCardMarker(const VCardLine& line, std::string_view name) {
 }
 
 // Some writers end a card's last quoted-printable value with a stray '='. The
-// card's end is never part of that value, nor are the lines Velmora adds
+// card's end never belongs to that value, nor do the lines Velmora adds
 // after it, which all have names of its own.
 bool StopsSoftLineBreakAt(std::string_view physicalLine) {
     VCardLine probe;
