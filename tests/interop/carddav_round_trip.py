@@ -27,7 +27,8 @@ from pathlib import Path
 
 sys.dont_write_bytecode = True
 from interop import (PROGRAM_TIMEOUT, Failed, Velmora, by_tag, check,  # noqa: E402
-                     check_agreement, parse_cards, read_phone_book, read_sync_database)
+                     check_agreement, fn_matches, parse_cards, read_phone_book,
+                     read_sync_database)
 
 # Every wait is bounded; these are limits, never expectations.
 SERVER_START_TIMEOUT = 30
@@ -260,6 +261,24 @@ def with_tel(text, types, number):
     return pattern.sub(lambda m: f"{m.group(1)}:{number}", text, count=1)
 
 
+def with_names(text, family, given):
+    """The card's text renamed as another program would: FN and N."""
+    for name, value in (("FN", f"{given} {family}"), ("N", f"{family};{given};;;")):
+        pattern = re.compile(rf"^{name}(;[^:\r\n]*)?:[^\r\n]*", re.M | re.I)
+        check(pattern.search(text), f"the card has no {name} line:\n{text}")
+        text = pattern.sub(lambda m: f"{name}{m.group(1) or ''}:{value}", text, count=1)
+    return text
+
+
+def check_named(card, name, family, given, what):
+    """The card shows `name` (the phone's "Last, First") in every vCard
+    program: FN in either order, N split into its parts."""
+    check(card.name == name and card.fn and fn_matches(card.fn, name) and
+          (card.family, card.given) == (family, given),
+          f"{what} reached the server as FN {card.fn!r}, N {card.family!r};{card.given!r}, "
+          f"file-as {card.file_as!r}; the phone's name is {name!r}")
+
+
 class RoundTrip:
     def __init__(self, program, tmp):
         tmp = Path(tmp)
@@ -357,14 +376,17 @@ class RoundTrip:
         self.check_quiet()
 
         # Scenario: changes made on the phone reach the server: a new number,
-        # a contact added, a contact deleted.
+        # a rename, a contact added, a contact deleted.
         phone = self.phone()
         mobile_changed = max(i for i, c in phone.items() if any(k.tag == "M" for k in c.numbers))
         deleted = max(i for i in phone if i != mobile_changed)
+        renamed = min(i for i in phone if i not in (mobile_changed, deleted))
         added = max(phone) + 1
         with sqlite3.connect(self.velmora.data / "PhoneBook.db") as db:
             db.execute("UPDATE tblContactList SET Number = '7205550163' "
                        "WHERE ContactID = ? AND NumberType = 4", (mobile_changed,))
+            db.execute("UPDATE tblContactList SET ContactName = 'Rossi-Verdi, Anna' "
+                       "WHERE ContactID = ?", (renamed,))
             db.execute("DELETE FROM tblContactList WHERE ContactID = ?", (deleted,))
             speed = db.execute("SELECT MAX(SpeedDial) + 1 FROM tblContactList").fetchone()[0]
             db.execute("INSERT INTO tblContactList (ContactID, ContactName, Number, NumberType, "
@@ -374,27 +396,34 @@ class RoundTrip:
         _, card, _, _ = self.server_card_of(mobile_changed)
         check(by_tag(card.numbers).get("M") == "7205550163",
               f"the number changed on the phone reached the server as {card.raw_numbers}")
+        _, card, _, _ = self.server_card_of(renamed)
+        check_named(card, "Rossi-Verdi, Anna", "Rossi-Verdi", "Anna", "the rename on the phone")
         _, card, _, _ = self.server_card_of(added)
-        check(card.fn and card.fn.strip() and
-              by_tag(card.numbers) == {"H": "6175550139"} and card.marked,
-              f"the contact added on the phone reached the server as FN {card.fn!r}, "
-              f"{card.raw_numbers}, taking part: {card.marked}")
+        check_named(card, "Mensah, Kwame", "Mensah", "Kwame", "the contact added on the phone")
+        check(by_tag(card.numbers) == {"H": "6175550139"} and card.marked,
+              f"the contact added on the phone reached the server with {card.raw_numbers}, "
+              f"taking part: {card.marked}")
         check(not any(c.contact_id == deleted for c, _, _ in self.dav.cards().values()),
               f"contact {deleted}, deleted on the phone, is still on the server")
         self.check_server_agrees()
         self.check_quiet()
 
-        # Scenario: a contact changed differently on both sides, and one
-        # deleted on the server. Nobody is there to choose: the phone's
-        # version is kept and written to the server; the deletion reaches the
-        # phone.
+        # Scenario: a contact changed differently on both sides, one deleted
+        # on the server, and one renamed there by another program (in FN and
+        # N only). Nobody is there to choose: the phone's version is kept and
+        # written to the server; the deletion and the rename reach the phone.
         phone = self.phone()
         both = min(i for i, c in phone.items() if any(k.tag == "M" for k in c.numbers))
-        gone = min(i for i in phone if i != both)
+        gone = min(i for i in phone if i not in (both, added))
         href, _, etag, text = self.server_card_of(both)
         self.dav.put(href.rsplit("/", 1)[1], with_tel(text, "CELL", "(415) 555-0101"), etag)
         href, _, etag, _ = self.server_card_of(gone)
         self.dav.delete(href, etag)
+        href, card, etag, text = self.server_card_of(added)
+        # A file-as line would name the card whatever FN and N say.
+        check(card.file_as is None, f"the card Velmora made for Mensah, Kwame has a file-as "
+              f"line that only repeats N:\n{text}")
+        self.dav.put(href.rsplit("/", 1)[1], with_names(text, "Mensah-Boateng", "Kwame"), etag)
         with sqlite3.connect(self.velmora.data / "PhoneBook.db") as db:
             db.execute("UPDATE tblContactList SET Number = '4155550102' "
                        "WHERE ContactID = ? AND NumberType = 4", (both,))
@@ -404,6 +433,8 @@ class RoundTrip:
               f"after a conflict settled for the phone the server holds {card.raw_numbers}")
         check(gone not in self.phone(), f"contact {gone}, deleted on the server, is still on "
               "the phone")
+        check(self.phone()[added].name == "Mensah-Boateng, Kwame",
+              f"the rename on the server reached the phone as {self.phone()[added].name!r}")
         self.check_server_agrees()
 
         # Scenario: the last run finds everything in step and sends nothing.

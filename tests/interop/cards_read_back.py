@@ -12,18 +12,22 @@ import sys
 import tempfile
 
 sys.dont_write_bytecode = True
-from interop import (Failed, Velmora, check, check_agreement, read_card_folder,  # noqa: E402
-                     read_phone_book, read_sync_database)
+from interop import (Failed, Velmora, check, check_agreement, fn_matches,  # noqa: E402
+                     read_card_folder, read_phone_book, read_sync_database)
 
 # Contacts only the phone has, so that the run makes cards for them: a number
 # with a leading "+", an address with capitals, a name with a semicolon (an
-# escape in N), and names that fill the phone's 22 characters with letters
-# beyond ASCII.
+# escape in N), and names that fill the phone's 22 characters, with letters
+# beyond ASCII and without a comma. With each, the family and given names N
+# must hold.
 PHONE_ONLY = [
-    ("Okafor, Chidi", [(4, "+442079460018"), (10, "Chidi.Okafor@Example.ORG")]),
-    ("Lee; Sun, Ann", [(2, "6135550117")]),
-    ("Þórisdóttir, Guðrún Ás", [(4, "3545550123"), (1, "143*55*9876")]),
-    ("Featherstonehaugh-Okon", [(3, "2025550164"), (0, "2025550165"), (9, "2025550166")]),
+    ("Okafor, Chidi", ("Okafor", "Chidi"),
+     [(4, "+442079460018"), (10, "Chidi.Okafor@Example.ORG")]),
+    ("Lee; Sun, Ann", ("Lee; Sun", "Ann"), [(2, "6135550117")]),
+    ("Þórisdóttir, Guðrún Ás", ("Þórisdóttir", "Guðrún Ás"),
+     [(4, "3545550123"), (1, "143*55*9876")]),
+    ("Featherstonehaugh-Okon", ("Featherstonehaugh-Okon", ""),
+     [(3, "2025550164"), (0, "2025550165"), (9, "2025550166")]),
 ]
 
 
@@ -31,7 +35,7 @@ def add_phone_only_contacts(phone_book):
     with sqlite3.connect(phone_book) as db:
         next_id, next_speed = db.execute(
             "SELECT MAX(ContactID) + 1, MAX(SpeedDial) + 1 FROM tblContactList").fetchone()
-        for name, numbers in PHONE_ONLY:
+        for name, _, numbers in PHONE_ONLY:
             for number_type, number in numbers:
                 db.execute("INSERT INTO tblContactList (ContactID, ContactName, Number, NumberType,"
                            " SpeedDial, PhoneNumberLength) VALUES (?, ?, ?, ?, ?, 0)",
@@ -67,10 +71,16 @@ def main(program):
         check_agreement(cards, phone, sync, "The cards as python3-vobject reads them")
 
         # The phone-only contacts came through whole: their cards are found
-        # by the phone's name, with its numbers (the "+" kept).
+        # by the phone's name, N split as a vCard program expects, FN in
+        # either order, and the numbers as the phone has them (the "+" kept).
         by_name = {c.name: c for c in made}
-        for name, numbers in PHONE_ONLY:
+        for name, (family, given), _ in PHONE_ONLY:
             check(name in by_name, f"no card was made for {name!r}; made: {sorted(by_name)}")
+            card = by_name[name]
+            check((card.family, card.given) == (family, given),
+                  f"{card.source}: N holds {card.family!r};{card.given!r} for {name!r}")
+            check(card.fn and fn_matches(card.fn, name),
+                  f"{card.source}: FN {card.fn!r} does not say {name!r}")
         okafor = by_name["Okafor, Chidi"]
         check(any(v.lower() == "chidi.okafor@example.org" for v in okafor.raw_numbers.values()),
               f"Okafor, Chidi's card lost the e-mail address: {okafor.raw_numbers}")
