@@ -159,7 +159,11 @@ VCard ContactCard(const DemoContact& contact, std::string_view uid, std::string_
     WriteContactField(card, F::FirstName, contact.first);
     WriteContactField(card, F::LastName, contact.last);
     WriteContactField(card, F::FullName, contact.first + " " + contact.last);
-    WriteContactField(card, F::FileAs, FileAsOf(contact));
+    // A file-as line only where it says more than N, as the program writes
+    // cards: one that repeats N would hide a rename made elsewhere in N.
+    if (ReadContactField(card, F::FileAs) != FileAsOf(contact)) {
+        WriteContactField(card, F::FileAs, FileAsOf(contact));
+    }
     if (!inclusion.empty()) WriteContactField(card, F::User2, inclusion);
     const SyncObject& n = contact.numbers;
     WriteContactField(card, F::User1, n.DCNumber);
