@@ -110,7 +110,10 @@ void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
     std::error_code error;
     step.target = change.path;
-    if (std::filesystem::is_symlink(change.path, error)) {
+    // A link is written through; removed, the link goes and what it points to
+    // (perhaps outside the folder) stays.
+    if (change.kind != FileChange::Kind::Remove &&
+        std::filesystem::is_symlink(change.path, error)) {
         step.target = std::filesystem::canonical(change.path, error);
         if (error) return step.Fail("it is a link to a file that cannot be reached");
     }

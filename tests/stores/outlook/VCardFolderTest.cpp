@@ -310,7 +310,8 @@ TEST_F(VCardFolderTest, NewCardsAndFiles) {
 
 // The person's settings of a card file hold: a read-only card is refused,
 // not made writable; a card that is a symbolic link is written through the
-// link, which stays; a file rewritten by another program with the same bytes
+// link, which stays (deleting the card takes the link away, not what it
+// points to); a file rewritten by another program with the same bytes
 // is still the one read. Temporary files a killed run left are removed by
 // the next save, and never read as cards.
 TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
@@ -336,6 +337,13 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     EXPECT_EQ(File("same.vcf"), Uid({"FN:Same", "X-VELMORA-CONTACT-ID:3"}));
     EXPECT_FALSE(std::filesystem::exists(folder / ".ann.vcf.1f2e.tmp"));
     EXPECT_TRUE(std::filesystem::exists(folder / ".keep.tmp"));
+
+    // Deleted, a linked card takes the link away and leaves what it points to.
+    const auto deleting = OpenVCardFolder(folder);
+    deleting->Delete(2);
+    EXPECT_EQ(Failures(*deleting), "");
+    EXPECT_FALSE(std::filesystem::is_symlink(folder / "s.vcf"));
+    EXPECT_TRUE(std::filesystem::exists(elsewhere.Path() / "real.vcf"));
 }
 
 // A card Velmora writes that has no UID gets one, as servers demand; a card
