@@ -3,9 +3,10 @@
 
 Both must name the same commands, the same options under each command, the
 same options of the program as a whole and the same exit codes, so that
-neither falls behind when the command line changes.
+neither falls behind when the command line changes. The page's FILES section
+must also name every key of the settings file that the program reads.
 
-Usage: check_manual.py VELMORA_SYNC MANUAL_PAGE
+Usage: check_manual.py VELMORA_SYNC MANUAL_PAGE SETTINGS_HEADER
 """
 
 import re
@@ -91,11 +92,31 @@ def from_page(text):
     return options, codes, "\n".join(found["SYNOPSIS"])
 
 
+def setting_keys(header):
+    """The keys of the settings file, from the SettingKey names in run/Settings.h."""
+    with open(header, encoding="utf-8") as source:
+        text = source.read()
+    block = text[text.index("namespace SettingKey"):text.index("}  // namespace SettingKey")]
+    keys = set()
+    for line in block.splitlines():
+        key = re.search(r'std::string_view \w+ = "(\w+)";', line)
+        if key and "never read" not in line:
+            keys.add(key.group(1))
+    return keys
+
+
 def main():
-    program, page = sys.argv[1:3]
+    program, page, header = sys.argv[1:4]
     help_options, help_codes = from_help(help_text(program))
-    page_options, page_codes, synopsis = from_page(page_text(page))
+    text = page_text(page)
+    page_options, page_codes, synopsis = from_page(text)
     problems = []
+
+    keys = setting_keys(header)
+    files = "\n".join(sections(text).get("FILES", []))
+    for key in sorted(keys):
+        if not re.search(rf"\b{key}\b", files):
+            problems.append(f"the manual page's FILES section lacks the setting {key}")
 
     def describe(command):
         return f"command '{command}'" if command else "the program"
@@ -116,8 +137,8 @@ def main():
     if help_codes != page_codes:
         problems.append(f"exit codes: --help gives {sorted(help_codes)}, "
                         f"the manual page {sorted(page_codes)}")
-    if len(help_options) < 2 or not help_codes:
-        problems.append("no commands or exit codes found in --help: has its layout changed?")
+    if len(help_options) < 2 or not help_codes or not keys:
+        problems.append("no commands, exit codes or setting keys found: has a layout changed?")
 
     for problem in problems:
         print("FAIL:", problem)
@@ -126,7 +147,7 @@ def main():
     commands = sorted(c for c in help_options if c)
     print(f"The manual page and --help agree: commands {', '.join(commands)}; "
           f"{sum(len(o) for o in help_options.values())} options; exit codes "
-          f"{', '.join(sorted(help_codes))}.")
+          f"{', '.join(sorted(help_codes))}; {len(keys)} setting keys.")
     return 0
 
 
