@@ -342,10 +342,33 @@ std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& sess
             steps_.push_back("address book: " + book.Get(card, nameField_) + " included");
         }
     }
+    // Cards left alone this round, for namesakes and copies.
+    std::vector<CardHandle> untouched;
+    for (const CardHandle card : cards) {
+        if (!book.IsContact(card) || !IsIncluded(book, card)) continue;
+        const std::string id = book.Get(card, ContactField::User3);
+        if (!id.empty() && !touched.contains(id)) untouched.push_back(card);
+    }
     for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
-        const SyncObject contact = NewContact();
+        SyncObject contact = NewContact();
+        // Another person of the same name is another contact.
+        if (!untouched.empty() && Chance(0.25)) {
+            contact.ContactName = book.Get(untouched[Pick(untouched.size())], nameField_);
+        }
         WriteCard(book, contact, "YES");
         steps_.push_back("address book: " + contact.ContactName + " added");
+    }
+    if (!untouched.empty() && Chance(0.15)) {
+        // A card copied whole, its contact ID with it.
+        const CardHandle original = untouched[Pick(untouched.size())];
+        const CardHandle copy = book.Create();
+        for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+            const auto field = static_cast<ContactField>(f);
+            book.Set(copy, field, book.Get(original, field));
+        }
+        touched.insert(book.Get(original, ContactField::User3));
+        steps_.push_back("address book: " + book.Get(original, nameField_) + " (ID " +
+                         book.Get(original, ContactField::User3) + ") copied");
     }
     SaveAll(book);
     return touched;
@@ -364,6 +387,14 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
     if (!id.empty() && Chance(0.15)) {
         book.Set(card, ContactField::User3, "0" + id);
         steps_.push_back(who + " ID written 0" + id);
+    }
+    if (present.empty()) {
+        // A card that lost every number gets one again, and with it a new ID.
+        const NumberKind kind = absent[Pick(absent.size())];
+        const std::string typed = TypedNumber(kind, NewNumber(kind));
+        book.Set(card, FieldOf(kind), typed);
+        steps_.push_back(who + " given a " + std::string(KindInfo(kind).kindWord) + " " + typed);
+        return;
     }
     const std::size_t action = Pick(10);
     if (action < 2) {
@@ -386,6 +417,10 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         const std::string typed = TypedNumber(kind, NewNumber(kind));
         book.Set(card, FieldOf(kind), typed);
         steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
+    } else if (action == 9 && present.size() == 1 && Chance(0.5)) {
+        // Its last number gone, the contact leaves the phone book.
+        book.Set(card, FieldOf(present.front()), "");
+        steps_.push_back(who + " last number removed");
     } else if (action < 9 || present.size() < 2) {
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));

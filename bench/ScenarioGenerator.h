@@ -32,18 +32,19 @@ struct GeneratorOptions {
 //
 // It makes what real address books hold and a run must settle in one go:
 // names longer than the phone keeps (22 characters), e-mail addresses typed
-// with capitals, international numbers with "+", and contact IDs another
-// program wrote with a leading zero; speed dials moved in the address book.
+// with capitals, international numbers with "+", contact IDs another program
+// wrote with a leading zero, speed dials moved in the address book, new
+// cards of a name another card has, cards copied whole with their ID, and
+// cards whose last number is removed (and, later, given one again).
 //
 // What the generator does not make, because the program treats it in a way
 // that is meant but would upset the invariants of a random run:
-// - two contacts of the same name, which the first run would link by name;
+// - two contacts of the same name in the first stores, which the first run
+//   would link by name;
 // - contacts the first run links by name whose data differ (the first run
 //   keeps each side's version and only remembers the address book's);
 // - e-mail addresses with "/", and phone book numbers that are not plain
 //   digits, which the address book side reads differently;
-// - a contact without any number, which leaves the phone book and the sync
-//   database and keeps its card alone, without an ID;
 // - a phone book ID handed out again while the sync database still knows it.
 class ScenarioGenerator {
   public:

@@ -42,6 +42,8 @@ const SyncObject* WithName(const SyncSet& set, const std::string& name) {
 void CheckIds(const SyncSet& set, const std::string& store, Violations& violations) {
     std::set<std::string> seen;
     for (const SyncObject& record : set) {
+        // Only a card the phone cannot hold is without an ID.
+        if (record.ContactID.empty() && !HasNumbers(record)) continue;
         if (record.ContactID.empty()) {
             violations.push_back(store + " holds " + Describe(record) + " without a contact ID");
         } else if (!seen.insert(record.ContactID).second) {
@@ -57,6 +59,7 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     const auto compare = [&](const SyncSet& set, const SyncSet& other, const std::string& store,
                              const std::string& otherStore) {
         for (const SyncObject& record : set) {
+            if (record.ContactID.empty()) continue;  // checked above
             const SyncObject* counterpart = WithId(other, record.ContactID);
             if (counterpart == nullptr) {
                 violations.push_back(store + " holds " + Describe(record) + ", " + otherStore +
@@ -144,6 +147,19 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
             }
             continue;
         }
+        if (!HasNumbers(*outlook)) {
+            // Its last number removed in the address book, the contact leaves
+            // the phone book, unless the phone book's version was kept.
+            if (result == nullptr) continue;
+            if (RecordsEqual(*phoneBook, before)) {
+                violations.push_back(what +
+                                     ", without numbers in the address book, is still "
+                                     "in the phone book");
+            }
+            ++survivors;
+            CheckOutcome(result, {what, {{phoneBook, true}}}, violations);
+            continue;
+        }
         ++survivors;
         const bool outlookChanged =
             !SameNamesAndNumbers(*outlook, before) || !StatedSpeedDialsKept(*outlook, before);
@@ -155,11 +171,35 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
         CheckOutcome(result, expected, violations);
     }
 
+    // A contact new to the phone book in this run with the card's name and
+    // numbers, each taken once.
+    std::set<std::string> claimed;
+    const auto newContactLike = [&](const SyncObject& card) -> const SyncObject* {
+        for (const SyncObject& result : after.phoneBook) {
+            if (WithId(agreed.phoneBook, result.ContactID) == nullptr &&
+                WithId(edited.phoneBook, result.ContactID) == nullptr &&
+                !claimed.contains(result.ContactID) && SameNamesAndNumbers(card, result)) {
+                claimed.insert(result.ContactID);
+                return &result;
+            }
+        }
+        return nullptr;
+    };
+    std::set<std::string> seenIds;
     for (const SyncObject& added : edited.addressBook) {
+        if (!HasNumbers(added)) continue;  // nothing of it for the phone
         if (!added.ContactID.empty()) {
             if (WithId(agreed.phoneBook, added.ContactID) == nullptr) {
                 violations.push_back("the address book held " + Describe(added) +
                                      " with an ID no run gave");
+            }
+            if (seenIds.insert(added.ContactID).second) continue;
+            // A copied card: one of the two keeps the ID, the other is a new
+            // contact of the same name and numbers.
+            ++survivors;
+            if (newContactLike(added) == nullptr) {
+                violations.push_back("the copied card " + Describe(added) +
+                                     " is no contact of its own after the run");
             }
             continue;
         }
@@ -175,7 +215,9 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
                          violations);
             continue;
         }
-        const SyncObject* result = WithName(after.phoneBook, added.ContactName);
+        // Of several of one name, the one with the card's numbers.
+        const SyncObject* result = newContactLike(added);
+        if (result == nullptr) result = WithName(after.phoneBook, added.ContactName);
         if (result != nullptr && (WithId(agreed.phoneBook, result->ContactID) != nullptr ||
                                   WithId(edited.phoneBook, result->ContactID) != nullptr)) {
             violations.push_back("new contact " + Describe(added) + " received the ID " +

@@ -43,7 +43,8 @@ void ActivityLog::WriteLine(std::string_view line) {
     errno = 0;
     file_.write(line.data(), static_cast<std::streamsize>(line.size()));
     file_.write("\r\n", 2);
-    file_.flush();
+    // Buffered: a large run writes tens of thousands of lines. Every stage
+    // closes the log, which flushes it and reports a failed write.
     if (!file_) Fail("written", path_, errno);
 }
 

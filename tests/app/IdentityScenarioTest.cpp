@@ -65,7 +65,7 @@ TEST_F(IdentityScenario, ACopiedCardBecomesANewContact) {
 
 // A card with no number kept an ID from an earlier time, which the phone's
 // manager then gave to a new contact: the card gives its ID up and stays as
-// it was; the phone's contact gets a card of its own.
+// it was; the phone's contact gets a card of its own, named in FN and N.
 TEST_F(IdentityScenario, ANewPhoneContactIsNotMergedIntoACardWithoutNumbers) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.WriteCard("g.vcf", "User2=YES; User3=7; FileAs=Gil Ray");
@@ -80,8 +80,16 @@ TEST_F(IdentityScenario, ANewPhoneContactIsNotMergedIntoACardWithoutNumbers) {
               "User2=YES; FileAs=Gil Ray\n"
               "User2=YES; User3=1; User4=M:1; FileAs=Ann Lee; "
               "MobileTelephoneNumber=(555) 123-4567\n"
-              "User2=YES; User3=7; User4=M:9; FileAs=Bob Stone; "
-              "MobileTelephoneNumber=(555) 222-3333\n");
+              "User2=YES; User3=7; User4=M:9; FileAs=Bob Stone; FullName=Bob Stone; "
+              "LastName=Bob Stone; MobileTelephoneNumber=(555) 222-3333\n");
+    // The new card names Bob for every vCard program, without a file-as line.
+    std::string bob;
+    for (const auto& file : std::filesystem::directory_iterator(s.settings.ContactsPath)) {
+        const std::string text = ReadFileBytes(file.path());
+        if (text.find("Bob Stone") != std::string::npos) bob = text;
+    }
+    EXPECT_THAT(bob, HasSubstr("\r\nFN:Bob Stone\r\nN:Bob Stone;;;;\r\n"));
+    EXPECT_THAT(bob, ::testing::Not(HasSubstr("X-EVOLUTION-FILE-AS")));
 }
 
 // The card lost its ID line and both sides changed the number differently;

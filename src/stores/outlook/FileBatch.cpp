@@ -67,6 +67,15 @@ bool StillAsRead(const std::filesystem::path& path, const FileStamp& expected) {
     return read && bytes.size() == expected.size && HashOf(bytes) == expected.contentHash;
 }
 
+mode_t ProcessUmask() {
+    static const mode_t mask = [] {
+        const mode_t current = ::umask(0);
+        ::umask(current);
+        return current;
+    }();
+    return mask;
+}
+
 std::filesystem::path HiddenBeside(const std::filesystem::path& path, std::string_view suffix) {
     static std::mt19937_64 random{std::random_device{}()};
     std::ostringstream name;
@@ -128,7 +137,7 @@ void Check(Step& step, mode_t& mode) {
 
 void WriteTemporary(Step& step, mode_t mode) {
     step.temporary = HiddenBeside(step.target, ".tmp");
-    const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return step.Fail(Reason(errno));
     const std::string& bytes = step.change->bytes;
     std::size_t written = 0;
@@ -142,8 +151,12 @@ void WriteTemporary(Step& step, mode_t mode) {
             written += static_cast<std::size_t>(n);
         }
     }
-    // The new file keeps the mode the person gave the old one.
-    if (error == 0 && ::fchmod(fd, mode) != 0) error = errno;
+    // A replaced file keeps the mode the person gave the old one, also where
+    // the umask would take bits away; a new one gets what the umask leaves.
+    const bool replacing = step.change->kind == FileChange::Kind::Replace;
+    if (error == 0 && replacing && (mode & ~ProcessUmask()) != mode && ::fchmod(fd, mode) != 0) {
+        error = errno;
+    }
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
         ::unlink(step.temporary.c_str());
@@ -194,7 +207,15 @@ void FlushTemporaries(std::vector<Step>& steps) {
 void SwapIn(Step& step) {
     const FileChange& change = *step.change;
     if (change.kind == FileChange::Kind::Create) {
-        // link() never replaces a file that appeared meanwhile.
+        // Never over a file that appeared meanwhile.
+#ifdef RENAME_NOREPLACE
+        if (::renameat2(AT_FDCWD, step.temporary.c_str(), AT_FDCWD, step.target.c_str(),
+                        RENAME_NOREPLACE) == 0) {
+            step.temporary.clear();
+            return;
+        }
+        if (errno == EEXIST) return step.Fail("a file of that name appeared meanwhile");
+#endif
         if (::link(step.temporary.c_str(), step.target.c_str()) != 0) {
             step.Fail(errno == EEXIST ? "a file of that name appeared meanwhile" : Reason(errno));
         }

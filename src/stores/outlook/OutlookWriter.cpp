@@ -32,6 +32,30 @@ std::string Value(std::string_view label, std::string_view value) {
     return std::string(kValuePrefix) + std::string(label) + std::string(value);
 }
 
+// A phone book name as the parts of a vCard name: "Okafor, Chidi" is the
+// last name Okafor, the first name Chidi and the full name "Chidi Okafor"; a
+// name without a comma is the full name and the last name.
+struct NameParts {
+    std::string first;
+    std::string last;
+    std::string full;
+};
+
+NameParts PartsOfName(std::string_view name) {
+    const auto trim = [](std::string_view text) {
+        while (!text.empty() && text.front() == ' ')
+            text.remove_prefix(1);
+        while (!text.empty() && text.back() == ' ')
+            text.remove_suffix(1);
+        return std::string(text);
+    };
+    const std::size_t comma = name.find(',');
+    if (comma == std::string_view::npos) return {"", std::string(name), std::string(name)};
+    NameParts parts{trim(name.substr(comma + 1)), trim(name.substr(0, comma)), ""};
+    parts.full = parts.first.empty() ? parts.last : parts.first + " " + parts.last;
+    return parts;
+}
+
 // What a "W" record is compared with: the contact as it was found.
 struct FoundValues {
     std::string name;  // the field chosen by NameField
@@ -148,14 +172,35 @@ class OutlookWriter {
                        " have been saved.");
     }
 
-    // The values the name prompt opens with: the record's name goes into the
-    // box of the name field in use, the contact's own values into the others.
-    NameValues ProposedNames(const SyncObject& record, CardHandle card) const {
+    // The values the name prompt opens with. The record's name goes into the
+    // box of the name field in use; a new card, and a renamed one under
+    // "File As" or "Full Name", also get the first, last and full name made
+    // from it, so that every vCard program shows the contact by name. Other
+    // boxes keep the contact's own values.
+    NameValues ProposedNames(const SyncObject& record, CardHandle card, bool isNew) const {
         NameValues proposed{Get(card, F::FirstName), Get(card, F::LastName), Get(card, F::FullName),
                             Get(card, F::FileAs)};
+        const bool byName = settings_.NameField == "File As" || settings_.NameField == "Full Name";
+        if (isNew || byName) {
+            const NameParts parts = PartsOfName(record.ContactName);
+            proposed.FirstName = parts.first;
+            proposed.LastName = parts.last;
+            proposed.FullName = parts.full;
+        }
         if (settings_.NameField == "File As") proposed.FileAs = record.ContactName;
         if (settings_.NameField == "Full Name") proposed.FullName = record.ContactName;
         return proposed;
+    }
+
+    // Stores confirmed names: the parts of N and FN first, then the file-as
+    // text, which is kept on the card only where it says something the name
+    // parts do not (without it the card reads as "Last, First").
+    void SetNames(CardHandle card, const NameValues& names) {
+        book_.Set(card, F::FirstName, names.FirstName);
+        book_.Set(card, F::LastName, names.LastName);
+        book_.Set(card, F::FullName, names.FullName);
+        book_.Set(card, F::FileAs, "");
+        if (Get(card, F::FileAs) != names.FileAs) book_.Set(card, F::FileAs, names.FileAs);
     }
 
     // Shows the name prompt; nullopt when it was closed without OK.
@@ -171,17 +216,14 @@ class OutlookWriter {
     }
 
     void ChangeNames(const SyncObject& record, CardHandle card, const std::string& outlookName) {
-        const auto names = AskNames(record, ProposedNames(record, card));
+        const auto names = AskNames(record, ProposedNames(record, card, false));
         if (!names) {
             // Closing the prompt keeps the contact's names rather than wiping them.
             log_.WriteLine(Event("The name change for " + outlookName +
                                  " was not confirmed; the contact keeps its names."));
             return;
         }
-        book_.Set(card, F::FileAs, names->FileAs);
-        book_.Set(card, F::FullName, names->FullName);
-        book_.Set(card, F::LastName, names->LastName);
-        book_.Set(card, F::FirstName, names->FirstName);
+        SetNames(card, *names);
         SetNicknameIfMatched(record, card);
         log_.WriteLine(Event("The following name changes for " + outlookName + " have been made:"));
         LogIfSet("First name: ", names->FirstName);
@@ -197,14 +239,11 @@ class OutlookWriter {
 
     void Create(const SyncObject& record) {
         const CardHandle card = book_.Create();
-        const NameValues proposed = ProposedNames(record, card);
+        const NameValues proposed = ProposedNames(record, card, true);
         // Closed without OK, the prompt's own values are taken.
         const NameValues names = AskNames(record, proposed).value_or(proposed);
-        book_.Set(card, F::FileAs, names.FileAs);
+        SetNames(card, names);
         book_.Set(card, F::User3, record.ContactID);
-        book_.Set(card, F::FirstName, names.FirstName);
-        book_.Set(card, F::LastName, names.LastName);
-        book_.Set(card, F::FullName, names.FullName);
         SetNicknameIfMatched(record, card);
         book_.Set(card, F::User1, record.DCNumber);
         if (!record.EmailAddress.empty()) {

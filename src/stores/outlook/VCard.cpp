@@ -15,24 +15,46 @@ constexpr std::size_t kFoldWidth = 75;  // octets per physical line before foldi
 
 struct PhysicalLine {
     std::string_view text;
-    std::string_view ending;  // "\r\n", "\n", "\r" or "" at the end of the file
-    int number = 0;
+    std::string_view ending;  // the line end as read, "" at the end of the file
+    int number = 0;           // as an editor counts lines
 };
 
+// Splits at LF, CR LF and lone CRs. A run of CRs before an LF is one line end
+// (converters leave CR CR LF behind), so line numbers stay those an editor shows.
 std::vector<PhysicalLine> SplitPhysicalLines(std::string_view bytes) {
     std::vector<PhysicalLine> lines;
     int number = 1;
-    for (std::size_t at = 0; at < bytes.size(); ++number) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
         const std::size_t end = bytes.find_first_of("\r\n", at);
         if (end == std::string_view::npos) {
             lines.push_back({bytes.substr(at), {}, number});
             break;
         }
-        const std::size_t breakLength = bytes.compare(end, 2, "\r\n") == 0 ? 2 : 1;
-        lines.push_back({bytes.substr(at, end - at), bytes.substr(end, breakLength), number});
-        at = end + breakLength;
+        std::size_t crs = end;
+        while (crs < bytes.size() && bytes[crs] == '\r')
+            ++crs;
+        if (crs < bytes.size() && bytes[crs] == '\n') {
+            lines.push_back(
+                {bytes.substr(at, end - at), bytes.substr(end, crs + 1 - end), number++});
+            at = crs + 1;
+            continue;
+        }
+        // CRs that no LF follows end a line each.
+        lines.push_back({bytes.substr(at, end - at), bytes.substr(end, 1), number++});
+        for (std::size_t cr = end + 1; cr < crs; ++cr)
+            lines.push_back({bytes.substr(cr, 0), bytes.substr(cr, 1), number++});
+        at = crs;
     }
     return lines;
+}
+
+// The line break new lines of a card get: the one its BEGIN line ends with,
+// without stray CRs.
+std::string CleanLineBreak(std::string_view ending) {
+    if (ending.empty()) return "\r\n";
+    if (ending.back() == '\n') return ending.size() > 1 ? "\r\n" : "\n";
+    return "\r";
 }
 
 bool IsBlank(std::string_view text) {
@@ -87,6 +109,15 @@ bool IsCardMarker(const VCardLine& line, std::string_view name) {
     return line.name == name && EqualsIgnoringCase(Trim(line.value), "VCARD");
 }
 
+// Some writers end a card's last quoted-printable value with a stray '='. The
+// card's end never belongs to that value, nor do the lines Velmora adds
+// after it, which all have names of its own.
+bool StopsSoftLineBreakAt(std::string_view physicalLine) {
+    VCardLine probe;
+    return SplitProperty(physicalLine, probe) &&
+           (IsCardMarker(probe, "END") || probe.name.starts_with("X-VELMORA-"));
+}
+
 VCardVersion VersionOf(const VCard& card) {
     for (const VCardLine& line : card.lines) {
         if (line.nested || line.name != "VERSION") continue;
@@ -97,6 +128,32 @@ VCardVersion VersionOf(const VCard& card) {
     }
     return VCardVersion::V30;
 }
+
+// Whether a growing logical line is in quoted-printable. Its parameters are
+// known once the ':' after them has been read; each byte is looked at once,
+// so that a value of many soft line breaks reads in linear time.
+class QuotedPrintableProbe {
+  public:
+    bool Check(std::string_view logical) {
+        if (known_) return quotedPrintable_;
+        for (; scanned_ < logical.size(); ++scanned_) {
+            if (logical[scanned_] == '"') quoted_ = !quoted_;
+            if (logical[scanned_] == ':' && !quoted_) break;
+        }
+        if (scanned_ == logical.size()) return false;
+        known_ = true;
+        VCardLine head;
+        quotedPrintable_ =
+            SplitProperty(logical.substr(0, scanned_ + 1), head) && IsQuotedPrintable(head);
+        return quotedPrintable_;
+    }
+
+  private:
+    std::size_t scanned_ = 0;
+    bool quoted_ = false;
+    bool known_ = false;
+    bool quotedPrintable_ = false;
+};
 
 // Reads the cards of one file, line by line.
 class VCardFileParser {
@@ -110,7 +167,7 @@ class VCardFileParser {
         while (next_ < lines_.size()) {
             const PhysicalLine& line = lines_[next_];
             if (IsBlank(line.text)) {
-                gap += std::string(line.text) + std::string(line.ending);
+                gap.append(line.text).append(line.ending);
                 ++next_;
                 continue;
             }
@@ -129,7 +186,7 @@ class VCardFileParser {
   private:
     VCard ReadCard(VCardLine begin, std::string_view beginEnding) {
         VCard card;
-        card.lineBreak = beginEnding.empty() ? std::string("\r\n") : std::string(beginEnding);
+        card.lineBreak = CleanLineBreak(beginEnding);
         const int beginLine = begin.lineNumber;
         card.lines.push_back(std::move(begin));
         int depth = 0;  // cards embedded in this one
@@ -150,23 +207,27 @@ class VCardFileParser {
 
     // One property: a physical line with its folded continuations (a leading
     // blank or tab) and quoted-printable soft line breaks (a trailing '=').
+    // The bytes are joined first and decoded later, so a character that a
+    // line break split is whole again.
     VCardLine ReadLogicalLine() {
         VCardLine line;
         const PhysicalLine& first = lines_[next_++];
         line.lineNumber = first.number;
         std::string logical(first.text);
-        line.raw = std::string(first.text) + std::string(first.ending);
+        line.raw.append(first.text).append(first.ending);
+        QuotedPrintableProbe quotedPrintable;
         while (next_ < lines_.size()) {
             const PhysicalLine& more = lines_[next_];
-            if (IsSoftLineBreak(logical, more)) {
+            if (!logical.empty() && logical.back() == '=' && quotedPrintable.Check(logical) &&
+                !StopsSoftLineBreakAt(more.text)) {
                 logical.pop_back();
-                logical += more.text;
+                logical.append(more.text);
             } else if (!more.text.empty() && (more.text[0] == ' ' || more.text[0] == '\t')) {
-                logical += more.text.substr(1);
+                logical.append(more.text.substr(1));
             } else {
                 break;
             }
-            line.raw += std::string(more.text) + std::string(more.ending);
+            line.raw.append(more.text).append(more.ending);
             ++next_;
         }
         if (logical.empty()) return line;  // an empty line inside a card, kept as it is
@@ -175,15 +236,6 @@ class VCardFileParser {
                        "the line has no property name followed by ':' and a value");
         }
         return line;
-    }
-
-    static bool IsSoftLineBreak(std::string_view logical, const PhysicalLine& next) {
-        if (logical.empty() || logical.back() != '=') return false;
-        VCardLine probe;
-        if (!SplitProperty(logical, probe) || !IsQuotedPrintable(probe)) return false;
-        // Some writers end a value with a stray '='; the card's end is never part of it.
-        VCardLine nextLine;
-        return !(SplitProperty(next.text, nextLine) && IsCardMarker(nextLine, "END"));
     }
 
     const std::filesystem::path& path_;
@@ -215,25 +267,26 @@ std::string FoldLine(std::string_view text, std::string_view lineBreak) {
     return folded + std::string(text);
 }
 
-// Breaks a quoted-printable line with soft line breaks ('=' at the end) within
-// its value, never inside an =XX triplet.
-std::string FoldQuotedPrintable(std::string_view text, std::size_t valueStart,
-                                std::string_view lineBreak) {
-    std::string folded;
-    const std::size_t width = kFoldWidth - 1;  // room for the '='
-    while (text.size() > width && valueStart < width) {
-        std::size_t cut = width;
-        if (text[cut - 1] == '=') {
-            cut -= 1;
-        } else if (text[cut - 2] == '=') {
-            cut -= 2;
-        }
-        if (cut <= valueStart) break;
-        folded += std::string(text.substr(0, cut)) + "=" + std::string(lineBreak);
-        text.remove_prefix(cut);
-        valueStart = 0;
+// A blank line as read: its text starts with its line end.
+bool StartsWithLineEnd(const VCardLine& line) {
+    return !line.changed && !line.raw.empty() && (line.raw[0] == '\r' || line.raw[0] == '\n');
+}
+
+// A changed line's text. Its parameters are decided UTF-8 or Windows-1252
+// one by one and written as UTF-8. 2.1 lines and quoted-printable ones are
+// written whole: 2.1 readers unfold in different ways (some keep the blank),
+// and not all readers take quoted-printable soft line breaks.
+std::string Render(const VCardLine& line, std::string_view lineBreak, VCardVersion version,
+                   bool fold) {
+    if (line.name.empty()) return std::string(lineBreak);
+    std::string text = ToUtf8(line.nameText);
+    for (const std::string& param : line.params)
+        text.append(";").append(ToUtf8(param));
+    text.append(":").append(line.value);
+    if (fold && version != VCardVersion::V21 && !IsQuotedPrintable(line)) {
+        text = FoldLine(text, lineBreak);
     }
-    return folded + std::string(text);
+    return text.append(lineBreak);
 }
 
 }  // namespace
@@ -264,28 +317,47 @@ std::string CardText(const VCard& card) {
 }
 
 void FreezeCard(VCard& card) {
-    for (VCardLine& line : card.lines) {
-        if (line.changed) {
-            line.raw = RenderLine(line, card.lineBreak);
-            line.changed = false;
-        } else if (!IsValidUtf8(line.raw) && ParamValue(line, "CHARSET").empty()) {
-            line.raw = Windows1252ToUtf8(line.raw);
-            line.value = Windows1252ToUtf8(line.value);
-        }
+    for (std::size_t i = 0; i < card.lines.size(); ++i) {
+        VCardLine& line = card.lines[i];
+        if (!line.changed) continue;  // written back as it was read
+        // After a stray '=' the line's name and ':' must be on its first line,
+        // or reading would take it into the value before it.
+        const bool fold = i == 0 || !EndsInSoftLineBreak(card.lines[i - 1]);
+        // A lone CR before a blank line would make one line end of both.
+        const bool beforeBlank = i + 1 < card.lines.size() && StartsWithLineEnd(card.lines[i + 1]);
+        const std::string lineBreak =
+            card.lineBreak == "\r" && beforeBlank ? std::string("\r\n") : card.lineBreak;
+        line.raw = Render(line, lineBreak, card.version, fold);
+        line.changed = false;
     }
     card.dirty = false;
 }
 
+bool ReadsAsOne(const VCardLine& first, const VCardLine& second) {
+    if (EndsInSoftLineBreak(first) && !StopsSoftLineBreak(second)) return true;
+    return !first.changed && first.raw.ends_with('\r') && StartsWithLineEnd(second);
+}
+
 std::string RenderLine(const VCardLine& line, std::string_view lineBreak) {
-    if (line.name.empty()) return std::string(lineBreak);
-    std::string head = line.nameText;
-    for (const std::string& param : line.params)
-        head += ";" + param;
-    const std::string text = head + ":" + line.value;
-    if (IsQuotedPrintable(line)) {
-        return FoldQuotedPrintable(text, head.size() + 1, lineBreak) + std::string(lineBreak);
+    return Render(line, lineBreak, VCardVersion::V30, true);
+}
+
+std::string RenderLine(const VCardLine& line, std::string_view lineBreak, VCardVersion version) {
+    return Render(line, lineBreak, version, true);
+}
+
+bool EndsInSoftLineBreak(const VCardLine& line) {
+    return !line.value.empty() && line.value.back() == '=' && IsQuotedPrintable(line);
+}
+
+bool StopsSoftLineBreak(const VCardLine& line) {
+    // Reading looks at the line's first physical line alone; a changed line
+    // after a stray '=' is written unfolded (FreezeCard).
+    if (line.changed || line.raw.empty()) {
+        return IsCardMarker(line, "END") || line.name.starts_with("X-VELMORA-");
     }
-    return FoldLine(text, lineBreak) + std::string(lineBreak);
+    const std::string_view raw = line.raw;
+    return StopsSoftLineBreakAt(raw.substr(0, raw.find_first_of("\r\n")));
 }
 
 std::string ParamName(std::string_view param) {

@@ -44,12 +44,25 @@ VCardFileContent ParseVCardFile(std::string_view bytes, const std::filesystem::p
 // The card's text: `raw` of every line (changed lines must be frozen first).
 std::string CardText(const VCard& card);
 
-// Makes every changed line's `raw` from its parts, ready to be written. Text
-// that is not UTF-8 (read as Windows-1252) is written back as UTF-8.
+// Makes every changed line's `raw` from its parts, ready to be written, in
+// UTF-8. Lines that did not change keep their bytes.
 void FreezeCard(VCard& card);
 
-// A line's text as it goes into the file, folded, with its line break.
+// A line's text as it goes into the file, with its line break: folded at 75
+// octets as in 3.0 and 4.0, or whole in 2.1 and in quoted-printable.
 std::string RenderLine(const VCardLine& line, std::string_view lineBreak);
+std::string RenderLine(const VCardLine& line, std::string_view lineBreak, VCardVersion version);
+
+// A quoted-printable value that ends in '=' (some writers leave a stray one
+// at a card's end): reading joins the next line to it unless that line stops
+// soft line breaks, which END:VCARD and Velmora's own X-VELMORA- lines do.
+bool EndsInSoftLineBreak(const VCardLine& line);
+bool StopsSoftLineBreak(const VCardLine& line);
+// Whether reading would not keep the two lines apart if they stood next to
+// each other: a stray '=' ending the first takes in a second that does not
+// stop soft line breaks, and a lone CR ending the first joins the line end of
+// a blank second line (CR, then CR LF or LF, is one line end).
+bool ReadsAsOne(const VCardLine& first, const VCardLine& second);
 
 // Parameter helpers. A parameter is NAME=value[,value] or, in 2.1, a bare value.
 std::string ParamName(std::string_view param);                 // upper case; "" for a bare one

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <optional>
 
 #include "model/Error.h"
 #include "model/Text.h"
@@ -103,11 +105,18 @@ bool IsTelUri(std::string_view text) {
     return text.size() >= 4 && EqualsIgnoringCase(text.substr(0, 4), "tel:");
 }
 
+// The number of a tel: URI, without its parameters (";ext=102").
+std::string_view TelUriNumber(std::string_view uri) {
+    uri.remove_prefix(4);
+    return uri.substr(0, uri.find(';'));
+}
+
 std::string SlotText(const VCard& card, const FieldRule& rule) {
     const auto lines = LinesOf(card, rule);
     if (rule.slot >= lines.size()) return "";
     std::string text = DecodeText(card.lines[lines[rule.slot]]);
-    return IsTelUri(text) ? text.substr(4) : text;
+    if (rule.rule == Rule::Tel && IsTelUri(text)) return std::string(TelUriNumber(text));
+    return text;
 }
 
 std::string NamePart(const VCard& card, std::size_t component) {
@@ -156,20 +165,107 @@ VCardLine NewLine(const FieldRule& rule, VCardVersion version) {
     return line;
 }
 
-// New lines go after the last line of the same property, else before END.
+// New lines go after the last line of the same property, else before END;
+// never right after a value with a stray '=', which would take them in.
 std::size_t InsertPosition(const VCard& card, std::string_view property) {
+    std::size_t at = card.lines.size() - 1;
     for (std::size_t i = card.lines.size() - 1; i-- > 1;) {
-        if (!card.lines[i].nested && card.lines[i].name == property) return i + 1;
+        if (!card.lines[i].nested && card.lines[i].name == property) {
+            at = i + 1;
+            break;
+        }
     }
-    return card.lines.size() - 1;
+    while (at > 1 && EndsInSoftLineBreak(card.lines[at - 1]))
+        --at;
+    return at;
+}
+
+// Removes a line. One that keeps the lines around it apart (a stray '=' or
+// a lone CR before it) stays, empty, which reads the same as no line.
+void RemoveLine(VCard& card, std::size_t at) {
+    const bool guards =
+        at > 0 && at + 1 < card.lines.size() && ReadsAsOne(card.lines[at - 1], card.lines[at + 1]);
+    if (guards) {
+        SetLineText(card.lines[at], "", card.version);
+    } else {
+        card.lines.erase(card.lines.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+}
+
+bool IsPhoneDigit(char c, bool global) {
+    return (c >= '0' && c <= '9') || (!global && (c == '*' || c == '#'));
+}
+
+bool IsVisualSeparator(char c) {
+    return c == ' ' || c == '-' || c == '.' || c == '(' || c == ')' || c == '/';
+}
+
+// What a phone-context may hold: a domain name or a global number.
+bool IsContextText(std::string_view context) {
+    return !context.empty() && std::all_of(context.begin(), context.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
+               c == '(' || c == ')';
+    });
+}
+
+// The phone-context of a tel: URI, "" when it has none.
+std::string PhoneContext(std::string_view uri) {
+    constexpr std::string_view kName = ";phone-context=";
+    const std::string lower = ToLowerText(uri);
+    const std::size_t at = lower.find(kName);
+    if (at == std::string::npos) return "";
+    const std::string_view rest = uri.substr(at + kName.size());
+    return std::string(rest.substr(0, rest.find(';')));
+}
+
+// A number as a tel: URI: a global number ('+' and digits) with its
+// separators written as '-', or a local one under the context the line had.
+// nullopt when no URI holds it (letters, a local number without a context).
+std::optional<std::string> TelUri(std::string_view number, std::string_view context) {
+    const bool global = !number.empty() && number.front() == '+';
+    std::string digits;
+    bool separator = false;
+    for (const char c : number.substr(global ? 1 : 0)) {
+        if (IsVisualSeparator(c)) {
+            separator = !digits.empty();
+        } else if (IsPhoneDigit(c, global)) {
+            if (separator) digits += '-';
+            digits += c;
+            separator = false;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits.empty()) return std::nullopt;
+    if (global) return "tel:+" + digits;
+    if (!IsContextText(context)) return std::nullopt;
+    return "tel:" + digits + ";phone-context=" + std::string(context);
+}
+
+// A URI line that can no longer hold its number holds it as text.
+void MakeTextLine(VCardLine& line, VCardVersion version) {
+    auto& params = line.params;
+    const auto isUriValue = [](const std::string& param) {
+        return ParamName(param) == "VALUE" && EqualsIgnoringCase(ParamValues(param).front(), "uri");
+    };
+    const auto uri = std::find_if(params.begin(), params.end(), isUriValue);
+    if (uri == params.end()) return;
+    if (version == VCardVersion::V40) {
+        *uri = "VALUE=text";
+    } else {
+        params.erase(uri);
+    }
 }
 
 void SetSlotLine(VCardLine& line, std::string_view value, VCardVersion version) {
-    if (line.name == "TEL" && IsTelUri(DecodeText(line)) && !value.empty()) {
-        SetLineText(line, "tel:" + std::string(value), version);
-    } else {
-        SetLineText(line, value, version);
-    }
+    const std::string old = line.name == "TEL" ? DecodeText(line) : std::string();
+    const bool uriLine = line.name == "TEL" &&
+                         (EqualsIgnoringCase(ParamValue(line, "VALUE"), "uri") || IsTelUri(old));
+    if (!uriLine) return SetLineText(line, value, version);
+    const auto uri = TelUri(value, IsTelUri(old) ? PhoneContext(old) : std::string());
+    if (uri) return SetLineUri(line, *uri);
+    MakeTextLine(line, version);
+    SetLineText(line, value, version);
 }
 
 // Writes the line of the rule's slot. A work number removed while the second
@@ -184,10 +280,10 @@ void WriteSlot(VCard& card, const FieldRule& rule, std::string_view value) {
             SetSlotLine(card.lines[lines[slot]], "", card.version);
             return;
         }
-        card.lines.erase(card.lines.begin() + static_cast<std::ptrdiff_t>(lines[slot]));
+        RemoveLine(card, lines[slot]);
         for (std::size_t s = slot; s-- > 0;) {
             if (!DecodeText(card.lines[lines[s]]).empty()) break;
-            card.lines.erase(card.lines.begin() + static_cast<std::ptrdiff_t>(lines[s]));
+            RemoveLine(card, lines[s]);
         }
         return;
     }
@@ -223,7 +319,7 @@ void AddInternetType(VCard& card) {
     if (!line) return;  // no address to qualify
     VCardLine& email = card.lines[*line];
     email.params.emplace_back(card.version == VCardVersion::V21 ? "INTERNET" : "TYPE=internet");
-    email.changed = true;
+    SetLineText(email, DecodeText(email), card.version);  // written anew, in UTF-8
 }
 
 bool IsReadProperty(std::string_view name) {

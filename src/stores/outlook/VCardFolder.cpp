@@ -262,7 +262,11 @@ class VCardAddressBook final : public AddressBook {
         for (std::size_t i = 0; i < file.cards.size(); ++i) {
             CardEntry& entry = entries_[file.cards[i]];
             if (!entry.deleted) {
-                if (entry.changed) FreezeCard(entry.card);
+                if (entry.changed) {
+                    // Servers refuse a card without a UID; one we write gets one.
+                    if (CardUid(entry.card).empty()) SetCardUid(entry.card, NewUid());
+                    FreezeCard(entry.card);
+                }
                 text += CardText(entry.card);
             }
             text += file.gaps[i + 1];

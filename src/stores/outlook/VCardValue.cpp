@@ -32,16 +32,18 @@ std::string ToUtf8FromCharset(std::string_view bytes, std::string_view charset) 
     throw Error("the character set " + std::string(charset) + " is not supported");
 }
 
-// The value's bytes after its transfer encoding and character set, as UTF-8
-// (escapes still in place).
-std::string DecodeBytes(const VCardLine& line) {
+bool IsBase64(const VCardLine& line) {
     const std::string encoding = ToUpperText(ParamValue(line, "ENCODING"));
-    if (encoding == "B" || encoding == "BASE64") {
+    return encoding == "B" || encoding == "BASE64" || HasType(line, "base64");
+}
+
+// The value's bytes after its transfer encoding, escapes still in place.
+// Raw 8-bit bytes in a quoted-printable value are taken as they are.
+std::string TransferDecoded(const VCardLine& line) {
+    if (IsBase64(line)) {
         throw Error("the " + line.name + " value is in base64, which is not supported there");
     }
-    const std::string bytes =
-        IsQuotedPrintable(line) ? DecodeQuotedPrintable(line.value) : std::string(line.value);
-    return ToUtf8FromCharset(bytes, ParamValue(line, "CHARSET"));
+    return IsQuotedPrintable(line) ? DecodeQuotedPrintable(line.value) : line.value;
 }
 
 std::string Unescape(std::string_view text) {
@@ -80,8 +82,8 @@ std::vector<std::string_view> SplitComponents(std::string_view text) {
 }
 
 // Escapes text for the version: 3.0 and 4.0 escape \ , ; and line breaks;
-// 2.1 escapes \ and, between components, ';' (its line breaks travel in
-// quoted-printable).
+// 2.1 escapes \ and, between components, ';'. 2.1 line breaks travel as
+// they are in quoted-printable, so that CR LF, LF and CR each read back.
 std::string Escape(std::string_view text, VCardVersion version, bool component) {
     const bool v21 = version == VCardVersion::V21;
     std::string out;
@@ -93,9 +95,9 @@ std::string Escape(std::string_view text, VCardVersion version, bool component) 
             out += "\\;";
         } else if (c == ',' && !v21) {
             out += "\\,";
-        } else if (c == '\r' || c == '\n') {
+        } else if ((c == '\r' || c == '\n') && !v21) {
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            out += v21 ? "\r\n" : "\\n";
+            out += "\\n";
         } else {
             out += c;
         }
@@ -103,29 +105,63 @@ std::string Escape(std::string_view text, VCardVersion version, bool component) 
     return out;
 }
 
-bool IsEncodingParam(std::string_view param) {
-    const std::string name = ParamName(param);
-    if (name == "ENCODING" || name == "CHARSET") return true;
-    if (!name.empty()) return false;
-    const std::string bare = ToUpperText(param);
-    return bare == "QUOTED-PRINTABLE" || bare == "BASE64" || bare == "8BIT" || bare == "7BIT";
+bool IsEncodingWord(std::string_view value) {
+    const std::string word = ToUpperText(value);
+    return word == "QUOTED-PRINTABLE" || word == "BASE64" || word == "8BIT" || word == "7BIT";
 }
 
-bool NeedsQuotedPrintable(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        return static_cast<unsigned char>(c) >= 0x80 || c == '\r' || c == '\n';
-    });
+// A parameter value as it can stand again after '=' (ParamValues took its
+// quotes away).
+std::string QuotedIfNeeded(const std::string& value) {
+    return value.find_first_of(":;,") == std::string::npos ? value : '"' + value + '"';
 }
 
+// Drops the parameters that described the old value's encoding, also where
+// they stand as types (TYPE=QUOTED-PRINTABLE, 2.1's bare QUOTED-PRINTABLE),
+// so that nothing reads the new value as encoded.
+void RemoveEncodingParams(std::vector<std::string>& params) {
+    std::vector<std::string> kept;
+    for (const std::string& param : params) {
+        const std::string name = ParamName(param);
+        if (name == "ENCODING" || name == "CHARSET") continue;
+        const auto values = ParamValues(param);
+        const bool typeList = name.empty() || name == "TYPE";
+        if (!typeList || std::none_of(values.begin(), values.end(), IsEncodingWord)) {
+            kept.push_back(param);
+            continue;
+        }
+        std::string list;
+        for (const std::string& value : values) {
+            if (IsEncodingWord(value)) continue;
+            list += (list.empty() ? "" : ",") + QuotedIfNeeded(value);
+        }
+        if (list.empty()) continue;
+        kept.push_back(name.empty() ? list : param.substr(0, param.find('=') + 1) + list);
+    }
+    params = std::move(kept);
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool HasNonAscii(std::string_view text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// 2.1 values beyond ASCII are written in 8-bit UTF-8 and say so; line breaks
+// need quoted-printable. Neither is broken over lines, which is what other
+// programs read best.
 void SetEncodedValue(VCardLine& line, const std::string& escaped, VCardVersion version) {
-    auto& params = line.params;
-    params.erase(std::remove_if(params.begin(), params.end(), IsEncodingParam), params.end());
-    if (version == VCardVersion::V21 && NeedsQuotedPrintable(escaped)) {
-        params.emplace_back("CHARSET=UTF-8");
-        params.emplace_back("ENCODING=QUOTED-PRINTABLE");
-        line.value = EncodeQuotedPrintable(escaped);
-    } else {
-        line.value = escaped;
+    RemoveEncodingParams(line.params);
+    line.value = escaped;
+    if (version == VCardVersion::V21) {
+        if (HasNonAscii(escaped)) line.params.emplace_back("CHARSET=UTF-8");
+        if (HasLineBreak(escaped)) {
+            line.params.emplace_back("ENCODING=QUOTED-PRINTABLE");
+            line.value = EncodeQuotedPrintable(escaped);
+        }
     }
     line.changed = true;
 }
@@ -165,15 +201,24 @@ std::string EncodeQuotedPrintable(std::string_view bytes) {
 }
 
 std::string DecodeText(const VCardLine& line) {
-    return Unescape(DecodeBytes(line));
+    return Unescape(ToUtf8FromCharset(TransferDecoded(line), ParamValue(line, "CHARSET")));
 }
 
+// Each component decides its own character set: older programs wrote a
+// family name in Windows-1252 beside a given name in UTF-8.
 std::vector<std::string> DecodeComponents(const VCardLine& line) {
-    const std::string bytes = DecodeBytes(line);
+    const std::string bytes = TransferDecoded(line);
+    const std::string charset = ParamValue(line, "CHARSET");
     std::vector<std::string> components;
     for (const std::string_view part : SplitComponents(bytes))
-        components.push_back(Unescape(part));
+        components.push_back(Unescape(ToUtf8FromCharset(part, charset)));
     return components;
+}
+
+void SetLineUri(VCardLine& line, std::string_view uri) {
+    RemoveEncodingParams(line.params);
+    line.value = std::string(uri);
+    line.changed = true;
 }
 
 void SetLineText(VCardLine& line, std::string_view text, VCardVersion version) {

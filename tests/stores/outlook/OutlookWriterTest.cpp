@@ -122,7 +122,7 @@ TEST_F(OutlookWriterTest, RewriteChangesEveryField) {
                "... The pager number for Lee, Annabel has been deleted.",
                "... The secondary work number for Lee, Annabel has been changed from  to 123-4567.",
                "... The new speed dial values for Lee, Annabel have been saved."}));
-    EXPECT_EQ(ui.events, Lines{"names: Ann|Lee|Ann Lee|Lee, Annabel"});
+    EXPECT_EQ(ui.events, Lines{"names: Annabel|Lee|Annabel Lee|Lee, Annabel"});
     EXPECT_EQ(Stored(),
               "User1=12*4; User2=Y; User3=5; User4=W2:8,DC:,H:2,M:7,F:,E:; FileAs=Lee, Annabel; "
               "FullName=Annabel Lee; FirstName=Annabel; LastName=Lee; NickName=Annie; "
@@ -145,8 +145,9 @@ TEST_F(OutlookWriterTest, NamesUnderNickname) {
         (Lines{"... The following name changes for Annie have been made:",
                "........ Full name: Ann Lee", "........ File as: Lee, Ann",
                "........ Nickname: Nan", "... Bobby has been added with the following values:",
-               "........ Contact ID: 6", "........ File as: ", "........ Nickname: Bobby"}));
-    EXPECT_EQ(ui.events, (Lines{"names: ||Ann Lee|Lee, Ann", "names: |||"}));
+               "........ Contact ID: 6", "........ File as: ", "........ Last name: Bobby",
+               "........ Full name: Bobby", "........ Nickname: Bobby"}));
+    EXPECT_EQ(ui.events, (Lines{"names: ||Ann Lee|Lee, Ann", "names: |Bobby|Bobby|"}));
 
     ui.nameAnswers = {std::nullopt};
     EXPECT_EQ(Write("5:Nancy:W:H=5550000/:1"),
@@ -156,12 +157,13 @@ TEST_F(OutlookWriterTest, NamesUnderNickname) {
     EXPECT_EQ(Stored(),
               "User2=Y; User3=5; User4=H:; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Nan; "
               "HomeTelephoneNumber=555-0000\n"
-              "User2=YES; User3=6; NickName=Bobby\n");
+              "User2=YES; User3=6; FullName=Bobby; LastName=Bobby; NickName=Bobby\n");
 }
 
-// "C" creates an included contact from the confirmed names and the record's
-// numbers, masked, and lists what the address book now holds; a prompt
-// closed without OK takes the proposed names; the cards are stored together
+// "C" creates an included contact from the confirmed names (the prompt
+// proposing first, last and full names made from the phone's name, "Lee,
+// Ann" as Ann, Lee and "Ann Lee") and the record's numbers, masked, and lists what the address book
+// now holds; a prompt closed without OK takes the proposed names; the cards are stored together
 // once every prompt was answered.
 TEST_F(OutlookWriterTest, CreateListsTheAddedValues) {
     state.settings.MaskOption = 3;
@@ -187,8 +189,8 @@ TEST_F(OutlookWriterTest, CreateListsTheAddedValues) {
                "........ Work number: 555-123-4567, Speed dial: 8",
                "........ Secondary work number: 1-555-000-0006, Speed dial: 9",
                "... Bob has been added with the following values:", "........ Contact ID: 13",
-               "........ File as: Bob"}));
-    EXPECT_EQ(ui.events, (Lines{"names: |||Lee, Ann", "names: |||Bob"}));
+               "........ File as: Bob", "........ Last name: Bob", "........ Full name: Bob"}));
+    EXPECT_EQ(ui.events, (Lines{"names: Ann|Lee|Ann Lee|Lee, Ann", "names: |Bob|Bob|Bob"}));
     EXPECT_EQ(savesAtSecondPrompt, 0);
     EXPECT_EQ(book.Field(1, F::Email1AddressType), "SMTP");
     EXPECT_EQ(book.Field(1, F::User4), "W2:9,DC:1,H:4,W1:8,M:5,F:3,P:7,O:6,E:2");

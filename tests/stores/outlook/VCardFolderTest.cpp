@@ -17,6 +17,13 @@ using ::testing::HasSubstr;
 using ::testing::StartsWith;
 using ::testing::ThrowsMessage;
 
+// A card that carries a UID, which every card Velmora writes has.
+std::string Uid(const std::vector<std::string>& lines, std::string_view version = "3.0") {
+    std::vector<std::string> withUid{"UID:test-uid"};
+    withUid.insert(withUid.end(), lines.begin(), lines.end());
+    return MakeCard(withUid, version);
+}
+
 class VCardFolderTest : public ::testing::Test {
   protected:
     VCardFolderTest() { std::filesystem::create_directories(folder); }
@@ -158,7 +165,7 @@ TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
 // holds writes nothing, even over another program's change.
 TEST_F(VCardFolderTest, UnknownLinesKeptByteForByte) {
     const std::string before =
-        "BEGIN:VCARD\nVERSION:3.0\nPRODID:-//Some Program//EN\nFN:Ann Lee\n"
+        "BEGIN:VCARD\nVERSION:3.0\nUID:ann\nPRODID:-//Some Program//EN\nFN:Ann Lee\n"
         "N:Lee;Ann;Marie;Dr.;PhD\n"
         "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQSkZJRgABAQEASABIAAD/2wBDAAMCAgMCAgMDAwMEAw\n"
         " MDBAUEBAQEBAUGBQUGBQUGBAgMCgoMCAcHBwgLCQkKDAsK\n"
@@ -183,72 +190,70 @@ TEST_F(VCardFolderTest, UnknownLinesKeptByteForByte) {
 // Fields missing from a card get lines of their types after the lines of
 // their property; "" removes a line; "SMTP" adds the internet type.
 TEST_F(VCardFolderTest, AddedAndRemovedLines) {
-    Write("ann.vcf", MakeCard({"FN:Ann", "TEL;TYPE=home:555 0101", "EMAIL;TYPE=work:a@example.com",
-                               "NOTE:last"}));
+    Write("ann.vcf",
+          Uid({"FN:Ann", "TEL;TYPE=home:555 0101", "EMAIL;TYPE=work:a@example.com", "NOTE:last"}));
     Save(1,
          "HomeTelephoneNumber=; BusinessTelephoneNumber=555 0201; MobileTelephoneNumber=555 0202; "
          "BusinessFaxNumber=555 0203; PagerNumber=555 0204; OtherTelephoneNumber=555 0205; "
          "Email1AddressType=SMTP; User3=12; FileAs=Lee, Ann");
-    EXPECT_EQ(File("ann.vcf"),
-              MakeCard({"FN:Ann", "EMAIL;TYPE=work;TYPE=internet:a@example.com", "NOTE:last",
-                        "TEL;TYPE=work,voice:555 0201", "TEL;TYPE=cell:555 0202",
-                        "TEL;TYPE=work,fax:555 0203", "TEL;TYPE=pager:555 0204",
-                        "TEL;TYPE=voice:555 0205", "X-VELMORA-CONTACT-ID:12",
-                        "X-EVOLUTION-FILE-AS:Lee\\, Ann"}));
+    EXPECT_EQ(File("ann.vcf"), Uid({"FN:Ann", "EMAIL;TYPE=work;TYPE=internet:a@example.com",
+                                    "NOTE:last", "TEL;TYPE=work,voice:555 0201",
+                                    "TEL;TYPE=cell:555 0202", "TEL;TYPE=work,fax:555 0203",
+                                    "TEL;TYPE=pager:555 0204", "TEL;TYPE=voice:555 0205",
+                                    "X-VELMORA-CONTACT-ID:12", "X-EVOLUTION-FILE-AS:Lee\\, Ann"}));
 }
 
 // The second work number keeps its field whatever happens to the first.
 TEST_F(VCardFolderTest, SecondWorkNumberKeepsItsPlace) {
-    Write("ann.vcf", MakeCard({"FN:Ann"}));
+    Write("ann.vcf", Uid({"FN:Ann"}));
     Save(1, "Business2TelephoneNumber=555 0102");
     EXPECT_EQ(Stored(), "FileAs=Ann; FullName=Ann; Business2TelephoneNumber=555 0102\n");
     Save(1, "BusinessTelephoneNumber=555 0101");
     Save(1, "BusinessTelephoneNumber=");
     EXPECT_EQ(Stored(), "FileAs=Ann; FullName=Ann; Business2TelephoneNumber=555 0102\n");
     Save(1, "Business2TelephoneNumber=");
-    EXPECT_EQ(File("ann.vcf"), MakeCard({"FN:Ann"}));
+    EXPECT_EQ(File("ann.vcf"), Uid({"FN:Ann"}));
 }
 
-// A card keeps its version: 2.1 writes text beyond ASCII in quoted-printable
-// UTF-8 and bare types; 4.0 keeps tel: URIs and writes new numbers as text;
+// A card keeps its version: 2.1 writes text beyond ASCII in 8-bit UTF-8, whole
+// lines and bare types; 4.0 keeps tel: URIs and writes new numbers as text;
 // 3.0 folds long lines at 75 octets, never inside a character.
 TEST_F(VCardFolderTest, EachVersionWritesItsOwnWay) {
     Write("1.vcf",
-          MakeCard({"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Ann", "FN:A"}, "2.1"));
+          Uid({"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Ann", "FN:A"}, "2.1"));
     Save(1,
          "FirstName=Änne;Marie; MobileTelephoneNumber=555 0101; "
          "Business2TelephoneNumber=555 0103; "
          "FullName=Änne Müller, a name long enough to need more than one line in the file");
-    EXPECT_EQ(
-        File("1.vcf"),
-        MakeCard({"N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:M=C3=BCller;=C3=84nne\\;Marie",
-                  "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=84nne M=C3=BCller, a name l=",
-                  "ong enough to need more than one line in the file", "TEL;CELL:555 0101",
-                  "TEL;WORK;VOICE:", "TEL;WORK;VOICE:555 0103"},
-                 "2.1"));
+    EXPECT_EQ(File("1.vcf"),
+              Uid({"N;CHARSET=UTF-8:Müller;Änne\\;Marie",
+                   "FN;CHARSET=UTF-8:Änne Müller, a name long enough to need more than one line in "
+                   "the file",
+                   "TEL;CELL:555 0101", "TEL;WORK;VOICE:", "TEL;WORK;VOICE:555 0103"},
+                  "2.1"));
     EXPECT_EQ(OpenVCardFolder(folder)->Get(1, F::FirstName), "Änne;Marie");
 
-    Write("2.vcf", MakeCard({"FN:Ann", "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0101"}, "4.0"));
+    Write("2.vcf", Uid({"FN:Ann", "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0101"}, "4.0"));
     Save(2, "MobileTelephoneNumber=+1-555-0202; HomeTelephoneNumber=555 0303");
-    EXPECT_EQ(File("2.vcf"), MakeCard({"FN:Ann", "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0202",
-                                       "TEL;VALUE=text;TYPE=home,voice:555 0303"},
-                                      "4.0"));
+    EXPECT_EQ(File("2.vcf"), Uid({"FN:Ann", "TEL;VALUE=uri;TYPE=cell:tel:+1-555-0202",
+                                  "TEL;VALUE=text;TYPE=home,voice:555 0303"},
+                                 "4.0"));
 
-    Write("3.vcf", MakeCard({"FN:Ann"}));
+    Write("3.vcf", Uid({"FN:Ann"}));
     const std::string x33(33, 'x');
     Save(3, "FullName=Ann " + x33 + "éééééééééééééééééééé Lee");
     // 74 octets fit on the first line; the 75th starts a character.
-    EXPECT_EQ(File("3.vcf"), MakeCard({"FN:Ann " + x33 + "ééééééééééééééééé", " ééé Lee"}));
+    EXPECT_EQ(File("3.vcf"), Uid({"FN:Ann " + x33 + "ééééééééééééééééé", " ééé Lee"}));
 }
 
-// Cards sharing a file: saving one leaves the others' bytes, writing text
-// read as Windows-1252 back as UTF-8 for the saved card alone; deleting one
-// rewrites the file without it.
+// Cards sharing a file: saving one leaves the others' bytes, and the lines
+// of the saved card that did not change (text in Windows-1252 too); deleting
+// one rewrites the file without it.
 TEST_F(VCardFolderTest, SharedFiles) {
     const std::string first = MakeCard({"FN:Zo\xEB", "X-ODD:keep  me"});
-    Write("all.vcf", first + "\r\n" + MakeCard({"FN:Ren\xE9", "NOTE:caf\xE9"}));
+    Write("all.vcf", first + "\r\n" + Uid({"FN:Ren\xE9", "NOTE:caf\xE9"}));
     Save(2, "User3=7");
-    const std::string second = MakeCard({"FN:René", "NOTE:café", "X-VELMORA-CONTACT-ID:7"});
+    const std::string second = Uid({"FN:Ren\xE9", "NOTE:caf\xE9", "X-VELMORA-CONTACT-ID:7"});
     EXPECT_EQ(File("all.vcf"), first + "\r\n" + second);
 
     const auto book = OpenVCardFolder(folder);
@@ -309,12 +314,12 @@ TEST_F(VCardFolderTest, NewCardsAndFiles) {
 // is still the one read. Temporary files a killed run left are removed by
 // the next save, and never read as cards.
 TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
-    Write("ro.vcf", MakeCard({"FN:Ro"}));
+    Write("ro.vcf", Uid({"FN:Ro"}));
     std::filesystem::permissions(folder / "ro.vcf", std::filesystem::perms::owner_read);
     test::TempDir elsewhere;
-    test::WriteCardFile(elsewhere.Path(), "real.vcf", MakeCard({"FN:Real"}));
+    test::WriteCardFile(elsewhere.Path(), "real.vcf", Uid({"FN:Real"}));
     std::filesystem::create_symlink(elsewhere.Path() / "real.vcf", folder / "s.vcf");
-    Write("same.vcf", MakeCard({"FN:Same"}));
+    Write("same.vcf", Uid({"FN:Same"}));
     Write(".ann.vcf.1f2e.tmp", "half a card");
     Write(".keep.tmp", "not ours");
 
@@ -322,15 +327,28 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     ASSERT_EQ(book->Count(), 3);  // ro, s, same
     for (CardHandle card = 1; card <= 3; ++card)
         book->Set(card, F::User3, std::to_string(card));
-    Write("same.vcf", MakeCard({"FN:Same"}));
+    Write("same.vcf", Uid({"FN:Same"}));
     EXPECT_THAT(Failures(*book), HasSubstr("ro.vcf was not written: it is read-only"));
-    EXPECT_EQ(File("ro.vcf"), MakeCard({"FN:Ro"}));
+    EXPECT_EQ(File("ro.vcf"), Uid({"FN:Ro"}));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "s.vcf"));
     EXPECT_EQ(test::ReadFileBytes(elsewhere.Path() / "real.vcf"),
-              MakeCard({"FN:Real", "X-VELMORA-CONTACT-ID:2"}));
-    EXPECT_EQ(File("same.vcf"), MakeCard({"FN:Same", "X-VELMORA-CONTACT-ID:3"}));
+              Uid({"FN:Real", "X-VELMORA-CONTACT-ID:2"}));
+    EXPECT_EQ(File("same.vcf"), Uid({"FN:Same", "X-VELMORA-CONTACT-ID:3"}));
     EXPECT_FALSE(std::filesystem::exists(folder / ".ann.vcf.1f2e.tmp"));
     EXPECT_TRUE(std::filesystem::exists(folder / ".keep.tmp"));
+}
+
+// A card Velmora writes that has no UID gets one, as servers demand; a card
+// it does not write is left as it is.
+TEST_F(VCardFolderTest, WrittenCardsGetAUid) {
+    Write("a.vcf", MakeCard({"FN:Ann"}));
+    Write("b.vcf", MakeCard({"FN:Bob"}));
+    Save(1, "User3=7");
+    const std::string written = File("a.vcf");
+    const std::size_t uid = written.find("\r\nUID:");
+    ASSERT_NE(uid, std::string::npos) << written;
+    EXPECT_EQ(written.find("\r\n", uid + 2), uid + 6 + 36);  // a UUID
+    EXPECT_EQ(File("b.vcf"), MakeCard({"FN:Bob"}));
 }
 
 }  // namespace

@@ -1,0 +1,210 @@
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "model/Error.h"
+#include "stores/outlook/VCard.h"
+#include "stores/outlook/VCardFields.h"
+#include "support/VCardFixtures.h"
+
+namespace velmora {
+namespace {
+
+using F = ContactField;
+using test::MakeCard;
+using ::testing::HasSubstr;
+using ::testing::ThrowsMessage;
+
+VCard ReadCard(const std::string& text) {
+    return std::move(ParseVCardFile(text, "card.vcf").cards.at(0));
+}
+
+// The card's text after the fields are written and the card is saved.
+std::string Saved(const std::string& text, const test::FieldValues& fields) {
+    VCard card = ReadCard(text);
+    for (const auto& [field, value] : fields)
+        WriteContactField(card, field, value);
+    FreezeCard(card);
+    return CardText(card);
+}
+
+// Scenario: older programs leave Windows-1252 bytes beside UTF-8 ones, and
+// fold lines inside a character. Each value (each component of N) is read
+// on its own, and a save writes back every line it did not change as it was.
+TEST(VCardCodecTest, EachValueDecodesOnItsOwn) {
+    const std::vector<std::string> kept{"FN;X-LABEL=B\xFCro:Müller", "N:M\xFCller;Jürgen;;;",
+                                        "NOTE:Gro\xDF 5", "NICKNAME:J\xC3", " \xBCrgen"};
+    std::vector<std::string> lines = kept;
+    lines.push_back("TEL;TYPE=cell;X-LABEL=B\xFCro:555 0101");
+    const std::string card = MakeCard(lines);
+    const std::string saved = Saved(card, {{F::MobileTelephoneNumber, "555 0202"}});
+
+    std::vector<std::string> expected = kept;
+    expected.push_back("TEL;TYPE=cell;X-LABEL=Büro:555 0202");  // the changed line is UTF-8
+    EXPECT_EQ(saved, MakeCard(expected));
+    for (const std::string& text : {card, saved}) {
+        const VCard read = ReadCard(text);
+        EXPECT_EQ(ReadContactField(read, F::FullName), "Müller");
+        EXPECT_EQ(ReadContactField(read, F::LastName), "Müller");
+        EXPECT_EQ(ReadContactField(read, F::FirstName), "Jürgen");
+        EXPECT_EQ(ReadContactField(read, F::NickName), "Jürgen");
+    }
+}
+
+// Scenario: a phone ends a card's last quoted-printable value with a stray
+// '='. Neither END:VCARD nor a line Velmora writes after it joins that value.
+TEST(VCardCodecTest, StrayEqualsSignJoinsNoLineVelmoraWrites) {
+    const std::string note = "NOTE;ENCODING=QUOTED-PRINTABLE:call back=";
+    const std::string added = Saved(MakeCard({"FN:Ann", note}, "2.1"),
+                                    {{F::User3, "12"}, {F::MobileTelephoneNumber, "555 0101"}});
+    EXPECT_THAT(added, HasSubstr("\r\n" + note + "\r\n"));
+    const VCard read = ReadCard(added);
+    EXPECT_EQ(ReadContactField(read, F::User3), "12");
+    EXPECT_EQ(ReadContactField(read, F::MobileTelephoneNumber), "555 0101");
+
+    // A card an earlier version wrote with the ID right after the note; the
+    // ID reads, and removing it does not let the number join the note.
+    const std::string earlier =
+        MakeCard({"FN:Ann", note, "X-VELMORA-CONTACT-ID:12", "TEL;CELL:555 0101"}, "2.1");
+    EXPECT_EQ(ReadContactField(ReadCard(earlier), F::User3), "12");
+    const VCard removed = ReadCard(Saved(earlier, {{F::User3, ""}}));
+    EXPECT_EQ(ReadContactField(removed, F::User3), "");
+    EXPECT_EQ(ReadContactField(removed, F::MobileTelephoneNumber), "555 0101");
+}
+
+// Values written into a card read back as they were written, and lines
+// around them keep their text.
+TEST(VCardCodecTest, WrittenValuesReadBackAsWritten) {
+    struct Case {
+        const char* scenario;
+        std::string card;
+        test::FieldValues fields;
+        std::string keptLine;  // a line the save must leave as it is, "" for none
+    };
+    const Case cases[] = {
+        {"a 2.1 line break keeps its form",
+         MakeCard({"FN:Ann"}, "2.1"),
+         {{F::FullName, "Ann\nLee"}, {F::FileAs, "Lee\r\nAnn"}, {F::NickName, "A\rB"}},
+         ""},
+        {"a quoted-printable type leaves with the old encoding",
+         MakeCard({"FN;TYPE=QUOTED-PRINTABLE:Ann", "TEL;CELL;QUOTED-PRINTABLE :555"}, "2.1"),
+         {{F::FullName, "a=41b"}, {F::MobileTelephoneNumber, "555=30"}},
+         ""},
+        {"raw 8-bit bytes in a quoted-printable line",
+         MakeCard({"FN;ENCODING=QUOTED-PRINTABLE:M=FCller Ren\xE9"}, "2.1"),
+         {{F::User3, "7"}},
+         "FN;ENCODING=QUOTED-PRINTABLE:M=FCller Ren\xE9\r\n"},
+        {"tel: outside TEL is text",
+         MakeCard({"FN:tel:555", "EMAIL:tel:a@example.com"}),
+         {{F::FileAs, "tel:556"}},
+         "FN:tel:555\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
+        const std::string saved = Saved(c.card, c.fields);
+        const VCard read = ReadCard(saved);
+        for (const auto& [field, value] : c.fields)
+            EXPECT_EQ(ReadContactField(read, field), value);
+        if (!c.keptLine.empty()) {
+            EXPECT_THAT(saved, HasSubstr(c.keptLine));
+        }
+    }
+    const VCard tel = ReadCard(MakeCard({"FN:tel:555", "EMAIL:tel:a@example.com"}));
+    EXPECT_EQ(ReadContactField(tel, F::FullName), "tel:555");
+    EXPECT_EQ(ReadContactField(tel, F::Email1Address), "tel:a@example.com");
+    EXPECT_EQ(ReadContactField(ReadCard(cases[2].card), F::FullName), "Müller René");
+}
+
+// Scenario: a card whose name is megabytes of quoted-printable broken into
+// lines of 76 octets. It reads whole; reading once took time that grew with
+// the square of the length.
+TEST(VCardCodecTest, MegabyteQuotedPrintableValueReadsWhole) {
+    std::string card = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:";
+    const std::string chunk = "=C3=A9" + std::string(68, 'x');  // "é" and 68 letters
+    constexpr int kChunks = 40'000;                             // 3 MB
+    for (int i = 0; i < kChunks; ++i)
+        card += chunk + "=\r\n";
+    card += "end\r\nEND:VCARD\r\n";
+
+    const auto content = ParseVCardFile(card, "big.vcf");
+    ASSERT_EQ(content.cards.size(), 1U);
+    const std::string name = ReadContactField(content.cards[0], F::FullName);
+    EXPECT_EQ(name.size(), kChunks * (2 + 68) + 3U);
+    EXPECT_EQ(name.substr(name.size() - 73), "é" + std::string(68, 'x') + "end");
+    EXPECT_EQ(CardText(content.cards[0]), card);
+}
+
+// Scenario: 4.0 cards hold numbers as tel: URIs with parameters. The field is
+// the number alone, and a number written into such a line makes a valid URI,
+// or plain text where no URI can hold it.
+TEST(VCardCodecTest, TelUris) {
+    const VCard read = ReadCard(
+        MakeCard({"TEL;VALUE=uri;TYPE=work:tel:+1-418-656-9254;ext=102",
+                  "TEL;VALUE=uri;TYPE=cell:tel:5550101;phone-context=+1-418", "TEL:tel:555-0103"},
+                 "4.0"));
+    EXPECT_EQ(ReadContactField(read, F::BusinessTelephoneNumber), "+1-418-656-9254");
+    EXPECT_EQ(ReadContactField(read, F::MobileTelephoneNumber), "5550101");
+    EXPECT_EQ(ReadContactField(read, F::OtherTelephoneNumber), "555-0103");
+
+    const struct {
+        std::string before;
+        F field;
+        std::string number;
+        std::string after;
+    } writes[] = {
+        // A global number: its separators become '-', the old extension goes.
+        {"TEL;VALUE=uri;TYPE=work:tel:+1-418-656-9254;ext=102", F::BusinessTelephoneNumber,
+         "+1 (555) 000.1111", "TEL;VALUE=uri;TYPE=work:tel:+1-555-000-1111"},
+        // A local number keeps the context the line had.
+        {"TEL;VALUE=uri;TYPE=cell:tel:5550101;phone-context=+1-418", F::MobileTelephoneNumber,
+         "555 0202", "TEL;VALUE=uri;TYPE=cell:tel:555-0202;phone-context=+1-418"},
+        // No context to give a local number, letters: the line becomes text.
+        {"TEL;TYPE=home;VALUE=uri:tel:+1-555-0101", F::HomeTelephoneNumber, "(555) 020-2020",
+         "TEL;TYPE=home;VALUE=text:(555) 020-2020"},
+        {"TEL;VALUE=uri;TYPE=home:tel:+1-555-0101", F::HomeTelephoneNumber, "+1 555 FLOWERS",
+         "TEL;VALUE=text;TYPE=home:+1 555 FLOWERS"},
+    };
+    for (const auto& write : writes) {
+        SCOPED_TRACE(write.before);
+        const std::string saved =
+            Saved(MakeCard({write.before}, "4.0"), {{write.field, write.number}});
+        EXPECT_EQ(saved, MakeCard({write.after}, "4.0"));
+    }
+}
+
+// Scenario: a file whose lines end in CR CR LF, as some converters leave
+// them, or in lone CRs: each such end is one line end, also after a
+// quoted-printable '=', errors count lines as an editor does, and writing
+// never joins two line ends into one.
+TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
+    const std::string text =
+        "BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann =\r\r\nLee\r\r\n"
+        "TEL;CELL:555 0101\r\r\nEND:VCARD\r\r\n";
+    const auto content = ParseVCardFile(text, "cr.vcf");
+    ASSERT_EQ(content.cards.size(), 1U);
+    EXPECT_EQ(ReadContactField(content.cards[0], F::FullName), "Ann Lee");
+    EXPECT_EQ(ReadContactField(content.cards[0], F::MobileTelephoneNumber), "555 0101");
+    EXPECT_EQ(content.cards[0].lines.size(), 5U);
+    EXPECT_EQ(CardText(content.cards[0]), text);
+
+    const std::string bad = "BEGIN:VCARD\r\r\nVERSION:3.0\r\r\nFN:Ann\r\r\nno colon\r\r\nEND:VCARD";
+    EXPECT_THAT([&] { ParseVCardFile(bad, "cr.vcf"); },
+                ThrowsMessage<Error>(HasSubstr("cr.vcf cannot be read at line 4:")));
+
+    // A line that ends in a lone CR never comes to stand before a blank line
+    // (CR, then LF, would read as one line end): a removed number between
+    // them stays, empty; a changed line ends in CR LF there.
+    const std::string blanks =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n\rTEL;TYPE=home:555\r\n\nEND:VCARD\r\n";
+    std::string emptied = blanks;
+    emptied.replace(emptied.find("555"), 3, "");
+    EXPECT_EQ(Saved(blanks, {{F::HomeTelephoneNumber, ""}}), emptied);
+    EXPECT_EQ(Saved("BEGIN:VCARD\rVERSION:3.0\rNICKNAME:A\n\nEND:VCARD\r", {{F::NickName, "B"}}),
+              "BEGIN:VCARD\rVERSION:3.0\rNICKNAME:B\r\n\nEND:VCARD\r");
+}
+
+}  // namespace
+}  // namespace velmora
