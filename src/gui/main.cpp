@@ -1,4 +1,8 @@
 #include <QApplication>
+#include <QIcon>
+#include <iostream>
+#include <optional>
+#include <string_view>
 
 #include "app/SyncStages.h"
 #include "gui/DialogHost.h"
@@ -12,11 +16,47 @@
 #include "platform/StoreLock.h"
 #include "run/AppInfo.h"
 
+namespace {
+
+// Answered before the application starts, so that they work without a display.
+std::optional<int> AnswerInfoOption(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--version") {
+            std::cout << velmora::kAppTitle << " " << velmora::VersionText() << std::endl;
+            return 0;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::cout << "Usage: velmora [--version] [--help] [Qt options]\n\n"
+                         "Opens the Velmora window. 'velmora-sync --help' tells how to\n"
+                         "synchronize from a terminal, with the same settings and files.\n";
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+// The theme's icon where Velmora is installed; the pictures built into the
+// program otherwise.
+QIcon WindowIcon() {
+    QIcon builtIn;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        builtIn.addFile(QStringLiteral(":/velmora/%1x%1/velmora.png").arg(size), QSize(size, size));
+    }
+    return QIcon::fromTheme(QStringLiteral("velmora"), builtIn);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+    if (const auto exitCode = AnswerInfoOption(argc, argv)) return *exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(velmora::ToQString(velmora::kAppTitle));
     QApplication::setOrganizationName(velmora::ToQString(velmora::kAppTitle));
     QApplication::setApplicationVersion(velmora::ToQString(velmora::VersionText()));
+    // Wayland shows the desktop entry's name and icon for a window by this name.
+    QApplication::setDesktopFileName(QStringLiteral("org.velmora.Velmora"));
+    QApplication::setWindowIcon(WindowIcon());
 
     velmora::gui::ModalDialogHost dialogs;
     std::filesystem::path programFolder;
