@@ -22,14 +22,6 @@ std::string ContactLine(const AddressBook& book, CardHandle card) {
     return line;
 }
 
-std::vector<std::string_view> SyncColumns() {
-    std::vector<std::string_view> columns{SyncColumn::ContactID, SyncColumn::Name,
-                                          SyncColumn::SpeedDial};
-    for (const NumberKindInfo& kind : kNumberKinds)
-        columns.push_back(kind.syncColumn);
-    return columns;
-}
-
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const StoreTexts& texts) {

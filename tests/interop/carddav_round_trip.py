@@ -26,7 +26,7 @@ import xml.etree.ElementTree as ET
 from pathlib import Path
 
 sys.dont_write_bytecode = True
-from interop import (PROGRAM_TIMEOUT, Failed, Velmora, by_tag, check,  # noqa: E402
+from interop import (run_test, PROGRAM_TIMEOUT, Failed, Velmora, by_tag, check,  # noqa: E402
                      check_agreement, fn_matches, parse_cards, read_phone_book,
                      read_sync_database)
 
@@ -458,12 +458,4 @@ def main(program):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        sys.exit(__doc__)
-    try:
-        main(sys.argv[1])
-    except Failed as failure:
-        sys.exit(f"FAILED: {failure}")
-    except subprocess.TimeoutExpired as timeout:
-        sys.exit(f"FAILED: {' '.join(map(str, timeout.cmd))} did not end within "
-                 f"{timeout.timeout} s")
+    run_test(main, __doc__)

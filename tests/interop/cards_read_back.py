@@ -12,7 +12,7 @@ import sys
 import tempfile
 
 sys.dont_write_bytecode = True
-from interop import (Failed, Velmora, check, check_agreement, fn_matches,  # noqa: E402
+from interop import (run_test, Failed, Velmora, check, check_agreement, fn_matches,  # noqa: E402
                      read_card_folder, read_phone_book, read_sync_database)
 
 # Contacts only the phone has, so that the run makes cards for them: a number
@@ -93,9 +93,4 @@ def main(program):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2:
-        sys.exit(__doc__)
-    try:
-        main(sys.argv[1])
-    except Failed as failure:
-        sys.exit(f"FAILED: {failure}")
+    run_test(main, __doc__)

@@ -411,3 +411,17 @@ def card_as_contact(card):
 def check_agreement(cards, phone, sync, what):
     problems = compare_with_stores(cards, phone, sync)
     check(not problems, f"{what} and the phone book disagree:\n" + "\n".join(problems))
+
+
+def run_test(main, usage):
+    """Runs a test's main with the build folder from the command line; a
+    failure ends the process with its reason."""
+    if len(sys.argv) != 2:
+        sys.exit(usage)
+    try:
+        main(sys.argv[1])
+    except Failed as failure:
+        sys.exit(f"FAILED: {failure}")
+    except subprocess.TimeoutExpired as timeout:
+        sys.exit(f"FAILED: {' '.join(map(str, timeout.cmd))} did not end within "
+                 f"{timeout.timeout} s")

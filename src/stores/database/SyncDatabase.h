@@ -26,6 +26,9 @@ inline constexpr std::string_view SpeedDial = "SpeedDial";
 inline constexpr std::string_view SchemaVersion = "SchemaVersion";
 }  // namespace SyncColumn
 
+// The columns of SyncContacts that Velmora reads and writes, in table order.
+std::vector<std::string_view> SyncColumns();
+
 // The tables of a new sync database: an empty SyncContacts (ContactID a
 // whole number not below 0; Name, SpeedDial and eight number columns text,
 // none of them null; Email text that may be null) and VelmoraMeta holding

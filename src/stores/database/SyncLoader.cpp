@@ -16,15 +16,6 @@ ColumnDefinition TextColumn(std::string_view name, bool notNull) {
     return column;
 }
 
-// The columns the writer fills.
-std::vector<std::string_view> SyncColumns() {
-    std::vector<std::string_view> columns{SyncColumn::ContactID, SyncColumn::Name,
-                                          SyncColumn::SpeedDial};
-    for (const NumberKindInfo& kind : kNumberKinds)
-        columns.push_back(kind.syncColumn);
-    return columns;
-}
-
 // What to do about a file Velmora cannot use as its sync database.
 constexpr std::string_view kUseAnotherFile =
     " Velmora does not replace it: in the settings, point the sync database (SyncPath) at a "
@@ -125,6 +116,14 @@ void LoadSyncRecords(RunState& state, DatabaseEngine& engine) {
         rows->MoveNext();
     }
     rows->Close();
+}
+
+std::vector<std::string_view> SyncColumns() {
+    std::vector<std::string_view> columns{SyncColumn::ContactID, SyncColumn::Name,
+                                          SyncColumn::SpeedDial};
+    for (const NumberKindInfo& kind : kNumberKinds)
+        columns.push_back(kind.syncColumn);
+    return columns;
 }
 
 }  // namespace velmora
