@@ -1,7 +1,5 @@
 #include "engine/SpeedDials.h"
 
-#include <algorithm>
-
 #include "engine/Records.h"
 #include "engine/UsedNumbers.h"
 #include "model/NumberKinds.h"
@@ -47,20 +45,6 @@ void AdoptPhoneBookValue(UsedNumbers& used, SyncObject& record, const SyncObject
 }
 
 }  // namespace
-
-int FindBySpeedDial(std::string_view value, const SyncSet& set) {
-    // The kinds are tested in any order: only whether a record holds the value matters.
-    int found = 0;
-    int position = 1;
-    for (const SyncObject& record : set) {
-        const bool holds =
-            std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
-                        [&](const NumberKindInfo& info) { return record.*info.speed == value; });
-        if (holds) found = position;
-        ++position;
-    }
-    return found;
-}
 
 void AssignSpeedDials(RunState& state) {
     UsedNumbers used = UsedSpeedDials(state);
