@@ -14,11 +14,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "bench/ScenarioGenerator.h"
-#include "bench/SyncSession.h"
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
+#include "support/ScenarioGenerator.h"
 #include "support/ScriptedRunUi.h"
+#include "support/SyncSession.h"
 #include "support/TempDir.h"
 
 namespace velmora::scenarios {

@@ -9,11 +9,11 @@
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/Text.h"
 #include "stores/database/DatabaseEngine.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/FileBatch.h"
-#include "stores/outlook/NumberText.h"
 #include "stores/outlook/VCardFields.h"
 
 namespace velmora {

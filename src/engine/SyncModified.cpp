@@ -3,7 +3,7 @@
 #include "engine/Conflict.h"
 #include "engine/ContactIds.h"
 #include "engine/Records.h"
-#include "stores/outlook/NumberText.h"
+#include "model/NumberText.h"
 
 namespace velmora {
 

@@ -1,8 +1,8 @@
 #include "support/FileScenario.h"
 
 #include "model/Error.h"
+#include "model/NumberText.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "stores/outlook/NumberText.h"
 
 namespace velmora::test {
 

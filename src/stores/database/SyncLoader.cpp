@@ -1,8 +1,8 @@
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "stores/database/RowText.h"
 #include "stores/database/SyncDatabase.h"
-#include "stores/outlook/NumberText.h"
 
 namespace velmora {
 

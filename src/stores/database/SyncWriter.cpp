@@ -4,11 +4,11 @@
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/Text.h"
 #include "run/ActivityLog.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
-#include "stores/outlook/NumberText.h"
 
 namespace velmora {
 

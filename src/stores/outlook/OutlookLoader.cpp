@@ -2,10 +2,10 @@
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/PhoneForm.h"
 #include "model/Text.h"
 #include "run/RunState.h"
-#include "stores/outlook/NumberText.h"
 
 namespace velmora {
 

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/PhoneForm.h"
 #include "model/Text.h"
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
 #include "run/RunUi.h"
-#include "stores/outlook/NumberText.h"
 #include "stores/outlook/OutlookLoader.h"
 
 namespace velmora {

@@ -4,8 +4,8 @@
 #include <string>
 #include <tuple>
 
-#include "stores/database/InMemoryDatabase.h"
 #include "support/DatabaseFixtures.h"
+#include "support/InMemoryDatabase.h"
 
 namespace velmora {
 namespace {

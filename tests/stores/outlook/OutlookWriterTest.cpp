@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "run/RunState.h"
-#include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookWriter.h"
 #include "support/EngineFixtures.h"
+#include "support/InMemoryAddressBook.h"
 #include "support/ScriptedRunUi.h"
 #include "support/TempDir.h"
 #include "support/VCardFixtures.h"

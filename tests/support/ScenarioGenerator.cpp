@@ -1,4 +1,4 @@
-#include "bench/ScenarioGenerator.h"
+#include "support/ScenarioGenerator.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <numeric>
 #include <optional>
 
+#include "model/NumberText.h"
 #include "model/PhoneForm.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "stores/outlook/NumberText.h"
 #include "stores/outlook/OutlookLoader.h"
 
 namespace velmora::scenarios {

@@ -1,4 +1,4 @@
-#include "bench/ScenarioInvariants.h"
+#include "support/ScenarioInvariants.h"
 
 #include <algorithm>
 #include <map>
