@@ -16,13 +16,13 @@ void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, 
     CopyValues(record, values);
     // A card that was only to get its ID or speed dials now takes the kept
     // values as well.
-    if (record.Flag == "I" || record.Flag == "S") {
-        record.Flag = "W";
-    } else if (record.Flag == "M") {
-        record.Flag = "W";
+    if (record.Flag == RecordFlag::AssignID || record.Flag == RecordFlag::SpeedDials) {
+        record.Flag = RecordFlag::Write;
+    } else if (record.Flag == RecordFlag::Modified) {
+        record.Flag = RecordFlag::Write;
         WriteWillBeModified(log, record.ContactName, store);
-    } else if (record.Flag == "N") {
-        record.Flag = "C";
+    } else if (record.Flag == RecordFlag::New) {
+        record.Flag = RecordFlag::Create;
         WriteWillBeAdded(log, record.ContactName, store);
     }
 }

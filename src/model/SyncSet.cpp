@@ -79,7 +79,7 @@ int SyncSet::PositionOfContactID(std::string_view contactId) const {
 
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {
     SyncObject copy = cData;
-    copy.Flag = "N";
+    copy.Flag = RecordFlag::New;
     copy.Card = 0;  // the copy belongs to another store
     return Append(std::move(copy));
 }

@@ -76,7 +76,7 @@ TEST_F(RunDriverTest, CapacityCheck) {
             SyncObject& record = s.OutlookSet.Append({});
             for (int n = 0; n < (r < 50 ? 5 : 9); ++n)
                 record.*kNumberKinds[n].number = "1";
-            if (r == 50) record.Flag = "D";
+            if (r == 50) record.Flag = RecordFlag::Delete;
         }
     };
     const std::tuple<const char*, const char*, std::string> cases[] = {

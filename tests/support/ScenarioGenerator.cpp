@@ -239,7 +239,8 @@ ScenarioGenerator::ConflictAnswers ScenarioGenerator::ConflictPolicy() {
                     const SyncObject& phoneBook) -> std::optional<ConflictChoice> {
         // A contact both sides changed is shown once in each pass: the
         // person may close the first dialog and choose in the second.
-        const bool shownAgain = outlook.Flag == "M" && phoneBook.Flag == "M";
+        const bool shownAgain =
+            outlook.Flag == RecordFlag::Modified && phoneBook.Flag == RecordFlag::Modified;
         if (shownAgain && !policy->closedOnce.contains(outlook.ContactID) &&
             policy->random() % 4 == 0) {
             policy->closedOnce.insert(outlook.ContactID);

@@ -51,7 +51,8 @@ std::uint8_t LengthCodeOf(const NumberKindInfo& kind, std::string_view number) {
 }
 
 bool IsWritten(const SyncObject& record) {
-    return record.Flag == "C" || record.Flag == "W" || record.Flag == "D";
+    return record.Flag == RecordFlag::Create || record.Flag == RecordFlag::Write ||
+           record.Flag == RecordFlag::Delete;
 }
 
 // A row of the contact as it stood when the first pass met it.
@@ -100,9 +101,9 @@ class PhoneBookWriter {
     void Write(const SyncObject& record) {
         if (!IsWritten(record)) return;
         const bool stored = InSavepoint([&] {
-            if (record.Flag == "D") {
+            if (record.Flag == RecordFlag::Delete) {
                 DeleteContact(record);
-            } else if (record.Flag == "W") {
+            } else if (record.Flag == RecordFlag::Write) {
                 ModifyContact(record);
             } else {
                 AddRows(record);
@@ -355,9 +356,10 @@ class PhoneBookWriter {
         const int position = FindByContactID(record.ContactID, state_.SyncDataSet);
         if (position == 0) return;
         SyncObject& sync = state_.SyncDataSet.Item(position);
-        if (sync.Flag == "N" || sync.Flag == "C" || sync.Flag == "W" || sync.Flag == "M" ||
-            sync.Flag == "D") {
-            sync.Flag.clear();
+        if (sync.Flag == RecordFlag::New || sync.Flag == RecordFlag::Create ||
+            sync.Flag == RecordFlag::Write || sync.Flag == RecordFlag::Modified ||
+            sync.Flag == RecordFlag::Delete) {
+            sync.Flag = RecordFlag::None;
         }
     }
 

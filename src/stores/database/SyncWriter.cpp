@@ -16,8 +16,8 @@ namespace {
 
 // How a record's values go into its row.
 struct RowValues {
-    bool cutName = false;               // "C": the name as the phone keeps it
-    bool keepAddressWithSlash = false;  // "W": an address holding "/" is not stored
+    bool cutName = false;               // Create: the name as the phone keeps it
+    bool keepAddressWithSlash = false;  // Write: an address holding "/" is not stored
 };
 
 void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
@@ -34,8 +34,9 @@ void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
 }
 
 bool IsWritten(const SyncObject& record) {
-    const std::string& flag = record.Flag;
-    return flag == "N" || flag == "C" || flag == "W" || flag == "M" || flag == "D";
+    using enum RecordFlag;
+    const RecordFlag flag = record.Flag;
+    return flag == New || flag == Create || flag == Write || flag == Modified || flag == Delete;
 }
 
 std::string WithoutFinalPeriod(std::string_view message) {
@@ -52,25 +53,26 @@ class SyncWriter {
         : state_(state), database_(database), rows_(rows), lines_(lines) {}
 
     void Write(const SyncObject& record) {
-        const std::string& flag = record.Flag;
+        const RecordFlag flag = record.Flag;
         const std::string& name = record.ContactName;
-        if (flag == "N" || flag == "C") {
+        if (flag == RecordFlag::New || flag == RecordFlag::Create) {
             Step("add " + name + " to the sync database", name + " has been added.", [&] {
                 rows_.AddNew();
-                SetColumns(rows_, record, RowValues{.cutName = flag == "C"});
+                SetColumns(rows_, record, RowValues{.cutName = flag == RecordFlag::Create});
                 rows_.Update();
                 return true;
             });
-        } else if (flag == "W" || flag == "M") {
+        } else if (flag == RecordFlag::Write || flag == RecordFlag::Modified) {
             Step("change " + name + " in the sync database", name + " has been modified.", [&] {
                 if (!FindContactRow(record))
                     return false;  // a contact without a row is passed over
                 rows_.Edit();
-                SetColumns(rows_, record, RowValues{.keepAddressWithSlash = flag == "W"});
+                SetColumns(rows_, record,
+                           RowValues{.keepAddressWithSlash = flag == RecordFlag::Write});
                 rows_.Update();
                 return true;
             });
-        } else if (flag == "D") {
+        } else if (flag == RecordFlag::Delete) {
             Step("delete " + name + " from the sync database", name + " has been deleted.", [&] {
                 if (!FindContactRow(record)) return false;
                 rows_.Delete();

@@ -81,7 +81,7 @@ SyncObject& ImportOutlookData(SyncSet& set, const AddressBook& book, CardHandle 
     for (const NumberKindInfo& kind : kNumberKinds) {
         if ((record.*kind.number).empty()) (record.*kind.speed).clear();
     }
-    record.Flag = "";
+    record.Flag = RecordFlag::None;
     return set.Append(std::move(record));
 }
 

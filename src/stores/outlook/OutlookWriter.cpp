@@ -75,15 +75,15 @@ class OutlookWriter {
           nameField_(NameFieldOf(settings_.NameField)) {}
 
     void Write(const SyncObject& record) {
-        if (record.Flag == "D") {
+        if (record.Flag == RecordFlag::Delete) {
             Delete(record);
-        } else if (record.Flag == "W") {
+        } else if (record.Flag == RecordFlag::Write) {
             WithCard(record, [&](CardHandle c) { Rewrite(record, c); });
-        } else if (record.Flag == "C") {
+        } else if (record.Flag == RecordFlag::Create) {
             Create(record);
-        } else if (record.Flag == "S") {
+        } else if (record.Flag == RecordFlag::SpeedDials) {
             WithCard(record, [&](CardHandle c) { SaveSpeedDials(record, c); });
-        } else if (record.Flag == "I") {
+        } else if (record.Flag == RecordFlag::AssignID) {
             WithCard(record, [&](CardHandle c) { AssignContactID(record, c); });
         }
     }
@@ -336,7 +336,7 @@ class OutlookWriter {
     void KeepSyncRecordAsLoaded(const std::string& contactId) {
         if (contactId.empty()) return;
         const int position = FindByContactID(contactId, state_.SyncDataSet);
-        if (position > 0) state_.SyncDataSet.Item(position).Flag.clear();
+        if (position > 0) state_.SyncDataSet.Item(position).Flag = RecordFlag::None;
     }
 
     RunState& state_;

@@ -131,7 +131,7 @@ TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
     LoadPhoneBookRecords(state, engine);
     EXPECT_EQ(PhoneBook(), "12:Zoë::M=5551234567/3 | 13:Zoë B::H=5550001111/4");
     for (SyncObject& record : state.PhoneBookSet)
-        record.Flag = "W";
+        record.Flag = RecordFlag::Write;
     WritePhoneBookDatabase(state, indexed);
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
     EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"hex(ContactName)"}),

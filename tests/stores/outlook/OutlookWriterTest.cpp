@@ -57,7 +57,7 @@ TEST_F(OutlookWriterTest, FlagsActOnTheirOwnCard) {
     test::AddContact(book,
                      "User2=Y; User3=7; User4=H:7; FullName=Twin; HomeTelephoneNumber=555 0007");
     EXPECT_EQ(Write("1:Ann:D::1 | 2:Bob:D: | 9:Bob::H=1/:2 | 9:Bob:M:H=1/:2 | 9:Bob:N:H=1/"
-                    " | 9:Bob:d:H=1/:2 | 7:Ghost:W::9 | 2:Bob:S::2 | 8:O'Brien:W::4"
+                    " | 7:Ghost:W::9 | 2:Bob:S::2 | 8:O'Brien:W::4"
                     " | 4:Dee:I:M=5550000/4:5 | 7:Twin:W:H=5550077/7:7"),
               (Lines{"... Ann has been deleted.", "... Bob was not found to be deleted.",
                      "... Ghost was not found to be modified.",
