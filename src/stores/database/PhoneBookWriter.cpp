@@ -69,9 +69,10 @@ struct OldRow {
 // undone, the failure is logged, and the writer goes on with the next contact.
 class PhoneBookWriter {
   public:
-    PhoneBookWriter(RunState& state, Database& database, Recordset& rows,
-                    std::vector<std::string>& lines)
-        : state_(state), database_(database), rows_(rows), lines_(lines) {}
+    PhoneBookWriter(Database& database, Recordset& rows, std::vector<std::string>& lines)
+        : database_(database), rows_(rows), lines_(lines) {}
+
+    const WriteReport& Report() const { return report_; }
 
     void Repair(const DuplicatePhoneRows& duplicate) {
         const std::string word(KindInfo(duplicate.kind).kindWord);
@@ -109,7 +110,9 @@ class PhoneBookWriter {
                 AddRows(record);
             }
         });
-        if (!stored) KeepSyncRecordInStep(record);
+        // Nothing of the contact reached the phone book: its savepoint was
+        // undone, and the sync database must not record the change either.
+        if (!stored) report_.unstoredContactIDs.push_back(record.ContactID);
     }
 
   private:
@@ -148,7 +151,7 @@ class PhoneBookWriter {
         } catch (const DatabaseLockedError&) {
             throw;
         } catch (const Error& error) {
-            ++state_.FailedWrites;
+            ++report_.failedWrites;
             std::string tried;
             if constexpr (std::is_invocable_v<What>) {
                 tried = what();
@@ -345,30 +348,12 @@ class PhoneBookWriter {
         if (logged) Log("The " + word + " for " + record.ContactName + " has been deleted.");
     }
 
-    // Nothing of a contact whose step failed reached the phone book: its
-    // savepoint was undone. The sync database must not record the change
-    // either, or the next run would take the phone book's old state for a
-    // change of its own. Clearing the sync record's flag keeps its row as
-    // loaded (a contact that was new is not added, one that was to be
-    // deleted keeps its row), so the next run finds the difference again and
-    // carries the change once more.
-    void KeepSyncRecordInStep(const SyncObject& record) {
-        const int position = FindByContactID(record.ContactID, state_.SyncDataSet);
-        if (position == 0) return;
-        SyncObject& sync = state_.SyncDataSet.Item(position);
-        if (sync.Flag == RecordFlag::New || sync.Flag == RecordFlag::Create ||
-            sync.Flag == RecordFlag::Write || sync.Flag == RecordFlag::Modified ||
-            sync.Flag == RecordFlag::Delete) {
-            sync.Flag = RecordFlag::None;
-        }
-    }
-
-    RunState& state_;
     Database& database_;
     Recordset& rows_;
     std::vector<std::string>& lines_;        // the log's lines, kept until the commit
     std::vector<std::string> contactLines_;  // those of the current contact
     std::optional<std::string> failure_;     // the line of its failed step
+    WriteReport report_;
 };
 
 }  // namespace
@@ -384,13 +369,14 @@ std::uint8_t NumberLengthCode(std::size_t characterCount) {
     }
 }
 
-void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
-                            const PhoneBookDuplicates& duplicates) {
+WriteReport WritePhoneBookDatabase(const RunState& state, DatabaseEngine& engine,
+                                   const PhoneBookDuplicates& duplicates) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to the PhoneBook database.");
     const bool anything = !duplicates.empty() ||
                           std::any_of(state.PhoneBookSet.begin(), state.PhoneBookSet.end(),
                                       [](const SyncObject& record) { return IsWritten(record); });
+    WriteReport report;
     if (anything) {
         // The lines wait for the commit, so that the log shows only what the
         // file holds: a run that stops here has stored nothing.
@@ -398,17 +384,19 @@ void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
         const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
         Transaction transaction(*database);
         const auto rows = database->OpenRecordset(kPhoneBookTable);
-        PhoneBookWriter writer(state, *database, *rows, lines);
+        PhoneBookWriter writer(*database, *rows, lines);
         for (const DuplicatePhoneRows& duplicate : duplicates)
             writer.Repair(duplicate);
         for (const SyncObject& record : state.PhoneBookSet)
             writer.Write(record);
         rows->Close();
         transaction.Commit();
+        report = writer.Report();
         for (const std::string& line : lines)
             log.WriteLine(line);
     }
     log.Close();
+    return report;
 }
 
 }  // namespace velmora

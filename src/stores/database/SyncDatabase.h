@@ -55,9 +55,9 @@ SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject);
 // Stores the outcome of the run in one transaction: records of
 // state.SyncDataSet flagged "N" or "C" add a row, "W" or "M" rewrite the
 // contact's row, "D" deletes it; each change is logged. A change the table
-// refuses is logged as "... Could not ..." and counted in state.FailedWrites,
-// and the writer goes on; a lock that stays held ends the run with nothing
+// refuses is logged as "... Could not ..." and counted in the report, and
+// the writer goes on; a lock that stays held ends the run with nothing
 // stored.
-void WriteSyncDatabase(RunState& state, DatabaseEngine& engine);
+WriteReport WriteSyncDatabase(const RunState& state, DatabaseEngine& engine);
 
 }  // namespace velmora

@@ -48,9 +48,10 @@ std::string WithoutFinalPeriod(std::string_view message) {
 // the table's index by contact ID.
 class SyncWriter {
   public:
-    SyncWriter(RunState& state, Database& database, Recordset& rows,
-               std::vector<std::string>& lines)
-        : state_(state), database_(database), rows_(rows), lines_(lines) {}
+    SyncWriter(Database& database, Recordset& rows, std::vector<std::string>& lines)
+        : database_(database), rows_(rows), lines_(lines) {}
+
+    const WriteReport& Report() const { return report_; }
 
     void Write(const SyncObject& record) {
         const RecordFlag flag = record.Flag;
@@ -99,23 +100,24 @@ class SyncWriter {
             throw;
         } catch (const Error& error) {
             database_.RollbackToSavepoint();
-            ++state_.FailedWrites;
+            ++report_.failedWrites;
             lines_.push_back(std::string(kEventPrefix) + "Could not " + what + ": " +
                              WithoutFinalPeriod(error.what()) + ".");
         }
     }
 
-    RunState& state_;
     Database& database_;
     Recordset& rows_;
     std::vector<std::string>& lines_;
+    WriteReport report_;
 };
 
 }  // namespace
 
-void WriteSyncDatabase(RunState& state, DatabaseEngine& engine) {
+WriteReport WriteSyncDatabase(const RunState& state, DatabaseEngine& engine) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to the sync database.");
+    WriteReport report;
     if (std::any_of(state.SyncDataSet.begin(), state.SyncDataSet.end(), IsWritten)) {
         // The lines wait for the commit, so that the log shows only what the
         // file holds.
@@ -123,15 +125,17 @@ void WriteSyncDatabase(RunState& state, DatabaseEngine& engine) {
         const auto database = engine.OpenDatabase(state.settings.SyncPath);
         Transaction transaction(*database);
         const auto rows = database->OpenRecordset(kSyncTable);
-        SyncWriter writer(state, *database, *rows, lines);
+        SyncWriter writer(*database, *rows, lines);
         for (const SyncObject& record : state.SyncDataSet)
             writer.Write(record);
         rows->Close();
         transaction.Commit();
+        report = writer.Report();
         for (const std::string& line : lines)
             log.WriteLine(line);
     }
     log.Close();
+    return report;
 }
 
 }  // namespace velmora

@@ -66,7 +66,7 @@ struct FoundValues {
 
 class OutlookWriter {
   public:
-    OutlookWriter(RunState& state, AddressBook& book, RunUi& ui, ActivityLog& log)
+    OutlookWriter(const RunState& state, AddressBook& book, RunUi& ui, ActivityLog& log)
         : state_(state),
           settings_(state.settings),
           book_(book),
@@ -205,14 +205,7 @@ class OutlookWriter {
 
     // Shows the name prompt; nullopt when it was closed without OK.
     std::optional<NameValues> AskNames(const SyncObject& record, const NameValues& proposed) {
-        auto answer = ui_.ShowNamePrompt(record.ContactName, proposed, settings_.NameField);
-        if (answer) {
-            state_.NewFirstName = answer->FirstName;
-            state_.NewLastName = answer->LastName;
-            state_.NewFullName = answer->FullName;
-            state_.NewFileAs = answer->FileAs;
-        }
-        return answer;
+        return ui_.ShowNamePrompt(record.ContactName, proposed, settings_.NameField);
     }
 
     void ChangeNames(const SyncObject& record, CardHandle card, const std::string& outlookName) {
@@ -309,17 +302,18 @@ class OutlookWriter {
 
   public:
     // Stores every card changed above, each once. A card that could not be
-    // stored is logged and counted, and its contact's sync record is kept as
-    // loaded, so that the next run finds the change again.
-    void SaveChanges() {
+    // stored is logged and reported, with its contact.
+    WriteReport SaveChanges() {
+        WriteReport report;
         for (const CardFailure& failure : book_.SaveChanges()) {
             const SyncObject* record = RecordOfCard(failure.card);
             const std::string name = record != nullptr ? record->ContactName : std::string();
             log_.WriteLine(
                 Event("Could not save " + name + " in the address book: " + failure.reason));
-            ++state_.FailedWrites;
-            if (record != nullptr) KeepSyncRecordAsLoaded(record->ContactID);
+            ++report.failedWrites;
+            if (record != nullptr) report.unstoredContactIDs.push_back(record->ContactID);
         }
+        return report;
     }
 
   private:
@@ -333,13 +327,7 @@ class OutlookWriter {
         return nullptr;
     }
 
-    void KeepSyncRecordAsLoaded(const std::string& contactId) {
-        if (contactId.empty()) return;
-        const int position = FindByContactID(contactId, state_.SyncDataSet);
-        if (position > 0) state_.SyncDataSet.Item(position).Flag = RecordFlag::None;
-    }
-
-    RunState& state_;
+    const RunState& state_;
     const Settings& settings_;
     AddressBook& book_;
     RunUi& ui_;
@@ -350,14 +338,15 @@ class OutlookWriter {
 
 }  // namespace
 
-void WriteOutlookContacts(RunState& state, AddressBook& book, RunUi& ui) {
+WriteReport WriteOutlookContacts(const RunState& state, AddressBook& book, RunUi& ui) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to Outlook Contacts.");
     OutlookWriter writer(state, book, ui, log);
     for (const SyncObject& record : state.OutlookSet)
         writer.Write(record);
-    writer.SaveChanges();
+    WriteReport report = writer.SaveChanges();
     log.Close();
+    return report;
 }
 
 }  // namespace velmora

@@ -23,7 +23,7 @@ class PhoneBookTest : public test::DatabaseStoreTest {
     void Write(std::string_view rows, std::string_view records, std::string_view extraSql = {}) {
         test::CreatePhoneBook(PhoneBookPath(), rows, extraSql);
         state.PhoneBookSet = test::ParseSet(records);
-        WritePhoneBookDatabase(state, indexed);
+        ApplyWriteReport(state, WritePhoneBookDatabase(state, indexed));
     }
 };
 
@@ -132,7 +132,7 @@ TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
     EXPECT_EQ(PhoneBook(), "12:Zoë::M=5551234567/3 | 13:Zoë B::H=5550001111/4");
     for (SyncObject& record : state.PhoneBookSet)
         record.Flag = RecordFlag::Write;
-    WritePhoneBookDatabase(state, indexed);
+    ApplyWriteReport(state, WritePhoneBookDatabase(state, indexed));
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
     EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"hex(ContactName)"}),
               "5A6FEB;5A6FC3AB2042");
@@ -231,7 +231,7 @@ TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
 
     std::filesystem::remove(state.settings.LogPath);
     state.PhoneBookSet = test::ParseSet(records);
-    WritePhoneBookDatabase(state, indexed);
+    ApplyWriteReport(state, WritePhoneBookDatabase(state, indexed));
     EXPECT_EQ(PhoneBookFile(), rows);
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
 }
@@ -263,7 +263,7 @@ TEST_F(PhoneBookTest, RefusedStepUndoesItsContactAndKeepsTheOthers) {
                       "12|Ann Smith|M:3|Mobile=5551234567;"
                       "30|Di Lane|H:5,M:4|Home=5558889999|Mobile=5556667777;"
                       "40|Ed Marsh|M:6|Mobile=5551110000");
-    WriteSyncDatabase(state, indexed);
+    ApplyWriteReport(state, WriteSyncDatabase(state, indexed));
 
     EXPECT_EQ(Log(),
               "Writing to the PhoneBook database.\n"
@@ -302,7 +302,8 @@ TEST_F(PhoneBookTest, HeldLockStopsTheRunAfterOneWait) {
         &Error::what, ::testing::AllOf(HasSubstr(PhoneBookPath().string()), HasSubstr("locked"))));
     {
         test::HeldLock writing(PhoneBookPath(), "IMMEDIATE");
-        EXPECT_THAT([&] { WritePhoneBookDatabase(state, briefWait); }, lockedError);
+        EXPECT_THAT([&] { ApplyWriteReport(state, WritePhoneBookDatabase(state, briefWait)); },
+                    lockedError);
     }
     {
         test::HeldLock reading(PhoneBookPath(), "EXCLUSIVE");

@@ -23,7 +23,7 @@ class OutlookWriterTest : public ::testing::Test {
     Lines Write(std::string_view records) {
         std::filesystem::remove(state.settings.LogPath);
         state.OutlookSet = test::ParseSet(records);
-        WriteOutlookContacts(state, *book.Open(), ui);
+        ApplyWriteReport(state, WriteOutlookContacts(state, *book.Open(), ui));
         const Lines lines = test::ReadLogLines(state.settings.LogPath);
         EXPECT_EQ(lines.at(0), "Writing to Outlook Contacts.");
         return Lines(lines.begin() + 1, lines.end());
@@ -86,7 +86,7 @@ TEST_F(OutlookWriterTest, ACardChangedMeanwhileIsNotOverwritten) {
     state.SyncDataSet = test::ParseSet("1:Ann:W:P=5550202/1 | 2:Bob:W:P=5550303/2");
     const auto opened = book.Open();
     book.ReplaceContact(1, {{F::User2, "Y"}, {F::User3, "1"}, {F::FileAs, "Ann Edited"}});
-    WriteOutlookContacts(state, *opened, ui);
+    ApplyWriteReport(state, WriteOutlookContacts(state, *opened, ui));
     const Lines lines = test::ReadLogLines(state.settings.LogPath);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[3].rfind("... Could not save Ann in the address book: ", 0), 0u) << lines[3];
