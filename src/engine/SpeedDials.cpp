@@ -1,5 +1,7 @@
 #include "engine/SpeedDials.h"
 
+#include <array>
+
 #include "engine/Records.h"
 #include "engine/UsedNumbers.h"
 #include "model/NumberKinds.h"
@@ -7,6 +9,12 @@
 namespace velmora {
 
 namespace {
+
+// The order in which a contact's numbers get their speed dials.
+constexpr std::array<NumberKind, 9> kSpeedDialAssignmentOrder{
+    NumberKind::DirectConnect, NumberKind::Fax,   NumberKind::Home,
+    NumberKind::Mobile,        NumberKind::Other, NumberKind::Pager,
+    NumberKind::Work1,         NumberKind::Work2, NumberKind::Email};
 
 UsedNumbers UsedSpeedDials(const RunState& state) {
     UsedNumbers used;

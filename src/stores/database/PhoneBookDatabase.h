@@ -13,6 +13,22 @@
 
 namespace velmora {
 
+// The phone book writer's word for each kind in its log lines.
+inline constexpr PerKind<std::string_view> kKindWords{
+    "secondary work number", "direct connect number", "home number",
+    "work number",           "mobile number",         "FAX number",
+    "pager number",          "'other' number",        "email address"};
+
+constexpr std::string_view KindWord(NumberKind kind) {
+    return EntryOf(kKindWords, kind);
+}
+
+// The word for a NumberType code; empty for codes of no kind.
+inline std::string_view KindWordOfNumberType(long long numberType) {
+    const NumberKindInfo* info = KindByNumberType(numberType);
+    return info != nullptr ? KindWord(info->kind) : std::string_view{};
+}
+
 // The phone book: table tblContactList of the database at PhoneBookPath, one
 // row per number (or e-mail address) of a contact. The table belongs to the
 // phone's own manager program: Velmora never creates it, uses the six columns

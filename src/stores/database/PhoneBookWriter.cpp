@@ -75,7 +75,7 @@ class PhoneBookWriter {
     const WriteReport& Report() const { return report_; }
 
     void Repair(const DuplicatePhoneRows& duplicate) {
-        const std::string word(KindInfo(duplicate.kind).kindWord);
+        const std::string word(KindWord(duplicate.kind));
         const std::string& name = duplicate.contactName;
         lines_.push_back(std::string(kEventPrefix) + "The PhoneBook holds " +
                          std::to_string(duplicate.rows.size()) + " rows for the " + word + " of " +
@@ -203,7 +203,7 @@ class PhoneBookWriter {
 
     void AddRow(const SyncObject& record, const NumberKindInfo& kind) {
         const std::string& number = record.*kind.number;
-        const std::string word(kind.kindWord);
+        const std::string word(KindWord(kind.kind));
         const bool added =
             Attempt("add a " + word + " of " + number + " for " + record.ContactName, [&] {
                 const std::int64_t contactId = ContactIdNumber(record);
@@ -258,7 +258,7 @@ class PhoneBookWriter {
         if (!old) return;
         const NumberKindInfo& kind = *old->kind;
         const std::string& number = record.*kind.number;
-        const std::string word(kind.kindWord);
+        const std::string word(KindWord(kind.kind));
 
         if (!deleted[IndexOf(kind)] && number.empty() && !old->number.empty()) {
             if (Attempt("delete the " + word + " for " + record.ContactName,

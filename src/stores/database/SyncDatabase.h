@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/NumberKinds.h"
 #include "model/SyncSet.h"
 #include "run/RunState.h"
 #include "stores/database/DatabaseEngine.h"
@@ -17,8 +18,15 @@ inline constexpr std::string_view kSyncTable = "SyncContacts";
 inline constexpr std::string_view kSyncMetaTable = "VelmoraMeta";
 inline constexpr std::int64_t kSyncSchemaVersion = 1;
 
-// The columns besides the nine number columns, whose names the kind table
-// holds (NumberKindInfo::syncColumn).
+// The number column of each kind.
+inline constexpr PerKind<std::string_view> kSyncNumberColumns{
+    "Work2", "DirectConnect", "Home", "Work1", "Mobile", "Fax", "Pager", "Other", "Email"};
+
+constexpr std::string_view SyncColumnOf(NumberKind kind) {
+    return EntryOf(kSyncNumberColumns, kind);
+}
+
+// The other columns.
 namespace SyncColumn {
 inline constexpr std::string_view ContactID = "ContactID";
 inline constexpr std::string_view Name = "Name";

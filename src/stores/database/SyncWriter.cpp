@@ -29,7 +29,7 @@ void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
         const std::string& number = record.*kind.number;
         const bool keepStored = kind.kind == NumberKind::Email && how.keepAddressWithSlash &&
                                 number.find('/') != std::string::npos;
-        if (!keepStored) rows.SetField(kind.syncColumn, number);
+        if (!keepStored) rows.SetField(SyncColumnOf(kind.kind), number);
     }
 }
 

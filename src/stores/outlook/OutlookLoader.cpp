@@ -6,6 +6,7 @@
 #include "model/PhoneForm.h"
 #include "model/Text.h"
 #include "run/RunState.h"
+#include "stores/outlook/OutlookKinds.h"
 
 namespace velmora {
 
@@ -67,9 +68,8 @@ SyncObject& ImportOutlookData(SyncSet& set, const AddressBook& book, CardHandle 
     record.ContactID = book.Get(card, ContactField::User3);
     if (const auto field = NameFieldOf(nameField)) record.ContactName = book.Get(card, *field);
     for (const NumberKindInfo& kind : kNumberKinds) {
-        const auto field = FieldByName(kind.outlookField);
-        if (kind.kind == NumberKind::Email || !field) continue;
-        const std::string text = book.Get(card, *field);
+        if (kind.kind == NumberKind::Email) continue;
+        const std::string text = book.Get(card, FieldOf(kind.kind));
         // The direct connect number is kept as typed; phone numbers as dialled.
         record.*kind.number = kind.kind == NumberKind::DirectConnect ? text : DigitsOnly(text);
     }

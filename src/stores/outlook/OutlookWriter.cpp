@@ -12,6 +12,7 @@
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
 #include "run/RunUi.h"
+#include "stores/outlook/OutlookKinds.h"
 #include "stores/outlook/OutlookLoader.h"
 
 namespace velmora {
@@ -21,7 +22,7 @@ namespace {
 using F = ContactField;
 
 ContactField FieldOf(const NumberKindInfo& kind) {
-    return *FieldByName(kind.outlookField);
+    return FieldOf(kind.kind);
 }
 
 std::string Event(std::string_view text) {
@@ -158,7 +159,8 @@ class OutlookWriter {
 
     void LogChange(const NumberKindInfo& kind, const SyncObject& record, std::string_view old,
                    std::string_view now) {
-        std::string line = std::string(kind.changeLinePrefix) + record.ContactName;
+        std::string line =
+            std::string(OutlookKind(kind.kind).changeLinePrefix) + record.ContactName;
         if (now.empty()) {
             line += " has been deleted.";
         } else {
@@ -276,8 +278,9 @@ class OutlookWriter {
             const NumberKindInfo& info = KindInfo(kind);
             const std::string value = Get(card, FieldOf(info));
             if (value.empty()) continue;
-            log_.WriteLine(std::string(info.addedLineStart) + value +
-                           std::string(info.addedLineSpeedDial) + record.*info.speed);
+            const OutlookKindInfo& words = OutlookKind(kind);
+            log_.WriteLine(std::string(words.addedLineStart) + value +
+                           std::string(words.addedLineSpeedDial) + record.*info.speed);
         }
     }
 
