@@ -53,8 +53,10 @@ TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
         {"12|Ann Smith|5551234567|4|3|6;12|Ann Smith|x|7|NULL|0",
          {"Row 2 ", "column SpeedDial", path, "(contact ID 12)"}},
     };
-    for (const auto& [rows, named] : cases)
+    for (const auto& [rows, named] : cases) {
+        SCOPED_TRACE(rows);
         EXPECT_THAT([&] { Load(rows); }, test::ErrorNaming(named));
+    }
 }
 
 // Contact IDs as another program may store them ("07", " 7", 7.0, "+7") are
@@ -89,6 +91,7 @@ TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
         {"99999999999999999999", "1e+20"},
         {"'99999999999999999999'", "\"99999999999999999999\""}};
     for (const auto& [stored, shown] : refused) {
+        SCOPED_TRACE("ContactID " + stored);
         createWith("(12, 'Bob', '5550001111', 2, 4, 6), (" + stored +
                    ", 'Ann', '5551234567', 4, 3, 6)");
         EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
