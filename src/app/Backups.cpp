@@ -208,8 +208,18 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
     throw Error("Too many backups were made in one second in " + backupsFolder.string() + ".");
 }
 
-void CopyCardFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+// A card is kept by a second link to its file where the folders share a file
+// system: a run never writes into a card's file (it puts a new file in its
+// place), so the linked file keeps the text as it was, and linking costs no
+// copy and no new file. A symbolic link, or a card on another file system,
+// is copied.
+void KeepCardFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code error;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(from, error))) {
+        std::filesystem::create_hard_link(from, to, error);
+        if (!error) return;
+    }
+    error.clear();
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
     if (error) {
         throw Error("The card " + from.string() + " could not be copied to " + to.string() + ": " +
@@ -290,7 +300,7 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
             // A card another program removed meanwhile is not written by the
             // run either (it reports it), so there is nothing to keep.
             if (!Exists(card)) continue;
-            CopyCardFile(card, folder / kCardsFolder / card.filename());
+            KeepCardFile(card, folder / kCardsFolder / card.filename());
             info.cards.push_back(card.filename().string());
         }
         for (const std::filesystem::path& card : request.createdCards)

@@ -25,10 +25,6 @@ std::string Reason(int error) {
     return error != 0 ? std::string(std::strerror(error)) : std::string("unknown error");
 }
 
-std::size_t HashOf(std::string_view bytes) {
-    return std::hash<std::string_view>{}(bytes);
-}
-
 FileStamp StampOf(const struct stat& status) {
     FileStamp stamp;
     stamp.device = static_cast<std::uint64_t>(status.st_dev);
@@ -36,6 +32,8 @@ FileStamp StampOf(const struct stat& status) {
     stamp.size = static_cast<std::uint64_t>(status.st_size);
     stamp.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                        static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+    stamp.changedNs = static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 +
+                      static_cast<std::int64_t>(status.st_ctim.tv_nsec);
     return stamp;
 }
 
@@ -64,7 +62,7 @@ bool StillAsRead(const std::filesystem::path& path, const FileStamp& expected) {
     std::string bytes;
     const bool read = ReadAll(fd, bytes);
     ::close(fd);
-    return read && bytes.size() == expected.size && HashOf(bytes) == expected.contentHash;
+    return read && bytes.size() == expected.size && ContentHash(bytes) == expected.contentHash;
 }
 
 mode_t ProcessUmask() {
@@ -268,6 +266,16 @@ void FlushFolders(const std::vector<Step>& steps) {
 
 }  // namespace
 
+std::size_t ContentHash(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes);
+}
+
+std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return StampOf(status);
+}
+
 FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -275,13 +283,17 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     }
     FileRead read;
     struct stat status {};
-    const bool ok = ::fstat(fd, &status) == 0 && ReadAll(fd, read.bytes);
+    bool ok = ::fstat(fd, &status) == 0;
+    if (ok) {
+        read.bytes.reserve(static_cast<std::size_t>(status.st_size));
+        ok = ReadAll(fd, read.bytes);
+    }
     const int error = errno;
     ::close(fd);
     if (!ok)
         throw Error("The file " + path.string() + " could not be read: " + Reason(error) + ".");
     read.stamp = StampOf(status);
-    read.stamp.contentHash = HashOf(read.bytes);
+    read.stamp.contentHash = ContentHash(read.bytes);
     return read;
 }
 
@@ -307,7 +319,7 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
         if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
             struct stat status {};
             if (::stat(step.target.c_str(), &status) == 0) step.outcome.stamp = StampOf(status);
-            step.outcome.stamp.contentHash = HashOf(step.change->bytes);
+            step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
         }
     }
     for (Step& step : steps) {
