@@ -115,8 +115,7 @@ int FindByContactName(std::string_view name, const SyncSet& set) {
 }
 
 void ClearSet(SyncSet& set) {
-    while (set.Count() >= 1)
-        set.Remove(set.Count());
+    set = SyncSet();
 }
 
 }  // namespace velmora

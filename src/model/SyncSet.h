@@ -108,7 +108,7 @@ class SyncSet {
 int FindByContactID(std::string_view contactId, const SyncSet& set);
 int FindByContactName(std::string_view name, const SyncSet& set);
 
-// Removes every record, last to first.
+// Removes every record.
 void ClearSet(SyncSet& set);
 
 }  // namespace velmora

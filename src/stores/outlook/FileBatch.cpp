@@ -51,11 +51,17 @@ bool ReadAll(int fd, std::string& bytes) {
     }
 }
 
-// Whether the file at `path` is still the one read: by its stamp, and where
-// that differs (a program that rewrote the same bytes), by its content.
-bool StillAsRead(const std::filesystem::path& path, const FileStamp& expected) {
+// Whether the file at `path` (whose status, when known, is `status`) is still
+// the one read: by its stamp, and where that differs (a program that rewrote
+// the same bytes), by its content.
+bool StillAsRead(const std::string& path, const FileStamp& expected,
+                 const struct stat* known = nullptr) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return false;
+    if (known != nullptr) {
+        status = *known;
+    } else if (::stat(path.c_str(), &status) != 0) {
+        return false;
+    }
     if (StampOf(status).SameFileAs(expected)) return true;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -74,14 +80,24 @@ mode_t ProcessUmask() {
     return mask;
 }
 
-std::filesystem::path HiddenBeside(const std::filesystem::path& path, std::string_view suffix) {
-    static std::mt19937_64 random{std::random_device{}()};
-    std::ostringstream name;
-    name << "." << path.filename().string() << "." << std::hex << random() << suffix;
-    return path.parent_path() / name.str();
+// Paths of a batch are kept as plain text: a std::filesystem::path holds a
+// list of its parts too, which for thousands of cards costs megabytes.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-bool Exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
+std::string HiddenBeside(const std::string& path, std::string_view suffix) {
+    static std::mt19937_64 random{std::random_device{}()};
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::ostringstream name;
+    name << path.substr(0, start) << "." << path.substr(start) << "." << std::hex << random()
+         << suffix;
+    return name.str();
+}
+
+bool Exchange(const std::string& a, const std::string& b) {
 #ifdef RENAME_EXCHANGE
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
 #else
@@ -93,8 +109,8 @@ bool Exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
 // One change as it goes through the batch.
 struct Step {
     const FileChange* change = nullptr;
-    std::filesystem::path target;  // the file itself, a link followed
-    std::filesystem::path temporary;
+    std::string target;  // the file itself, a link followed
+    std::string temporary;
     FileOutcome outcome;
     bool Failed() const { return outcome.failure.has_value(); }
     void Fail(const std::string& why) {
@@ -107,12 +123,12 @@ struct Step {
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
     std::error_code error;
-    step.target = change.path;
+    step.target = change.path.native();
     // A link is written through; removed, the link goes and what it points to
     // (perhaps outside the folder) stays.
     if (change.kind != FileChange::Kind::Remove &&
         std::filesystem::is_symlink(change.path, error)) {
-        step.target = std::filesystem::canonical(change.path, error);
+        step.target = std::filesystem::canonical(change.path, error).native();
         if (error) return step.Fail("it is a link to a file that cannot be reached");
     }
     if (change.kind == FileChange::Kind::Create) {
@@ -126,7 +142,7 @@ void Check(Step& step, mode_t& mode) {
     if (::stat(step.target.c_str(), &status) != 0) {
         return step.Fail("it was removed by another program after it was read");
     }
-    if (!StillAsRead(step.target, change.expected)) {
+    if (!StillAsRead(step.target, change.expected, &status)) {
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept. "
             "Please run the synchronization again");
@@ -158,6 +174,9 @@ void WriteTemporary(Step& step, mode_t mode) {
     if (error == 0 && replacing && (mode & ~ProcessUmask()) != mode && ::fchmod(fd, mode) != 0) {
         error = errno;
     }
+    // Renaming keeps what the stamp compares (device, inode, size, mtime).
+    struct stat status {};
+    if (error == 0 && ::fstat(fd, &status) == 0) step.outcome.stamp = StampOf(status);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
         ::unlink(step.temporary.c_str());
@@ -167,21 +186,21 @@ void WriteTemporary(Step& step, mode_t mode) {
 }
 
 // Every temporary file on the disk in one go: one syncfs per file system
-// where there is one, else a pass of fsyncs.
+// where there is one, else a pass of fsyncs. A temporary file lies in its
+// target's folder, so each folder is looked at once.
 void FlushTemporaries(std::vector<Step>& steps) {
 #ifdef __linux__
+    std::set<std::string> folders;
     std::set<dev_t> flushed;
     bool done = true;
     for (const Step& step : steps) {
-        struct stat status {};
         if (step.temporary.empty()) continue;
-        if (::stat(step.temporary.c_str(), &status) != 0) {
-            done = false;
-            break;
-        }
-        if (flushed.contains(status.st_dev)) continue;
-        const int fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+        const auto [folder, added] = folders.insert(FolderOf(step.temporary));
+        if (!added) continue;
+        const int fd = ::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat status {};
+        const bool synced = fd >= 0 && ::fstat(fd, &status) == 0 &&
+                            (flushed.contains(status.st_dev) || ::syncfs(fd) == 0);
         if (fd >= 0) ::close(fd);
         if (!synced) {
             done = false;
@@ -241,7 +260,7 @@ void SwapIn(Step& step) {
 }
 
 void RemoveFile(Step& step) {
-    const std::filesystem::path aside = HiddenBeside(step.target, ".del");
+    const std::string aside = HiddenBeside(step.target, ".del");
     if (::rename(step.target.c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
     if (!StillAsRead(aside, step.change->expected)) {
         if (::link(aside.c_str(), step.target.c_str()) == 0) ::unlink(aside.c_str());
@@ -252,9 +271,9 @@ void RemoveFile(Step& step) {
 }
 
 void FlushFolders(const std::vector<Step>& steps) {
-    std::set<std::filesystem::path> folders;
+    std::set<std::string> folders;
     for (const Step& step : steps) {
-        if (!step.target.empty()) folders.insert(step.target.parent_path());
+        if (!step.target.empty()) folders.insert(FolderOf(step.target));
     }
     for (const auto& folder : folders) {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -317,8 +336,6 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
             SwapIn(step);
         }
         if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            struct stat status {};
-            if (::stat(step.target.c_str(), &status) == 0) step.outcome.stamp = StampOf(status);
             step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
         }
     }
