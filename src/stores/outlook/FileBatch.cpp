@@ -1,5 +1,6 @@
 #include "stores/outlook/FileBatch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -111,6 +112,7 @@ struct Step {
     const FileChange* change = nullptr;
     std::string target;  // the file itself, a link followed
     std::string temporary;
+    int fd = -1;  // the temporary file, open until it is flushed
     FileOutcome outcome;
     bool Failed() const { return outcome.failure.has_value(); }
     void Fail(const std::string& why) {
@@ -177,49 +179,35 @@ void WriteTemporary(Step& step, mode_t mode) {
     // Renaming keeps what the stamp compares (device, inode, size, mtime).
     struct stat status {};
     if (error == 0 && ::fstat(fd, &status) == 0) step.outcome.stamp = StampOf(status);
-    if (::close(fd) != 0 && error == 0) error = errno;
+#ifdef SYNC_FILE_RANGE_WRITE
+    // The disk starts on it now, while the next files are written.
+    if (error == 0) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
     if (error != 0) {
+        ::close(fd);
         ::unlink(step.temporary.c_str());
         step.temporary.clear();
-        step.Fail(Reason(error));
+        return step.Fail(Reason(error));
     }
+    step.fd = fd;
 }
 
-// Every temporary file on the disk in one go: one syncfs per file system
-// where there is one, else a pass of fsyncs. A temporary file lies in its
-// target's folder, so each folder is looked at once.
-void FlushTemporaries(std::vector<Step>& steps) {
-#ifdef __linux__
-    std::set<std::string> folders;
-    std::set<dev_t> flushed;
-    bool done = true;
-    for (const Step& step : steps) {
-        if (step.temporary.empty()) continue;
-        const auto [folder, added] = folders.insert(FolderOf(step.temporary));
-        if (!added) continue;
-        const int fd = ::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        struct stat status {};
-        const bool synced = fd >= 0 && ::fstat(fd, &status) == 0 &&
-                            (flushed.contains(status.st_dev) || ::syncfs(fd) == 0);
-        if (fd >= 0) ::close(fd);
-        if (!synced) {
-            done = false;
-            break;
-        }
-        flushed.insert(status.st_dev);
-    }
-    if (done) return;
-#endif
-    for (Step& step : steps) {
-        if (step.temporary.empty()) continue;
-        const int fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool synced = fd >= 0 && ::fsync(fd) == 0;
+// The temporary files on the disk, in one pass: their writing was started
+// as each was written, so the flushes mostly wait for nothing. Only these
+// files are flushed; a flush of the whole file system would also wait for
+// whatever other programs have written.
+void FlushTemporaries(std::vector<Step>& steps, std::size_t begin, std::size_t end) {
+    for (std::size_t i = begin; i < end; ++i) {
+        Step& step = steps[i];
+        if (step.fd < 0) continue;
+        const bool synced = ::fdatasync(step.fd) == 0;
         const int error = errno;
-        if (fd >= 0) ::close(fd);
-        if (!synced) {
+        const bool closed = ::close(step.fd) == 0;
+        step.fd = -1;
+        if (!synced || !closed) {
             ::unlink(step.temporary.c_str());
             step.temporary.clear();
-            step.Fail(Reason(error));
+            step.Fail(Reason(synced ? errno : error));
         }
     }
 }
@@ -318,16 +306,22 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
 
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
     std::vector<Step> steps(changes.size());
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        Step& step = steps[i];
-        step.change = &changes[i];
-        mode_t mode = 0666;
-        Check(step, mode);
-        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            WriteTemporary(step, mode);
+    // Temporary files stay open from their writing to their flush, a share
+    // of the batch at a time, within the limit of open files.
+    constexpr std::size_t kOpenAtOnce = 256;
+    for (std::size_t begin = 0; begin < steps.size(); begin += kOpenAtOnce) {
+        const std::size_t end = std::min(steps.size(), begin + kOpenAtOnce);
+        for (std::size_t i = begin; i < end; ++i) {
+            Step& step = steps[i];
+            step.change = &changes[i];
+            mode_t mode = 0666;
+            Check(step, mode);
+            if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
+                WriteTemporary(step, mode);
+            }
         }
+        FlushTemporaries(steps, begin, end);
     }
-    FlushTemporaries(steps);
     for (Step& step : steps) {
         if (step.Failed()) continue;
         if (step.change->kind == FileChange::Kind::Remove) {

@@ -59,7 +59,8 @@ struct FileOutcome {
 };
 
 // Makes the changes of a folder's files together: every new text is written
-// to a temporary file first, all of them reach the disk in one flush, then
+// to a temporary file first, all of them reach the disk in one pass of
+// flushes (of these files only, never the whole file system), then
 // each is swapped in, and the folder is flushed once. A reader sees each
 // file old or new, never a part, and a crash at any moment leaves each file
 // old or new.
