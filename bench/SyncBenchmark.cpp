@@ -83,21 +83,28 @@ SyncSession SessionOver(const PreparedStores& stores, const std::filesystem::pat
     return session;
 }
 
-// Loading, reconciling and writing the three stores, conflicts answered by
-// keeping the address book's data.
-void WholeSynchronization(benchmark::State& state) {
-    const PreparedStores& prepared = Prepared(static_cast<int>(state.range(0)));
+// Times one run per iteration over a fresh copy of the stores, conflicts
+// answered by keeping the address book's data.
+void RunOnCopies(benchmark::State& state, const PreparedStores& stores) {
     test::TempDir scratch;
     const std::filesystem::path work = scratch.Path() / "run";
     test::ScriptedRunUi ui = OutlookKeepingUi();
     for (auto _ : state) {
         state.PauseTiming();
-        CopyStores(prepared, work);
-        const SyncSession session = SessionOver(prepared, work);
+        CopyStores(stores, work);
+        // The copy's own writing is not the run's: it reaches the disk first.
+        ::sync();
+        const SyncSession session = SessionOver(stores, work);
         state.ResumeTiming();
         const RunResult result = session.Run(ui);
         if (result.outcome != RunOutcome::Complete) state.SkipWithError(result.message.c_str());
     }
+}
+
+// Loading, reconciling and writing the three stores.
+void WholeSynchronization(benchmark::State& state) {
+    const PreparedStores& prepared = Prepared(static_cast<int>(state.range(0)));
+    RunOnCopies(state, prepared);
     state.counters["contacts"] = static_cast<double>(state.range(0));
     state.counters["changes"] = static_cast<double>(prepared.changes);
 }
@@ -163,20 +170,7 @@ const PreparedStores& Demo(int contacts) {
 // The first run over the demo data: every contact new on one side or linked
 // by name, every card given its contact ID, every store written.
 void FirstRun(benchmark::State& state) {
-    const PreparedStores& demo = Demo(static_cast<int>(state.range(0)));
-    test::TempDir scratch;
-    const std::filesystem::path work = scratch.Path() / "run";
-    test::ScriptedRunUi ui = OutlookKeepingUi();
-    for (auto _ : state) {
-        state.PauseTiming();
-        CopyStores(demo, work);
-        // The copy's own writing is not the run's: it reaches the disk first.
-        ::sync();
-        const SyncSession session = SessionOver(demo, work);
-        state.ResumeTiming();
-        const RunResult result = session.Run(ui);
-        if (result.outcome != RunOutcome::Complete) state.SkipWithError(result.message.c_str());
-    }
+    RunOnCopies(state, Demo(static_cast<int>(state.range(0))));
     state.counters["contacts"] = static_cast<double>(state.range(0));
 }
 
