@@ -154,7 +154,9 @@ void Check(Step& step, mode_t& mode) {
     mode = status.st_mode & 07777;
 }
 
-void WriteTemporary(Step& step, mode_t mode) {
+// Writes the new text to a temporary file beside the target, left open
+// for its flush when `keepOpen`.
+void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
     step.temporary = HiddenBeside(step.target, ".tmp");
     const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return step.Fail(Reason(errno));
@@ -181,34 +183,80 @@ void WriteTemporary(Step& step, mode_t mode) {
     if (error == 0 && ::fstat(fd, &status) == 0) step.outcome.stamp = StampOf(status);
 #ifdef SYNC_FILE_RANGE_WRITE
     // The disk starts on it now, while the next files are written.
-    if (error == 0) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    if (error == 0 && keepOpen) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
+    if (!keepOpen && ::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
-        ::close(fd);
+        if (keepOpen) ::close(fd);
         ::unlink(step.temporary.c_str());
         step.temporary.clear();
         return step.Fail(Reason(error));
     }
-    step.fd = fd;
+    if (keepOpen) step.fd = fd;
 }
 
-// The temporary files on the disk, in one pass: their writing was started
-// as each was written, so the flushes mostly wait for nothing. Only these
-// files are flushed; a flush of the whole file system would also wait for
-// whatever other programs have written.
-void FlushTemporaries(std::vector<Step>& steps, std::size_t begin, std::size_t end) {
-    for (std::size_t i = begin; i < end; ++i) {
-        Step& step = steps[i];
-        if (step.fd < 0) continue;
-        const bool synced = ::fdatasync(step.fd) == 0;
-        const int error = errno;
-        const bool closed = ::close(step.fd) == 0;
-        step.fd = -1;
-        if (!synced || !closed) {
-            ::unlink(step.temporary.c_str());
-            step.temporary.clear();
-            step.Fail(Reason(synced ? errno : error));
+// Up to this many files, each is flushed on its own; more are flushed with
+// their file system in one go, which costs one flush of the disk where a
+// flush per file would cost thousands. (That one also waits for whatever
+// other programs have written, so it is kept for large batches.)
+constexpr std::size_t kFlushEachUpTo = 64;
+
+// Flushes and closes the step's open temporary file.
+void FlushTemporary(Step& step) {
+    const bool synced = ::fdatasync(step.fd) == 0;
+    const int error = errno;
+    const bool closed = ::close(step.fd) == 0;
+    step.fd = -1;
+    if (!synced || !closed) {
+        ::unlink(step.temporary.c_str());
+        step.temporary.clear();
+        step.Fail(Reason(synced ? errno : error));
+    }
+}
+
+// The temporary files still open, on the disk in one pass: their writing was
+// started as each was written, so the flushes mostly wait for nothing.
+void FlushEachTemporary(std::vector<Step>& steps) {
+    for (Step& step : steps) {
+        if (step.fd >= 0) FlushTemporary(step);
+    }
+}
+
+// Every temporary file on the disk in one go: one syncfs per file system
+// where there is one, else a pass of fsyncs. A temporary file lies in its
+// target's folder, so each folder is looked at once.
+void FlushTemporariesTogether(std::vector<Step>& steps) {
+#ifdef __linux__
+    std::set<std::string> folders;
+    std::set<dev_t> flushed;
+    bool done = true;
+    for (const Step& step : steps) {
+        if (step.temporary.empty()) continue;
+        const auto [folder, added] = folders.insert(FolderOf(step.temporary));
+        if (!added) continue;
+        const int fd = ::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat status {};
+        const bool synced = fd >= 0 && ::fstat(fd, &status) == 0 &&
+                            (flushed.contains(status.st_dev) || ::syncfs(fd) == 0);
+        if (fd >= 0) ::close(fd);
+        if (!synced) {
+            done = false;
+            break;
         }
+        flushed.insert(status.st_dev);
+    }
+    if (done) return;
+#endif
+    for (Step& step : steps) {
+        if (step.temporary.empty()) continue;
+        step.fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+        if (step.fd >= 0) {
+            FlushTemporary(step);
+            continue;
+        }
+        step.Fail(Reason(errno));
+        ::unlink(step.temporary.c_str());
+        step.temporary.clear();
     }
 }
 
@@ -306,21 +354,23 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
 
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
     std::vector<Step> steps(changes.size());
-    // Temporary files stay open from their writing to their flush, a share
-    // of the batch at a time, within the limit of open files.
-    constexpr std::size_t kOpenAtOnce = 256;
-    for (std::size_t begin = 0; begin < steps.size(); begin += kOpenAtOnce) {
-        const std::size_t end = std::min(steps.size(), begin + kOpenAtOnce);
-        for (std::size_t i = begin; i < end; ++i) {
-            Step& step = steps[i];
-            step.change = &changes[i];
-            mode_t mode = 0666;
-            Check(step, mode);
-            if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-                WriteTemporary(step, mode);
-            }
+    const auto writes = std::count_if(changes.begin(), changes.end(), [](const FileChange& c) {
+        return c.kind != FileChange::Kind::Remove;
+    });
+    const bool together = static_cast<std::size_t>(writes) > kFlushEachUpTo;
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        Step& step = steps[i];
+        step.change = &changes[i];
+        mode_t mode = 0666;
+        Check(step, mode);
+        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
+            WriteTemporary(step, mode, !together);
         }
-        FlushTemporaries(steps, begin, end);
+    }
+    if (together) {
+        FlushTemporariesTogether(steps);
+    } else {
+        FlushEachTemporary(steps);
     }
     for (Step& step : steps) {
         if (step.Failed()) continue;

@@ -59,11 +59,10 @@ struct FileOutcome {
 };
 
 // Makes the changes of a folder's files together: every new text is written
-// to a temporary file first, all of them reach the disk in one pass of
-// flushes (of these files only, never the whole file system), then
-// each is swapped in, and the folder is flushed once. A reader sees each
-// file old or new, never a part, and a crash at any moment leaves each file
-// old or new.
+// to a temporary file first, all of them reach the disk (a few by a flush
+// each, many by one flush of their file system), then each is swapped in, and the folder is flushed
+// once. A reader sees each file old or new, never a part, and a crash at any moment leaves each
+// file old or new.
 //
 // Another program's change is never overwritten: a file whose stamp (and,
 // where that differs, content) is not what was read is refused, and the
