@@ -208,13 +208,27 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
     throw Error("Too many backups were made in one second in " + backupsFolder.string() + ".");
 }
 
-void CopyCardFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+// A card is kept by a second link to its file where the folders share a file
+// system: a run never writes into a card's file (it puts a new file in its
+// place), so the linked file keeps the text as it was, and linking costs no
+// copy and no new file. A symbolic link, or a card on another file system,
+// is copied. False when there is no card to keep.
+bool KeepCardFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     std::error_code error;
+    const auto status = std::filesystem::symlink_status(from, error);
+    if (std::filesystem::is_regular_file(status)) {
+        std::filesystem::create_hard_link(from, to, error);
+        if (!error) return true;
+    } else if (!std::filesystem::exists(std::filesystem::status(from, error))) {
+        return false;
+    }
+    error.clear();
     std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
     if (error) {
         throw Error("The card " + from.string() + " could not be copied to " + to.string() + ": " +
                     error.message() + ".");
     }
+    return true;
 }
 
 bool Exists(const std::filesystem::path& path) {
@@ -289,9 +303,8 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
         for (const std::filesystem::path& card : request.changedCards) {
             // A card another program removed meanwhile is not written by the
             // run either (it reports it), so there is nothing to keep.
-            if (!Exists(card)) continue;
-            CopyCardFile(card, folder / kCardsFolder / card.filename());
-            info.cards.push_back(card.filename().string());
+            if (KeepCardFile(card, folder / kCardsFolder / card.filename()))
+                info.cards.push_back(card.filename().string());
         }
         for (const std::filesystem::path& card : request.createdCards)
             info.created.push_back(card.filename().string());

@@ -51,13 +51,22 @@ class AnnouncingBook final : public AddressBook {
 }  // namespace
 
 StoreBackends DefaultStoreBackends() {
-    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), VCardFolderOpener};
+    return StoreBackends{std::make_shared<SqliteDatabaseEngine>(), [](const Settings& settings) {
+                             return VCardFolderOpener(settings.ContactsPath,
+                                                      CardIndexPath(settings));
+                         }};
+}
+
+std::filesystem::path CardIndexPath(const Settings& settings) {
+    std::filesystem::path path = settings.SyncPath;
+    path += ".cards";
+    return path;
 }
 
 StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     auto databases = backends.databases;
     auto open = [opener = backends.addressBook](const RunState& state) {
-        return opener(state.settings.ContactsPath)();
+        return opener(state.settings)();
     };
     // The book the loader read, for the writer of the same run.
     auto book = std::make_shared<std::unique_ptr<AddressBook>>();

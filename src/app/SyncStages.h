@@ -11,18 +11,23 @@ namespace velmora {
 
 class DatabaseEngine;
 class RunUi;
+struct Settings;
 
 // The stores a run works on. The run's settings say where they are; these
 // say how they are reached, so that tests can watch or refuse every write.
 struct StoreBackends {
     // Both databases.
     std::shared_ptr<DatabaseEngine> databases;
-    // The address book in the given folder.
-    std::function<AddressBookOpener(const std::filesystem::path& folder)> addressBook;
+    // The address book the settings point to.
+    std::function<AddressBookOpener(const Settings& settings)> addressBook;
 };
 
-// SQLite files and a folder of vCard files.
+// SQLite files and a folder of vCard files, whose card index is kept next to
+// the sync database.
 StoreBackends DefaultStoreBackends();
+
+// Where the card index of the run's address book is kept.
+std::filesystem::path CardIndexPath(const Settings& settings);
 
 // The thirteen stages of a synchronization, showing dialogs through `ui`.
 // The stores are found through the settings in force when each stage runs.

@@ -114,8 +114,7 @@ int FindByContactID(std::string_view contactId, const SyncSet& set) {
 }
 
 void ClearSet(SyncSet& set) {
-    while (set.Count() >= 1)
-        set.Remove(set.Count());
+    set = SyncSet();
 }
 
 }  // namespace velmora

@@ -105,7 +105,7 @@ class SyncSet {
 // when none does; found through the set's index.
 int FindByContactID(std::string_view contactId, const SyncSet& set);
 
-// Removes every record, last to first.
+// Removes every record.
 void ClearSet(SyncSet& set);
 
 }  // namespace velmora

@@ -70,7 +70,7 @@ TEST(RandomScenario, InMemoryStoresKeepTheInvariants) {
     RunSeeds(1, 250, [] {
         auto book = std::make_shared<InMemoryAddressBook>();
         return StoreBackends{std::make_shared<InMemoryDatabaseEngine>(),
-                             [book](const std::filesystem::path&) { return book->Opener(); }};
+                             [book](const Settings&) { return book->Opener(); }};
     });
 }
 

@@ -162,7 +162,9 @@ class SafetyTest : public QObject {
                                                  .createdCards = {},
                                                  .counts = "",
                                                  .plan = ""});
-        WriteFileBytes(card, "as a run left it");
+        // A run puts a new file in the card's place; it never writes into it.
+        WriteFileBytes(cards / "a.vcf.new", "as a run left it");
+        std::filesystem::rename(cards / "a.vcf.new", card);
         bool restoreDuringRun = true;
         f.StageOf(StageId::LoadOutlookContacts) = [&](RunState&) {
             if (!restoreDuringRun) return;

@@ -40,7 +40,9 @@ class HookedRecordset final : public Recordset {
         return inner_->FindPrevious(column, key);
     }
     bool HasColumn(std::string_view column) const override { return inner_->HasColumn(column); }
-    FieldValue Field(std::string_view column) const override { return inner_->Field(column); }
+    const FieldValue& Field(std::string_view column) const override {
+        return inner_->Field(column);
+    }
     void SetField(std::string_view column, const FieldValue& value) override {
         inner_->SetField(column, value);
     }

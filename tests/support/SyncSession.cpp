@@ -44,7 +44,7 @@ RunResult SyncSession::Run(RunUi& ui, const StoreBackends& backends) const {
 }
 
 std::unique_ptr<AddressBook> SyncSession::OpenAddressBook() const {
-    return backends_.addressBook(CurrentSettings().ContactsPath)();
+    return backends_.addressBook(CurrentSettings())();
 }
 
 void SaveAll(AddressBook& book) {

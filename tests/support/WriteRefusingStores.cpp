@@ -61,8 +61,8 @@ class RefusingAddressBook final : public AddressBook {
 }  // namespace
 
 StoreBackends WriteRefusing(const StoreBackends& backends) {
-    auto addressBook = [opener = backends.addressBook](const std::filesystem::path& folder) {
-        return [inner = opener(folder)]() -> std::unique_ptr<AddressBook> {
+    auto addressBook = [opener = backends.addressBook](const Settings& settings) {
+        return [inner = opener(settings)]() -> std::unique_ptr<AddressBook> {
             return std::make_unique<RefusingAddressBook>(inner());
         };
     };

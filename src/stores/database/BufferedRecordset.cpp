@@ -269,7 +269,7 @@ bool BufferedRecordset::FindPrevious(std::string_view column, const FieldValue& 
     return Find(column, key, Direction::Backward, false);
 }
 
-FieldValue BufferedRecordset::Field(std::string_view column) const {
+const FieldValue& BufferedRecordset::Field(std::string_view column) const {
     const std::size_t index = ColumnIndex(column);
     return CurrentEntry("read column", column).row.values[index];
 }

@@ -90,7 +90,7 @@ class BufferedRecordset final : public Recordset {
     bool FindNext(std::string_view column, const FieldValue& key) override;
     bool FindPrevious(std::string_view column, const FieldValue& key) override;
     bool HasColumn(std::string_view column) const override;
-    FieldValue Field(std::string_view column) const override;
+    const FieldValue& Field(std::string_view column) const override;
     void SetField(std::string_view column, const FieldValue& value) override;
     void AddNew() override;
     void Edit() override;

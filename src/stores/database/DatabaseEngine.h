@@ -68,8 +68,9 @@ class Recordset {
     virtual bool HasColumn(std::string_view column) const = 0;
 
     // A column of the current row, found by name (ignoring ASCII case). It
-    // reads the row as stored, not the edit buffer.
-    virtual FieldValue Field(std::string_view column) const = 0;
+    // reads the row as stored, not the edit buffer; the value lasts until the
+    // recordset moves or changes.
+    virtual const FieldValue& Field(std::string_view column) const = 0;
 
     // Sets a column in the edit buffer opened by AddNew or Edit. The value is
     // converted to the column's declared type at once, and refused with an

@@ -1,5 +1,6 @@
 #include "stores/outlook/FileBatch.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -25,10 +26,6 @@ std::string Reason(int error) {
     return error != 0 ? std::string(std::strerror(error)) : std::string("unknown error");
 }
 
-std::size_t HashOf(std::string_view bytes) {
-    return std::hash<std::string_view>{}(bytes);
-}
-
 FileStamp StampOf(const struct stat& status) {
     FileStamp stamp;
     stamp.device = static_cast<std::uint64_t>(status.st_dev);
@@ -36,6 +33,8 @@ FileStamp StampOf(const struct stat& status) {
     stamp.size = static_cast<std::uint64_t>(status.st_size);
     stamp.modifiedNs = static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 +
                        static_cast<std::int64_t>(status.st_mtim.tv_nsec);
+    stamp.changedNs = static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1000000000 +
+                      static_cast<std::int64_t>(status.st_ctim.tv_nsec);
     return stamp;
 }
 
@@ -53,18 +52,24 @@ bool ReadAll(int fd, std::string& bytes) {
     }
 }
 
-// Whether the file at `path` is still the one read: by its stamp, and where
-// that differs (a program that rewrote the same bytes), by its content.
-bool StillAsRead(const std::filesystem::path& path, const FileStamp& expected) {
+// Whether the file at `path` (whose status, when known, is `status`) is still
+// the one read: by its stamp, and where that differs (a program that rewrote
+// the same bytes), by its content.
+bool StillAsRead(const std::string& path, const FileStamp& expected,
+                 const struct stat* known = nullptr) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return false;
+    if (known != nullptr) {
+        status = *known;
+    } else if (::stat(path.c_str(), &status) != 0) {
+        return false;
+    }
     if (StampOf(status).SameFileAs(expected)) return true;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     std::string bytes;
     const bool read = ReadAll(fd, bytes);
     ::close(fd);
-    return read && bytes.size() == expected.size && HashOf(bytes) == expected.contentHash;
+    return read && bytes.size() == expected.size && ContentHash(bytes) == expected.contentHash;
 }
 
 mode_t ProcessUmask() {
@@ -76,14 +81,24 @@ mode_t ProcessUmask() {
     return mask;
 }
 
-std::filesystem::path HiddenBeside(const std::filesystem::path& path, std::string_view suffix) {
-    static std::mt19937_64 random{std::random_device{}()};
-    std::ostringstream name;
-    name << "." << path.filename().string() << "." << std::hex << random() << suffix;
-    return path.parent_path() / name.str();
+// Paths of a batch are kept as plain text: a std::filesystem::path holds a
+// list of its parts too, which for thousands of cards costs megabytes.
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-bool Exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
+std::string HiddenBeside(const std::string& path, std::string_view suffix) {
+    static std::mt19937_64 random{std::random_device{}()};
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::ostringstream name;
+    name << path.substr(0, start) << "." << path.substr(start) << "." << std::hex << random()
+         << suffix;
+    return name.str();
+}
+
+bool Exchange(const std::string& a, const std::string& b) {
 #ifdef RENAME_EXCHANGE
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
 #else
@@ -95,8 +110,9 @@ bool Exchange(const std::filesystem::path& a, const std::filesystem::path& b) {
 // One change as it goes through the batch.
 struct Step {
     const FileChange* change = nullptr;
-    std::filesystem::path target;  // the file itself, a link followed
-    std::filesystem::path temporary;
+    std::string target;  // the file itself, a link followed
+    std::string temporary;
+    int fd = -1;  // the temporary file, open until it is flushed
     FileOutcome outcome;
     bool Failed() const { return outcome.failure.has_value(); }
     void Fail(const std::string& why) {
@@ -109,12 +125,12 @@ struct Step {
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
     std::error_code error;
-    step.target = change.path;
+    step.target = change.path.native();
     // A link is written through; removed, the link goes and what it points to
     // (perhaps outside the folder) stays.
     if (change.kind != FileChange::Kind::Remove &&
         std::filesystem::is_symlink(change.path, error)) {
-        step.target = std::filesystem::canonical(change.path, error);
+        step.target = std::filesystem::canonical(change.path, error).native();
         if (error) return step.Fail("it is a link to a file that cannot be reached");
     }
     if (change.kind == FileChange::Kind::Create) {
@@ -128,7 +144,7 @@ void Check(Step& step, mode_t& mode) {
     if (::stat(step.target.c_str(), &status) != 0) {
         return step.Fail("it was removed by another program after it was read");
     }
-    if (!StillAsRead(step.target, change.expected)) {
+    if (!StillAsRead(step.target, change.expected, &status)) {
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept. "
             "Please run the synchronization again");
@@ -138,7 +154,9 @@ void Check(Step& step, mode_t& mode) {
     mode = status.st_mode & 07777;
 }
 
-void WriteTemporary(Step& step, mode_t mode) {
+// Writes the new text to a temporary file beside the target, left open
+// for its flush when `keepOpen`.
+void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
     step.temporary = HiddenBeside(step.target, ".tmp");
     const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return step.Fail(Reason(errno));
@@ -160,30 +178,66 @@ void WriteTemporary(Step& step, mode_t mode) {
     if (error == 0 && replacing && (mode & ~ProcessUmask()) != mode && ::fchmod(fd, mode) != 0) {
         error = errno;
     }
-    if (::close(fd) != 0 && error == 0) error = errno;
+    // Renaming keeps what the stamp compares (device, inode, size, mtime).
+    struct stat status {};
+    if (error == 0 && ::fstat(fd, &status) == 0) step.outcome.stamp = StampOf(status);
+#ifdef SYNC_FILE_RANGE_WRITE
+    // The disk starts on it now, while the next files are written.
+    if (error == 0 && keepOpen) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+    if (!keepOpen && ::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
+        if (keepOpen) ::close(fd);
         ::unlink(step.temporary.c_str());
         step.temporary.clear();
-        step.Fail(Reason(error));
+        return step.Fail(Reason(error));
+    }
+    if (keepOpen) step.fd = fd;
+}
+
+// Up to this many files, each is flushed on its own; more are flushed with
+// their file system in one go, which costs one flush of the disk where a
+// flush per file would cost thousands. (That one also waits for whatever
+// other programs have written, so it is kept for large batches.)
+constexpr std::size_t kFlushEachUpTo = 64;
+
+// Flushes and closes the step's open temporary file.
+void FlushTemporary(Step& step) {
+    const bool synced = ::fdatasync(step.fd) == 0;
+    const int error = errno;
+    const bool closed = ::close(step.fd) == 0;
+    step.fd = -1;
+    if (!synced || !closed) {
+        ::unlink(step.temporary.c_str());
+        step.temporary.clear();
+        step.Fail(Reason(synced ? errno : error));
+    }
+}
+
+// The temporary files still open, on the disk in one pass: their writing was
+// started as each was written, so the flushes mostly wait for nothing.
+void FlushEachTemporary(std::vector<Step>& steps) {
+    for (Step& step : steps) {
+        if (step.fd >= 0) FlushTemporary(step);
     }
 }
 
 // Every temporary file on the disk in one go: one syncfs per file system
-// where there is one, else a pass of fsyncs.
-void FlushTemporaries(std::vector<Step>& steps) {
+// where there is one, else a pass of fsyncs. A temporary file lies in its
+// target's folder, so each folder is looked at once.
+void FlushTemporariesTogether(std::vector<Step>& steps) {
 #ifdef __linux__
+    std::set<std::string> folders;
     std::set<dev_t> flushed;
     bool done = true;
     for (const Step& step : steps) {
-        struct stat status {};
         if (step.temporary.empty()) continue;
-        if (::stat(step.temporary.c_str(), &status) != 0) {
-            done = false;
-            break;
-        }
-        if (flushed.contains(status.st_dev)) continue;
-        const int fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+        const auto [folder, added] = folders.insert(FolderOf(step.temporary));
+        if (!added) continue;
+        const int fd = ::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat status {};
+        const bool synced = fd >= 0 && ::fstat(fd, &status) == 0 &&
+                            (flushed.contains(status.st_dev) || ::syncfs(fd) == 0);
         if (fd >= 0) ::close(fd);
         if (!synced) {
             done = false;
@@ -195,15 +249,14 @@ void FlushTemporaries(std::vector<Step>& steps) {
 #endif
     for (Step& step : steps) {
         if (step.temporary.empty()) continue;
-        const int fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
-        const bool synced = fd >= 0 && ::fsync(fd) == 0;
-        const int error = errno;
-        if (fd >= 0) ::close(fd);
-        if (!synced) {
-            ::unlink(step.temporary.c_str());
-            step.temporary.clear();
-            step.Fail(Reason(error));
+        step.fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+        if (step.fd >= 0) {
+            FlushTemporary(step);
+            continue;
         }
+        step.Fail(Reason(errno));
+        ::unlink(step.temporary.c_str());
+        step.temporary.clear();
     }
 }
 
@@ -243,7 +296,7 @@ void SwapIn(Step& step) {
 }
 
 void RemoveFile(Step& step) {
-    const std::filesystem::path aside = HiddenBeside(step.target, ".del");
+    const std::string aside = HiddenBeside(step.target, ".del");
     if (::rename(step.target.c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
     if (!StillAsRead(aside, step.change->expected)) {
         if (::link(aside.c_str(), step.target.c_str()) == 0) ::unlink(aside.c_str());
@@ -254,9 +307,9 @@ void RemoveFile(Step& step) {
 }
 
 void FlushFolders(const std::vector<Step>& steps) {
-    std::set<std::filesystem::path> folders;
+    std::set<std::string> folders;
     for (const Step& step : steps) {
-        if (!step.target.empty()) folders.insert(step.target.parent_path());
+        if (!step.target.empty()) folders.insert(FolderOf(step.target));
     }
     for (const auto& folder : folders) {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -268,6 +321,16 @@ void FlushFolders(const std::vector<Step>& steps) {
 
 }  // namespace
 
+std::size_t ContentHash(std::string_view bytes) {
+    return std::hash<std::string_view>{}(bytes);
+}
+
+std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
+    return StampOf(status);
+}
+
 FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -275,28 +338,40 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     }
     FileRead read;
     struct stat status {};
-    const bool ok = ::fstat(fd, &status) == 0 && ReadAll(fd, read.bytes);
+    bool ok = ::fstat(fd, &status) == 0;
+    if (ok) {
+        read.bytes.reserve(static_cast<std::size_t>(status.st_size));
+        ok = ReadAll(fd, read.bytes);
+    }
     const int error = errno;
     ::close(fd);
     if (!ok)
         throw Error("The file " + path.string() + " could not be read: " + Reason(error) + ".");
     read.stamp = StampOf(status);
-    read.stamp.contentHash = HashOf(read.bytes);
+    read.stamp.contentHash = ContentHash(read.bytes);
     return read;
 }
 
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
     std::vector<Step> steps(changes.size());
+    const auto writes = std::count_if(changes.begin(), changes.end(), [](const FileChange& c) {
+        return c.kind != FileChange::Kind::Remove;
+    });
+    const bool together = static_cast<std::size_t>(writes) > kFlushEachUpTo;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         Step& step = steps[i];
         step.change = &changes[i];
         mode_t mode = 0666;
         Check(step, mode);
         if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            WriteTemporary(step, mode);
+            WriteTemporary(step, mode, !together);
         }
     }
-    FlushTemporaries(steps);
+    if (together) {
+        FlushTemporariesTogether(steps);
+    } else {
+        FlushEachTemporary(steps);
+    }
     for (Step& step : steps) {
         if (step.Failed()) continue;
         if (step.change->kind == FileChange::Kind::Remove) {
@@ -305,9 +380,7 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
             SwapIn(step);
         }
         if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            struct stat status {};
-            if (::stat(step.target.c_str(), &status) == 0) step.outcome.stamp = StampOf(status);
-            step.outcome.stamp.contentHash = HashOf(step.change->bytes);
+            step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
         }
     }
     for (Step& step : steps) {

@@ -15,6 +15,9 @@ struct FileStamp {
     std::uint64_t inode = 0;
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
+    // When the file's inode last changed (ctime): no program can set it, so
+    // a file whose stamp and ctime are as recorded is the file recorded.
+    std::int64_t changedNs = 0;
     std::size_t contentHash = 0;  // of the bytes read
 
     bool SameFileAs(const FileStamp& other) const {
@@ -31,6 +34,13 @@ struct FileRead {
 // Reads a whole file and what it was at that moment; throws velmora::Error
 // naming the file.
 FileRead ReadFileWithStamp(const std::filesystem::path& path);
+
+// The stamp of a file without reading it (no content hash); nullopt when it
+// cannot be looked at.
+std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path);
+
+// The hash a stamp keeps of a file's bytes.
+std::size_t ContentHash(std::string_view bytes);
 
 // One change of a batch: a file replaced by new bytes, created (never over a
 // file of that name), or removed. Replacing and removing need the stamp of
@@ -49,10 +59,10 @@ struct FileOutcome {
 };
 
 // Makes the changes of a folder's files together: every new text is written
-// to a temporary file first, all of them reach the disk in one flush, then
-// each is swapped in, and the folder is flushed once. A reader sees each
-// file old or new, never a part, and a crash at any moment leaves each file
-// old or new.
+// to a temporary file first, all of them reach the disk (a few by a flush
+// each, many by one flush of their file system), then each is swapped in, and the folder is flushed
+// once. A reader sees each file old or new, never a part, and a crash at any moment leaves each
+// file old or new.
 //
 // Another program's change is never overwritten: a file whose stamp (and,
 // where that differs, content) is not what was read is refused, and the

@@ -361,17 +361,42 @@ std::string ReadContactField(const VCard& card, ContactField field) {
     return SlotText(card, rule);
 }
 
+bool WriteKeepsCard(ContactField field, std::string_view current, bool ownFileAs,
+                    std::string_view value) {
+    switch (RuleOf(field).rule) {
+        case Rule::EmailDisplayName:
+            return true;
+        case Rule::EmailType:
+            if (!EqualsIgnoringCase(value, "SMTP")) return true;
+            break;
+        case Rule::FileAs:
+            // A file-as text is written out even when it equals the one made
+            // from the names, so that it stays when the names change.
+            if (!ownFileAs) return value.empty();
+            break;
+        default:
+            break;
+    }
+    return current == value;
+}
+
+IndexedCard SummaryOf(const VCard& card) {
+    IndexedCard summary;
+    summary.isContact = !IsDistributionList(card);
+    summary.ownFileAs = FirstLineOf(card, RuleOf(F::FileAs)).has_value();
+    for (std::size_t f = 0; f < kContactFieldCount; ++f)
+        summary.fields[f] = ReadContactField(card, static_cast<ContactField>(f));
+    return summary;
+}
+
 void WriteContactField(VCard& card, ContactField field, std::string_view value) {
     const FieldRule& rule = RuleOf(field);
-    // A file-as text is written out even when it equals the one made from
-    // the names, so that it stays when the names change.
-    const bool madeFileAs = rule.rule == Rule::FileAs && !FirstLineOf(card, rule);
-    if (madeFileAs ? value.empty() : ReadContactField(card, field) == value) return;
+    const bool ownFileAs = FirstLineOf(card, RuleOf(F::FileAs)).has_value();
+    if (WriteKeepsCard(field, ReadContactField(card, field), ownFileAs, value)) return;
     switch (rule.rule) {
         case Rule::EmailDisplayName:
             return;
         case Rule::EmailType:
-            if (!EqualsIgnoringCase(value, "SMTP")) return;
             AddInternetType(card);
             break;
         case Rule::NamePart:

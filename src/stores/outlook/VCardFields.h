@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "stores/outlook/CardIndex.h"
 #include "stores/outlook/OutlookPort.h"
 #include "stores/outlook/VCard.h"
 
@@ -19,6 +20,14 @@ std::string ReadContactField(const VCard& card, ContactField field);
 // parameters), adds a line when the card lacks one, removes it for "". Writing
 // the value the field already reads changes nothing.
 void WriteContactField(VCard& card, ContactField field, std::string_view value);
+
+// Whether writing `value` into a field that now reads `current` leaves the
+// card as it is; `ownFileAs`: the card has a file-as line of its own.
+bool WriteKeepsCard(ContactField field, std::string_view current, bool ownFileAs,
+                    std::string_view value);
+
+// Every field of the card as it reads now, for the card index.
+IndexedCard SummaryOf(const VCard& card);
 
 // KIND:group, X-ADDRESSBOOKSERVER-KIND:group or X-EVOLUTION-LIST:TRUE.
 bool IsDistributionList(const VCard& card);

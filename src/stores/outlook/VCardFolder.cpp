@@ -11,6 +11,7 @@
 
 #include "model/Error.h"
 #include "model/Text.h"
+#include "stores/outlook/CardIndex.h"
 #include "stores/outlook/FileBatch.h"
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
@@ -23,7 +24,10 @@ constexpr std::size_t kNoFile = SIZE_MAX;
 
 // A card as loaded or created, and what happened to it since.
 struct CardEntry {
-    VCard card;
+    // The card's lines: absent for a card taken from the card index until it
+    // has to be written.
+    std::optional<VCard> card;
+    IndexedCard indexed;         // the card as the index holds it, while `card` is absent
     std::size_t file = kNoFile;  // index into the book's files; kNoFile for a new card
     bool isContact = true;
     bool changed = false;  // created, edited or deleted since the last save
@@ -41,6 +45,13 @@ bool IsOurLeftover(const std::string& name) {
 struct CardFile {
     std::filesystem::path path;
     FileStamp stamp;
+    std::int64_t settledBeforeNs = 0;  // see IndexedFile
+    bool parsed = false;               // `gaps` and the cards' lines are read
+    // Its bytes were no longer those first read when it had to be parsed:
+    // another program's change, which a save must not overwrite.
+    bool changedElsewhere = false;
+    bool gone = false;              // removed by a save
+    bool unsaved = false;           // a save failed: the file no longer holds what the cards say
     std::vector<std::string> gaps;  // gaps[0] before the first card, gaps[i + 1] after card i
     std::vector<std::size_t> cards;
 };
@@ -73,7 +84,10 @@ bool IsCardFileName(const std::filesystem::path& path) {
 
 class VCardAddressBook final : public AddressBook {
   public:
-    explicit VCardAddressBook(std::filesystem::path folder) : folder_(std::move(folder)) { Load(); }
+    VCardAddressBook(std::filesystem::path folder, std::filesystem::path indexFile)
+        : folder_(std::move(folder)), indexFile_(std::move(indexFile)) {
+        Load();
+    }
 
     int Count() const override { return static_cast<int>(entries_.size()); }
 
@@ -83,13 +97,25 @@ class VCardAddressBook final : public AddressBook {
     }
 
     std::string Get(CardHandle card, ContactField field) const override {
-        return ReadContactField(Contact(card).card, field);
+        const CardEntry& entry = Contact(card);
+        if (entry.card) return ReadContactField(*entry.card, field);
+        return entry.indexed.fields[static_cast<std::size_t>(field)];
     }
 
     void Set(CardHandle card, ContactField field, std::string_view value) override {
         CardEntry& entry = Contact(card);
-        WriteContactField(entry.card, field, value);
-        if (entry.card.dirty) entry.changed = true;
+        if (!entry.card) {
+            const std::string& current = entry.indexed.fields[static_cast<std::size_t>(field)];
+            if (WriteKeepsCard(field, current, entry.indexed.ownFileAs, value)) return;
+            ReadCardsOf(entry.file);
+            if (!entry.card) {
+                // Its file changed meanwhile; saving reports the card.
+                entry.changed = true;
+                return;
+            }
+        }
+        WriteContactField(*entry.card, field, value);
+        if (entry.card->dirty) entry.changed = true;
     }
 
     CardHandle Create() override {
@@ -137,11 +163,14 @@ class VCardAddressBook final : public AddressBook {
     std::vector<CardFailure> SaveChanges() override {
         std::vector<FileChange> changes;
         std::vector<std::size_t> changedFiles;  // per change: its file
+        std::vector<CardFailure> failures;
         const std::size_t loadedFiles = files_.size();
         for (std::size_t f = 0; f < loadedFiles; ++f) {
             if (auto change = ChangeOf(f)) {
                 changes.push_back(std::move(*change));
                 changedFiles.push_back(f);
+            } else if (files_[f].changedElsewhere) {
+                RefuseChangedElsewhere(f, failures);
             }
         }
         for (std::size_t e = 0; e < entries_.size(); ++e) {
@@ -152,13 +181,17 @@ class VCardAddressBook final : public AddressBook {
             }
         }
         const std::vector<FileOutcome> outcomes = ApplyFileChanges(changes);
-        std::vector<CardFailure> failures;
         for (std::size_t c = 0; c < changes.size(); ++c) {
             CardFile& file = files_[changedFiles[c]];
+            indexStale_ = true;
             if (!outcomes[c].failure) {
                 file.stamp = outcomes[c].stamp;
+                // Only the bytes can show that no one changed it since.
+                file.settledBeforeNs = 0;
+                file.gone = changes[c].kind == FileChange::Kind::Remove;
                 continue;
             }
+            file.unsaved = true;
             for (const std::size_t e : file.cards) {
                 if (!entries_[e].changed) continue;
                 failures.push_back({static_cast<CardHandle>(e + 1), *outcomes[c].failure});
@@ -172,6 +205,7 @@ class VCardAddressBook final : public AddressBook {
             RemoveLeftoverTemporaryFiles(folder_);
             leftovers_ = false;
         }
+        SaveIndex();
         return failures;
     }
 
@@ -199,6 +233,21 @@ class VCardAddressBook final : public AddressBook {
         return entry;
     }
 
+    // The cards of a changed file that another program changed meanwhile.
+    void RefuseChangedElsewhere(std::size_t f, std::vector<CardFailure>& failures) {
+        CardFile& file = files_[f];
+        for (const std::size_t e : file.cards) {
+            if (!entries_[e].changed) continue;
+            failures.push_back({static_cast<CardHandle>(e + 1),
+                                "The contact file " + file.path.string() +
+                                    " was not written: it was changed by another program after "
+                                    "it was read, and that change is kept. Please run the "
+                                    "synchronization again."});
+        }
+        file.unsaved = true;
+        indexStale_ = true;
+    }
+
     void Load() {
         std::error_code error;
         const auto status = std::filesystem::status(folder_, error);
@@ -208,8 +257,14 @@ class VCardAddressBook final : public AddressBook {
         if (!std::filesystem::is_directory(status)) {
             throw Error("The address book folder " + folder_.string() + " is not a folder.");
         }
-        for (const auto& path : CardFilePaths())
-            LoadFile(path);
+        CardIndex index;
+        if (!indexFile_.empty()) index = CardIndex::Load(indexFile_, folder_);
+        const std::vector<std::filesystem::path> paths = CardFilePaths();
+        std::size_t fromIndex = 0;
+        for (const auto& path : paths)
+            fromIndex += LoadFile(path, index) ? 1 : 0;
+        // Files gone from the folder, or new in it, change the index too.
+        if (index.Size() != paths.size() || fromIndex != paths.size()) indexStale_ = true;
     }
 
     // The folder's card files in file-name order (byte order).
@@ -236,13 +291,41 @@ class VCardAddressBook final : public AddressBook {
         return paths;
     }
 
-    void LoadFile(const std::filesystem::path& path) {
+    // Reads a file's cards: from the index when its stamp, or else its bytes,
+    // are as the index recorded them (true), or else by parsing it.
+    bool LoadFile(const std::filesystem::path& path, CardIndex& index) {
         CardFile file;
         file.path = path;
+        const std::string name = path.filename().string();
+        const IndexedFile* recorded = index.Find(name);
+        if (recorded) {
+            const auto now = StampWithoutReading(path);
+            if (now && CardIndex::StampVouches(*recorded, *now)) {
+                file.stamp = recorded->stamp;
+                file.settledBeforeNs = recorded->settledBeforeNs;
+                AddIndexed(std::move(file), index.Take(name));
+                return true;
+            }
+        }
+        const std::int64_t settledBefore = CardIndex::SettledBeforeNow();
         const FileRead read = ReadFileWithStamp(path);
         file.stamp = read.stamp;
+        file.settledBeforeNs = read.stamp.changedNs < settledBefore ? settledBefore : 0;
+        if (recorded && recorded->stamp.size == read.stamp.size &&
+            recorded->stamp.contentHash == read.stamp.contentHash) {
+            const bool sameStamp = file.stamp.SameFileAs(recorded->stamp) &&
+                                   file.stamp.changedNs == recorded->stamp.changedNs;
+            // Not settled yet: the index stays as it was rather than be
+            // written again for nothing.
+            if (sameStamp && file.settledBeforeNs == 0)
+                file.settledBeforeNs = recorded->settledBeforeNs;
+            const bool same = sameStamp && file.settledBeforeNs == recorded->settledBeforeNs;
+            AddIndexed(std::move(file), index.Take(name));
+            return same;
+        }
         VCardFileContent content = ParseVCardFile(read.bytes, path);
         file.gaps = std::move(content.gaps);
+        file.parsed = true;
         for (VCard& card : content.cards) {
             CheckMappedValues(card, path);
             CardEntry entry;
@@ -253,6 +336,67 @@ class VCardAddressBook final : public AddressBook {
             entries_.push_back(std::move(entry));
         }
         files_.push_back(std::move(file));
+        return false;
+    }
+
+    void AddIndexed(CardFile file, IndexedFile recorded) {
+        for (IndexedCard& card : recorded.cards) {
+            CardEntry entry;
+            entry.isContact = card.isContact;
+            entry.indexed = std::move(card);
+            entry.file = files_.size();
+            file.cards.push_back(entries_.size());
+            entries_.push_back(std::move(entry));
+        }
+        files_.push_back(std::move(file));
+    }
+
+    // Parses a file whose cards came from the index, so they can be written.
+    // A file whose bytes are no longer those the index vouched for is left
+    // unread and marked: its cards cannot be written without overwriting
+    // another program's change.
+    void ReadCardsOf(std::size_t f) {
+        CardFile& file = files_[f];
+        if (file.parsed || file.changedElsewhere) return;
+        std::optional<FileRead> read;
+        try {
+            read = ReadFileWithStamp(file.path);
+        } catch (const Error&) {
+            // Removed or unreadable since: the save reports it.
+        }
+        if (read && read->bytes.size() == file.stamp.size &&
+            read->stamp.contentHash == file.stamp.contentHash) {
+            VCardFileContent content = ParseVCardFile(read->bytes, file.path);
+            if (content.cards.size() == file.cards.size()) {
+                file.gaps = std::move(content.gaps);
+                for (std::size_t i = 0; i < file.cards.size(); ++i)
+                    entries_[file.cards[i]].card = std::move(content.cards[i]);
+                file.parsed = true;
+                return;
+            }
+        }
+        file.changedElsewhere = true;
+    }
+
+    // Keeps what the folder's files now hold for the next run, when that
+    // differs from the index read.
+    void SaveIndex() {
+        if (indexFile_.empty() || !indexStale_) return;
+        CardIndex index;
+        for (const CardFile& file : files_) {
+            if (file.gone || file.unsaved || file.changedElsewhere || file.cards.empty()) continue;
+            IndexedFile indexed;
+            indexed.stamp = file.stamp;
+            indexed.settledBeforeNs = file.settledBeforeNs;
+            for (const std::size_t e : file.cards) {
+                const CardEntry& entry = entries_[e];
+                if (entry.deleted) continue;
+                indexed.cards.push_back(entry.card ? SummaryOf(*entry.card) : entry.indexed);
+            }
+            index.Put(file.path.filename().string(), std::move(indexed));
+        }
+        // A failure costs the next run time only; the cards are stored.
+        if (index.Save(indexFile_, folder_)) indexStale_ = false;
     }
 
     // The file's text with its cards as they now stand; a deleted card leaves
@@ -264,10 +408,10 @@ class VCardAddressBook final : public AddressBook {
             if (!entry.deleted) {
                 if (entry.changed) {
                     // Servers refuse a card without a UID; one we write gets one.
-                    if (CardUid(entry.card).empty()) SetCardUid(entry.card, NewUid());
-                    FreezeCard(entry.card);
+                    if (CardUid(*entry.card).empty()) SetCardUid(*entry.card, NewUid());
+                    FreezeCard(*entry.card);
                 }
-                text += CardText(entry.card);
+                text += CardText(*entry.card);
             }
             text += file.gaps[i + 1];
         }
@@ -290,6 +434,8 @@ class VCardAddressBook final : public AddressBook {
             change.kind = FileChange::Kind::Remove;
             return change;
         }
+        ReadCardsOf(f);
+        if (file.changedElsewhere) return std::nullopt;
         change.bytes = FileText(file);
         if (change.bytes.size() == file.stamp.size &&
             std::hash<std::string_view>{}(change.bytes) == file.stamp.contentHash) {
@@ -317,22 +463,25 @@ class VCardAddressBook final : public AddressBook {
     FileChange NewFileFor(std::size_t e) {
         CardEntry& entry = entries_[e];
         const std::filesystem::path path = NewCardPath(entry);
-        SetCardUid(entry.card, entry.newUid);
-        FreezeCard(entry.card);
+        SetCardUid(*entry.card, entry.newUid);
+        FreezeCard(*entry.card);
         CardFile file;
         file.path = path;
         file.gaps = {"", ""};
+        file.parsed = true;
         file.cards = {e};
         entry.file = files_.size();
         files_.push_back(std::move(file));
         FileChange change;
         change.kind = FileChange::Kind::Create;
         change.path = path;
-        change.bytes = CardText(entry.card);
+        change.bytes = CardText(*entry.card);
         return change;
     }
 
     std::filesystem::path folder_;
+    std::filesystem::path indexFile_;  // "" for none
+    bool indexStale_ = false;          // the index file no longer says what the folder holds
     std::vector<CardFile> files_;
     std::vector<CardEntry> entries_;
     bool leftovers_ = false;  // temporary files a killed run left behind
@@ -340,12 +489,15 @@ class VCardAddressBook final : public AddressBook {
 
 }  // namespace
 
-std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder) {
-    return std::make_unique<VCardAddressBook>(folder);
+std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder,
+                                             const std::filesystem::path& indexFile) {
+    return std::make_unique<VCardAddressBook>(folder, indexFile);
 }
 
-AddressBookOpener VCardFolderOpener(std::filesystem::path folder) {
-    return [folder = std::move(folder)] { return OpenVCardFolder(folder); };
+AddressBookOpener VCardFolderOpener(std::filesystem::path folder, std::filesystem::path indexFile) {
+    return [folder = std::move(folder), indexFile = std::move(indexFile)] {
+        return OpenVCardFolder(folder, indexFile);
+    };
 }
 
 }  // namespace velmora

@@ -17,9 +17,15 @@ namespace velmora {
 // other cards as they were, and refuses a file that another program changed
 // since it was read (the card is reported, nothing is written to it). A new
 // card gets a fresh UID and the file <UID>.vcf.
-std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder);
+//
+// With an index file (a CardIndex), a file whose stamp or bytes show it as
+// the index recorded it is not parsed; its cards are read from the index
+// until one of them is written. Saving brings the index up to date.
+std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder,
+                                             const std::filesystem::path& indexFile = {});
 
 // An opener of the folder, for the stages.
-AddressBookOpener VCardFolderOpener(std::filesystem::path folder);
+AddressBookOpener VCardFolderOpener(std::filesystem::path folder,
+                                    std::filesystem::path indexFile = {});
 
 }  // namespace velmora

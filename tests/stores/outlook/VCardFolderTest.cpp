@@ -347,6 +347,26 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     EXPECT_TRUE(std::filesystem::exists(elsewhere.Path() / "real.vcf"));
 }
 
+// A large batch is flushed in one go rather than file by file: every card
+// of it is stored all the same, a new one too, and a read-only one among
+// them is still refused.
+TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
+    constexpr int kCards = 100;
+    for (int i = 0; i < kCards; ++i)
+        Write("c" + std::to_string(100 + i) + ".vcf", Uid({"FN:Card " + std::to_string(i)}));
+    std::filesystem::permissions(folder / "c150.vcf", std::filesystem::perms::owner_read);
+    const auto book = OpenVCardFolder(folder);
+    for (CardHandle card = 1; card <= kCards; ++card)
+        book->Set(card, F::User3, std::to_string(card));
+    book->Set(book->Create(), F::FullName, "New");
+    EXPECT_EQ(Failures(*book), "The contact file " + (folder / "c150.vcf").string() +
+                                   " was not written: it is read-only.\n");
+    EXPECT_EQ(File("c100.vcf"), Uid({"FN:Card 0", "X-VELMORA-CONTACT-ID:1"}));
+    EXPECT_EQ(File("c199.vcf"), Uid({"FN:Card 99", "X-VELMORA-CONTACT-ID:100"}));
+    EXPECT_EQ(File("c150.vcf"), Uid({"FN:Card 50"}));
+    EXPECT_EQ(OpenVCardFolder(folder)->Count(), kCards + 1);
+}
+
 // A card Velmora writes that has no UID gets one, as servers demand; a card
 // it does not write is left as it is.
 TEST_F(VCardFolderTest, WrittenCardsGetAUid) {

@@ -1,0 +1,187 @@
+#include "stores/outlook/CardIndex.h"
+
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <type_traits>
+
+#include "util/AtomicFile.h"
+
+namespace velmora {
+
+namespace {
+
+constexpr std::string_view kMagic = "Velmora card index\n";
+constexpr std::uint32_t kVersion = 1;
+
+// Timestamps of file systems are as fine as a second (2 s on FAT); a file
+// must have changed longer ago than that before its stamp is trusted alone.
+constexpr std::int64_t kTimestampGrainNs = 2'000'000'000;
+
+// The index is written and read on one machine by one program, so numbers
+// go in their native form; the header's hash of a known text refuses an
+// index made by a build whose content hash differs.
+class Writer {
+  public:
+    template <typename Number>
+    requires std::is_integral_v<Number>
+    void Put(Number value) { bytes_.append(reinterpret_cast<const char*>(&value), sizeof value); }
+    void Put(std::string_view text) {
+        Put(static_cast<std::uint32_t>(text.size()));
+        bytes_.append(text);
+    }
+    std::string Finish() {
+        Put(static_cast<std::uint64_t>(ContentHash(bytes_)));
+        return std::move(bytes_);
+    }
+
+  private:
+    std::string bytes_;
+};
+
+class Reader {
+  public:
+    explicit Reader(std::string_view bytes) : bytes_(bytes) {}
+
+    template <typename Number>
+    requires std::is_integral_v<Number>
+    bool Get(Number& value) {
+        if (bytes_.size() - at_ < sizeof value) return false;
+        std::memcpy(&value, bytes_.data() + at_, sizeof value);
+        at_ += sizeof value;
+        return true;
+    }
+    bool Get(std::string& text) {
+        std::uint32_t size = 0;
+        if (!Get(size) || bytes_.size() - at_ < size) return false;
+        text.assign(bytes_.substr(at_, size));
+        at_ += size;
+        return true;
+    }
+    bool AtEnd() const { return at_ == bytes_.size(); }
+
+  private:
+    std::string_view bytes_;
+    std::size_t at_ = 0;
+};
+
+void PutStamp(Writer& out, const FileStamp& stamp) {
+    out.Put(stamp.device);
+    out.Put(stamp.inode);
+    out.Put(stamp.size);
+    out.Put(stamp.modifiedNs);
+    out.Put(stamp.changedNs);
+    out.Put(static_cast<std::uint64_t>(stamp.contentHash));
+}
+
+bool GetStamp(Reader& in, FileStamp& stamp) {
+    std::uint64_t hash = 0;
+    const bool read = in.Get(stamp.device) && in.Get(stamp.inode) && in.Get(stamp.size) &&
+                      in.Get(stamp.modifiedNs) && in.Get(stamp.changedNs) && in.Get(hash);
+    stamp.contentHash = static_cast<std::size_t>(hash);
+    return read;
+}
+
+std::uint64_t HashProbe() {
+    return ContentHash("Velmora card index");
+}
+
+}  // namespace
+
+bool CardIndex::StampVouches(const IndexedFile& recorded, const FileStamp& now) {
+    return recorded.stamp.SameFileAs(now) && recorded.stamp.changedNs == now.changedNs &&
+           now.changedNs < recorded.settledBeforeNs;
+}
+
+std::int64_t CardIndex::SettledBeforeNow() {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() - kTimestampGrainNs;
+}
+
+const IndexedFile* CardIndex::Find(const std::string& name) const {
+    const auto found = files_.find(name);
+    return found == files_.end() ? nullptr : &found->second;
+}
+
+IndexedFile CardIndex::Take(const std::string& name) {
+    return std::move(files_.at(name));
+}
+
+void CardIndex::Put(std::string name, IndexedFile file) {
+    files_.insert_or_assign(std::move(name), std::move(file));
+}
+
+bool CardIndex::Save(const std::filesystem::path& file, const std::filesystem::path& folder) const {
+    Writer out;
+    out.Put(kMagic);
+    out.Put(kVersion);
+    out.Put(HashProbe());
+    out.Put(folder.native());
+    out.Put(static_cast<std::uint64_t>(files_.size()));
+    for (const auto& [name, indexed] : files_) {
+        out.Put(name);
+        PutStamp(out, indexed.stamp);
+        out.Put(indexed.settledBeforeNs);
+        out.Put(static_cast<std::uint32_t>(indexed.cards.size()));
+        for (const IndexedCard& card : indexed.cards) {
+            out.Put(static_cast<std::uint8_t>((card.isContact ? 1 : 0) | (card.ownFileAs ? 2 : 0)));
+            for (const std::string& field : card.fields)
+                out.Put(field);
+        }
+    }
+    try {
+        WriteFileAtomically(file, out.Finish());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+CardIndex CardIndex::Load(const std::filesystem::path& file, const std::filesystem::path& folder) {
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(file);
+    } catch (const std::exception&) {
+        return {};
+    }
+    constexpr std::size_t kChecksum = sizeof(std::uint64_t);
+    if (bytes.size() < kChecksum) return {};
+    const std::string_view body(bytes.data(), bytes.size() - kChecksum);
+    std::uint64_t checksum = 0;
+    std::memcpy(&checksum, bytes.data() + body.size(), kChecksum);
+    if (checksum != ContentHash(body)) return {};
+
+    Reader in(body);
+    std::string magic, folderText;
+    std::uint32_t version = 0;
+    std::uint64_t probe = 0, count = 0;
+    if (!in.Get(magic) || magic != kMagic || !in.Get(version) || version != kVersion ||
+        !in.Get(probe) || probe != HashProbe() || !in.Get(folderText) ||
+        folderText != folder.native() || !in.Get(count)) {
+        return {};
+    }
+    CardIndex index;
+    for (std::uint64_t f = 0; f < count; ++f) {
+        std::string name;
+        IndexedFile indexed;
+        std::uint32_t cards = 0;
+        if (!in.Get(name) || !GetStamp(in, indexed.stamp) || !in.Get(indexed.settledBeforeNs) ||
+            !in.Get(cards) || cards > body.size()) {
+            return {};
+        }
+        indexed.cards.resize(cards);
+        for (IndexedCard& card : indexed.cards) {
+            std::uint8_t flags = 0;
+            if (!in.Get(flags)) return {};
+            card.isContact = (flags & 1) != 0;
+            card.ownFileAs = (flags & 2) != 0;
+            for (std::string& field : card.fields) {
+                if (!in.Get(field)) return {};
+            }
+        }
+        index.Put(std::move(name), std::move(indexed));
+    }
+    return in.AtEnd() ? index : CardIndex{};
+}
+
+}  // namespace velmora

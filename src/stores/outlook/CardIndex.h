@@ -1,0 +1,67 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "stores/outlook/FileBatch.h"
+#include "stores/outlook/OutlookPort.h"
+
+namespace velmora {
+
+// Every field of a card as the address book reads it, by ContactField.
+using CardFields = std::array<std::string, kContactFieldCount>;
+
+// One card as a run read it.
+struct IndexedCard {
+    bool isContact = true;
+    bool ownFileAs = false;  // the card has a line of its own for the file-as text
+    CardFields fields;
+};
+
+// One card file as a run last read or wrote it.
+struct IndexedFile {
+    FileStamp stamp;  // with the hash of the bytes the cards were read from
+    // The stamp alone vouches for the bytes only if the file's ctime is
+    // before this moment: a change within the file system's timestamp
+    // granularity of the reading could leave the stamp as it was.
+    std::int64_t settledBeforeNs = 0;
+    std::vector<IndexedCard> cards;
+};
+
+// What the cards of a folder said when a run last read or wrote them, kept
+// between runs so that a file shown unchanged by its stamp, or by its bytes,
+// is not parsed again. It is only a cache: a missing, damaged or foreign
+// index file reads as empty, and a failure to store one costs the next run
+// time, nothing else.
+class CardIndex {
+  public:
+    // The index kept in `file` for the cards of `folder`; empty when there is
+    // none that can be used.
+    static CardIndex Load(const std::filesystem::path& file, const std::filesystem::path& folder);
+
+    // Whether the stamp of a file, taken now, vouches for its recorded bytes.
+    static bool StampVouches(const IndexedFile& recorded, const FileStamp& now);
+    // The moment before which a file read now must have last changed for its
+    // stamp to vouch for it next time.
+    static std::int64_t SettledBeforeNow();
+
+    const IndexedFile* Find(const std::string& name) const;
+    // Moves a file's record out of the index (it must be there).
+    IndexedFile Take(const std::string& name);
+    void Put(std::string name, IndexedFile file);
+    std::size_t Size() const { return files_.size(); }
+
+    // Writes the index atomically; false when it could not be written.
+    bool Save(const std::filesystem::path& file, const std::filesystem::path& folder) const;
+
+  private:
+    std::unordered_map<std::string, IndexedFile> files_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,103 @@
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "stores/outlook/CardIndex.h"
+#include "stores/outlook/VCardFolder.h"
+#include "support/TempDir.h"
+#include "support/VCardFixtures.h"
+
+namespace velmora {
+namespace {
+
+using F = ContactField;
+
+struct IndexedFolder {
+    IndexedFolder() {
+        test::WriteCardFile(folder, "01.vcf",
+                            test::MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:5550101"}));
+        test::WriteCardFile(folder, "02.vcf",
+                            test::MakeCard({"FN:Bob Ray", "TEL;TYPE=cell:5550202"}) +
+                                test::MakeCard({"FN:Cy Ode", "TEL;TYPE=cell:5550303"}));
+        OpenVCardFolder(folder, index)->SaveChanges();
+    }
+    std::unique_ptr<AddressBook> Open() const { return OpenVCardFolder(folder, index); }
+    std::string Stored() const { return test::RenderAddressBook(*OpenVCardFolder(folder)); }
+
+    // Rewrites the index so that its record of the file says `mobile` and
+    // its stamp vouches for that, as it would long after the file was read.
+    // The record's bytes are other bytes than the file's.
+    void RecordAsSettled(const std::string& name, const std::string& mobile) const {
+        CardIndex recorded = CardIndex::Load(index, folder);
+        IndexedFile file = recorded.Take(name);
+        file.settledBeforeNs = INT64_MAX;
+        file.stamp.contentHash ^= 1;
+        file.cards.front().fields[static_cast<std::size_t>(F::MobileTelephoneNumber)] = mobile;
+        recorded.Put(name, file);
+        ASSERT_TRUE(recorded.Save(index, folder));
+    }
+
+    test::TempDir dir;
+    std::filesystem::path folder = dir / "Contacts";
+    std::filesystem::path index = dir / "cards.index";
+};
+
+// A file whose stamp vouches for the index's record is taken from the index
+// unread; once its stamp changes (here only its modification time), it is
+// read again.
+TEST(CardIndex, TrustsAStampOnlyWhileItIsUnchanged) {
+    IndexedFolder f;
+    f.RecordAsSettled("01.vcf", "1234567");
+    EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "1234567");
+
+    const auto folder01 = f.folder / "01.vcf";
+    std::filesystem::last_write_time(
+        folder01, std::filesystem::last_write_time(folder01) - std::chrono::seconds(10));
+    EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550101");
+}
+
+// Another program's edit that keeps the file's size is still seen: a stamp
+// not yet settled sends the run to the bytes.
+TEST(CardIndex, SeesAnEditOfTheSameSize) {
+    IndexedFolder f;
+    test::WriteCardFile(f.folder, "01.vcf",
+                        test::MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:5550199"}));
+    EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550199");
+}
+
+// A damaged or foreign index is no index: the cards are read from the files.
+TEST(CardIndex, IgnoresADamagedIndex) {
+    IndexedFolder f;
+    const std::string stored = f.Stored();
+    std::string bytes = test::ReadFileBytes(f.index);
+    bytes[bytes.size() / 2] ^= 0x20;
+    test::WriteFileBytes(f.index, bytes);
+    EXPECT_EQ(test::RenderAddressBook(*f.Open()), stored);
+    EXPECT_EQ(CardIndex::Load(f.index, f.folder).Size(), 0u);
+    EXPECT_EQ(CardIndex::Load(f.dir / "missing", f.folder).Size(), 0u);
+}
+
+// A card taken from the index is parsed when it is written, with the other
+// cards of its file, which stay as they were; the index then holds the
+// change, and a deleted card leaves it.
+TEST(CardIndex, WritesCardsTakenFromTheIndex) {
+    IndexedFolder f;
+    {
+        const auto book = f.Open();
+        book->Set(2, F::MobileTelephoneNumber, "5550222");
+        book->Delete(3);
+        EXPECT_TRUE(book->SaveChanges().empty());
+    }
+    EXPECT_EQ(f.Stored(),
+              "FileAs=Ann Lee; FullName=Ann Lee; MobileTelephoneNumber=5550101\n"
+              "FileAs=Bob Ray; FullName=Bob Ray; MobileTelephoneNumber=5550222\n");
+    EXPECT_EQ(test::RenderAddressBook(*f.Open()), f.Stored());
+    ASSERT_NE(CardIndex::Load(f.index, f.folder).Find("02.vcf"), nullptr);
+    EXPECT_EQ(CardIndex::Load(f.index, f.folder).Find("02.vcf")->cards.size(), 1u);
+}
+
+}  // namespace
+}  // namespace velmora
