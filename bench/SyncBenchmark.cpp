@@ -18,12 +18,12 @@
 #include <unistd.h>
 
 #include "app/DemoData.h"
-#include "bench/ScenarioGenerator.h"
-#include "bench/SyncSession.h"
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
 #include "stores/database/SqliteDatabase.h"
+#include "support/ScenarioGenerator.h"
 #include "support/ScriptedRunUi.h"
+#include "support/SyncSession.h"
 #include "support/TempDir.h"
 
 namespace velmora::scenarios {

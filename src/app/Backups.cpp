@@ -15,7 +15,7 @@
 #include "run/ActivityLog.h"
 #include "run/AppInfo.h"
 #include "run/RunUi.h"
-#include "stores/outlook/AtomicFile.h"
+#include "util/AtomicFile.h"
 
 namespace velmora {
 

@@ -9,11 +9,12 @@
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/Text.h"
 #include "stores/database/DatabaseEngine.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/outlook/FileBatch.h"
-#include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookKinds.h"
 #include "stores/outlook/VCardFields.h"
 
 namespace velmora {
@@ -169,8 +170,8 @@ VCard ContactCard(const DemoContact& contact, std::string_view uid, std::string_
     WriteContactField(card, F::User1, n.DCNumber);
     WriteContactField(card, F::Email1Address, n.EmailAddress);
     for (const NumberKind kind : kOutlookPhoneFieldOrder) {
-        const auto field = FieldByName(KindInfo(kind).outlookField);
-        WriteContactField(card, *field, MaskPhoneNumber(NumberOf(n, kind), kDefaultMaskOption));
+        WriteContactField(card, FieldOf(kind),
+                          MaskPhoneNumber(NumberOf(n, kind), kDefaultMaskOption));
     }
     FreezeCard(card);
     return card;

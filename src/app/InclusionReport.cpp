@@ -6,8 +6,8 @@
 #include "model/Error.h"
 #include "model/SyncSet.h"
 #include "run/AppInfo.h"
-#include "stores/outlook/AtomicFile.h"
 #include "stores/outlook/OutlookLoader.h"
+#include "util/AtomicFile.h"
 
 namespace velmora {
 

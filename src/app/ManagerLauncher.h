@@ -1,8 +1,16 @@
 #pragma once
 
 #include <filesystem>
+#include <string_view>
 
 namespace velmora {
+
+// The PhoneBook Manager program, looked for in the program folder.
+inline constexpr std::string_view kManagerProgramName = "idenpm.exe";
+
+inline std::filesystem::path ManagerProgramPath(const std::filesystem::path& programFolder) {
+    return programFolder / kManagerProgramName;
+}
 
 // Starts the phone's own manager program. The run uses the waiting start; the
 // window's menu item starts it without waiting.

@@ -70,7 +70,6 @@ std::optional<std::string> SaveOptions(const OptionsEntries& entries, SettingsSt
     store.Save(SettingKey::SyncPath, entries.SyncPath);
     store.Save(SettingKey::LogPath, entries.LogPath);
     store.Save(SettingKey::ContactsPath, entries.ContactsPath);
-    store.Save(SettingKey::ManagerPath, "");
     store.Save(SettingKey::MassDeleteShare, std::to_string(*share));
     store.Save(SettingKey::MassDeleteMinimum, std::to_string(*minimum));
     store.Save(SettingKey::KeepBackups, std::to_string(*keep));

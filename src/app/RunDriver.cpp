@@ -128,7 +128,7 @@ RunResult RunDriver::Run() {
 
     if (state_.settings.PMBefore) {
         ui_.SetStatusCaption(StatusCaption::WaitingForManager);
-        manager_.StartAndWait(state_.ManagerPath);
+        manager_.StartAndWait(ManagerProgramPath(programFolder_));
     }
     ui_.SetStatusCaption(StatusCaption::InProgress);
 
@@ -166,7 +166,7 @@ RunResult RunDriver::Run() {
 
     if (state_.settings.PMAfter) {
         ui_.SetStatusCaption(StatusCaption::WaitingForManager);
-        manager_.StartAndWait(state_.ManagerPath);
+        manager_.StartAndWait(ManagerProgramPath(programFolder_));
     }
 
     const bool failedWrites = state_.FailedWrites > 0;

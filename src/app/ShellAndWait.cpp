@@ -5,35 +5,18 @@
 
 namespace velmora {
 
-namespace {
-
-void MarkEnded(ShellAndWaitInfo& info) {
-    info.Running = false;
-    info.EndTime = std::chrono::system_clock::now();
-    info.ElapsedTime = info.EndTime - info.StartTime;
-}
-
-}  // namespace
-
-bool ShellAndWait(ShellAndWaitInfo& info, ProcessPort& processes, RunUi& ui) {
-    info.StartTime = std::chrono::system_clock::now();
-    info.StartFailure.clear();
+bool ShellAndWait(const ShellAndWaitInfo& info, ProcessPort& processes, RunUi& ui) {
     const std::chrono::milliseconds interval =
         info.PollInterval < 1 ? kDefaultPollInterval : std::chrono::milliseconds(info.PollInterval);
-    if (info.ClearPollInterval) info.PollInterval = -1;
-
-    info.Running = true;
     std::unique_ptr<StartedProcess> process;
     try {
         process = processes.Start(info.CommandLine);
-    } catch (const Error& error) {
-        info.StartFailure = error.what();
-        MarkEnded(info);
+    } catch (const Error&) {
+        // A program that cannot be started counts as one that has run.
         return false;
     }
     while (process->WaitForEnd(interval) == WaitOutcome::StillRunning)
         ui.ProcessPendingEvents();
-    MarkEnded(info);
     return true;
 }
 

@@ -51,16 +51,10 @@ class ProcessPort {
     virtual std::optional<std::filesystem::path> FindOnPath(std::string_view name) const = 0;
 };
 
-// What ShellAndWait is given and what it reports back.
+// What ShellAndWait is given.
 struct ShellAndWaitInfo {
     ProcessCommand CommandLine;
-    bool Running = false;            // true while the program is started and waited for
-    bool ClearPollInterval = false;  // set PollInterval to -1 once its value is taken
-    std::int32_t PollInterval = 0;   // milliseconds between two looks; below 1 means 1000
-    std::chrono::system_clock::time_point StartTime;
-    std::chrono::system_clock::time_point EndTime;
-    std::chrono::system_clock::duration ElapsedTime{};
-    std::string StartFailure;  // why the program could not be started; empty when it was
+    std::int32_t PollInterval = 0;  // milliseconds between two looks; below 1 means 1000
 };
 
 inline constexpr std::chrono::milliseconds kDefaultPollInterval{1000};
@@ -69,6 +63,6 @@ inline constexpr std::chrono::milliseconds kDefaultPollInterval{1000};
 // pending events between two looks at the program. Returns true when the
 // program was started and has ended; false, at once, when it could not be
 // started. There is no overall time limit and the program is never ended by us.
-bool ShellAndWait(ShellAndWaitInfo& info, ProcessPort& processes, RunUi& ui);
+bool ShellAndWait(const ShellAndWaitInfo& info, ProcessPort& processes, RunUi& ui);
 
 }  // namespace velmora

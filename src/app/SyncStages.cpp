@@ -99,12 +99,14 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
             throw Error("The address book was not read in this run, so it cannot be written.");
         const std::unique_ptr<AddressBook> loaded = std::move(*book);
         AnnouncingBook announcing(*loaded, s);
-        WriteOutlookContacts(s, announcing, ui);
+        ApplyWriteReport(s, WriteOutlookContacts(s, announcing, ui));
     };
     stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
-        WritePhoneBookDatabase(s, *databases, *duplicates);
+        ApplyWriteReport(s, WritePhoneBookDatabase(s, *databases, *duplicates));
     };
-    stages[on(StageId::WriteSyncDatabase)] = [=](RunState& s) { WriteSyncDatabase(s, *databases); };
+    stages[on(StageId::WriteSyncDatabase)] = [=](RunState& s) {
+        ApplyWriteReport(s, WriteSyncDatabase(s, *databases));
+    };
     return stages;
 }
 

@@ -6,6 +6,7 @@
 
 #include "model/NumberKinds.h"
 #include "model/Text.h"
+#include "run/RunUi.h"
 
 namespace velmora::cli {
 
@@ -37,7 +38,7 @@ std::string RenderConflictTable(const SyncObject& outlook, const SyncObject& pho
     rows.push_back(
         {LabelWords(kConflictNameLabel), {outlook.ContactName, "", phoneBook.ContactName, ""}});
     for (const auto& kind : kNumberKinds) {
-        rows.push_back({LabelWords(kind.conflictLabel),
+        rows.push_back({LabelWords(ConflictLabel(kind.kind)),
                         {outlook.*kind.number, outlook.*kind.speed, phoneBook.*kind.number,
                          phoneBook.*kind.speed}});
     }

@@ -23,7 +23,7 @@ void TerminalRunUi::SetStatusCaption(std::string_view caption) {
 }
 
 void TerminalRunUi::ShowStageText(StageId stage) {
-    out_ << "  " << LabelsOf(stage).caption << std::endl;
+    out_ << "  " << StageCaption(stage) << std::endl;
 }
 
 void TerminalRunUi::ShowMessage(std::string_view text) {

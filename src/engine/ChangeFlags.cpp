@@ -17,10 +17,10 @@ void CopyNewContacts(ActivityLog& log, const SyncSet& from, SyncSet& other, Stor
                      SyncSet& syncData) {
     for (const SyncObject& record : from) {
         // A contact without an ID waits until it holds something for the phone.
-        if (record.Flag == "D" || record.ContactID.empty()) continue;
+        if (record.Flag == RecordFlag::Delete || record.ContactID.empty()) continue;
         const bool otherLacksIt = FindByContactID(record.ContactID, other) == 0;
         const SyncObject* sync = RecordWithID(syncData, record.ContactID);
-        const bool syncLacksIt = sync == nullptr || sync->Flag == "D";
+        const bool syncLacksIt = sync == nullptr || sync->Flag == RecordFlag::Delete;
         // Carried to the phone book and remembered, it would be missing
         // there on the next run and be taken for a contact deleted on the
         // phone: the address book would lose it. It waits for a number.
@@ -42,19 +42,19 @@ void FlagDeletedItems(RunState& state) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Checking for items that have been deleted.");
     for (SyncObject& sync : state.SyncDataSet) {
-        if (sync.Flag == "D") continue;  // already let go of when IDs were checked
+        if (sync.Flag == RecordFlag::Delete) continue;  // already let go of when IDs were checked
         SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, sync.ContactID);
         SyncObject* outlook = RecordWithID(state.OutlookSet, sync.ContactID);
         if (phoneBook != nullptr && outlook != nullptr) continue;
-        sync.Flag = "D";
+        sync.Flag = RecordFlag::Delete;
         // Remembered without numbers, the contact never was in the phone
         // book, so it was not deleted there: it is only forgotten.
         if (phoneBook == nullptr && outlook != nullptr && !HasNumbers(sync)) continue;
         if (phoneBook != nullptr) {
-            phoneBook->Flag = "D";
+            phoneBook->Flag = RecordFlag::Delete;
             WriteEvent(log, phoneBook->ContactName, " has been deleted from Outlook.");
         } else if (outlook != nullptr) {
-            outlook->Flag = "D";
+            outlook->Flag = RecordFlag::Delete;
             WriteEvent(log, outlook->ContactName, " has been deleted from the PhoneBook.");
         } else {
             WriteEvent(log, sync.ContactName,
@@ -77,7 +77,7 @@ void FlagModifiedItems(RunState& state) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Checking for items that have been modified.");
     for (SyncObject& sync : state.SyncDataSet) {
-        if (sync.Flag == "D") continue;
+        if (sync.Flag == RecordFlag::Delete) continue;
         SyncObject* outlook = RecordWithID(state.OutlookSet, sync.ContactID);
         SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, sync.ContactID);
         const bool outlookChanged = outlook != nullptr && !RecordsEqual(sync, *outlook);

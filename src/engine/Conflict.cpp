@@ -16,13 +16,13 @@ void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, 
     CopyValues(record, values);
     // A card that was only to get its ID or speed dials now takes the kept
     // values as well.
-    if (record.Flag == "I" || record.Flag == "S") {
-        record.Flag = "W";
-    } else if (record.Flag == "M") {
-        record.Flag = "W";
+    if (record.Flag == RecordFlag::AssignID || record.Flag == RecordFlag::SpeedDials) {
+        record.Flag = RecordFlag::Write;
+    } else if (record.Flag == RecordFlag::Modified) {
+        record.Flag = RecordFlag::Write;
         WriteWillBeModified(log, record.ContactName, store);
-    } else if (record.Flag == "N") {
-        record.Flag = "C";
+    } else if (record.Flag == RecordFlag::New) {
+        record.Flag = RecordFlag::Create;
         WriteWillBeAdded(log, record.ContactName, store);
     }
 }
@@ -30,31 +30,31 @@ void TakeValues(ActivityLog& log, SyncObject& record, const SyncObject& values, 
 // Writes the kept values into the three records, address book first. The
 // values may be one of the three records itself: copying a record onto
 // itself changes nothing, and no record's values change before they are read.
-void WriteKeptValues(RunState& state, ActivityLog& log, const SyncObject& values) {
-    TakeValues(log, state.OutlookSet.Item(state.ConflictOutlookIndex), values, Store::Outlook);
-    TakeValues(log, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex), values,
-               Store::PhoneBook);
-    TakeValues(log, state.SyncDataSet.Item(state.ConflictSyncIndex), values, Store::Sync);
+void WriteKeptValues(RunState& state, const ConflictPositions& positions, ActivityLog& log,
+                     const SyncObject& values) {
+    TakeValues(log, state.OutlookSet.Item(positions.outlook), values, Store::Outlook);
+    TakeValues(log, state.PhoneBookSet.Item(positions.phoneBook), values, Store::PhoneBook);
+    TakeValues(log, state.SyncDataSet.Item(positions.sync), values, Store::Sync);
 }
 
 // Logs which side wins, naming the kept record as it was, then writes its values.
-void Resolve(RunState& state, const SyncObject& values, const std::string& keptName,
-             std::string_view outcome) {
+void Resolve(RunState& state, const ConflictPositions& positions, const SyncObject& values,
+             const std::string& keptName, std::string_view outcome) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     WriteEvent(log, "Conflict resolution for ", keptName, outcome);
-    WriteKeptValues(state, log, values);
+    WriteKeptValues(state, positions, log, values);
     log.Close();
 }
 
 }  // namespace
 
-void KeepOutlook(RunState& state, const SyncObject& values) {
-    Resolve(state, values, state.OutlookSet.Item(state.ConflictOutlookIndex).ContactName,
+void KeepOutlook(RunState& state, const ConflictPositions& positions, const SyncObject& values) {
+    Resolve(state, positions, values, state.OutlookSet.Item(positions.outlook).ContactName,
             ": Outlook data will overwrite PhoneBook data.");
 }
 
-void KeepPhoneBook(RunState& state, const SyncObject& values) {
-    Resolve(state, values, state.PhoneBookSet.Item(state.ConflictPhoneBookIndex).ContactName,
+void KeepPhoneBook(RunState& state, const ConflictPositions& positions, const SyncObject& values) {
+    Resolve(state, positions, values, state.PhoneBookSet.Item(positions.phoneBook).ContactName,
             ": PhoneBook data will overwrite Outlook data.");
 }
 
@@ -62,16 +62,13 @@ bool ShowConflict(RunState& state, RunUi& ui, ActivityLog& log, std::string_view
                   const ConflictPositions& positions) {
     WriteEvent(log, "Conflict detected for ", walkedName);
     log.Close();
-    state.ConflictOutlookIndex = positions.outlook;
-    state.ConflictPhoneBookIndex = positions.phoneBook;
-    state.ConflictSyncIndex = positions.sync;
     const std::optional<ConflictChoice> choice = ui.ShowConflictDialog(
         state.OutlookSet.Item(positions.outlook), state.PhoneBookSet.Item(positions.phoneBook));
     if (choice) {
         if (choice->side == ConflictSide::Outlook) {
-            KeepOutlook(state, choice->values);
+            KeepOutlook(state, positions, choice->values);
         } else {
-            KeepPhoneBook(state, choice->values);
+            KeepPhoneBook(state, positions, choice->values);
         }
     }
     log = ActivityLog::OpenForAppend(state.settings.LogPath);

@@ -8,16 +8,6 @@
 
 namespace velmora {
 
-// The conflict dialog's two buttons. Each writes the nineteen values of the
-// kept column (name, numbers and speed dials, as the person may have edited
-// them; ContactID and Flag of `values` are not used) into the three records
-// at the conflict positions of `state`, in the order address book, phone
-// book, sync data. On each record "M" becomes "W" and "N" becomes "C", each
-// with its log line; other letters stay. They open the log for appending and
-// close it again.
-void KeepOutlook(RunState& state, const SyncObject& values);
-void KeepPhoneBook(RunState& state, const SyncObject& values);
-
 // The 1-based positions of the three records of one contact.
 struct ConflictPositions {
     int outlook;
@@ -25,9 +15,18 @@ struct ConflictPositions {
     int sync;
 };
 
-// Logs "... Conflict detected for <name>", stores the positions in `state`,
-// and shows the conflict dialog with the log closed (the buttons append to
-// it themselves), then reopens `log` for appending. The choice, if any, is
+// The conflict dialog's two buttons. Each writes the nineteen values of the
+// kept column (name, numbers and speed dials, as the person may have edited
+// them; ContactID and Flag of `values` are not used) into the three records
+// at `positions`, in the order address book, phone book, sync data. On each
+// record "M" becomes "W" and "N" becomes "C", each with its log line; "I"
+// and "S" become "W" without one; other flags stay. They open the log for
+// appending and close it again.
+void KeepOutlook(RunState& state, const ConflictPositions& positions, const SyncObject& values);
+void KeepPhoneBook(RunState& state, const ConflictPositions& positions, const SyncObject& values);
+
+// Logs "... Conflict detected for <name>" and shows the conflict dialog with the log closed (the
+// buttons append to it themselves), then reopens `log` for appending. The choice, if any, is
 // applied through KeepOutlook or KeepPhoneBook. Returns false when the dialog
 // was closed without a choice: nothing has been changed then.
 bool ShowConflict(RunState& state, RunUi& ui, ActivityLog& log, std::string_view walkedName,

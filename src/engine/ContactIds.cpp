@@ -54,8 +54,8 @@ void SetId(SyncSet& set, UsedNumbers& used, SyncObject& record, std::string id) 
 }
 
 void MarkForWriting(ActivityLog& log, SyncObject& record) {
-    if (!record.Flag.empty()) return;
-    record.Flag = "I";
+    if (record.Flag != RecordFlag::None) return;
+    record.Flag = RecordFlag::AssignID;
     WriteWillBeModified(log, record.ContactName, Store::Outlook);
 }
 
@@ -103,7 +103,7 @@ void ReleaseIDsWithoutNumbers(RunState& state, ActivityLog& log) {
         SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID);
         if (sync != nullptr && HasNumbers(*sync)) continue;
         // The sync data remembered it without numbers: it is forgotten.
-        if (sync != nullptr) sync->Flag = "D";
+        if (sync != nullptr) sync->Flag = RecordFlag::Delete;
         state.OutlookSet.ChangeContactID(record, "");
         MarkForWriting(log, record);
     }
@@ -137,13 +137,16 @@ void AssignContactIDs(RunState& state) {
 
 void ReleaseContactsLeavingThePhone(RunState& state) {
     for (SyncObject& record : state.OutlookSet) {
-        if (record.ContactID.empty() || record.Flag == "D" || HasNumbers(record)) continue;
+        if (record.ContactID.empty() || record.Flag == RecordFlag::Delete || HasNumbers(record))
+            continue;
         SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, record.ContactID);
         // Only when the phone book is about to lose every row of the contact.
-        if (phoneBook == nullptr || phoneBook->Flag != "W" || HasNumbers(*phoneBook)) continue;
-        if (SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID)) sync->Flag = "D";
+        if (phoneBook == nullptr || phoneBook->Flag != RecordFlag::Write || HasNumbers(*phoneBook))
+            continue;
+        if (SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID))
+            sync->Flag = RecordFlag::Delete;
         state.OutlookSet.ChangeContactID(record, "");
-        if (record.Flag != "W") record.Flag = "I";
+        if (record.Flag != RecordFlag::Write) record.Flag = RecordFlag::AssignID;
     }
 }
 

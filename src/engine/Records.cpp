@@ -41,7 +41,7 @@ void CopyRecord(SyncObject& target, const SyncObject& source) {
 }
 
 void MarkModified(SyncObject& record) {
-    if (record.Flag.empty()) record.Flag = "M";
+    if (record.Flag == RecordFlag::None) record.Flag = RecordFlag::Modified;
 }
 
 SyncObject* RecordWithID(SyncSet& set, std::string_view contactId) {

@@ -1,6 +1,6 @@
 #include "engine/SpeedDials.h"
 
-#include <algorithm>
+#include <array>
 
 #include "engine/Records.h"
 #include "engine/UsedNumbers.h"
@@ -9,6 +9,12 @@
 namespace velmora {
 
 namespace {
+
+// The order in which a contact's numbers get their speed dials.
+constexpr std::array<NumberKind, 9> kSpeedDialAssignmentOrder{
+    NumberKind::DirectConnect, NumberKind::Fax,   NumberKind::Home,
+    NumberKind::Mobile,        NumberKind::Other, NumberKind::Pager,
+    NumberKind::Work1,         NumberKind::Work2, NumberKind::Email};
 
 UsedNumbers UsedSpeedDials(const RunState& state) {
     UsedNumbers used;
@@ -47,20 +53,6 @@ void AdoptPhoneBookValue(UsedNumbers& used, SyncObject& record, const SyncObject
 }
 
 }  // namespace
-
-int FindBySpeedDial(std::string_view value, const SyncSet& set) {
-    // The kinds are tested in any order: only whether a record holds the value matters.
-    int found = 0;
-    int position = 1;
-    for (const SyncObject& record : set) {
-        const bool holds =
-            std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
-                        [&](const NumberKindInfo& info) { return record.*info.speed == value; });
-        if (holds) found = position;
-        ++position;
-    }
-    return found;
-}
 
 void AssignSpeedDials(RunState& state) {
     UsedNumbers used = UsedSpeedDials(state);

@@ -1,15 +1,9 @@
 #pragma once
 
-#include <string_view>
-
 #include "model/SyncSet.h"
 #include "run/RunState.h"
 
 namespace velmora {
-
-// Position of the last record of the set that holds the value in any of its
-// nine speed dials, 0 when none does.
-int FindBySpeedDial(std::string_view value, const SyncSet& set);
 
 // Gives every number of every address-book record that lacks a speed dial the
 // value the phone book holds for it, or else the smallest value that no

@@ -3,7 +3,7 @@
 #include "engine/Conflict.h"
 #include "engine/ContactIds.h"
 #include "engine/Records.h"
-#include "stores/outlook/NumberText.h"
+#include "model/NumberText.h"
 
 namespace velmora {
 
@@ -11,11 +11,11 @@ namespace {
 
 // A sync record made in this run is to be added, any other rewritten.
 void MarkSyncRecordForWriting(ActivityLog& log, SyncObject& sync) {
-    if (sync.Flag == "N") {
-        sync.Flag = "C";
+    if (sync.Flag == RecordFlag::New) {
+        sync.Flag = RecordFlag::Create;
         WriteWillBeAdded(log, sync.ContactName, Store::Sync);
     } else {
-        sync.Flag = "W";
+        sync.Flag = RecordFlag::Write;
         WriteWillBeModified(log, sync.ContactName, Store::Sync);
     }
 }
@@ -29,7 +29,7 @@ void CopyFromOtherSide(ActivityLog& log, const Side& walkedSide, const Side& oth
     // example a speed dial given to a new number in this run).
     if (otherSide.store == Store::Outlook &&
         BuildSpeedDialTag(walked) != BuildSpeedDialTag(other)) {
-        other.Flag = "S";
+        other.Flag = RecordFlag::SpeedDials;
         WriteEvent(log, "The speed dial values for ", other.ContactName,
                    " will be modified in Outlook.");
     }
@@ -39,7 +39,7 @@ void CopyFromOtherSide(ActivityLog& log, const Side& walkedSide, const Side& oth
     CopyRecord(sync, other);
     WriteEvent(log, "Information for ", walked.ContactName, " has been copied from the ",
                otherSide.dataWord, " data to the sync data.");
-    walked.Flag = "W";
+    walked.Flag = RecordFlag::Write;
     WriteWillBeModified(log, walked.ContactName, walkedSide.store);
     MarkSyncRecordForWriting(log, sync);
 }
@@ -61,12 +61,12 @@ void ReconcilePass(RunState& state, RunUi& ui, ActivityLog& log, const Side& wal
                    const Side& otherSide) {
     for (int c = 1; c <= walkedSide.set.Count(); ++c) {
         SyncObject& walked = walkedSide.set.Item(c);
-        if (walked.Flag != "M") continue;
+        if (walked.Flag != RecordFlag::Modified) continue;
         const int o = CounterpartPosition(otherSide.set, walked, otherSide.dataWord);
         const int s = CounterpartPosition(state.SyncDataSet, walked, "sync");
         SyncObject& other = otherSide.set.Item(o);
         SyncObject& sync = state.SyncDataSet.Item(s);
-        if (other.Flag.empty()) {
+        if (other.Flag == RecordFlag::None) {
             CopyFromOtherSide(log, walkedSide, otherSide, walked, other, sync);
         } else if (!RecordsEqual(walked, other)) {
             ShowConflict(state, ui, log, walked.ContactName, PositionsFor(walkedSide, c, o, s));

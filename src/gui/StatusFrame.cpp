@@ -28,7 +28,7 @@ StatusFrame::StatusFrame(QWidget* parent) : QGroupBox(parent) {
     grid->setHorizontalSpacing(24);
     for (std::size_t row = 0; row < kStageCount; ++row) {
         const StageLabels& labels = kStageLabels[row];
-        text_[row] = StageLabel(labels.textLabel, labels.caption);
+        text_[row] = StageLabel(labels.textLabel, StageCaption(labels.id));
         done_[row] = StageLabel(labels.doneLabel, kDoneCaption);
         grid->addWidget(text_[row], static_cast<int>(row), 0);
         grid->addWidget(done_[row], static_cast<int>(row), 1);

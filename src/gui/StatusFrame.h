@@ -10,6 +10,29 @@ class QLabel;
 
 namespace velmora::gui {
 
+// The object names of a stage's two labels in the status frame.
+struct StageLabels {
+    StageId id;
+    std::string_view textLabel;  // its caption
+    std::string_view doneLabel;  // "Done."
+};
+
+inline constexpr std::array<StageLabels, kStageCount> kStageLabels{{
+    {StageId::LoadOutlookContacts, "LoadingOutlook", "LoadingOutlookDone"},
+    {StageId::LoadPhoneBookRecords, "LoadingPhoneBook", "LoadingPhoneBookDone"},
+    {StageId::LoadSyncRecords, "LoadingSync", "LoadingSyncDone"},
+    {StageId::AssignContactIDs, "AssignIDs", "AssignIDsDone"},
+    {StageId::FlagDeletedItems, "FlaggingDeleted", "FlaggingDeletedDone"},
+    {StageId::FlagNewItems, "FlaggingNew", "FlaggingNewDone"},
+    {StageId::AssignSpeedDials, "AssignSpeeds", "AssignSpeedsDone"},
+    {StageId::FlagModifiedItems, "FlaggingModified", "FlaggingModifiedDone"},
+    {StageId::SyncModifiedItems, "SyncingModified", "SyncingModifiedDone"},
+    {StageId::SyncNewItems, "SyncingNew", "SyncingNewDone"},
+    {StageId::WriteOutlookContacts, "WritingOutlook", "WritingOutlookDone"},
+    {StageId::WritePhoneBookDatabase, "WritingPhoneBook", "WritingPhoneBookDone"},
+    {StageId::WriteSyncDatabase, "WritingSync", "WritingSyncDone"},
+}};
+
 // The frame "Status" of the main window: its title is the status line, and it
 // holds a row per stage, the stage's text at the left and "Done." to its right.
 // Hidden labels keep their room, so the window does not change size during a run.

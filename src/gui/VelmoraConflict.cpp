@@ -9,6 +9,7 @@
 
 #include "gui/Widgets.h"
 #include "model/NumberKinds.h"
+#include "run/RunUi.h"
 
 namespace velmora::gui {
 
@@ -20,6 +21,21 @@ QLineEdit* Box(std::string_view prefix, std::string_view name, const std::string
     box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * widthInDigits);
     return box;
 }
+
+// The object names of each kind's boxes, after "ol" or "pb".
+struct KindBoxes {
+    std::string_view number;
+    std::string_view speed;
+};
+constexpr PerKind<KindBoxes> kConflictBoxes{{{"Work2", "Work2Speed"},
+                                             {"DirectConnect", "DCSpeed"},
+                                             {"Home", "HomeSpeed"},
+                                             {"Work1", "Work1Speed"},
+                                             {"Mobile", "MobileSpeed"},
+                                             {"Fax", "FaxSpeed"},
+                                             {"Pager", "PagerSpeed"},
+                                             {"Other", "OtherSpeed"},
+                                             {"Email", "EmailSpeed"}}};
 
 constexpr int kNumberWidth = 24;  // room for an e-mail address
 constexpr int kSpeedWidth = 5;
@@ -65,10 +81,11 @@ QGroupBox* VelmoraConflict::MakeFrame(std::string_view objectName, const QString
     for (std::size_t k = 0; k < kNumberKinds.size(); ++k) {
         const NumberKindInfo& kind = kNumberKinds[k];
         const int row = static_cast<int>(k) + 1;
-        column.numbers[k] = Box(prefix, kind.conflictNumberBox, record.*kind.number, kNumberWidth);
-        column.speeds[k] = Box(prefix, kind.conflictSpeedBox, record.*kind.speed, kSpeedWidth);
+        column.numbers[k] =
+            Box(prefix, kConflictBoxes[k].number, record.*kind.number, kNumberWidth);
+        column.speeds[k] = Box(prefix, kConflictBoxes[k].speed, record.*kind.speed, kSpeedWidth);
         column.speeds[k]->setMaximumWidth(column.speeds[k]->minimumWidth());
-        grid->addWidget(new QLabel(ToQString(kind.conflictLabel)), row, 0);
+        grid->addWidget(new QLabel(ToQString(ConflictLabel(kind.kind))), row, 0);
         grid->addWidget(column.numbers[k], row, 1);
         grid->addWidget(column.speeds[k], row, 2);
     }

@@ -126,7 +126,7 @@ void VelmoraStart::SetRunControlsEnabled(bool enabled) {
 }
 
 void VelmoraStart::PhoneBookManagerClick() {
-    StartPhoneBookManager(false, state_.ManagerPath, deps_.processes, ui_);
+    StartPhoneBookManager(false, ManagerProgramPath(deps_.programFolder), deps_.processes, ui_);
 }
 
 void VelmoraStart::InclusionClick() {

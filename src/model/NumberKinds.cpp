@@ -9,9 +9,4 @@ const NumberKindInfo* KindByNumberType(long long numberType) {
     return nullptr;
 }
 
-std::string_view KindWordOfNumberType(long long numberType) {
-    const NumberKindInfo* info = KindByNumberType(numberType);
-    return info != nullptr ? info->kindWord : std::string_view{};
-}
-
 }  // namespace velmora

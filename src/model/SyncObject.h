@@ -2,13 +2,16 @@
 
 #include <string>
 
+#include "model/RecordFlag.h"
+
 namespace velmora {
 
-// One contact as any of the three stores holds it. Every value is text and an
-// empty text means "absent": no number of that kind, no speed dial, no flag,
-// no contact ID yet. The record checks and normalises nothing.
+// One contact as any of the three stores holds it, with what the run is to do
+// with it (model/RecordFlag.h). Every value is text and an empty text means
+// "absent": no number of that kind, no speed dial, no contact ID yet. The
+// record checks and normalises nothing.
 struct SyncObject {
-    std::string Flag;
+    RecordFlag Flag = RecordFlag::None;
     std::string Work2Speed;
     std::string Work1Speed;
     std::string MobileSpeed;

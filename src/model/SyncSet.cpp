@@ -79,39 +79,38 @@ int SyncSet::PositionOfContactID(std::string_view contactId) const {
 
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {
     SyncObject copy = cData;
-    copy.Flag = "N";
+    copy.Flag = RecordFlag::New;
     copy.Card = 0;  // the copy belongs to another store
     return Append(std::move(copy));
 }
 
+#ifndef NDEBUG
 namespace {
 
-int FindLast(const SyncSet& set, std::string SyncObject::*field, std::string_view text) {
+// The index's answer found the slow way, to check it against.
+int LastWithContactID(const SyncSet& set, std::string_view contactId) {
     int found = 0;
     int position = 1;
     for (const SyncObject& record : set) {
-        if (record.*field == text) found = position;
+        if (record.ContactID == contactId) found = position;
         ++position;
     }
     return found;
 }
 
 }  // namespace
+#endif
 
 int FindByContactID(std::string_view contactId, const SyncSet& set) {
     const int position = set.PositionOfContactID(contactId);
 #ifndef NDEBUG
     // Every test run checks that no ID was changed behind the index's back.
-    if (position != FindLast(set, &SyncObject::ContactID, contactId)) {
+    if (position != LastWithContactID(set, contactId)) {
         throw Error("The index of contact IDs is out of step for the ID \"" +
                     std::string(contactId) + "\": a record's ID was changed in place.");
     }
 #endif
     return position;
-}
-
-int FindByContactName(std::string_view name, const SyncSet& set) {
-    return FindLast(set, &SyncObject::ContactName, name);
 }
 
 void ClearSet(SyncSet& set) {

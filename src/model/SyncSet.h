@@ -101,12 +101,9 @@ class SyncSet {
     std::unordered_map<std::string, std::vector<int>, IdHash, std::equal_to<>> positionsById_;
 };
 
-// Position of the last record whose ContactID (or ContactName) equals the
-// text exactly, 0 when none does. IDs are found through the set's index;
-// names by walking the set, which only the first run's linking by name and
-// the tests need.
+// Position of the last record whose ContactID equals the text exactly, 0
+// when none does; found through the set's index.
 int FindByContactID(std::string_view contactId, const SyncSet& set);
-int FindByContactName(std::string_view name, const SyncSet& set);
 
 // Removes every record.
 void ClearSet(SyncSet& set);

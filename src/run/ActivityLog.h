@@ -27,8 +27,6 @@ class ActivityLog {
 
     void WriteLine(std::string_view line);
     void Close();
-    bool IsOpen() const { return file_.is_open(); }
-    const std::filesystem::path& Path() const { return path_; }
 
   private:
     ActivityLog(const std::filesystem::path& path, std::ios::openmode mode);

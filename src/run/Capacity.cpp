@@ -8,7 +8,7 @@ namespace velmora {
 std::int64_t CountOutlookNumbers(const SyncSet& outlookSet) {
     std::int64_t count = 0;
     for (const SyncObject& record : outlookSet) {
-        if (record.Flag == "D") continue;
+        if (record.Flag == RecordFlag::Delete) continue;
         for (const auto& kind : kNumberKinds) {
             if (!(record.*kind.number).empty()) ++count;
         }

@@ -9,18 +9,18 @@ namespace velmora {
 
 namespace {
 
-bool IsOneOf(const std::string& flag, std::initializer_list<std::string_view> flags) {
+bool IsOneOf(RecordFlag flag, std::initializer_list<RecordFlag> flags) {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
 
 // Counts the records by the flags the store's writer acts on.
-StoreChanges Count(const SyncSet& set, std::initializer_list<std::string_view> added,
-                   std::initializer_list<std::string_view> changed) {
+StoreChanges Count(const SyncSet& set, std::initializer_list<RecordFlag> added,
+                   std::initializer_list<RecordFlag> changed) {
     StoreChanges changes;
     for (const SyncObject& record : set) {
         if (IsOneOf(record.Flag, added)) ++changes.added;
         if (IsOneOf(record.Flag, changed)) ++changes.changed;
-        if (record.Flag == "D") ++changes.deleted;
+        if (record.Flag == RecordFlag::Delete) ++changes.deleted;
     }
     return changes;
 }
@@ -35,9 +35,10 @@ std::string ChangesText(const StoreChanges& changes) {
 RunPlan PlanOf(const RunState& state, const LoadedCounts& loaded) {
     RunPlan plan;
     plan.loaded = loaded;
-    plan.outlook = Count(state.OutlookSet, {"C"}, {"W", "S", "I"});
-    plan.phoneBook = Count(state.PhoneBookSet, {"C"}, {"W"});
-    plan.sync = Count(state.SyncDataSet, {"N", "C"}, {"W", "M"});
+    using enum RecordFlag;
+    plan.outlook = Count(state.OutlookSet, {Create}, {Write, SpeedDials, AssignID});
+    plan.phoneBook = Count(state.PhoneBookSet, {Create}, {Write});
+    plan.sync = Count(state.SyncDataSet, {New, Create}, {Write, Modified});
     return plan;
 }
 

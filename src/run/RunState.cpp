@@ -2,18 +2,20 @@
 
 namespace velmora {
 
+void ApplyWriteReport(RunState& state, const WriteReport& report) {
+    state.FailedWrites += report.failedWrites;
+    for (const std::string& contactId : report.unstoredContactIDs) {
+        if (contactId.empty()) continue;
+        const int position = FindByContactID(contactId, state.SyncDataSet);
+        if (position > 0) state.SyncDataSet.Item(position).Flag = RecordFlag::None;
+    }
+}
+
 void ResetRunState(RunState& state, const SettingsStore& store,
                    const std::filesystem::path& programFolder) {
     ClearSet(state.OutlookSet);
     ClearSet(state.PhoneBookSet);
     ClearSet(state.SyncDataSet);
-    state.ConflictOutlookIndex = 0;
-    state.ConflictPhoneBookIndex = 0;
-    state.ConflictSyncIndex = 0;
-    state.NewFirstName.clear();
-    state.NewLastName.clear();
-    state.NewFileAs.clear();
-    state.ManagerPath = programFolder / kManagerProgramName;
     state.FailedWrites = 0;
     state.settings = LoadSettings(store, programFolder);
 }

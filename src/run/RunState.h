@@ -19,19 +19,6 @@ struct RunState {
 
     Settings settings;
 
-    // Positions (1-based) of the three records of the conflict being shown.
-    int ConflictOutlookIndex = 0;
-    int ConflictPhoneBookIndex = 0;
-    int ConflictSyncIndex = 0;
-
-    // What the name prompt confirmed last.
-    std::string NewFirstName;
-    std::string NewLastName;
-    std::string NewFullName;
-    std::string NewFileAs;
-
-    std::filesystem::path ManagerPath;
-
     // Steps of a writer that failed and were logged as such; a run with any
     // ends with the error caption instead of reporting success.
     int FailedWrites = 0;
@@ -45,11 +32,23 @@ struct RunState {
         BeforeFirstWrite;
 };
 
-// The PhoneBook Manager program, looked for in the program folder.
-inline constexpr std::string_view kManagerProgramName = "idenpm.exe";
+// What a store's writer reports back. A writer changes its own store only;
+// the caller applies the report to the run.
+struct [[nodiscard]] WriteReport {
+    // Steps that failed and were logged as "... Could not ...".
+    int failedWrites = 0;
+    // Contacts of which the writer stored nothing: their sync records have to
+    // stay as loaded, or the next run would take the store's old state for a
+    // change of its own.
+    std::vector<std::string> unstoredContactIDs;
+};
 
-// Empties the three sets, clears the conflict positions and name results
-// (the full name is kept), sets ManagerPath and reloads the settings.
+// Counts the report's failures and keeps the sync record of each unstored
+// contact as loaded (without a flag), so that the next run finds the
+// difference again and carries the change once more.
+void ApplyWriteReport(RunState& state, const WriteReport& report);
+
+// Empties the three sets, clears the failure count and reloads the settings.
 void ResetRunState(RunState& state, const SettingsStore& store,
                    const std::filesystem::path& programFolder);
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/NumberKinds.h"
 #include "model/SyncObject.h"
 #include "run/RunPlan.h"
 
@@ -28,44 +29,26 @@ enum class StageId {
 };
 inline constexpr std::size_t kStageCount = 13;
 
-// The pair of labels a stage shows in the status frame.
-struct StageLabels {
-    StageId id;
-    std::string_view textLabel;  // object name of the text label
-    std::string_view caption;    // its text
-    std::string_view doneLabel;  // object name of the "Done." label
+// What the status frame shows while each stage runs, in run order, and once it is done.
+inline constexpr std::array<std::string_view, kStageCount> kStageCaptions{
+    "Loading Outlook contacts . . .",
+    "Loading PhoneBook records . . .",
+    "Loading records from previous sync . . .",
+    "Verifying that each Outlook contact has a contact ID . . .",
+    "Flagging deleted items . . .",
+    "Flagging new items . . .",
+    "Verifying that each phone number has a speed dial . . .",
+    "Flagging modified items . . .",
+    "Synchronizing modified items . . .",
+    "Synchronizing new items . . .",
+    "Writing changes to Outlook . . .",
+    "Writing changes to PhoneBook . . .",
+    "Writing changes to Sync database . . .",
 };
 inline constexpr std::string_view kDoneCaption = "Done.";
 
-inline constexpr std::array<StageLabels, kStageCount> kStageLabels{{
-    {StageId::LoadOutlookContacts, "LoadingOutlook", "Loading Outlook contacts . . .",
-     "LoadingOutlookDone"},
-    {StageId::LoadPhoneBookRecords, "LoadingPhoneBook", "Loading PhoneBook records . . .",
-     "LoadingPhoneBookDone"},
-    {StageId::LoadSyncRecords, "LoadingSync", "Loading records from previous sync . . .",
-     "LoadingSyncDone"},
-    {StageId::AssignContactIDs, "AssignIDs",
-     "Verifying that each Outlook contact has a contact ID . . .", "AssignIDsDone"},
-    {StageId::FlagDeletedItems, "FlaggingDeleted", "Flagging deleted items . . .",
-     "FlaggingDeletedDone"},
-    {StageId::FlagNewItems, "FlaggingNew", "Flagging new items . . .", "FlaggingNewDone"},
-    {StageId::AssignSpeedDials, "AssignSpeeds",
-     "Verifying that each phone number has a speed dial . . .", "AssignSpeedsDone"},
-    {StageId::FlagModifiedItems, "FlaggingModified", "Flagging modified items . . .",
-     "FlaggingModifiedDone"},
-    {StageId::SyncModifiedItems, "SyncingModified", "Synchronizing modified items . . .",
-     "SyncingModifiedDone"},
-    {StageId::SyncNewItems, "SyncingNew", "Synchronizing new items . . .", "SyncingNewDone"},
-    {StageId::WriteOutlookContacts, "WritingOutlook", "Writing changes to Outlook . . .",
-     "WritingOutlookDone"},
-    {StageId::WritePhoneBookDatabase, "WritingPhoneBook", "Writing changes to PhoneBook . . .",
-     "WritingPhoneBookDone"},
-    {StageId::WriteSyncDatabase, "WritingSync", "Writing changes to Sync database . . .",
-     "WritingSyncDone"},
-}};
-
-constexpr const StageLabels& LabelsOf(StageId id) {
-    return kStageLabels[static_cast<std::size_t>(id)];
+constexpr std::string_view StageCaption(StageId id) {
+    return kStageCaptions[static_cast<std::size_t>(id)];
 }
 
 // Captions of the status frame.
@@ -93,6 +76,18 @@ struct NameValues {
 };
 
 enum class ConflictSide { Outlook, PhoneBook };
+
+// The row captions of the conflict dialog.
+inline constexpr std::string_view kConflictNameLabel = "Name ..................";
+inline constexpr std::string_view kConflictSpeedDialLabel = "Speed Dial";
+inline constexpr PerKind<std::string_view> kConflictKindLabels{
+    "Work 2 ................",  "Direct Connect ....",       "Home ..................",
+    "Work 1 ................",  "Mobile .................",  "Fax ......................",
+    "Pager ..................", "Other ...................", "Email ..................."};
+
+constexpr std::string_view ConflictLabel(NumberKind kind) {
+    return EntryOf(kConflictKindLabels, kind);
+}
 
 // The person's choice in the conflict dialog: the side kept and the name,
 // numbers and speed dials of that column as they stood when the button was

@@ -21,7 +21,6 @@ inline constexpr std::string_view PMBefore = "PMBefore";
 inline constexpr std::string_view PMAfter = "PMAfter";
 inline constexpr std::string_view NameLimit = "NameLimit";
 inline constexpr std::string_view NumberLimit = "NumberLimit";
-inline constexpr std::string_view ManagerPath = "ManagerPath";  // written empty, never read
 inline constexpr std::string_view MassDeleteShare = "MassDeleteShare";
 inline constexpr std::string_view MassDeleteMinimum = "MassDeleteMinimum";
 inline constexpr std::string_view KeepBackups = "KeepBackups";

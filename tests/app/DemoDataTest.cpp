@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 
 #include "app/DemoData.h"
-#include "bench/StoreText.h"
 #include "model/Error.h"
 #include "stores/database/SqliteDatabase.h"
+#include "support/StoreText.h"
 #include "support/TempDir.h"
 
 namespace velmora::scenarios {

@@ -3,7 +3,7 @@
 
 #include "app/InclusionReport.h"
 #include "model/Error.h"
-#include "stores/outlook/InMemoryOutlook.h"
+#include "support/InMemoryAddressBook.h"
 #include "support/TempDir.h"
 #include "support/VCardFixtures.h"
 

@@ -43,7 +43,7 @@ TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
     EXPECT_EQ(written.written,
               "NameField=Full Name;MaskOption=3;NameLimit=7;NumberLimit=250;PMBefore=True;"
               "PMAfter=False;PhoneBookPath=/d/pb.db;SyncPath=/d/sync.db;LogPath=/d/log.txt;"
-              "ContactsPath=/d/Contacts;ManagerPath=;MassDeleteShare=50;MassDeleteMinimum=5;"
+              "ContactsPath=/d/Contacts;MassDeleteShare=50;MassDeleteMinimum=5;"
               "KeepBackups=10;");
 
     const std::optional<std::string> numeric(kLimitsNotNumericMessage);

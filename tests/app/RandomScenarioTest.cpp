@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "bench/ScenarioGenerator.h"
-#include "bench/ScenarioInvariants.h"
-#include "stores/database/InMemoryDatabase.h"
-#include "stores/outlook/InMemoryOutlook.h"
 #include "support/EngineFixtures.h"
+#include "support/InMemoryAddressBook.h"
+#include "support/InMemoryDatabase.h"
+#include "support/ScenarioGenerator.h"
+#include "support/ScenarioInvariants.h"
 #include "support/ScriptedRunUi.h"
 #include "support/TempDir.h"
 #include "support/WriteRefusingStores.h"

@@ -55,9 +55,9 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     EXPECT_FALSE(driver.IsRunning());
     const std::string waiting = "caption: Status: Waiting for PhoneBook Manager . . .";
     Lines expected{"reset labels", waiting, "caption: Status: Synchronization in progress . . ."};
-    for (const auto& stage : kStageLabels)
-        expected.insert(expected.end(), {"text: " + std::string(stage.textLabel),
-                                         "done: " + std::string(stage.doneLabel)});
+    for (const std::string_view caption : kStageCaptions)
+        expected.insert(expected.end(),
+                        {"text: " + std::string(caption), "done: " + std::string(caption)});
     expected.insert(expected.end(), {waiting, "caption: Status: Synchronization complete."});
     EXPECT_EQ(ui.events, expected);
     EXPECT_EQ(processes.started, std::vector(2, ProcessCommand{dir / "idenpm.exe", {}}));
@@ -76,7 +76,7 @@ TEST_F(RunDriverTest, CapacityCheck) {
             SyncObject& record = s.OutlookSet.Append({});
             for (int n = 0; n < (r < 50 ? 5 : 9); ++n)
                 record.*kNumberKinds[n].number = "1";
-            if (r == 50) record.Flag = "D";
+            if (r == 50) record.Flag = RecordFlag::Delete;
         }
     };
     const std::tuple<const char*, const char*, std::string> cases[] = {
@@ -96,7 +96,7 @@ TEST_F(RunDriverTest, CapacityCheck) {
         EXPECT_EQ(processes.started.size(), message.empty() ? 1u : 0u);  // after the run only
         if (message.empty()) continue;
         EXPECT_EQ(Lines(ui.events.end() - 3, ui.events.end()),
-                  (Lines{"done: SyncingNewDone",
+                  (Lines{"done: Synchronizing new items . . .",
                          "caption: Status: Synchronization error. Please check the log.",
                          "message: " + message}));
         const Lines log = test::ReadLogLines(LogPath());
@@ -119,8 +119,9 @@ TEST_F(RunDriverTest, FailuresEndTheRunAndLeaveTheProgramUsable) {
     const std::string stopped = "The synchronization stopped: The card /tmp/a.vcf cannot be read.";
     const std::string error = "Status: Synchronization error. Please check the log.";
     EXPECT_EQ(Run().outcome, RunOutcome::Failed);
-    EXPECT_EQ(Lines(ui.events.end() - 3, ui.events.end()),
-              (Lines{"text: FlaggingNew", "caption: " + error, "message: " + stopped}));
+    EXPECT_EQ(
+        Lines(ui.events.end() - 3, ui.events.end()),
+        (Lines{"text: Flagging new items . . .", "caption: " + error, "message: " + stopped}));
     EXPECT_EQ(test::ReadLogLines(LogPath()).back(), "... " + stopped);
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 

@@ -65,15 +65,6 @@ TEST_F(ContactIds, NoIDWithoutSomethingForThePhone) {
 
 using SpeedDials = EngineTest;
 
-// The last record holding the exact text in any of its speed dials, 0 for none.
-TEST(FindBySpeedDial, FindsTheLastRecordHoldingTheValueInAnyKind) {
-    const SyncSet set = ParseSet("1:A::H=1/7 | 2:B::E=x/3,W2=2/7 | 3:C::O=/07");
-    EXPECT_EQ(FindBySpeedDial("7", set), 2);
-    EXPECT_EQ(FindBySpeedDial("3", set), 2);
-    EXPECT_EQ(FindBySpeedDial("07", set), 3);
-    EXPECT_EQ(FindBySpeedDial("5", set), 0);
-}
-
 // With 1, 2 and 4 in use anywhere (also only on a "D" record or only in the
 // sync data), the numbers lacking a speed dial get 3, then 5, then 6, in the
 // kind order DC, F, H, M, O, P, W1, W2, E. A speed dial already there, even

@@ -35,8 +35,8 @@ TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
         "6:Fay:N:M=6/");
     ui.conflictPolicy = [](const SyncObject& outlook, const SyncObject&) {
         const std::map<std::string, ConflictChoice> choices{
-            {"Di", {ConflictSide::PhoneBook, ParseRecord("77:Dia Lane:Q:H=1/2")}},
-            {"Fay", {ConflictSide::Outlook, ParseRecord("77:Fay Ray:Q:M=6/6,E=f@x/8")}}};
+            {"Di", {ConflictSide::PhoneBook, ParseRecord("77:Dia Lane:D:H=1/2")}},
+            {"Fay", {ConflictSide::Outlook, ParseRecord("77:Fay Ray:D:M=6/6,E=f@x/8")}}};
         const auto choice = choices.find(outlook.ContactName);
         return choice == choices.end() ? std::nullopt : std::optional(choice->second);
     };

@@ -4,6 +4,7 @@
 
 #include "gui/GuiTestSupport.h"
 #include "gui/InclusionReportWriter.h"
+#include "gui/StatusFrame.h"
 #include "platform/QtTestMain.h"
 #include "support/VCardFixtures.h"
 
@@ -24,7 +25,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(window.windowTitle(),
                  QStringLiteral("Velmora - Copyright © 2026 The Velmora developers"));
         QCOMPARE(f.Caption(), QStringLiteral("Status: Idle"));
-        for (const StageLabels& labels : kStageLabels)
+        for (const gui::StageLabels& labels : gui::kStageLabels)
             QVERIFY(!f.LabelShown(labels.textLabel) && !f.LabelShown(labels.doneLabel));
         QVERIFY(!Child<QAction>(&window, "Inclusion")->isEnabled());
 

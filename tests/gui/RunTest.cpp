@@ -3,6 +3,7 @@
 
 #include "app/DemoData.h"
 #include "gui/GuiTestSupport.h"
+#include "gui/StatusFrame.h"
 #include "model/Error.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtSettingsStore.h"
@@ -35,7 +36,7 @@ class RunTest : public QObject {
 
         QCOMPARE(Child<QGroupBox>(&window, "Status")->title(),
                  QStringLiteral("Status: Synchronization complete."));
-        for (const StageLabels& labels : kStageLabels) {
+        for (const gui::StageLabels& labels : gui::kStageLabels) {
             for (const std::string_view name : {labels.textLabel, labels.doneLabel})
                 QVERIFY(Child<QLabel>(&window, std::string(name).c_str())->isVisibleTo(&window));
         }

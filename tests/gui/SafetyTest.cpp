@@ -41,7 +41,7 @@ void SixContactsGoneFromOutlook(WindowFixture& f, int& writes) {
     f.StageOf(StageId::FlagDeletedItems) = [](RunState& s) {
         for (SyncSet* set : {&s.PhoneBookSet, &s.SyncDataSet}) {
             for (SyncObject& record : *set)
-                record.Flag = "D";
+                record.Flag = RecordFlag::Delete;
         }
     };
     f.StageOf(StageId::WritePhoneBookDatabase) = [&writes](RunState&) { ++writes; };

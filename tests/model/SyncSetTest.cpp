@@ -16,8 +16,7 @@ TEST(SyncSet, PositionsRemovalAndIdentity) {
     SyncObject& first = set.Item(1);
     for (int i = 0; i < 100; ++i)
         set.Append({});
-    first.ContactName = "Anne";
-    EXPECT_EQ(FindByContactName("Anne", set), 1);
+    EXPECT_EQ(&set.Item(1), &first);
     set.Remove(2);
     EXPECT_EQ(set.Item(2).ContactID, "3");
     EXPECT_EQ(set.Count(), 102);
@@ -27,16 +26,13 @@ TEST(SyncSet, PositionsRemovalAndIdentity) {
     EXPECT_THROW(set.Item(1), Error);
 }
 
-// Lookups compare exactly and return the last match, or 0; an empty text
-// finds the last record whose field is empty.
-TEST(SyncSet, LookupsFindTheLastExactMatch) {
+// The lookup compares exactly and returns the last match, or 0; an empty
+// text finds the last record without an ID.
+TEST(SyncSet, LookupFindsTheLastExactMatch) {
     const SyncSet set = ParseSet("12:Ann:: | :ann:: | 12:Bob:: | :Ann ::M=1/ | 7:Cy::");
     EXPECT_EQ(FindByContactID("12", set), 3);
     EXPECT_EQ(FindByContactID("012", set), 0);
     EXPECT_EQ(FindByContactID("", set), 4);
-    EXPECT_EQ(FindByContactName("Ann", set), 1);
-    EXPECT_EQ(FindByContactName("ANN", set), 0);
-    EXPECT_EQ(FindByContactName("Ann ", set), 4);
 }
 
 // The index of IDs follows every change made through the set: an ID given

@@ -25,7 +25,8 @@ std::string Loaded(std::string_view stored) {
 // Defaults, stored values in their text forms, repairs of values out of
 // range (an empty text, a mask outside 1..4, a number limit of 0 that takes
 // the name limit or else the default, negative limits), and values that do
-// not convert, which take their defaults.
+// not convert, which take their defaults. Keys no longer read, such as the
+// ManagerPath that earlier versions wrote empty, are passed over.
 TEST(Settings, DefaultsStoredValuesAndRepairs) {
     const std::string paths =
         "|/p/Data/SyncLog.txt|/p/Data/PhoneBook.db|/p/Data/Velmora.db|/p/Data/Contacts";
@@ -45,6 +46,7 @@ TEST(Settings, DefaultsStoredValuesAndRepairs) {
         {"NameLimit=lots, NumberLimit=25x, MaskOption=300, PMBefore=maybe, PMAfter=", defaults},
         {"NumberLimit=99999999999", defaults},
         {"NumberLimit= 300 ", "File As|2|TT|0|300" + paths},
+        {"ManagerPath=/old/idenpm.exe", defaults},
     };
     for (const auto& [stored, expected] : cases)
         EXPECT_EQ(Loaded(stored), expected) << stored;

@@ -36,7 +36,8 @@ std::string Render(const SyncObject& record) {
         numbers += (numbers.empty() ? "" : ",") + std::string(KindCode(info)) + "=" +
                    record.*info.number + "/" + record.*info.speed;
     }
-    return record.ContactID + ":" + record.ContactName + ":" + record.Flag + ":" + numbers;
+    return record.ContactID + ":" + record.ContactName + ":" + std::string(LetterOf(record.Flag)) +
+           ":" + numbers;
 }
 
 std::string Render(const SyncSet& set) {
@@ -53,7 +54,9 @@ SyncObject ParseRecord(std::string_view text) {
     SyncObject record;
     record.ContactID = fields[0];
     record.ContactName = fields[1];
-    record.Flag = fields[2];
+    const auto flag = FlagOfLetter(fields[2]);
+    if (!flag) throw std::invalid_argument("not a flag letter: " + std::string(fields[2]));
+    record.Flag = *flag;
     if (fields.size() == 5) record.Card = std::stoi(std::string(fields[4]));
     if (fields[3].empty()) return record;
     for (std::string_view entry : Split(fields[3], ",")) {

@@ -16,9 +16,9 @@ namespace velmora::test {
 
 // Compact text of a contact record, one string a test can compare:
 //   id:name:flag:numbers
-// where numbers lists, in canonical kind order, every kind with a number or a
-// speed dial as <kind>=<number>/<speed>, separated by commas. Kinds are
-// written with their tag prefix without the colon: W2 DC H W1 M F P O E.
+// where flag is the letter of model/RecordFlag.h ("" for none) and numbers lists, in canonical kind
+// order, every kind with a number or a speed dial as <kind>=<number>/<speed>, separated by commas.
+// Kinds are written with their tag prefix without the colon: W2 DC H W1 M F P O E.
 //   "12:Ann Lee:M:H=5551234/3,M=5559876/,E=ann@example.org/7"
 // A set is its records in order, joined by " | "; an empty set is "".
 std::string Render(const SyncObject& record);

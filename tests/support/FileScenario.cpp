@@ -1,8 +1,9 @@
 #include "support/FileScenario.h"
 
 #include "model/Error.h"
+#include "model/NumberText.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookKinds.h"
 
 namespace velmora::test {
 
@@ -23,7 +24,7 @@ void FileScenario::WriteStores(const std::vector<ScenarioContact>& contacts) {
                 {contact.id, contact.name, number.number, kind.numberType, number.speedDial,
                  plain ? kUnmeasuredLengthCode : NumberLengthCode(number.number.size())});
             card.emplace_back(
-                *FieldByName(kind.outlookField),
+                FieldOf(kind.kind),
                 plain ? number.number : MaskPhoneNumber(number.number, kDefaultMaskOption));
         }
         WriteCardFile(settings.ContactsPath, std::to_string(contact.id) + ".vcf",

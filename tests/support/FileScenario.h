@@ -6,11 +6,11 @@
 #include <string_view>
 #include <vector>
 
-#include "bench/StoreText.h"
-#include "bench/SyncSession.h"
 #include "model/NumberKinds.h"
 #include "support/DatabaseFixtures.h"
 #include "support/ScriptedRunUi.h"
+#include "support/StoreText.h"
+#include "support/SyncSession.h"
 #include "support/TempDir.h"
 #include "support/VCardFixtures.h"
 

@@ -11,8 +11,8 @@
 namespace velmora::test {
 
 // A RunUi for tests: it records everything shown as lines of text
-// ("caption: ...", "reset labels", "text: LoadingOutlook", "done:
-// LoadingOutlookDone", "message: ...", "conflict: <outlook name> / <phone
+// ("caption: ...", "reset labels", "text: <stage caption>", "done: <stage
+// caption>", "message: ...", "conflict: <outlook name> / <phone
 // book name>", "names: <first>|<last>|<full>|<file as>", "mass deletion:
 // <summary>") and answers the dialogs from a queue of scripted names, or from
 // a policy (by default the proposed names are accepted, a conflict dialog is
@@ -26,8 +26,8 @@ class ScriptedRunUi : public RunUi {
 
     void SetStatusCaption(std::string_view caption) override { Show("caption: ", caption); }
     void ResetStageLabels() override { events.emplace_back("reset labels"); }
-    void ShowStageText(StageId stage) override { Show("text: ", LabelsOf(stage).textLabel); }
-    void ShowStageDone(StageId stage) override { Show("done: ", LabelsOf(stage).doneLabel); }
+    void ShowStageText(StageId stage) override { Show("text: ", StageCaption(stage)); }
+    void ShowStageDone(StageId stage) override { Show("done: ", StageCaption(stage)); }
     void ShowMessage(std::string_view text) override {
         messages.emplace_back(text);
         Show("message: ", text);

@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookPort.h"
+#include "support/InMemoryAddressBook.h"
 
 namespace velmora::test {
 

@@ -5,13 +5,13 @@
 
 #include <gmock/gmock.h>
 
-#include "bench/StoreText.h"
 #include "model/Error.h"
 #include "run/ActivityLog.h"
 #include "stores/database/RowText.h"
 #include "support/EngineFixtures.h"
 #include "support/ForwardingDatabase.h"
 #include "support/ScriptedRunUi.h"
+#include "support/StoreText.h"
 
 namespace velmora::test {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/SyncStages.h"
-#include "bench/SyncSession.h"
+#include "support/SyncSession.h"
 
 namespace velmora::test {
 

@@ -13,6 +13,22 @@
 
 namespace velmora {
 
+// The phone book writer's word for each kind in its log lines.
+inline constexpr PerKind<std::string_view> kKindWords{
+    "secondary work number", "direct connect number", "home number",
+    "work number",           "mobile number",         "FAX number",
+    "pager number",          "'other' number",        "email address"};
+
+constexpr std::string_view KindWord(NumberKind kind) {
+    return EntryOf(kKindWords, kind);
+}
+
+// The word for a NumberType code; empty for codes of no kind.
+inline std::string_view KindWordOfNumberType(long long numberType) {
+    const NumberKindInfo* info = KindByNumberType(numberType);
+    return info != nullptr ? KindWord(info->kind) : std::string_view{};
+}
+
 // The phone book: table tblContactList of the database at PhoneBookPath, one
 // row per number (or e-mail address) of a contact. The table belongs to the
 // phone's own manager program: Velmora never creates it, uses the six columns
@@ -74,13 +90,13 @@ void ChoosePhoneRowsToKeep(RunState& state, PhoneBookDuplicates& duplicates);
 // (delete every row) into tblContactList, logging each change, after logging
 // and removing the extra rows of the duplicates. Everything goes in one
 // transaction, with a savepoint per contact: a step that fails is logged as
-// "... Could not ..." with the reason and counted in state.FailedWrites, the
-// contact's earlier changes are undone, its sync record is set so that the
-// sync database does not record the change (see docs/databases.md), and the
+// "... Could not ..." with the reason and reported, the contact's earlier
+// changes are undone, the contact is reported as unstored so that the sync
+// database does not record the change (see docs/databases.md), and the
 // writer goes on with the next contact. A lock that stays held ends the run
 // (DatabaseLockedError) with nothing stored.
-void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
-                            const PhoneBookDuplicates& duplicates = {});
+WriteReport WritePhoneBookDatabase(const RunState& state, DatabaseEngine& engine,
+                                   const PhoneBookDuplicates& duplicates = {});
 
 // PhoneNumberLength of a number of this many characters: 6 for 10, 7 for 11,
 // 0 for any other count.

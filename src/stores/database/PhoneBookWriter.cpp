@@ -51,7 +51,8 @@ std::uint8_t LengthCodeOf(const NumberKindInfo& kind, std::string_view number) {
 }
 
 bool IsWritten(const SyncObject& record) {
-    return record.Flag == "C" || record.Flag == "W" || record.Flag == "D";
+    return record.Flag == RecordFlag::Create || record.Flag == RecordFlag::Write ||
+           record.Flag == RecordFlag::Delete;
 }
 
 // A row of the contact as it stood when the first pass met it.
@@ -68,12 +69,13 @@ struct OldRow {
 // undone, the failure is logged, and the writer goes on with the next contact.
 class PhoneBookWriter {
   public:
-    PhoneBookWriter(RunState& state, Database& database, Recordset& rows,
-                    std::vector<std::string>& lines)
-        : state_(state), database_(database), rows_(rows), lines_(lines) {}
+    PhoneBookWriter(Database& database, Recordset& rows, std::vector<std::string>& lines)
+        : database_(database), rows_(rows), lines_(lines) {}
+
+    const WriteReport& Report() const { return report_; }
 
     void Repair(const DuplicatePhoneRows& duplicate) {
-        const std::string word(KindInfo(duplicate.kind).kindWord);
+        const std::string word(KindWord(duplicate.kind));
         const std::string& name = duplicate.contactName;
         lines_.push_back(std::string(kEventPrefix) + "The PhoneBook holds " +
                          std::to_string(duplicate.rows.size()) + " rows for the " + word + " of " +
@@ -100,15 +102,17 @@ class PhoneBookWriter {
     void Write(const SyncObject& record) {
         if (!IsWritten(record)) return;
         const bool stored = InSavepoint([&] {
-            if (record.Flag == "D") {
+            if (record.Flag == RecordFlag::Delete) {
                 DeleteContact(record);
-            } else if (record.Flag == "W") {
+            } else if (record.Flag == RecordFlag::Write) {
                 ModifyContact(record);
             } else {
                 AddRows(record);
             }
         });
-        if (!stored) KeepSyncRecordInStep(record);
+        // Nothing of the contact reached the phone book: its savepoint was
+        // undone, and the sync database must not record the change either.
+        if (!stored) report_.unstoredContactIDs.push_back(record.ContactID);
     }
 
   private:
@@ -147,7 +151,7 @@ class PhoneBookWriter {
         } catch (const DatabaseLockedError&) {
             throw;
         } catch (const Error& error) {
-            ++state_.FailedWrites;
+            ++report_.failedWrites;
             std::string tried;
             if constexpr (std::is_invocable_v<What>) {
                 tried = what();
@@ -199,7 +203,7 @@ class PhoneBookWriter {
 
     void AddRow(const SyncObject& record, const NumberKindInfo& kind) {
         const std::string& number = record.*kind.number;
-        const std::string word(kind.kindWord);
+        const std::string word(KindWord(kind.kind));
         const bool added =
             Attempt("add a " + word + " of " + number + " for " + record.ContactName, [&] {
                 const std::int64_t contactId = ContactIdNumber(record);
@@ -254,7 +258,7 @@ class PhoneBookWriter {
         if (!old) return;
         const NumberKindInfo& kind = *old->kind;
         const std::string& number = record.*kind.number;
-        const std::string word(kind.kindWord);
+        const std::string word(KindWord(kind.kind));
 
         if (!deleted[IndexOf(kind)] && number.empty() && !old->number.empty()) {
             if (Attempt("delete the " + word + " for " + record.ContactName,
@@ -344,29 +348,12 @@ class PhoneBookWriter {
         if (logged) Log("The " + word + " for " + record.ContactName + " has been deleted.");
     }
 
-    // Nothing of a contact whose step failed reached the phone book: its
-    // savepoint was undone. The sync database must not record the change
-    // either, or the next run would take the phone book's old state for a
-    // change of its own. Clearing the sync record's flag keeps its row as
-    // loaded (a contact that was new is not added, one that was to be
-    // deleted keeps its row), so the next run finds the difference again and
-    // carries the change once more.
-    void KeepSyncRecordInStep(const SyncObject& record) {
-        const int position = FindByContactID(record.ContactID, state_.SyncDataSet);
-        if (position == 0) return;
-        SyncObject& sync = state_.SyncDataSet.Item(position);
-        if (sync.Flag == "N" || sync.Flag == "C" || sync.Flag == "W" || sync.Flag == "M" ||
-            sync.Flag == "D") {
-            sync.Flag.clear();
-        }
-    }
-
-    RunState& state_;
     Database& database_;
     Recordset& rows_;
     std::vector<std::string>& lines_;        // the log's lines, kept until the commit
     std::vector<std::string> contactLines_;  // those of the current contact
     std::optional<std::string> failure_;     // the line of its failed step
+    WriteReport report_;
 };
 
 }  // namespace
@@ -382,13 +369,14 @@ std::uint8_t NumberLengthCode(std::size_t characterCount) {
     }
 }
 
-void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
-                            const PhoneBookDuplicates& duplicates) {
+WriteReport WritePhoneBookDatabase(const RunState& state, DatabaseEngine& engine,
+                                   const PhoneBookDuplicates& duplicates) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to the PhoneBook database.");
     const bool anything = !duplicates.empty() ||
                           std::any_of(state.PhoneBookSet.begin(), state.PhoneBookSet.end(),
                                       [](const SyncObject& record) { return IsWritten(record); });
+    WriteReport report;
     if (anything) {
         // The lines wait for the commit, so that the log shows only what the
         // file holds: a run that stops here has stored nothing.
@@ -396,17 +384,19 @@ void WritePhoneBookDatabase(RunState& state, DatabaseEngine& engine,
         const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
         Transaction transaction(*database);
         const auto rows = database->OpenRecordset(kPhoneBookTable);
-        PhoneBookWriter writer(state, *database, *rows, lines);
+        PhoneBookWriter writer(*database, *rows, lines);
         for (const DuplicatePhoneRows& duplicate : duplicates)
             writer.Repair(duplicate);
         for (const SyncObject& record : state.PhoneBookSet)
             writer.Write(record);
         rows->Close();
         transaction.Commit();
+        report = writer.Report();
         for (const std::string& line : lines)
             log.WriteLine(line);
     }
     log.Close();
+    return report;
 }
 
 }  // namespace velmora

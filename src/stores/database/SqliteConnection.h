@@ -69,8 +69,6 @@ class SqliteStatement {
     bool Step(std::string_view what);
     FieldValue Column(int index) const;  // 0-based, of the current row
 
-    const SqliteConnection& Connection() const { return *connection_; }
-
   private:
     std::shared_ptr<SqliteConnection> connection_;
     sqlite3_stmt* statement_ = nullptr;

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/NumberKinds.h"
 #include "model/SyncSet.h"
 #include "run/RunState.h"
 #include "stores/database/DatabaseEngine.h"
@@ -17,8 +18,15 @@ inline constexpr std::string_view kSyncTable = "SyncContacts";
 inline constexpr std::string_view kSyncMetaTable = "VelmoraMeta";
 inline constexpr std::int64_t kSyncSchemaVersion = 1;
 
-// The columns besides the nine number columns, whose names the kind table
-// holds (NumberKindInfo::syncColumn).
+// The number column of each kind.
+inline constexpr PerKind<std::string_view> kSyncNumberColumns{
+    "Work2", "DirectConnect", "Home", "Work1", "Mobile", "Fax", "Pager", "Other", "Email"};
+
+constexpr std::string_view SyncColumnOf(NumberKind kind) {
+    return EntryOf(kSyncNumberColumns, kind);
+}
+
+// The other columns.
 namespace SyncColumn {
 inline constexpr std::string_view ContactID = "ContactID";
 inline constexpr std::string_view Name = "Name";
@@ -55,9 +63,9 @@ SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject);
 // Stores the outcome of the run in one transaction: records of
 // state.SyncDataSet flagged "N" or "C" add a row, "W" or "M" rewrite the
 // contact's row, "D" deletes it; each change is logged. A change the table
-// refuses is logged as "... Could not ..." and counted in state.FailedWrites,
-// and the writer goes on; a lock that stays held ends the run with nothing
+// refuses is logged as "... Could not ..." and counted in the report, and
+// the writer goes on; a lock that stays held ends the run with nothing
 // stored.
-void WriteSyncDatabase(RunState& state, DatabaseEngine& engine);
+WriteReport WriteSyncDatabase(const RunState& state, DatabaseEngine& engine);
 
 }  // namespace velmora

@@ -1,8 +1,8 @@
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "stores/database/RowText.h"
 #include "stores/database/SyncDatabase.h"
-#include "stores/outlook/NumberText.h"
 
 namespace velmora {
 
@@ -70,7 +70,8 @@ std::vector<TableDefinition> SyncDatabaseTables() {
     contacts.columns.push_back(TextColumn(SyncColumn::Name, true));
     contacts.columns.push_back(TextColumn(SyncColumn::SpeedDial, true));
     for (const NumberKindInfo& kind : kNumberKinds)
-        contacts.columns.push_back(TextColumn(kind.syncColumn, kind.kind != NumberKind::Email));
+        contacts.columns.push_back(
+            TextColumn(SyncColumnOf(kind.kind), kind.kind != NumberKind::Email));
 
     TableDefinition meta;
     meta.name = kSyncMetaTable;
@@ -93,9 +94,10 @@ SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject) {
     for (const NumberKindInfo& kind : kNumberKinds) {
         if (kind.kind == NumberKind::Email) {
             // A null address is no address.
-            record.*kind.number = TextOf(syncObject.Field(kind.syncColumn)).value_or("");
+            record.*kind.number = TextOf(syncObject.Field(SyncColumnOf(kind.kind))).value_or("");
         } else {
-            record.*kind.number = RequiredText(syncObject, kind.syncColumn, record.ContactID);
+            record.*kind.number =
+                RequiredText(syncObject, SyncColumnOf(kind.kind), record.ContactID);
         }
     }
     ApplySpeedDialTag(record, RequiredText(syncObject, SyncColumn::SpeedDial, record.ContactID));
@@ -122,7 +124,7 @@ std::vector<std::string_view> SyncColumns() {
     std::vector<std::string_view> columns{SyncColumn::ContactID, SyncColumn::Name,
                                           SyncColumn::SpeedDial};
     for (const NumberKindInfo& kind : kNumberKinds)
-        columns.push_back(kind.syncColumn);
+        columns.push_back(SyncColumnOf(kind.kind));
     return columns;
 }
 

@@ -4,11 +4,11 @@
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/Text.h"
 #include "run/ActivityLog.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
-#include "stores/outlook/NumberText.h"
 
 namespace velmora {
 
@@ -16,8 +16,8 @@ namespace {
 
 // How a record's values go into its row.
 struct RowValues {
-    bool cutName = false;               // "C": the name as the phone keeps it
-    bool keepAddressWithSlash = false;  // "W": an address holding "/" is not stored
+    bool cutName = false;               // Create: the name as the phone keeps it
+    bool keepAddressWithSlash = false;  // Write: an address holding "/" is not stored
 };
 
 void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
@@ -29,13 +29,14 @@ void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
         const std::string& number = record.*kind.number;
         const bool keepStored = kind.kind == NumberKind::Email && how.keepAddressWithSlash &&
                                 number.find('/') != std::string::npos;
-        if (!keepStored) rows.SetField(kind.syncColumn, number);
+        if (!keepStored) rows.SetField(SyncColumnOf(kind.kind), number);
     }
 }
 
 bool IsWritten(const SyncObject& record) {
-    const std::string& flag = record.Flag;
-    return flag == "N" || flag == "C" || flag == "W" || flag == "M" || flag == "D";
+    using enum RecordFlag;
+    const RecordFlag flag = record.Flag;
+    return flag == New || flag == Create || flag == Write || flag == Modified || flag == Delete;
 }
 
 std::string WithoutFinalPeriod(std::string_view message) {
@@ -47,30 +48,32 @@ std::string WithoutFinalPeriod(std::string_view message) {
 // the table's index by contact ID.
 class SyncWriter {
   public:
-    SyncWriter(RunState& state, Database& database, Recordset& rows,
-               std::vector<std::string>& lines)
-        : state_(state), database_(database), rows_(rows), lines_(lines) {}
+    SyncWriter(Database& database, Recordset& rows, std::vector<std::string>& lines)
+        : database_(database), rows_(rows), lines_(lines) {}
+
+    const WriteReport& Report() const { return report_; }
 
     void Write(const SyncObject& record) {
-        const std::string& flag = record.Flag;
+        const RecordFlag flag = record.Flag;
         const std::string& name = record.ContactName;
-        if (flag == "N" || flag == "C") {
+        if (flag == RecordFlag::New || flag == RecordFlag::Create) {
             Step("add " + name + " to the sync database", name + " has been added.", [&] {
                 rows_.AddNew();
-                SetColumns(rows_, record, RowValues{.cutName = flag == "C"});
+                SetColumns(rows_, record, RowValues{.cutName = flag == RecordFlag::Create});
                 rows_.Update();
                 return true;
             });
-        } else if (flag == "W" || flag == "M") {
+        } else if (flag == RecordFlag::Write || flag == RecordFlag::Modified) {
             Step("change " + name + " in the sync database", name + " has been modified.", [&] {
                 if (!FindContactRow(record))
                     return false;  // a contact without a row is passed over
                 rows_.Edit();
-                SetColumns(rows_, record, RowValues{.keepAddressWithSlash = flag == "W"});
+                SetColumns(rows_, record,
+                           RowValues{.keepAddressWithSlash = flag == RecordFlag::Write});
                 rows_.Update();
                 return true;
             });
-        } else if (flag == "D") {
+        } else if (flag == RecordFlag::Delete) {
             Step("delete " + name + " from the sync database", name + " has been deleted.", [&] {
                 if (!FindContactRow(record)) return false;
                 rows_.Delete();
@@ -97,23 +100,24 @@ class SyncWriter {
             throw;
         } catch (const Error& error) {
             database_.RollbackToSavepoint();
-            ++state_.FailedWrites;
+            ++report_.failedWrites;
             lines_.push_back(std::string(kEventPrefix) + "Could not " + what + ": " +
                              WithoutFinalPeriod(error.what()) + ".");
         }
     }
 
-    RunState& state_;
     Database& database_;
     Recordset& rows_;
     std::vector<std::string>& lines_;
+    WriteReport report_;
 };
 
 }  // namespace
 
-void WriteSyncDatabase(RunState& state, DatabaseEngine& engine) {
+WriteReport WriteSyncDatabase(const RunState& state, DatabaseEngine& engine) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to the sync database.");
+    WriteReport report;
     if (std::any_of(state.SyncDataSet.begin(), state.SyncDataSet.end(), IsWritten)) {
         // The lines wait for the commit, so that the log shows only what the
         // file holds.
@@ -121,15 +125,17 @@ void WriteSyncDatabase(RunState& state, DatabaseEngine& engine) {
         const auto database = engine.OpenDatabase(state.settings.SyncPath);
         Transaction transaction(*database);
         const auto rows = database->OpenRecordset(kSyncTable);
-        SyncWriter writer(state, *database, *rows, lines);
+        SyncWriter writer(*database, *rows, lines);
         for (const SyncObject& record : state.SyncDataSet)
             writer.Write(record);
         rows->Close();
         transaction.Commit();
+        report = writer.Report();
         for (const std::string& line : lines)
             log.WriteLine(line);
     }
     log.Close();
+    return report;
 }
 
 }  // namespace velmora

@@ -5,7 +5,7 @@
 #include <exception>
 #include <type_traits>
 
-#include "stores/outlook/AtomicFile.h"
+#include "util/AtomicFile.h"
 
 namespace velmora {
 

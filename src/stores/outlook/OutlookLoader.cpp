@@ -2,10 +2,11 @@
 
 #include "model/Error.h"
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/PhoneForm.h"
 #include "model/Text.h"
 #include "run/RunState.h"
-#include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookKinds.h"
 
 namespace velmora {
 
@@ -67,9 +68,8 @@ SyncObject& ImportOutlookData(SyncSet& set, const AddressBook& book, CardHandle 
     record.ContactID = book.Get(card, ContactField::User3);
     if (const auto field = NameFieldOf(nameField)) record.ContactName = book.Get(card, *field);
     for (const NumberKindInfo& kind : kNumberKinds) {
-        const auto field = FieldByName(kind.outlookField);
-        if (kind.kind == NumberKind::Email || !field) continue;
-        const std::string text = book.Get(card, *field);
+        if (kind.kind == NumberKind::Email) continue;
+        const std::string text = book.Get(card, FieldOf(kind.kind));
         // The direct connect number is kept as typed; phone numbers as dialled.
         record.*kind.number = kind.kind == NumberKind::DirectConnect ? text : DigitsOnly(text);
     }
@@ -81,7 +81,7 @@ SyncObject& ImportOutlookData(SyncSet& set, const AddressBook& book, CardHandle 
     for (const NumberKindInfo& kind : kNumberKinds) {
         if ((record.*kind.number).empty()) (record.*kind.speed).clear();
     }
-    record.Flag = "";
+    record.Flag = RecordFlag::None;
     return set.Append(std::move(record));
 }
 

@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "model/NumberKinds.h"
+#include "model/NumberText.h"
 #include "model/PhoneForm.h"
 #include "model/Text.h"
 #include "run/ActivityLog.h"
 #include "run/RunState.h"
 #include "run/RunUi.h"
-#include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookKinds.h"
 #include "stores/outlook/OutlookLoader.h"
 
 namespace velmora {
@@ -21,7 +22,7 @@ namespace {
 using F = ContactField;
 
 ContactField FieldOf(const NumberKindInfo& kind) {
-    return *FieldByName(kind.outlookField);
+    return FieldOf(kind.kind);
 }
 
 std::string Event(std::string_view text) {
@@ -66,7 +67,7 @@ struct FoundValues {
 
 class OutlookWriter {
   public:
-    OutlookWriter(RunState& state, AddressBook& book, RunUi& ui, ActivityLog& log)
+    OutlookWriter(const RunState& state, AddressBook& book, RunUi& ui, ActivityLog& log)
         : state_(state),
           settings_(state.settings),
           book_(book),
@@ -75,15 +76,15 @@ class OutlookWriter {
           nameField_(NameFieldOf(settings_.NameField)) {}
 
     void Write(const SyncObject& record) {
-        if (record.Flag == "D") {
+        if (record.Flag == RecordFlag::Delete) {
             Delete(record);
-        } else if (record.Flag == "W") {
+        } else if (record.Flag == RecordFlag::Write) {
             WithCard(record, [&](CardHandle c) { Rewrite(record, c); });
-        } else if (record.Flag == "C") {
+        } else if (record.Flag == RecordFlag::Create) {
             Create(record);
-        } else if (record.Flag == "S") {
+        } else if (record.Flag == RecordFlag::SpeedDials) {
             WithCard(record, [&](CardHandle c) { SaveSpeedDials(record, c); });
-        } else if (record.Flag == "I") {
+        } else if (record.Flag == RecordFlag::AssignID) {
             WithCard(record, [&](CardHandle c) { AssignContactID(record, c); });
         }
     }
@@ -158,7 +159,8 @@ class OutlookWriter {
 
     void LogChange(const NumberKindInfo& kind, const SyncObject& record, std::string_view old,
                    std::string_view now) {
-        std::string line = std::string(kind.changeLinePrefix) + record.ContactName;
+        std::string line =
+            std::string(OutlookKind(kind.kind).changeLinePrefix) + record.ContactName;
         if (now.empty()) {
             line += " has been deleted.";
         } else {
@@ -205,14 +207,7 @@ class OutlookWriter {
 
     // Shows the name prompt; nullopt when it was closed without OK.
     std::optional<NameValues> AskNames(const SyncObject& record, const NameValues& proposed) {
-        auto answer = ui_.ShowNamePrompt(record.ContactName, proposed, settings_.NameField);
-        if (answer) {
-            state_.NewFirstName = answer->FirstName;
-            state_.NewLastName = answer->LastName;
-            state_.NewFullName = answer->FullName;
-            state_.NewFileAs = answer->FileAs;
-        }
-        return answer;
+        return ui_.ShowNamePrompt(record.ContactName, proposed, settings_.NameField);
     }
 
     void ChangeNames(const SyncObject& record, CardHandle card, const std::string& outlookName) {
@@ -283,8 +278,9 @@ class OutlookWriter {
             const NumberKindInfo& info = KindInfo(kind);
             const std::string value = Get(card, FieldOf(info));
             if (value.empty()) continue;
-            log_.WriteLine(std::string(info.addedLineStart) + value +
-                           std::string(info.addedLineSpeedDial) + record.*info.speed);
+            const OutlookKindInfo& words = OutlookKind(kind);
+            log_.WriteLine(std::string(words.addedLineStart) + value +
+                           std::string(words.addedLineSpeedDial) + record.*info.speed);
         }
     }
 
@@ -309,17 +305,18 @@ class OutlookWriter {
 
   public:
     // Stores every card changed above, each once. A card that could not be
-    // stored is logged and counted, and its contact's sync record is kept as
-    // loaded, so that the next run finds the change again.
-    void SaveChanges() {
+    // stored is logged and reported, with its contact.
+    WriteReport SaveChanges() {
+        WriteReport report;
         for (const CardFailure& failure : book_.SaveChanges()) {
             const SyncObject* record = RecordOfCard(failure.card);
             const std::string name = record != nullptr ? record->ContactName : std::string();
             log_.WriteLine(
                 Event("Could not save " + name + " in the address book: " + failure.reason));
-            ++state_.FailedWrites;
-            if (record != nullptr) KeepSyncRecordAsLoaded(record->ContactID);
+            ++report.failedWrites;
+            if (record != nullptr) report.unstoredContactIDs.push_back(record->ContactID);
         }
+        return report;
     }
 
   private:
@@ -333,13 +330,7 @@ class OutlookWriter {
         return nullptr;
     }
 
-    void KeepSyncRecordAsLoaded(const std::string& contactId) {
-        if (contactId.empty()) return;
-        const int position = FindByContactID(contactId, state_.SyncDataSet);
-        if (position > 0) state_.SyncDataSet.Item(position).Flag.clear();
-    }
-
-    RunState& state_;
+    const RunState& state_;
     const Settings& settings_;
     AddressBook& book_;
     RunUi& ui_;
@@ -350,14 +341,15 @@ class OutlookWriter {
 
 }  // namespace
 
-void WriteOutlookContacts(RunState& state, AddressBook& book, RunUi& ui) {
+WriteReport WriteOutlookContacts(const RunState& state, AddressBook& book, RunUi& ui) {
     ActivityLog log = ActivityLog::OpenForAppend(state.settings.LogPath);
     log.WriteLine("Writing to Outlook Contacts.");
     OutlookWriter writer(state, book, ui, log);
     for (const SyncObject& record : state.OutlookSet)
         writer.Write(record);
-    writer.SaveChanges();
+    WriteReport report = writer.SaveChanges();
     log.Close();
+    return report;
 }
 
 }  // namespace velmora

@@ -23,7 +23,7 @@ class PhoneBookTest : public test::DatabaseStoreTest {
     void Write(std::string_view rows, std::string_view records, std::string_view extraSql = {}) {
         test::CreatePhoneBook(PhoneBookPath(), rows, extraSql);
         state.PhoneBookSet = test::ParseSet(records);
-        WritePhoneBookDatabase(state, indexed);
+        ApplyWriteReport(state, WritePhoneBookDatabase(state, indexed));
     }
 };
 
@@ -53,8 +53,10 @@ TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
         {"12|Ann Smith|5551234567|4|3|6;12|Ann Smith|x|7|NULL|0",
          {"Row 2 ", "column SpeedDial", path, "(contact ID 12)"}},
     };
-    for (const auto& [rows, named] : cases)
+    for (const auto& [rows, named] : cases) {
+        SCOPED_TRACE(rows);
         EXPECT_THAT([&] { Load(rows); }, test::ErrorNaming(named));
+    }
 }
 
 // Contact IDs as another program may store them ("07", " 7", 7.0, "+7") are
@@ -89,6 +91,7 @@ TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
         {"99999999999999999999", "1e+20"},
         {"'99999999999999999999'", "\"99999999999999999999\""}};
     for (const auto& [stored, shown] : refused) {
+        SCOPED_TRACE("ContactID " + stored);
         createWith("(12, 'Bob', '5550001111', 2, 4, 6), (" + stored +
                    ", 'Ann', '5551234567', 4, 3, 6)");
         EXPECT_THAT([&] { LoadPhoneBookRecords(state, engine); },
@@ -131,8 +134,8 @@ TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
     LoadPhoneBookRecords(state, engine);
     EXPECT_EQ(PhoneBook(), "12:Zoë::M=5551234567/3 | 13:Zoë B::H=5550001111/4");
     for (SyncObject& record : state.PhoneBookSet)
-        record.Flag = "W";
-    WritePhoneBookDatabase(state, indexed);
+        record.Flag = RecordFlag::Write;
+    ApplyWriteReport(state, WritePhoneBookDatabase(state, indexed));
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
     EXPECT_EQ(test::TableText(PhoneBookPath(), "tblContactList", {"hex(ContactName)"}),
               "5A6FEB;5A6FC3AB2042");
@@ -231,7 +234,7 @@ TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
 
     std::filesystem::remove(state.settings.LogPath);
     state.PhoneBookSet = test::ParseSet(records);
-    WritePhoneBookDatabase(state, indexed);
+    ApplyWriteReport(state, WritePhoneBookDatabase(state, indexed));
     EXPECT_EQ(PhoneBookFile(), rows);
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
 }
@@ -263,7 +266,7 @@ TEST_F(PhoneBookTest, RefusedStepUndoesItsContactAndKeepsTheOthers) {
                       "12|Ann Smith|M:3|Mobile=5551234567;"
                       "30|Di Lane|H:5,M:4|Home=5558889999|Mobile=5556667777;"
                       "40|Ed Marsh|M:6|Mobile=5551110000");
-    WriteSyncDatabase(state, indexed);
+    ApplyWriteReport(state, WriteSyncDatabase(state, indexed));
 
     EXPECT_EQ(Log(),
               "Writing to the PhoneBook database.\n"
@@ -302,7 +305,8 @@ TEST_F(PhoneBookTest, HeldLockStopsTheRunAfterOneWait) {
         &Error::what, ::testing::AllOf(HasSubstr(PhoneBookPath().string()), HasSubstr("locked"))));
     {
         test::HeldLock writing(PhoneBookPath(), "IMMEDIATE");
-        EXPECT_THAT([&] { WritePhoneBookDatabase(state, briefWait); }, lockedError);
+        EXPECT_THAT([&] { ApplyWriteReport(state, WritePhoneBookDatabase(state, briefWait)); },
+                    lockedError);
     }
     {
         test::HeldLock reading(PhoneBookPath(), "EXCLUSIVE");

@@ -4,8 +4,8 @@
 #include <string>
 #include <tuple>
 
-#include "stores/database/InMemoryDatabase.h"
 #include "support/DatabaseFixtures.h"
+#include "support/InMemoryDatabase.h"
 
 namespace velmora {
 namespace {
@@ -158,6 +158,7 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
         {"Amount", "12abc", {}}, {"Amount", "1 2", {}}};
     auto rows = this->Open();
     for (const auto& [column, value, stored] : cases) {
+        SCOPED_TRACE(column + " = " + DescribeValue(value));
         const FieldValue before = rows->Field(column);
         rows->Edit();
         if (stored)
@@ -167,7 +168,7 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
                         ErrorNaming({this->path.string(), "People", " " + column + " ",
                                      DescribeValue(value)}));
         rows->Update();
-        EXPECT_EQ(this->Open()->Field(column), stored.value_or(before)) << column;
+        EXPECT_EQ(this->Open()->Field(column), stored.value_or(before));
     }
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }

@@ -93,7 +93,7 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
         "1:Ann Smith:W:H=5559990000/5,E=ann/new@example.com/6 | 99:Nobody:W: | "
         "2:Bob Jones:M:E=bob/new@example.com/7 | 4:Di Lane::M=5559999999/8 | 3:Cy Young:D: | "
         "98:Nobody:D: | 5:Ed Marsh:M:F=5558887777/9");
-    WriteSyncDatabase(state, indexed);
+    ApplyWriteReport(state, WriteSyncDatabase(state, indexed));
 
     EXPECT_EQ(SyncFile(),
               "1|Ann Smith|H:5,E:6|Home=5559990000|Email=ann@old.example;"
@@ -115,7 +115,7 @@ TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
 TEST_F(SyncDatabaseTest, RefusedChangeIsLoggedAndTheOthersAreStored) {
     test::AddSyncRows(SyncPath(), "");
     state.SyncDataSet = test::ParseSet("7:Ann Smith:N: | :No ID:N: | 8:Bob Jones:N:");
-    WriteSyncDatabase(state, engine);
+    ApplyWriteReport(state, WriteSyncDatabase(state, engine));
     EXPECT_EQ(SyncFile(), "7|Ann Smith|;8|Bob Jones|");
     EXPECT_EQ(Log(), R"(Writing to the sync database.
 ... Ann Smith has been added.

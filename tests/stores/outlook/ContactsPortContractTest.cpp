@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "model/Error.h"
-#include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/VCardFolder.h"
+#include "support/InMemoryAddressBook.h"
 #include "support/TempDir.h"
 #include "support/VCardFixtures.h"
 

@@ -3,9 +3,9 @@
 
 #include "model/Error.h"
 #include "run/RunState.h"
-#include "stores/outlook/InMemoryOutlook.h"
 #include "stores/outlook/OutlookLoader.h"
 #include "support/EngineFixtures.h"
+#include "support/InMemoryAddressBook.h"
 #include "support/VCardFixtures.h"
 
 namespace velmora {

@@ -146,6 +146,7 @@ TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
         {std::string("\xFF\xFE") + "B\0E\0", " cannot be read: it is UTF-16"},
     };
     for (const auto& [text, where] : cases) {
+        SCOPED_TRACE(text);
         Write("bad.vcf", text);
         EXPECT_THAT(open, ThrowsMessage<Error>(StartsWith(file + where)));
     }

@@ -1,4 +1,4 @@
-#include "stores/outlook/AtomicFile.h"
+#include "util/AtomicFile.h"
 
 #include <cerrno>
 #include <cstring>

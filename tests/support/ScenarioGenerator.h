@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "bench/SyncSession.h"
 #include "model/NumberKinds.h"
 #include "run/RunUi.h"
 #include "stores/database/DatabaseEngine.h"
 #include "stores/outlook/OutlookPort.h"
+#include "support/SyncSession.h"
 
 namespace velmora::scenarios {
 

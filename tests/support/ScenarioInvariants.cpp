@@ -1,4 +1,4 @@
-#include "bench/ScenarioInvariants.h"
+#include "support/ScenarioInvariants.h"
 
 #include <algorithm>
 #include <map>
@@ -8,6 +8,8 @@
 #include "engine/Records.h"
 #include "model/NumberKinds.h"
 #include "model/PhoneForm.h"
+#include "stores/database/PhoneBookDatabase.h"
+#include "stores/database/SyncDatabase.h"
 
 namespace velmora::scenarios {
 
@@ -77,8 +79,8 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     for (const SyncObject& record : after.phoneBook) {
         for (const NumberKindInfo& kind : kNumberKinds) {
             if (!(record.*kind.number).empty() && (record.*kind.speed).empty()) {
-                violations.push_back("the phone book's " + std::string(kind.kindWord) + " of " +
-                                     Describe(record) + " has no speed dial");
+                violations.push_back("the phone book's " + std::string(KindWord(kind.kind)) +
+                                     " of " + Describe(record) + " has no speed dial");
             }
         }
     }
@@ -282,7 +284,7 @@ void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
         if (allHeldItBefore) continue;
         std::string line = "speed dial " + value + " is shared after the run by";
         for (const Holder& holder : holders)
-            line += " " + holder.id + " " + std::string(holder.kind->syncColumn);
+            line += " " + holder.id + " " + std::string(SyncColumnOf(holder.kind->kind));
         violations.push_back(line);
     }
 }
@@ -294,8 +296,8 @@ std::string Describe(const SyncObject& record) {
     bool first = true;
     for (const NumberKindInfo& kind : kNumberKinds) {
         if ((record.*kind.number).empty() && (record.*kind.speed).empty()) continue;
-        text += (first ? "" : ",") + std::string(kind.syncColumn) + "=" + record.*kind.number +
-                "/" + record.*kind.speed;
+        text += (first ? "" : ",") + std::string(SyncColumnOf(kind.kind)) + "=" +
+                record.*kind.number + "/" + record.*kind.speed;
         first = false;
     }
     return text;

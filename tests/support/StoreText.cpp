@@ -1,4 +1,4 @@
-#include "bench/StoreText.h"
+#include "support/StoreText.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "bench/ScenarioGenerator.h"
+#include "support/ScenarioGenerator.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,10 @@
 #include <numeric>
 #include <optional>
 
+#include "model/NumberText.h"
 #include "model/PhoneForm.h"
 #include "stores/database/PhoneBookDatabase.h"
-#include "stores/outlook/NumberText.h"
+#include "stores/outlook/OutlookKinds.h"
 #include "stores/outlook/OutlookLoader.h"
 
 namespace velmora::scenarios {
@@ -28,10 +29,6 @@ constexpr std::array<std::string_view, 10> kLastNames{"Lee",      "O'Neil", "Smi
 
 constexpr std::array<std::string_view, 3> kIncludedFlags{"YES", "Y", "yes"};
 constexpr std::array<std::string_view, 3> kExcludedFlags{"", "No", "N"};
-
-ContactField FieldOf(NumberKind kind) {
-    return *FieldByName(KindInfo(kind).outlookField);
-}
 
 std::uint8_t LengthCode(NumberKind kind, const std::string& number) {
     if (kind == NumberKind::DirectConnect || kind == NumberKind::Email) {
@@ -239,7 +236,8 @@ ScenarioGenerator::ConflictAnswers ScenarioGenerator::ConflictPolicy() {
                     const SyncObject& phoneBook) -> std::optional<ConflictChoice> {
         // A contact both sides changed is shown once in each pass: the
         // person may close the first dialog and choose in the second.
-        const bool shownAgain = outlook.Flag == "M" && phoneBook.Flag == "M";
+        const bool shownAgain =
+            outlook.Flag == RecordFlag::Modified && phoneBook.Flag == RecordFlag::Modified;
         if (shownAgain && !policy->closedOnce.contains(outlook.ContactID) &&
             policy->random() % 4 == 0) {
             policy->closedOnce.insert(outlook.ContactID);
@@ -393,7 +391,7 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
         book.Set(card, FieldOf(kind), typed);
-        steps_.push_back(who + " given a " + std::string(KindInfo(kind).kindWord) + " " + typed);
+        steps_.push_back(who + " given a " + std::string(KindWord(kind)) + " " + typed);
         return;
     }
     const std::size_t action = Pick(10);
@@ -416,7 +414,7 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         const NumberKind kind = present[Pick(present.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
         book.Set(card, FieldOf(kind), typed);
-        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + typed);
+        steps_.push_back(who + " " + std::string(KindWord(kind)) + " " + typed);
     } else if (action == 9 && present.size() == 1 && Chance(0.5)) {
         // Its last number gone, the contact leaves the phone book.
         book.Set(card, FieldOf(present.front()), "");
@@ -425,7 +423,7 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string typed = TypedNumber(kind, NewNumber(kind));
         book.Set(card, FieldOf(kind), typed);
-        steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + typed);
+        steps_.push_back(who + " new " + std::string(KindWord(kind)) + " " + typed);
     } else if (Chance(0.5) && !book.Get(card, ContactField::User4).empty()) {
         // A speed dial moved in the address book, to one nobody uses.
         SyncObject tagged = numbers;
@@ -433,12 +431,12 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         const NumberKind kind = present[Pick(present.size())];
         SpeedOf(tagged, kind) = std::to_string(900 + ++speedDialEdits_);
         book.Set(card, ContactField::User4, BuildSpeedDialTag(tagged));
-        steps_.push_back(who + " speed dial of " + std::string(KindInfo(kind).kindWord) + " " +
+        steps_.push_back(who + " speed dial of " + std::string(KindWord(kind)) + " " +
                          SpeedOf(tagged, kind));
     } else {
         const NumberKind kind = present[Pick(present.size())];
         book.Set(card, FieldOf(kind), "");
-        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
+        steps_.push_back(who + " " + std::string(KindWord(kind)) + " removed");
     }
 }
 
@@ -511,24 +509,24 @@ void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& 
             row.SetField(PhoneBookColumn::PhoneNumberLength, LengthCode(kind, number));
             row.Update();
         });
-        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " " + number);
+        steps_.push_back(who + " " + std::string(KindWord(kind)) + " " + number);
     } else if (action < 9 || (!mayMoveSpeedDial && present.size() < 2)) {
         const NumberKind kind = absent[Pick(absent.size())];
         const std::string number = NewNumber(kind);
         const std::int64_t speed = ChooseSpeedDial(speedDials);
         AddPhoneBookRow(rows, PhoneBookRow(id, PhoneName(record.ContactName), kind, number, speed));
-        steps_.push_back(who + " new " + std::string(KindInfo(kind).kindWord) + " " + number +
-                         " on " + std::to_string(speed));
+        steps_.push_back(who + " new " + std::string(KindWord(kind)) + " " + number + " on " +
+                         std::to_string(speed));
     } else if (action < 10 && present.size() >= 2) {
         const NumberKind kind = present[Pick(present.size())];
         ForRowsOf(rows, id, kind, [](Recordset& row) { row.Delete(); });
-        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " removed");
+        steps_.push_back(who + " " + std::string(KindWord(kind)) + " removed");
     } else {
         const NumberKind kind = present[Pick(present.size())];
         const std::int64_t speed = ChooseSpeedDial(speedDials);
         ForRowsOf(rows, id, kind,
                   [&](Recordset& row) { EditField(row, PhoneBookColumn::SpeedDial, speed); });
-        steps_.push_back(who + " " + std::string(KindInfo(kind).kindWord) + " on speed dial " +
+        steps_.push_back(who + " " + std::string(KindWord(kind)) + " on speed dial " +
                          std::to_string(speed));
     }
 }

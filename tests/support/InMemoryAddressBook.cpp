@@ -1,4 +1,4 @@
-#include "stores/outlook/InMemoryOutlook.h"
+#include "support/InMemoryAddressBook.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "stores/outlook/NumberText.h"
+#include "model/NumberText.h"
 
 #include <algorithm>
 #include <limits>

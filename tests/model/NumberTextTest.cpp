@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "stores/outlook/NumberText.h"
+#include "model/NumberText.h"
 
 namespace velmora {
 namespace {

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "bench/SyncSession.h"
 #include "stores/database/DatabaseEngine.h"
 #include "stores/outlook/OutlookPort.h"
+#include "support/SyncSession.h"
 
 namespace velmora::scenarios {
 

@@ -1,4 +1,4 @@
-#include "bench/SyncSession.h"
+#include "support/SyncSession.h"
 
 #include <utility>
 

@@ -1,4 +1,4 @@
-#include "stores/database/InMemoryDatabase.h"
+#include "support/InMemoryDatabase.h"
 
 #include <algorithm>
 #include <utility>

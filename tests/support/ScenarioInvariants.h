@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/SyncSession.h"
+#include "support/SyncSession.h"
 
 namespace velmora::scenarios {
 
