@@ -50,11 +50,14 @@ class Generator {
     bool Chance(int percent) { return Below(100) < percent; }
 
     // A name not used before, so that names match only where meant to.
+    // Once the plain names run short (samples of tens of thousands), a
+    // second initial tells names apart.
     std::pair<std::string, std::string> UniqueName() {
-        for (;;) {
+        for (int tries = 0;; ++tries) {
             std::string first(kFirstNames[static_cast<std::size_t>(Below(kFirstNames.size()))]);
             std::string last(kLastNames[static_cast<std::size_t>(Below(kLastNames.size()))]);
-            if (Below(4) == 0) {
+            const int initials = tries >= kPlainTries ? 2 : (Below(4) == 0 ? 1 : 0);
+            for (int i = 0; i < initials; ++i) {
                 first += ' ';
                 first += static_cast<char>('A' + Below(26));
                 first += '.';
@@ -65,10 +68,13 @@ class Generator {
 
     // A fictional North American number: the 555-01xx lines are reserved
     // for fiction, so a sample never dials anyone.
+    // Those lines are 72 000; once they run short, an extension tells
+    // numbers apart.
     std::string PhoneNumber() {
-        for (;;) {
+        for (int tries = 0;; ++tries) {
             std::string number =
                 std::to_string(200 + Below(800)) + "55501" + std::to_string(10 + Below(90));
+            if (tries >= kPlainTries) number += std::to_string(100 + Below(900));
             if (numbers_.insert(number).second) return number;
         }
     }
@@ -90,6 +96,8 @@ class Generator {
     }
 
   private:
+    // Draws of a plain name or number before the wider kind is taken.
+    static constexpr int kPlainTries = 20;
     std::mt19937 random_;
     std::set<std::string> names_;
     std::set<std::string> numbers_;
