@@ -193,7 +193,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
         return std::all_of(t.begin(), t.end(),
                            [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     };
-    if (a.size() == b.size() && ascii(a) && ascii(b)) {
+    if (ascii(a) && ascii(b)) {
+        if (a.size() != b.size()) return false;
         const auto lower = [](char c) {
             return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
         };

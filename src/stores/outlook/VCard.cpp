@@ -387,13 +387,50 @@ std::vector<std::string> LineTypes(const VCardLine& line) {
     return types;
 }
 
+namespace {
+
+// A parameter that reads the same compared byte for byte, ignoring ASCII
+// case, as split, unquoted and case-mapped: every value a card's fields read
+// asks for its types and encoding, so the common case is compared in place.
+bool IsPlainParam(std::string_view param) {
+    return std::all_of(param.begin(), param.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != '"'; });
+}
+
+// The name of a plain parameter ("" for a bare 2.1 type) and its values.
+std::pair<std::string_view, std::string_view> SplitPlainParam(std::string_view param) {
+    const std::size_t equals = param.find('=');
+    if (equals == std::string_view::npos) return {"", param};
+    return {Trim(param.substr(0, equals)), param.substr(equals + 1)};
+}
+
+}  // namespace
+
 bool HasType(const VCardLine& line, std::string_view type) {
-    const auto types = LineTypes(line);
-    return std::find(types.begin(), types.end(), type) != types.end();
+    for (const std::string& param : line.params) {
+        if (!IsPlainParam(param)) {
+            for (const std::string& value : ParamValues(param)) {
+                const std::string name = ParamName(param);
+                if ((name.empty() || name == "TYPE") && ToLowerText(value) == type) return true;
+            }
+            continue;
+        }
+        const auto [name, values] = SplitPlainParam(param);
+        if (!name.empty() && !EqualsIgnoringCase(name, "TYPE")) continue;
+        for (const std::string_view value : SplitOutsideQuotes(values, ',')) {
+            if (EqualsIgnoringCase(Trim(value), type)) return true;
+        }
+    }
+    return false;
 }
 
 std::string ParamValue(const VCardLine& line, std::string_view name) {
     for (const std::string& param : line.params) {
+        if (IsPlainParam(param)) {
+            const auto [paramName, values] = SplitPlainParam(param);
+            if (!EqualsIgnoringCase(paramName, name)) continue;
+            return std::string(Trim(values.substr(0, values.find(','))));
+        }
         if (ParamName(param) != name) continue;
         const auto values = ParamValues(param);
         return values.empty() ? std::string() : values.front();

@@ -69,7 +69,7 @@ std::string ParamName(std::string_view param);                 // upper case; ""
 std::vector<std::string> ParamValues(std::string_view param);  // unquoted, split at commas
 // The line's types, in lower case: TYPE values and 2.1's bare parameters.
 std::vector<std::string> LineTypes(const VCardLine& line);
-bool HasType(const VCardLine& line, std::string_view type);
+bool HasType(const VCardLine& line, std::string_view type);  // `type` in lower case
 // The value of the first parameter of that name (upper case), "" when absent.
 std::string ParamValue(const VCardLine& line, std::string_view name);
 bool IsQuotedPrintable(const VCardLine& line);

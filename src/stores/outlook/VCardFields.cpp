@@ -70,10 +70,7 @@ const FieldRule& RuleOf(ContactField field) {
 }
 
 TelClass TelClassOf(const VCardLine& line) {
-    const auto types = LineTypes(line);
-    const auto has = [&](std::string_view type) {
-        return std::find(types.begin(), types.end(), type) != types.end();
-    };
+    const auto has = [&](std::string_view type) { return HasType(line, type); };
     if (has("fax")) return TelClass::Fax;
     if (has("pager")) return TelClass::Pager;
     if (has("cell")) return TelClass::Cell;
@@ -111,30 +108,91 @@ std::string_view TelUriNumber(std::string_view uri) {
     return uri.substr(0, uri.find(';'));
 }
 
-std::string SlotText(const VCard& card, const FieldRule& rule) {
-    const auto lines = LinesOf(card, rule);
-    if (rule.slot >= lines.size()) return "";
-    std::string text = DecodeText(card.lines[lines[rule.slot]]);
-    if (rule.rule == Rule::Tel && IsTelUri(text)) return std::string(TelUriNumber(text));
-    return text;
-}
+// Reads a card's fields. The lines each field reads (the first one or two
+// of its property, or of its class of numbers) are found in one pass, so
+// reading every field costs about what reading one does.
+class FieldReader {
+  public:
+    explicit FieldReader(const VCard& card) : card_(card) {
+        for (std::size_t i = 0; i < card.lines.size(); ++i) {
+            const VCardLine& line = card.lines[i];
+            if (line.nested) continue;
+            std::optional<TelClass> telClass;
+            for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+                const FieldRule& rule = kFieldRules[f];
+                if (line.name != rule.property || counts_[f] > rule.slot) continue;
+                if (rule.rule == Rule::Tel) {
+                    if (!telClass) telClass = TelClassOf(line);
+                    if (*telClass != rule.telClass) continue;
+                }
+                lines_[f][counts_[f]++] = i;
+            }
+        }
+    }
 
-std::string NamePart(const VCard& card, std::size_t component) {
-    const auto line = FirstLineOf(card, RuleOf(F::LastName));
-    if (!line) return "";
-    const auto parts = DecodeComponents(card.lines[*line]);
-    return component < parts.size() ? parts[component] : "";
-}
+    bool HasLine(ContactField field) const { return counts_[Index(field)] > 0; }
 
-// What the desktop client files a contact under when nothing else is set:
-// "Last, First", the part that exists, else the full name.
-std::string DefaultFileAs(const VCard& card) {
-    const std::string last = NamePart(card, 0);
-    const std::string first = NamePart(card, 1);
-    if (!last.empty() && !first.empty()) return last + ", " + first;
-    if (!last.empty() || !first.empty()) return last + first;
-    return SlotText(card, RuleOf(F::FullName));
-}
+    std::string Read(ContactField field) const {
+        const FieldRule& rule = RuleOf(field);
+        switch (rule.rule) {
+            case Rule::FileAs:
+                return HasLine(field) ? SlotText(field) : DefaultFileAs();
+            case Rule::NamePart:
+                return NamePart(rule.slot);
+            case Rule::EmailDisplayName:
+                return Read(F::Email1Address);
+            case Rule::EmailType: {
+                return HasLine(field) && HasType(FirstLine(field), "internet") ? "SMTP" : "";
+            }
+            case Rule::Text:
+            case Rule::FullName:
+            case Rule::Tel:
+                break;
+        }
+        return SlotText(field);
+    }
+
+  private:
+    static std::size_t Index(ContactField field) { return static_cast<std::size_t>(field); }
+
+    const VCardLine& FirstLine(ContactField field) const {
+        return card_.lines[lines_[Index(field)][0]];
+    }
+
+    std::string SlotText(ContactField field) const {
+        const FieldRule& rule = RuleOf(field);
+        if (rule.slot >= counts_[Index(field)]) return "";
+        std::string text = DecodeText(card_.lines[lines_[Index(field)][rule.slot]]);
+        if (rule.rule == Rule::Tel && IsTelUri(text)) return std::string(TelUriNumber(text));
+        return text;
+    }
+
+    std::string NamePart(std::size_t component) const {
+        if (!HasLine(F::LastName)) return "";
+        if (!nameParts_) nameParts_ = DecodeComponents(FirstLine(F::LastName));
+        return component < nameParts_->size() ? (*nameParts_)[component] : "";
+    }
+
+    // What the desktop client files a contact under when nothing else is
+    // set: "Last, First", the part that exists, else the full name.
+    std::string DefaultFileAs() const {
+        const std::string last = NamePart(0);
+        const std::string first = NamePart(1);
+        if (!last.empty() && !first.empty()) return last + ", " + first;
+        if (!last.empty() || !first.empty()) return last + first;
+        return SlotText(F::FullName);
+    }
+
+    // A field's slot is at most its second line.
+    static constexpr std::size_t kMostLines = 2;
+    static_assert(std::all_of(kFieldRules.begin(), kFieldRules.end(),
+                              [](const FieldRule& rule) { return rule.slot < kMostLines; }));
+
+    const VCard& card_;
+    std::array<std::array<std::size_t, kMostLines>, kContactFieldCount> lines_{};
+    std::array<std::uint8_t, kContactFieldCount> counts_{};
+    mutable std::optional<std::vector<std::string>> nameParts_;  // of the first N line, once read
+};
 
 // The parameters that give a new line its types: 2.1 writes them bare.
 std::vector<std::string> TypeParams(const FieldRule& rule, VCardVersion version) {
@@ -340,25 +398,7 @@ std::string TrimmedText(const VCardLine& line) {
 }  // namespace
 
 std::string ReadContactField(const VCard& card, ContactField field) {
-    const FieldRule& rule = RuleOf(field);
-    switch (rule.rule) {
-        case Rule::FileAs:
-            if (FirstLineOf(card, rule)) return SlotText(card, rule);
-            return DefaultFileAs(card);
-        case Rule::NamePart:
-            return NamePart(card, rule.slot);
-        case Rule::EmailDisplayName:
-            return ReadContactField(card, F::Email1Address);
-        case Rule::EmailType: {
-            const auto line = FirstLineOf(card, rule);
-            return line && HasType(card.lines[*line], "internet") ? "SMTP" : "";
-        }
-        case Rule::Text:
-        case Rule::FullName:
-        case Rule::Tel:
-            break;
-    }
-    return SlotText(card, rule);
+    return FieldReader(card).Read(field);
 }
 
 bool WriteKeepsCard(ContactField field, std::string_view current, bool ownFileAs,
@@ -381,18 +421,19 @@ bool WriteKeepsCard(ContactField field, std::string_view current, bool ownFileAs
 }
 
 IndexedCard SummaryOf(const VCard& card) {
+    const FieldReader reader(card);
     IndexedCard summary;
     summary.isContact = !IsDistributionList(card);
-    summary.ownFileAs = FirstLineOf(card, RuleOf(F::FileAs)).has_value();
+    summary.ownFileAs = reader.HasLine(F::FileAs);
     for (std::size_t f = 0; f < kContactFieldCount; ++f)
-        summary.fields[f] = ReadContactField(card, static_cast<ContactField>(f));
+        summary.fields[f] = reader.Read(static_cast<ContactField>(f));
     return summary;
 }
 
 void WriteContactField(VCard& card, ContactField field, std::string_view value) {
     const FieldRule& rule = RuleOf(field);
-    const bool ownFileAs = FirstLineOf(card, RuleOf(F::FileAs)).has_value();
-    if (WriteKeepsCard(field, ReadContactField(card, field), ownFileAs, value)) return;
+    const FieldReader reader(card);
+    if (WriteKeepsCard(field, reader.Read(field), reader.HasLine(F::FileAs), value)) return;
     switch (rule.rule) {
         case Rule::EmailDisplayName:
             return;
@@ -450,7 +491,8 @@ VCard NewContactCard() {
 }
 
 std::string CardUid(const VCard& card) {
-    return SlotText(card, kUidRule);
+    const auto line = FirstLineOf(card, kUidRule);
+    return line ? DecodeText(card.lines[*line]) : std::string();
 }
 
 void SetCardUid(VCard& card, std::string_view uid) {

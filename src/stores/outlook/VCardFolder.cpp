@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bitset>
 #include <functional>
 #include <optional>
 #include <random>
@@ -27,7 +28,10 @@ struct CardEntry {
     // The card's lines: absent for a card taken from the card index until it
     // has to be written.
     std::optional<VCard> card;
-    IndexedCard indexed;         // the card as the index holds it, while `card` is absent
+    // Its fields as they read now, those marked `known`: reads come from
+    // here rather than from the lines, which take a pass over the card each.
+    mutable IndexedCard indexed;
+    mutable std::bitset<kContactFieldCount> known;
     std::size_t file = kNoFile;  // index into the book's files; kNoFile for a new card
     bool isContact = true;
     bool changed = false;  // created, edited or deleted since the last save
@@ -97,9 +101,7 @@ class VCardAddressBook final : public AddressBook {
     }
 
     std::string Get(CardHandle card, ContactField field) const override {
-        const CardEntry& entry = Contact(card);
-        if (entry.card) return ReadContactField(*entry.card, field);
-        return entry.indexed.fields[static_cast<std::size_t>(field)];
+        return FieldsOf(Contact(card)).fields[static_cast<std::size_t>(field)];
     }
 
     void Set(CardHandle card, ContactField field, std::string_view value) override {
@@ -115,7 +117,11 @@ class VCardAddressBook final : public AddressBook {
             }
         }
         WriteContactField(*entry.card, field, value);
-        if (entry.card->dirty) entry.changed = true;
+        if (!entry.card->dirty) return;
+        entry.changed = true;
+        // Writing one field can change what others read (the file-as text
+        // made from the names).
+        entry.known.reset();
     }
 
     CardHandle Create() override {
@@ -233,6 +239,15 @@ class VCardAddressBook final : public AddressBook {
         return entry;
     }
 
+    // Every field of the card as it reads now.
+    static const IndexedCard& FieldsOf(const CardEntry& entry) {
+        if (!entry.known.all()) {
+            entry.indexed = SummaryOf(*entry.card);
+            entry.known.set();
+        }
+        return entry.indexed;
+    }
+
     // The cards of a changed file that another program changed meanwhile.
     void RefuseChangedElsewhere(std::size_t f, std::vector<CardFailure>& failures) {
         CardFile& file = files_[f];
@@ -344,6 +359,7 @@ class VCardAddressBook final : public AddressBook {
             CardEntry entry;
             entry.isContact = card.isContact;
             entry.indexed = std::move(card);
+            entry.known.set();
             entry.file = files_.size();
             file.cards.push_back(entries_.size());
             entries_.push_back(std::move(entry));
@@ -391,7 +407,7 @@ class VCardAddressBook final : public AddressBook {
             for (const std::size_t e : file.cards) {
                 const CardEntry& entry = entries_[e];
                 if (entry.deleted) continue;
-                indexed.cards.push_back(entry.card ? SummaryOf(*entry.card) : entry.indexed);
+                indexed.cards.push_back(FieldsOf(entry));
             }
             index.Put(file.path.filename().string(), std::move(indexed));
         }

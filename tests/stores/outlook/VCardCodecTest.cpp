@@ -206,5 +206,36 @@ TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
               "BEGIN:VCARD\rVERSION:3.0\rNICKNAME:B\r\n\nEND:VCARD\r");
 }
 
+// Scenario: other programs write parameters in any case, with blanks, as
+// quoted lists or as 2.1's bare types. Each number still lands in the field
+// of its type, and reading every field at once reads what each read alone does.
+TEST(VCardCodecTest, ParametersAsOtherProgramsWriteThem) {
+    const VCard card =
+        ReadCard(MakeCard({"FN;CHARSET=utf-8:Ann", "N:Lee;Ann;;;", "TEL;type=\"WORK,voice\":555 1",
+                           "TEL; Type = Work :555 2", "TEL;CELL:555 3", "TEL;TYPE=fax,work:555 4",
+                           "TEL;TYPE=\"pager\":555 5", "TEL;X-KIND=home:555 6",
+                           "EMAIL;type=INTERNET:ann@example.com"}));
+    const test::FieldValues expected{
+        {F::FileAs, "Lee, Ann"},
+        {F::BusinessTelephoneNumber, "555 1"},
+        {F::Business2TelephoneNumber, "555 2"},
+        {F::MobileTelephoneNumber, "555 3"},
+        {F::BusinessFaxNumber, "555 4"},
+        {F::PagerNumber, "555 5"},
+        {F::OtherTelephoneNumber, "555 6"},
+        {F::HomeTelephoneNumber, ""},
+        {F::Email1AddressType, "SMTP"},
+    };
+    for (const auto& [field, value] : expected) {
+        SCOPED_TRACE(static_cast<int>(field));
+        EXPECT_EQ(ReadContactField(card, field), value);
+    }
+    const IndexedCard all = SummaryOf(card);
+    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        SCOPED_TRACE(f);
+        EXPECT_EQ(all.fields[f], ReadContactField(card, static_cast<ContactField>(f)));
+    }
+}
+
 }  // namespace
 }  // namespace velmora
