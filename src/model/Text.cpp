@@ -140,6 +140,10 @@ constexpr std::array<char32_t, 32> kCp1252High{
 
 bool IsValidUtf8(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
+        if (static_cast<unsigned char>(text[at]) < 0x80) {  // most text is ASCII
+            ++at;
+            continue;
+        }
         const auto decoded = DecodeAt(text, at);
         if (!decoded) return false;
         at += decoded->length;

@@ -59,7 +59,9 @@ BufferedRecordset::BufferedRecordset(std::filesystem::path database, std::string
       columns_(std::move(columns)),
       storage_(std::move(storage)),
       levels_(std::move(levels)) {
-    for (StoredRow& row : storage_->ReadAll())
+    std::vector<StoredRow> rows = storage_->ReadAll();
+    entries_.reserve(rows.size());
+    for (StoredRow& row : rows)
         entries_.push_back(Entry{std::move(row)});
     liveRows_ = entries_.size();
     MoveFirst();

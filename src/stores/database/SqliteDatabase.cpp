@@ -164,6 +164,7 @@ class SqliteTableStorage final : public TableStorage {
     StoredRow RowOf(const SqliteStatement& statement) const {
         StoredRow row;
         row.rowId = statement.Column(0).WholeNumber();
+        row.values.reserve(columns_.size());
         for (std::size_t i = 0; i < columns_.size(); ++i)
             row.values.push_back(statement.Column(static_cast<int>(i + 1)));
         return row;

@@ -275,6 +275,8 @@ class VCardAddressBook final : public AddressBook {
         CardIndex index;
         if (!indexFile_.empty()) index = CardIndex::Load(indexFile_, folder_);
         const std::vector<std::filesystem::path> paths = CardFilePaths();
+        files_.reserve(paths.size());
+        entries_.reserve(paths.size());  // a file holds one card, as a rule
         std::size_t fromIndex = 0;
         for (const auto& path : paths)
             fromIndex += LoadFile(path, index) ? 1 : 0;
