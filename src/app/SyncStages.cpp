@@ -1,5 +1,12 @@
 #include "app/SyncStages.h"
 
+#include <exception>
+#include <functional>
+#include <future>
+#include <optional>
+#include <system_error>
+#include <utility>
+
 #include "engine/ChangeFlags.h"
 #include "engine/ContactIds.h"
 #include "engine/SpeedDials.h"
@@ -48,6 +55,43 @@ class AnnouncingBook final : public AddressBook {
     RunState& state_;
 };
 
+// The phone book as read beside the address book, until its own stage.
+struct PhoneBookRead {
+    std::optional<PhoneBookDuplicates> duplicates;  // read, with the rows found twice
+    std::exception_ptr failure;                     // or why it could not be
+};
+
+// Reads the address book here and the phone book on a second thread: the two
+// reads share nothing (each fills its own set from its own store) and take
+// about half of a run with little to do. Both have ended when this returns,
+// so no thread outlives the stage; a phone book that could not be read is
+// reported at its own stage, as it would be without the second thread.
+PhoneBookRead ReadBothSides(RunState& s, DatabaseEngine& databases,
+                            const std::function<void()>& readAddressBook) {
+    std::future<PhoneBookDuplicates> phoneBook;
+    try {
+        phoneBook = std::async(std::launch::async,
+                               [&s, &databases] { return LoadPhoneBookRecords(s, databases); });
+    } catch (const std::system_error&) {
+        // No second thread to be had: the phone book is read at its stage.
+        readAddressBook();
+        return {};
+    }
+    try {
+        readAddressBook();
+    } catch (...) {
+        phoneBook.wait();
+        throw;
+    }
+    PhoneBookRead read;
+    try {
+        read.duplicates = phoneBook.get();
+    } catch (...) {
+        read.failure = std::current_exception();
+    }
+    return read;
+}
+
 }  // namespace
 
 StoreBackends DefaultStoreBackends() {
@@ -72,16 +116,23 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     auto book = std::make_shared<std::unique_ptr<AddressBook>>();
     // Rows the phone book load found twice, repaired by the phone book writer.
     auto duplicates = std::make_shared<PhoneBookDuplicates>();
+    auto phoneBookRead = std::make_shared<PhoneBookRead>();
     const auto on = [](StageId id) { return static_cast<std::size_t>(id); };
 
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
-        *book = open(s);
-        LoadOutlookContacts(s, **book);
+        *phoneBookRead = {};
+        *phoneBookRead = ReadBothSides(s, *databases, [&] {
+            *book = open(s);
+            LoadOutlookContacts(s, **book);
+        });
     };
     stages[on(StageId::LoadPhoneBookRecords)] = [=](RunState& s) {
         duplicates->clear();
-        *duplicates = LoadPhoneBookRecords(s, *databases);
+        PhoneBookRead read = std::exchange(*phoneBookRead, {});
+        if (read.failure) std::rethrow_exception(read.failure);
+        *duplicates =
+            read.duplicates ? std::move(*read.duplicates) : LoadPhoneBookRecords(s, *databases);
     };
     stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) {
         LoadSyncRecords(s, *databases);
