@@ -31,10 +31,10 @@ TEST_F(IdentityScenario, SameNameAndNamelessCardsKeepTheirIds) {
     s.WriteStores({});
     s.WriteCard("a.vcf", "User2=YES; FileAs=Lee, Ann; MobileTelephoneNumber=555 000 0001");
     s.WriteCard("b.vcf", "User2=YES; FileAs=Lee, Ann; MobileTelephoneNumber=555 000 0002");
-    WriteCardFile(s.settings.ContactsPath, "c.vcf",
-                  MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0003"}));
-    WriteCardFile(s.settings.ContactsPath, "d.vcf",
-                  MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0004"}));
+    WriteFileBytes(s.settings.ContactsPath / "c.vcf",
+                   MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0003"}));
+    WriteFileBytes(s.settings.ContactsPath / "d.vcf",
+                   MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0004"}));
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     EXPECT_THAT(Card("a.vcf"), HasSubstr("X-VELMORA-CONTACT-ID:1\r\n"));

@@ -82,9 +82,8 @@ class MainWindowTest : public QObject {
         std::filesystem::create_directories(cards);
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages.size(), 1);
-        WriteCardFile(
-            cards, "01.vcf",
-            ContactCardText({{ContactField::FileAs, "Lee, Ann"}, {ContactField::User2, "Yes"}}));
+        WriteFileBytes(cards / "01.vcf", ContactCardText({{ContactField::FileAs, "Lee, Ann"},
+                                                          {ContactField::User2, "Yes"}}));
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages.back(),
                  QStringLiteral("The Inclusion Report has been written to ") + FromPath(report));

@@ -30,12 +30,12 @@ struct VCardBackend {
     void Add(std::string_view fields) { Write(test::ContactCardText(test::ParseFields(fields))); }
     void AddList() { Write(test::MakeCard({"FN:Team", "KIND:group"}, "4.0")); }
     void Write(const std::string& card) {
-        test::WriteCardFile(dir / "Contacts", std::to_string(100 + added++) + ".vcf", card);
+        test::WriteFileBytes(dir / "Contacts" / (std::to_string(100 + added++) + ".vcf"), card);
     }
     std::unique_ptr<AddressBook> Open() { return OpenVCardFolder(dir / "Contacts"); }
     void ReplaceElsewhere(int index, std::string_view fields) {
-        test::WriteCardFile(dir / "Contacts", std::to_string(99 + index) + ".vcf",
-                            test::ContactCardText(test::ParseFields(fields)));
+        test::WriteFileBytes(dir / "Contacts" / (std::to_string(99 + index) + ".vcf"),
+                             test::ContactCardText(test::ParseFields(fields)));
     }
     test::TempDir dir;
     int added = 0;

@@ -29,7 +29,7 @@ class VCardFolderTest : public ::testing::Test {
     VCardFolderTest() { std::filesystem::create_directories(folder); }
 
     void Write(const std::string& name, const std::string& text) {
-        test::WriteCardFile(folder, name, text);
+        test::WriteFileBytes(folder / name, text);
     }
     std::string File(const std::string& name) const { return test::ReadFileBytes(folder / name); }
     // The folder as a new session reads it.
@@ -319,7 +319,7 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     Write("ro.vcf", Uid({"FN:Ro"}));
     std::filesystem::permissions(folder / "ro.vcf", std::filesystem::perms::owner_read);
     test::TempDir elsewhere;
-    test::WriteCardFile(elsewhere.Path(), "real.vcf", Uid({"FN:Real"}));
+    test::WriteFileBytes(elsewhere.Path() / "real.vcf", Uid({"FN:Real"}));
     std::filesystem::create_symlink(elsewhere.Path() / "real.vcf", folder / "s.vcf");
     Write("same.vcf", Uid({"FN:Same"}));
     Write(".ann.vcf.1f2e.tmp", "half a card");
