@@ -34,7 +34,7 @@ TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     EXPECT_NE(RenderStores(sample(2, 8)).phoneBook, stores.phoneBook);
     EXPECT_THAT(RenderTable(engine, settings.PhoneBookPath, "tblContactList", {"Category"}),
                 ::testing::HasSubstr("Business"));
-    EXPECT_THAT(stores.addressBook, ::testing::HasSubstr("(DistListItem)"));
+    EXPECT_THAT(stores.addressBook, ::testing::HasSubstr("(distribution list)"));
 
     std::filesystem::remove_all(dirs[0].Path() / "Data");
     const std::pair<std::filesystem::path, std::filesystem::path> places[] = {
