@@ -66,30 +66,24 @@ std::string Here(const Recordset& rows) {
     return here;
 }
 
-// Makes the moves (F first, L last, N next, P previous, D delete) and lists
-// where each leaves the recordset.
-std::string Walk(Recordset& rows, std::string_view moves) {
+// Takes the steps and lists where each leaves the recordset: moves (F first,
+// L last, N next, P previous, D delete) or, given a column, lookups of the
+// key in it (F first, L last, N next, P previous).
+std::string Walk(Recordset& rows, std::string_view steps, std::string_view column = {},
+                 const FieldValue& key = {}) {
     constexpr void (Recordset::*kMoves[])() = {&Recordset::MoveFirst, &Recordset::MoveLast,
                                                &Recordset::MoveNext, &Recordset::MovePrevious,
                                                &Recordset::Delete};
-    std::string trace;
-    for (const char move : moves) {
-        (rows.*kMoves[std::string_view("FLNPD").find(move)])();
-        trace += (trace.empty() ? "" : ",") + Here(rows);
-    }
-    return trace;
-}
-
-// The same for lookups of a key in a column (F first, L last, N next, P
-// previous).
-std::string Seek(Recordset& rows, std::string_view finds, std::string_view column,
-                 const FieldValue& key) {
     constexpr bool (Recordset::*kFinds[])(std::string_view, const FieldValue&) = {
         &Recordset::FindFirst, &Recordset::FindLast, &Recordset::FindNext,
         &Recordset::FindPrevious};
     std::string trace;
-    for (const char find : finds) {
-        (rows.*kFinds[std::string_view("FLNP").find(find)])(column, key);
+    for (const char step : steps) {
+        const std::size_t at = std::string_view("FLNPD").find(step);
+        if (column.empty())
+            (rows.*kMoves[at])();
+        else
+            (rows.*kFinds[at])(column, key);
         trace += (trace.empty() ? "" : ",") + Here(rows);
     }
     return trace;
@@ -182,11 +176,11 @@ TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     rows->Edit();
     rows->SetField("Age", 40);  // Ann now shares Bob's age
     rows->Update();
-    EXPECT_EQ(Seek(*rows, "FNNPLPPP", "age", " 040"), "Ann,Bob,EOF,Bob,Bob,Ann,BOF,BOF");
-    EXPECT_EQ(Seek(*rows, "FL", "Name", "Nobody") + Seek(*rows, "F", "Note", "third"), "EOF,BOFCy");
-    Seek(*rows, "F", "Age", 40.0);
+    EXPECT_EQ(Walk(*rows, "FNNPLPPP", "age", " 040"), "Ann,Bob,EOF,Bob,Bob,Ann,BOF,BOF");
+    EXPECT_EQ(Walk(*rows, "FL", "Name", "Nobody") + Walk(*rows, "F", "Note", "third"), "EOF,BOFCy");
+    Walk(*rows, "F", "Age", 40.0);
     rows->Delete();
-    EXPECT_EQ(Seek(*rows, "N", "Age", "40"), "Bob");  // on from the deleted row
+    EXPECT_EQ(Walk(*rows, "N", "Age", "40"), "Bob");  // on from the deleted row
     rows->AddNew();
     rows->SetField("Name", "Eve");
     rows->SetField("Age", "40");
@@ -194,7 +188,7 @@ TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     rows->Edit();
     rows->SetField("Age", 41);  // Bob
     rows->Update();
-    EXPECT_EQ(Seek(*rows, "FN", "Age", 40) + Seek(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
+    EXPECT_EQ(Walk(*rows, "FN", "Age", 40) + Walk(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
 }
 
 // Changes inside a transaction are kept or undone together: undoing a
@@ -223,7 +217,7 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     setNote("Ann", "kept");
     database->SetSavepoint();
     setNote("Bob", "undone");
-    Seek(*rows, "F", "Name", "Cy");
+    Walk(*rows, "F", "Name", "Cy");
     rows->Delete();
     rows->AddNew();
     rows->SetField("Name", "Eve");
@@ -231,7 +225,7 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     database->RollbackToSavepoint();
     EXPECT_EQ(Here(*rows), "BOF");
     EXPECT_EQ(Walk(*rows, "NNNNN"), "Ann,Bob,Cy,Di,EOF");
-    EXPECT_EQ(Seek(*rows, "F", "Name", "Eve") + Seek(*rows, "F", "Note", "second"), "EOFBob");
+    EXPECT_EQ(Walk(*rows, "F", "Name", "Eve") + Walk(*rows, "F", "Note", "second"), "EOFBob");
     database->SetSavepoint();
     setNote("Di", "released");
     database->ReleaseSavepoint();
