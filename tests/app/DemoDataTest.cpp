@@ -9,12 +9,9 @@
 namespace velmora::scenarios {
 namespace {
 
-// Seed 7 makes 12 contacts on both sides, 9 in the phone book only and 9 in
-// the address book only; the same seed makes the same sample and another
-// seed another. The sample keeps the manager's own columns and holds a
-// distribution list. (velmora-sync's test synchronizes a sample twice.)
-// Existing data is never touched: each of the three places refuses on its
-// own, with an error naming it.
+// A seed makes the same sample every time, and another seed another; the
+// sample keeps the manager's own columns and holds a list. Existing data is
+// never touched: each of the three places refuses on its own, by name.
 TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     SqliteDatabaseEngine engine;
     test::TempDir dirs[3];

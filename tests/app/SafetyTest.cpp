@@ -32,9 +32,7 @@ class SafetyTest : public ::testing::Test {
     std::filesystem::path Backups() const { return BackupsFolder(s.session.ProgramFolder()); }
     std::vector<std::string> Log() const { return ReadLogLines(s.settings.LogPath); }
 
-    // On each side one contact added, one changed and one deleted: Nia's new
-    // card, Contact 1's mobile and Contact 2's card gone in the address book;
-    // Ivy added, Contact 4's number changed and Contact 5 gone on the phone.
+    // On each side one contact added, one changed and one deleted.
     void ChangeBothSides() {
         s.WriteCard("nia.vcf", "User2=YES; FileAs=Nia Ross; MobileTelephoneNumber=555-777-8888");
         s.EditCard("Contact 1", ContactField::MobileTelephoneNumber, "555-111-2222");
@@ -48,10 +46,9 @@ class SafetyTest : public ::testing::Test {
     FileScenario s;
 };
 
-// The address book emptied (its cards moved away): the run asks before it
-// deletes the six contacts from the phone book. Stop writes no store and no
-// backup, logs why and ends stopped; Continue backs the stores up and
-// deletes. A single deletion first asks nothing.
+// An emptied address book asks before the phone book is wiped: Stop writes
+// nothing, not even a backup; Continue backs up and deletes. One deletion
+// asks nothing.
 TEST_F(SafetyTest, AnEmptiedAddressBookAsksBeforeThePhoneBookIsWiped) {
     std::filesystem::remove(s.settings.ContactsPath / "6.vcf");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);
@@ -101,10 +98,8 @@ TEST_F(SafetyTest, APhoneBookLosingMostOfItsContactsAsksAboutOutlook) {
     ExpectQuietRun(s.session);
 }
 
-// A preview over changes on both sides writes nothing: every file of the
-// program folder (stores, log, backups) keeps its bytes. Its summary counts
-// what the run does and its lines are those of the real run that follows,
-// the real files named in them.
+// A preview writes no file of the program folder, and its lines are those of
+// the real run that follows.
 TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     s.EditCard("Contact 6", ContactField::MobileTelephoneNumber, "555-666-0000");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);  // a log and a backup to leave alone
@@ -127,11 +122,9 @@ TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     ExpectQuietRun(s.session);
 }
 
-// A run that adds, changes and deletes on both sides, then the restore of its
-// backup: every card file is byte for byte as before the run (Nia's new card
-// gone, the changed and deleted ones back) and both databases hold what they
-// held. The restore's own backup undoes it. A quiet run backs nothing up, an
-// unknown name is refused naming it, and only the newest backups are kept.
+// Restoring a run's backup brings every card and both databases back, and the
+// restore's own backup undoes it. A quiet run backs nothing up, and only the
+// newest backups are kept.
 TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     s.session.SettingsStore().Save(SettingKey::KeepBackups, "2");
     ChangeBothSides();

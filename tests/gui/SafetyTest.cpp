@@ -42,10 +42,8 @@ class SafetyTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // A run that would empty the phone book asks in a message box with
-    // Continue and Stop, naming the side and the count. Stop, or closing the
-    // box, writes nothing and ends with the stopped caption and the reason in
-    // the log; Continue writes.
+    // Emptying the phone book asks, naming side and count; Stop, or closing
+    // the box, writes nothing and logs why; Continue writes.
     void MassDeletionAsksInAMessageBox() {
         WindowFixture f;
         int writes = 0;
@@ -102,9 +100,8 @@ class SafetyTest : public QObject {
         QVERIFY(!std::filesystem::exists(f.dir / "Data" / "SyncLog.txt"));
     }
 
-    // Main > Preview over the demo data shows the summary and the log's lines
-    // in a read-only view and writes nothing into the Data folder; Save writes
-    // the text to the chosen file.
+    // Main > Preview shows the run read-only and writes nothing into the Data
+    // folder; Save writes the text to the chosen file.
     void PreviewShowsTheRunAndSavesIt() {
         WindowFixture f;
         SqliteDatabaseEngine databases;
@@ -134,9 +131,8 @@ class SafetyTest : public QObject {
                  QStringList{"The preview has been saved to " + FromPath(f.dir / "saved.txt")});
     }
 
-    // Tools > Restore lists the backups; during a run it refuses; otherwise it
-    // asks, puts the card back as it was, and lists the backup of the state
-    // before the restore, newest first.
+    // Tools > Restore refuses during a run; otherwise it asks, puts the card
+    // back, and lists the backup of what it replaced first.
     void RestoreFromTheToolsMenu() {
         WindowFixture f;
         const auto cards = f.dir / "Data" / "Contacts";

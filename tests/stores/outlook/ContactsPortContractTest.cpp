@@ -62,10 +62,8 @@ class ContactsPortContract : public ::testing::Test {
 using Backends = ::testing::Types<FakeBackend, VCardBackend, IndexedVCardBackend>;
 TYPED_TEST_SUITE(ContactsPortContract, Backends);
 
-// Items come in folder order, a distribution list among them as no contact;
-// a created card joins after them. Nothing is stored until SaveChanges, which
-// stores each changed card, leaves unchanged ones alone, and deletes a
-// deleted one. Two cards with the same name stay two cards.
+// Items come in folder order, lists as no contact, created cards after them;
+// only SaveChanges stores, each changed card once. Namesakes stay two cards.
 TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
     this->backend.AddList();
     this->backend.Add("User3=1; FileAs=Ann");
@@ -98,9 +96,8 @@ TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
     EXPECT_TRUE(book->SaveChanges().empty());  // nothing left to store
 }
 
-// A change is stored only by SaveChanges: until then another session does
-// not see it. Stored, every field reads back in a new session, punctuation
-// and all; "" clears a field; writing the display name "" leaves the address.
+// Every field reads back in a new session once saved, not before; "" clears
+// a field, and an empty display name leaves the address.
 TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     const std::string before = "User3=7; FileAs=Ann; PagerNumber=555 0101";
     const std::string written =
@@ -122,9 +119,8 @@ TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     EXPECT_EQ(test::RenderAddressBook(*book), written + "\n");
 }
 
-// A card another program changed after it was read is not overwritten: it is
-// reported, the other program's version stays, and the other cards' changes
-// are stored all the same.
+// A card another program changed since it was read is reported and left as
+// they made it; the other cards are stored all the same.
 TYPED_TEST(ContactsPortContract, NeverOverwritesAnotherProgramsEdit) {
     this->backend.Add("User3=1; FileAs=Ann");
     this->backend.Add("User3=2; FileAs=Bob");
