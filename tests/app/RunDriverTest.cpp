@@ -12,7 +12,7 @@
 namespace velmora {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::Lines;
 
 // A program folder holding the manager, started after each run; stages do
 // nothing unless a test sets one.

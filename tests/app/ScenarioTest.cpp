@@ -13,7 +13,6 @@ namespace {
 
 using F = ContactField;
 using K = NumberKind;
-using Lines = std::vector<std::string>;
 
 // The message of the first test failure that `check` reports, or "", caught
 // so that it does not fail the test.

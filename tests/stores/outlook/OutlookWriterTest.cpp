@@ -12,7 +12,7 @@ namespace velmora {
 namespace {
 
 using F = ContactField;
-using Lines = std::vector<std::string>;
+using test::Lines;
 
 class OutlookWriterTest : public ::testing::Test {
   protected:
