@@ -172,10 +172,6 @@ AddressBookOpener InMemoryAddressBook::Opener() {
     };
 }
 
-int InMemoryAddressBook::Count() const {
-    return static_cast<int>(state_->items.size());
-}
-
 std::string InMemoryAddressBook::Field(int index, ContactField field) const {
     return FieldOf(state_->At(index).fields, field);
 }

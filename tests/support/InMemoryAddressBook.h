@@ -26,8 +26,7 @@ class InMemoryAddressBook {
     std::unique_ptr<AddressBook> Open();
     AddressBookOpener Opener();
 
-    // Stored items, by 1-based position.
-    int Count() const;
+    // A stored item's field, by 1-based position.
     std::string Field(int index, ContactField field) const;
 
     // Cards stored (created or changed) and deleted by SaveChanges so far.
