@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,11 +23,9 @@ namespace velmora::test {
 // SQLite itself, not through Velmora's recordsets), so a test can set up a
 // store and then compare its whole content as one string.
 
-// Creates a database file (and its folder) holding tblContactList
-// (ContactID INTEGER, ContactName TEXT, Number TEXT, NumberType INTEGER,
-// SpeedDial INTEGER, PhoneNumberLength INTEGER) with the rows, stated as
-// PhoneBookText writes them, stored in this order. `extraSql` runs
-// afterwards (a trigger or another column, say).
+// Creates a file holding tblContactList, its six columns typed as the
+// manager types them, with the rows stated as PhoneBookText writes them;
+// `extraSql` runs afterwards (a trigger or another column, say).
 void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
                      std::string_view extraSql = {});
 
