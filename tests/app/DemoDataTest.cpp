@@ -9,12 +9,9 @@
 namespace velmora::scenarios {
 namespace {
 
-// Seed 7 makes 12 contacts on both sides, 9 in the phone book only and 9 in
-// the address book only; the same seed makes the same sample and another
-// seed another. The sample keeps the manager's own columns and holds a
-// distribution list. (velmora-sync's test synchronizes a sample twice.)
-// Existing data is never touched: each of the three places refuses on its
-// own, with an error naming it.
+// A seed makes the same sample every time, and another seed another; the
+// sample keeps the manager's own columns and holds a list. Existing data is
+// never touched: each of the three places refuses on its own, by name.
 TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     SqliteDatabaseEngine engine;
     test::TempDir dirs[3];
@@ -34,7 +31,7 @@ TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     EXPECT_NE(RenderStores(sample(2, 8)).phoneBook, stores.phoneBook);
     EXPECT_THAT(RenderTable(engine, settings.PhoneBookPath, "tblContactList", {"Category"}),
                 ::testing::HasSubstr("Business"));
-    EXPECT_THAT(stores.addressBook, ::testing::HasSubstr("(DistListItem)"));
+    EXPECT_THAT(stores.addressBook, ::testing::HasSubstr("(distribution list)"));
 
     std::filesystem::remove_all(dirs[0].Path() / "Data");
     const std::pair<std::filesystem::path, std::filesystem::path> places[] = {

@@ -24,17 +24,16 @@ class IdentityScenario : public ::testing::Test {
     FileScenario s;
 };
 
-// Two cards of the same name and two without any name are four contacts:
-// each keeps the ID it got and its own speed dials, and the runs after the
-// first leave every card and phone row as it is.
+// Namesakes and nameless cards are contacts of their own, each keeping its
+// ID and speed dials over later runs.
 TEST_F(IdentityScenario, SameNameAndNamelessCardsKeepTheirIds) {
     s.WriteStores({});
     s.WriteCard("a.vcf", "User2=YES; FileAs=Lee, Ann; MobileTelephoneNumber=555 000 0001");
     s.WriteCard("b.vcf", "User2=YES; FileAs=Lee, Ann; MobileTelephoneNumber=555 000 0002");
-    WriteCardFile(s.settings.ContactsPath, "c.vcf",
-                  MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0003"}));
-    WriteCardFile(s.settings.ContactsPath, "d.vcf",
-                  MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0004"}));
+    WriteFileBytes(s.settings.ContactsPath / "c.vcf",
+                   MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0003"}));
+    WriteFileBytes(s.settings.ContactsPath / "d.vcf",
+                   MakeCard({"X-VELMORA-SYNC:YES", "TEL;TYPE=cell:555 000 0004"}));
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     EXPECT_THAT(Card("a.vcf"), HasSubstr("X-VELMORA-CONTACT-ID:1\r\n"));
@@ -47,9 +46,9 @@ TEST_F(IdentityScenario, SameNameAndNamelessCardsKeepTheirIds) {
               "3||5550000003|4|3|6;4||5550000004|4|4|6");
 }
 
-// A copied card carries the ID of its original. One card keeps the ID and
-// takes the phone book's change; the other becomes a contact of its own. No
-// later run writes the old number back.
+// Of a copied card and its original, one keeps the ID and the phone book's
+// change, the other becomes a contact of its own; no run writes the old
+// number back.
 TEST_F(IdentityScenario, ACopiedCardBecomesANewContact) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     std::filesystem::copy_file(s.settings.ContactsPath / "1.vcf",
@@ -63,9 +62,8 @@ TEST_F(IdentityScenario, ACopiedCardBecomesANewContact) {
     EXPECT_EQ(s.Stores().phoneBook, "1|Ann Lee|5559876543|4|1|6;2|Ann Lee|5551234567|4|2|6");
 }
 
-// A card with no number kept an ID from an earlier time, which the phone's
-// manager then gave to a new contact: the card gives its ID up and stays as
-// it was; the phone's contact gets a card of its own, named in FN and N.
+// The manager gave a card's stale ID to a new contact: the card gives the ID
+// up, and the phone's contact gets a card of its own, named in FN and N.
 TEST_F(IdentityScenario, ANewPhoneContactIsNotMergedIntoACardWithoutNumbers) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.WriteCard("g.vcf", "User2=YES; User3=7; FileAs=Gil Ray");
@@ -108,9 +106,8 @@ TEST_F(IdentityScenario, KeptPhoneBookDataReachesACardThatLostItsId) {
                           "1|Ann Lee|5552222222|4|1|6", "1|Ann Lee|M:1|Mobile=5552222222"}));
 }
 
-// What the phone keeps in another form (a name cut to 22 characters, a
-// number with "+", an address in lower case) reads as the same value on the
-// next run: the card keeps its long name, "+" and capitals.
+// What the phone keeps in another form (a cut name, "+", lower case) reads as
+// the same value next time, and the card keeps what was typed.
 TEST_F(IdentityScenario, ValuesThePhoneKeepsInAnotherForm) {
     s.WriteStores({});
     s.WriteCard("m.vcf",
@@ -126,10 +123,8 @@ TEST_F(IdentityScenario, ValuesThePhoneKeepsInAnotherForm) {
     EXPECT_THAT(Card("m.vcf"), HasSubstr(":Dee.Park@Example.COM\r\n"));
 }
 
-// IDs written otherwise than plainly are the same ID: "07" is 7 (the card
-// is set to "7" once, without a line); a new card carrying " 7" while Ann
-// holds 7 is a contact of its own, and the phone book and the sync database
-// gain it once.
+// "07" is the ID 7 (set plainly once, without a line); a new card carrying
+// " 7" while Ann holds 7 is a contact of its own, added once.
 TEST_F(IdentityScenario, IdsNotWrittenPlainly) {
     s.Agree({{7, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.EditCard("Ann Lee", F::User3, "07");

@@ -33,11 +33,9 @@ class InclusionReportTest : public ::testing::Test {
     InMemoryAddressBook book;
 };
 
-// Included and excluded contacts in folder order by their names under
-// NameField, distribution lists in neither, a name twice when two contacts
-// bear it; nothing changes in the address book; a new report replaces the
-// old; an empty folder gives no report, one of lists alone empty lists. A
-// report that cannot be written is an error naming it.
+// Contacts in folder order under NameField, lists in neither part; the
+// address book is not written; a new report replaces the old, and none is
+// made for an empty folder. One that cannot be written is an error naming it.
 TEST_F(InclusionReportTest, ListsIncludedAndExcluded) {
     EXPECT_EQ(Report(), "(nothing)");
     EXPECT_FALSE(std::filesystem::exists(report));

@@ -32,11 +32,8 @@ OptionsEntries Entries(std::string names, std::string numbers, std::string share
             std::move(keep)};
 }
 
-// A valid form writes every key, in the dialog's fixed order, in the text
-// forms the settings loader reads. Limits that are not whole numbers from 0
-// to 32767 get the numeric message, names above numbers their own, safety
-// values out of range (a share above 100 percent, no backup kept) theirs,
-// and a refused form writes nothing; the edges pass.
+// A valid form writes every key, in a fixed order, in the forms the loader
+// reads; a refused form, each with its message, writes nothing. The edges pass.
 TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
     RecordingStore written;
     EXPECT_EQ(SaveOptions(Entries("007", "250"), written), std::nullopt);

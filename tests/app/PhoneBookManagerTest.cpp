@@ -20,10 +20,8 @@ class PhoneBookManagerTest : public ::testing::Test {
     test::ScriptedRunUi ui;
 };
 
-// A program that runs for three looks: the waiter looks once a second (the
-// interval 0 that every caller passes) and lets the window handle its events
-// between two looks and never after the end; a positive interval is taken
-// as it is.
+// The waiter looks once a second by default and lets the window handle its
+// events between looks, never after the end.
 TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
     processes.looksBeforeEnd = 3;
     ShellAndWaitInfo info;
@@ -40,9 +38,8 @@ TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
     EXPECT_EQ(processes.looks.back(), std::chrono::milliseconds(250));
 }
 
-// A Windows program goes through wine on a host that cannot run it, in any
-// letter case of its extension; other programs, a Windows host, or a host
-// without wine start the program itself.
+// A Windows program goes through wine only on a host that cannot run it and
+// has wine.
 TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
     const std::filesystem::path wine = "/usr/bin/wine";
     processes.wine = wine;
@@ -57,10 +54,8 @@ TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
               (ProcessCommand{"/p/idenpm.exe", {}}));
 }
 
-// A manager that is missing or cannot be started: the waiting start returns
-// at once (no look, no event handling, not a word), so the run goes on, and
-// ShellAndWait says false; the start from the menu (the
-// window's test starts one that works) says why in a message box.
+// A manager that cannot start: the waiting start returns at once, silently,
+// so the run goes on; the start from the menu says why.
 TEST_F(PhoneBookManagerTest, ManagersThatCannotStart) {
     StartPhoneBookManager(true, absent, processes, ui);
     StartPhoneBookManager(false, absent, processes, ui);

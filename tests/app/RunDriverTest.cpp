@@ -12,11 +12,10 @@
 namespace velmora {
 namespace {
 
-using Lines = std::vector<std::string>;
+using test::Lines;
 
-// A program folder `dir` holding the manager, started after each run; the
-// stages do nothing unless a test sets one, and the log goes to its default
-// place.
+// A program folder holding the manager, started after each run; stages do
+// nothing unless a test sets one.
 class RunDriverTest : public ::testing::Test {
   protected:
     RunDriverTest() {
@@ -38,11 +37,8 @@ class RunDriverTest : public ::testing::Test {
     StageTable stages;
 };
 
-// A complete run with the manager started before and after: labels in
-// order, captions from waiting to complete, and the state reset at the end
-// (the road of one change checks the log's header and loaded lines). A
-// second start while the run is under way (the window handles events while
-// the manager runs) is refused and does not disturb the first.
+// Labels in order, captions from waiting to complete, the state reset; a
+// second start while the manager runs is refused and leaves the first alone.
 TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     settings.Save("PMBefore", "True");
     StageOf(StageId::SyncNewItems) = [](RunState& s) { s.OutlookSet.Append({}); };
@@ -64,11 +60,9 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 }
 
-// The capacity check after the engine: names count every record, "D"
-// included; numbers skip "D" records; a limit reached exactly passes and a
-// name limit of 0 means none. An overflow stops the run before any writer,
-// with three log lines, the error caption and a message, and without the
-// manager start that would follow the run.
+// Names count every record, numbers skip "D" ones; a limit reached exactly
+// passes and a name limit of 0 means none. An overflow stops the run before
+// any writer, and before the manager's start.
 TEST_F(RunDriverTest, CapacityCheck) {
     // 50 contacts of 5 numbers, and one deleted contact with 9.
     StageOf(StageId::SyncNewItems) = [](RunState& s) {
@@ -107,10 +101,9 @@ TEST_F(RunDriverTest, CapacityCheck) {
     }
 }
 
-// A stage that throws ends the run there: later stages do not run, the log
-// holds the reason, the caption and a message show it, the state is reset,
-// and the next run works. A log that cannot be created stops the run before
-// any stage; failed writes end a run with the error caption.
+// A stage that throws ends the run there, says why, resets the state and
+// leaves the next run working; so does a log that cannot be created; failed
+// writes end with the error caption.
 TEST_F(RunDriverTest, FailuresEndTheRunAndLeaveTheProgramUsable) {
     StageOf(StageId::FlagNewItems) = [](RunState& s) {
         s.OutlookSet.Append({});

@@ -1,9 +1,6 @@
-#include <map>
-
 #include <gmock/gmock.h>
 
 #include "app/Backups.h"
-#include "app/ManagerLauncher.h"
 #include "app/Preview.h"
 #include "support/DatabaseFixtures.h"
 #include "support/FileScenario.h"
@@ -16,24 +13,6 @@ using K = NumberKind;
 using ::testing::Contains;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
-
-class NoManager final : public ManagerLauncher {
-  public:
-    void StartAndWait(const std::filesystem::path&) override {}
-};
-
-// Every file below a folder with its bytes, by path relative to the folder.
-std::map<std::string, std::string> Files(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    if (!std::filesystem::exists(folder)) return files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[std::filesystem::relative(entry.path(), folder).string()] =
-                ReadFileBytes(entry.path());
-        }
-    }
-    return files;
-}
 
 // Six contacts as a first run left them in all three stores; runs go through
 // the driver with backups in the program folder, as the front ends run them.
@@ -49,19 +28,11 @@ class SafetyTest : public ::testing::Test {
         s.Agree(contacts);
     }
 
-    RunResult Run() {
-        RunState state;
-        NoManager manager;
-        RunDriver driver(state, s.session.SettingsStore(), s.session.ProgramFolder(), s.ui, manager,
-                         MakeSyncStages(s.ui), {{}, Backups()});
-        return driver.Start();
-    }
+    RunResult Run() { return s.session.Run(s.ui, {{}, Backups()}); }
     std::filesystem::path Backups() const { return BackupsFolder(s.session.ProgramFolder()); }
     std::vector<std::string> Log() const { return ReadLogLines(s.settings.LogPath); }
 
-    // On each side one contact added, one changed and one deleted: Nia's new
-    // card, Contact 1's mobile and Contact 2's card gone in the address book;
-    // Ivy added, Contact 4's number changed and Contact 5 gone on the phone.
+    // On each side one contact added, one changed and one deleted.
     void ChangeBothSides() {
         s.WriteCard("nia.vcf", "User2=YES; FileAs=Nia Ross; MobileTelephoneNumber=555-777-8888");
         s.EditCard("Contact 1", ContactField::MobileTelephoneNumber, "555-111-2222");
@@ -75,10 +46,9 @@ class SafetyTest : public ::testing::Test {
     FileScenario s;
 };
 
-// The address book emptied (its cards moved away): the run asks before it
-// deletes the six contacts from the phone book. Stop writes no store and no
-// backup, logs why and ends stopped; Continue backs the stores up and
-// deletes. A single deletion first asks nothing.
+// An emptied address book asks before the phone book is wiped: Stop writes
+// nothing, not even a backup; Continue backs up and deletes. One deletion
+// asks nothing.
 TEST_F(SafetyTest, AnEmptiedAddressBookAsksBeforeThePhoneBookIsWiped) {
     std::filesystem::remove(s.settings.ContactsPath / "6.vcf");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);
@@ -124,23 +94,21 @@ TEST_F(SafetyTest, APhoneBookLosingMostOfItsContactsAsksAboutOutlook) {
     s.session.SettingsStore().Save(SettingKey::MassDeleteShare, "90");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);
     EXPECT_EQ(s.Shown("mass deletion: This run would delete 5 of 6 contacts from Outlook."), 1);
-    EXPECT_THAT(Files(s.settings.ContactsPath), SizeIs(1));
+    EXPECT_THAT(FilesBelow(s.settings.ContactsPath), SizeIs(1));
     ExpectQuietRun(s.session);
 }
 
-// A preview over changes on both sides writes nothing: every file of the
-// program folder (stores, log, backups) keeps its bytes. Its summary counts
-// what the run does and its lines are those of the real run that follows,
-// the real files named in them.
+// A preview writes no file of the program folder, and its lines are those of
+// the real run that follows.
 TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     s.EditCard("Contact 6", ContactField::MobileTelephoneNumber, "555-666-0000");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);  // a log and a backup to leave alone
     ASSERT_THAT(ListBackups(Backups()), SizeIs(1));
     ChangeBothSides();
-    const auto before = Files(s.dir.Path());
+    const auto before = FilesBelow(s.dir.Path());
 
     const PreviewReport preview = PreviewRun(s.session.SettingsStore(), s.dir.Path(), {});
-    EXPECT_EQ(Files(s.dir.Path()), before);
+    EXPECT_EQ(FilesBelow(s.dir.Path()), before);
     EXPECT_EQ(preview.result.outcome, RunOutcome::Complete);
     EXPECT_EQ(preview.result.plan.phoneBook, (StoreChanges{1, 1, 1}));
     EXPECT_EQ(preview.result.plan.outlook.deleted, 1);
@@ -154,15 +122,13 @@ TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     ExpectQuietRun(s.session);
 }
 
-// A run that adds, changes and deletes on both sides, then the restore of its
-// backup: every card file is byte for byte as before the run (Nia's new card
-// gone, the changed and deleted ones back) and both databases hold what they
-// held. The restore's own backup undoes it. A quiet run backs nothing up, an
-// unknown name is refused naming it, and only the newest backups are kept.
+// Restoring a run's backup brings every card and both databases back, and the
+// restore's own backup undoes it. A quiet run backs nothing up, and only the
+// newest backups are kept.
 TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     s.session.SettingsStore().Save(SettingKey::KeepBackups, "2");
     ChangeBothSides();
-    const auto cardsBefore = Files(s.settings.ContactsPath);
+    const auto cardsBefore = FilesBelow(s.settings.ContactsPath);
     const StoreTexts before = s.Stores();
     const RunResult run = Run();
     ASSERT_EQ(run.outcome, RunOutcome::Complete);
@@ -173,7 +139,7 @@ TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     EXPECT_THAT(backup.cards, Contains("5.vcf"));
 
     const RestoreReport restored = RestoreBackup(Backups(), backup.name, {}, s.settings.LogPath, 2);
-    EXPECT_EQ(Files(s.settings.ContactsPath), cardsBefore);
+    EXPECT_EQ(FilesBelow(s.settings.ContactsPath), cardsBefore);
     EXPECT_EQ(s.Stores(), before);
     EXPECT_THAT(Log(), Contains(::testing::StartsWith("Restored the stores as they were before "
                                                       "the synchronization on ")));
@@ -183,9 +149,9 @@ TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     EXPECT_THAT(ListBackups(Backups()), SizeIs(2));
     EXPECT_THAT([&] { FindBackup(Backups(), "yesterday"); }, ErrorNaming({"'yesterday'"}));
 
-    const auto backups = Files(Backups());
+    const auto backups = FilesBelow(Backups());
     EXPECT_THAT(Run().backup.string(), IsEmpty());
-    EXPECT_EQ(Files(Backups()), backups);
+    EXPECT_EQ(FilesBelow(Backups()), backups);
     ExpectQuietRun(s.session);
 }
 
@@ -194,14 +160,14 @@ TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
 TEST_F(SafetyTest, ARunThatCannotBackUpWritesNothing) {
     ChangeBothSides();
     WriteFileBytes(Backups(), "in the way");
-    const auto cards = Files(s.settings.ContactsPath);
+    const auto cards = FilesBelow(s.settings.ContactsPath);
     const StoreTexts before = s.Stores();
     const RunResult stopped = Run();
     EXPECT_EQ(stopped.outcome, RunOutcome::Failed);
     EXPECT_THAT(stopped.message, ::testing::HasSubstr("could not be backed up, so nothing was "
                                                       "written. The backups folder " +
                                                       Backups().string()));
-    EXPECT_EQ(Files(s.settings.ContactsPath), cards);
+    EXPECT_EQ(FilesBelow(s.settings.ContactsPath), cards);
     EXPECT_EQ(s.Stores(), before);
 
     std::filesystem::remove(Backups());

@@ -13,7 +13,6 @@ namespace {
 
 using F = ContactField;
 using K = NumberKind;
-using Lines = std::vector<std::string>;
 
 // The message of the first test failure that `check` reports, or "", caught
 // so that it does not fail the test.
@@ -27,14 +26,10 @@ std::string FirstFailureOf(const std::function<void()>& check) {
     return results.size() == 0 ? "" : results.GetTestPartResult(0).message();
 }
 
-// The first run over a phone book and an address book that share some names
-// and not others: equal names are linked and take the phone book's ID, the
-// others get the smallest free IDs and are added to the other side (the new
-// card named through the prompt, with a full and a last name made from the
-// phone's name), every number gets a speed dial (the phone
-// book's where it has one), and a contact the address book does not include
-// loses the ID and speed dials left from an earlier time (its marker is left
-// absent). The next run has nothing to do.
+// The first run links equal names under the phone book's ID, gives the rest
+// the smallest free IDs and copies them across (a new card named through the
+// prompt), gives every number a speed dial, and unmarks a contact the
+// address book does not include.
 TEST(FirstRunScenario, LinksByNameAndAddsTheRestOnBothSides) {
     FileScenario s;
     s.WriteStores({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}, {K::Email, "ann@example.org", 2}}},
@@ -81,9 +76,8 @@ class ScenarioTest : public ::testing::Test {
     FileScenario s;
 };
 
-// The road of one change: the mobile number changed in the address book is
-// carried to the phone book and the sync database, line for line; the
-// address book is not written, since the speed dials did not change.
+// The road of one change, line for line; the address book is not written,
+// as its speed dials did not change.
 TEST_F(ScenarioTest, RoadOfOneChange) {
     s.EditCard("Ann Lee", F::MobileTelephoneNumber, "(555) 987-6543");
     const std::string addressBook = s.Stores().addressBook;
@@ -126,10 +120,8 @@ TEST_F(ScenarioTest, RoadOfOneChange) {
             "1|Ann Lee|H:2,M:1|Home=5550001111|Mobile=5559876543;2|Cy Dunn|H:3|Home=5553334444"}));
 }
 
-// A change on each side: a pager number added for Cy in the address book,
-// a new home number for Ann in the phone book. Ann's number reaches the
-// address book typed the default way, and Cy's pager gets the smallest free
-// speed dial, reaches the phone book, and the address book stores the new tag.
+// A change on each side: Ann's number reaches her card typed the default way,
+// Cy's pager gets the smallest free speed dial and the card the new tag.
 TEST_F(ScenarioTest, AChangeOnEachSide) {
     s.EditCard("Cy Dunn", F::PagerNumber, "555 666 7777");
     s.ChangePhoneBook(
@@ -147,12 +139,8 @@ TEST_F(ScenarioTest, AChangeOnEachSide) {
                     "2|Cy Dunn|H:3,P:4|Home=5553334444|Pager=5556667777"}));
 }
 
-// Conflicts: both sides changed Ann's mobile number, and the person closes
-// her dialog, shown once in each pass, without a choice: nothing changes,
-// and the sync database keeps the old version, so the next run asks again.
-// The address book renamed Cy while the phone book changed his home number,
-// and the person keeps the phone book's column with the new name typed into
-// it. In the next run the person keeps the address book's data for Ann.
+// Ann's conflict, closed without a choice, changes nothing and is asked
+// again next run; Cy's is settled with the phone book's column, renamed.
 TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
     s.EditCard("Ann Lee", F::MobileTelephoneNumber, "(555) 987-6543");
     s.EditCard("Cy Dunn", F::FileAs, "Cy Dunn-Moss");
@@ -188,9 +176,8 @@ TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
     EXPECT_EQ(s.Stores(), stores("5559876543", "5559876543"));
 }
 
-// The check every scenario ends with fails while a run still has work to
-// do: the first write it tries, to either side, fails the test with what was
-// tried where, and the run stores nothing.
+// The closing check fails while a run still has work: the first write to
+// either side fails the test, saying what was tried where.
 TEST_F(ScenarioTest, QuietRunCheckFailsWhenTheRunHasWorkLeft) {
     const std::pair<std::function<void()>, std::string> edits[] = {
         {[&] { s.ChangePhoneBook("UPDATE tblContactList SET Number = '5559999999'"); },
@@ -209,10 +196,8 @@ TEST_F(ScenarioTest, QuietRunCheckFailsWhenTheRunHasWorkLeft) {
     }
 }
 
-// Contacts without any number stay in the address book without an ID: Cy,
-// whose number the address book removed, leaves the phone book and the sync
-// database and gives his ID up in the same run; Gil, new, gets none. So the
-// next run is quiet. Given a number, Gil gets an ID and reaches the phone.
+// Contacts without numbers stay in the address book without an ID (Cy gives
+// his up as he leaves the phone); given a number, one reaches the phone.
 TEST_F(ScenarioTest, ContactsWithoutNumbersStayInTheAddressBook) {
     s.EditCard("Cy Dunn", F::HomeTelephoneNumber, "");
     s.WriteCard("g.vcf", "User2=YES; FileAs=Gil Ray");
@@ -231,14 +216,9 @@ TEST_F(ScenarioTest, ContactsWithoutNumbersStayInTheAddressBook) {
     EXPECT_THAT(s.Stores().phoneBook, ::testing::HasSubstr("2|Gil Ray|5557770000|6|3|6"));
 }
 
-// Deletions since the previous run: Ann deleted in the address book, Bob in
-// the phone book, Cy on both sides; Dee deleted in the phone book while the
-// address book changed her pager number, and Eve deleted in the address book
-// while the phone book changed her mobile number. A deletion on one side
-// wins over a change on the other, and each contact goes from every store
-// that still has it. Fay got the same new home number on both sides, typed
-// differently: no dialog, only the sync database takes it. The next run has
-// nothing to do.
+// A deletion on one side wins over a change on the other, and the contact
+// goes from every store; the same change on both sides, typed differently,
+// asks nothing and reaches only the sync database.
 TEST(DeletionScenario, DeletionsOnOneSideAndOnBothAndTheSameChange) {
     FileScenario s;
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}},

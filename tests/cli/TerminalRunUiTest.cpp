@@ -35,9 +35,8 @@ class TerminalRunUiTest : public ::testing::Test {
     const SyncObject phoneBook = Contact("Ann Smyth", "5559876543", "4");
 };
 
-// Conflicts: kept by mode without asking, or asked at a terminal until the
-// answer is understood; Enter or the end of input decides nothing; without a
-// terminal the question stops the run.
+// Conflicts are kept by mode, or asked until the answer is understood (Enter
+// or the end of input decides nothing); with nobody to ask the run stops.
 TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     TerminalRunUi keepPhoneBook(out, err, nullptr, ConflictMode::KeepPhoneBook, NameMode::Accept);
     auto choice = keepPhoneBook.ShowConflictDialog(outlook, phoneBook).value();

@@ -8,15 +8,10 @@ namespace {
 
 using ChangeFlags = EngineTest;
 
-// Deletions: one side lost Ann or Bob, both lost Di; the sync record and the
-// survivor become "D", whatever the survivor holds. New contacts: Ivy, Jo
-// and Lu are copied with "N" to the side and the sync data that lack them,
-// Kim, on both sides, only to the sync data (from the address book); "D"
-// records and the copies themselves bring nothing more. The phone book
-// cannot hold a contact without numbers: Gil is neither copied nor
-// remembered, and Hal and Ivy, remembered without numbers, were not deleted
-// from the phone book but are forgotten, Ivy copied again now that she has
-// a number.
+// A contact gone from either side is deleted everywhere ("D"); a new one is
+// copied ("N") to the side and the sync data lacking it. Contacts without
+// numbers cannot be in the phone book: they are neither copied nor
+// remembered, and a sync record of one is forgotten rather than deleted.
 TEST_F(ChangeFlags, DeletedAndNewContacts) {
     Load(
         "1:Ann::H=999/1 | 3:Cy::H=3/ | 5:Gil:I: | 6:Hal:: | 7:Ivy::H=555/ | 8:Jo:I:H=8/ | "
@@ -49,9 +44,8 @@ Checking for new items in the PhoneBook.
 ... Lu is new to the sync database.)");
 }
 
-// The "M" goes, where the flag is still empty, on the sync record and on the
-// side that has to receive the change; a change of letter case counts; a
-// record equal to the sync data causes nothing; "D" sync records are skipped.
+// "M" marks the sync record and the side that receives the change (letter
+// case counts); "D" sync records are skipped.
 TEST_F(ChangeFlags, ModificationsMarkTheReceivingSide) {
     Load("1:Ann::H=555/1 | 2:Bob:: | 3:Cy:I:H=1/ | 4:Di::H=2/ | 5:Ed::",
          "1:Ann::H=555/1 | 2:Bob::M=7/2 | 3:Cy::H=1/ | 4:Di:N: | 5:Ed::",

@@ -7,11 +7,9 @@ namespace {
 
 using ContactIds = EngineTest;
 
-// Ann takes the ID of the last phone book entry of her exact name; a second
-// Ann, that ID taken, and "ann" get new IDs. New IDs fill the gaps left by
-// all three sets: 1, 3 and 6, held only by the sync data (contacts deleted
-// on both sides), are not handed out again, and "07" does not block 7. A
-// record with an ID is passed over; one with a flag keeps it, without a line.
+// A card takes the ID of the last phone book entry of its exact name; others
+// get the smallest ID no set uses (the sync data's too, and "07" does not
+// block 7). A record with a flag keeps it, without a line.
 TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
     Load(":Ann::H=1/ | 5:Bob:N:H=2/ | :ann::H=3/ | :Ann::H=4/ | :Cy:D:H=5/",
          "12:Ann:: | 14:Ann:: | 07:Fay::", "1:Gil::H=6/ | 3:Hal::H=7/ | 6:Ivy::H=8/");
@@ -35,9 +33,8 @@ TEST_F(ContactIds, MatchesALongNameByWhatThePhoneKeeps) {
     EXPECT_EQ(Outlook(), "3:Maximilian Alexander Worthington:I:M=1/");
 }
 
-// Of two cards with one contact ID, the one that still holds what the sync
-// data remembers keeps it (else the first); the other is a new contact with
-// a new ID and without the kept card's speed dials.
+// Of two cards with one ID, the one matching the sync data (else the first)
+// keeps it; the copy is a new contact without the kept card's speed dials.
 TEST_F(ContactIds, CopiedCardsShareNoID) {
     Load("4:Ann:M:H=1/2 | 4:Ann::H=9/2 | 5:Bob::M=5/3 | 5:Bob::M=5/3", "4:Ann::H=9/2",
          "4:Ann::H=9/2 | 5:Bob::M=5/3");
@@ -51,10 +48,8 @@ TEST_F(ContactIds, CopiedCardsShareNoID) {
 ... Bob will be modified in Outlook.)");
 }
 
-// A card that holds nothing the phone can keep gets no ID, and gives up one
-// it has unless the sync data remembers numbers for it (then this run
-// carries the clearing to the phone book); a sync record remembered without
-// numbers is let go of.
+// A card with nothing for the phone gets no ID and gives its ID up, unless
+// the sync data remembers numbers for it: then the run clears the phone book.
 TEST_F(ContactIds, NoIDWithoutSomethingForThePhone) {
     Load(":Gil:: | 7:Ann:: | 8:Bob:: | 9:Cy::", "7:Newcomer::M=5/1 | 9:Cy::H=1/2",
          "7:Ann:: | 9:Cy::H=1/2");
@@ -65,12 +60,9 @@ TEST_F(ContactIds, NoIDWithoutSomethingForThePhone) {
 
 using SpeedDials = EngineTest;
 
-// With 1, 2 and 4 in use anywhere (also only on a "D" record or only in the
-// sync data), the numbers lacking a speed dial get 3, then 5, then 6, in the
-// kind order DC, F, H, M, O, P, W1, W2, E. A speed dial already there, even
-// 0, stays. The phone book and sync records get the value where they hold the
-// number and an empty speed dial where they do not; their empty flags become
-// "M", the address-book flag never changes.
+// Missing speed dials get the smallest values used nowhere (not even by a "D"
+// record or the sync data), in kind order; an existing one, even 0, stays.
+// The counterparts follow, flagged "M"; the address-book flag never changes.
 TEST_F(SpeedDials, NewValuesAreTheSmallestFreeAndReachBothCounterparts) {
     Load("1:Ann::W2=20/,H=10/,DC=d1/,E=a@x/0 | 9:Old:D:M=1/1", "1:Ann::W2=20/,DC=d1/,E=a@x/0",
          "1:Ann:N:W2=/9,H=10/,DC=d1/ | 7:Gone:D:M=2/2,H=3/4");
@@ -81,9 +73,8 @@ TEST_F(SpeedDials, NewValuesAreTheSmallestFreeAndReachBothCounterparts) {
     EXPECT_FALSE(std::filesystem::exists(state.settings.LogPath)) << "the stage writes no log";
 }
 
-// The phone book's value is adopted as it is, even when another contact uses
-// it; the sync record follows and its empty flag becomes "M", the phone book
-// record keeps its flag. A sync record that already agrees is not marked.
+// The phone book's value is adopted even when another contact uses it; only
+// a sync record that differs is marked.
 TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
     Load("1:Ann::M=555/,H=1/ | 2:Bob::M=666/7 | 3:Cy::O=8/",
          "1:Ann::M=555/7,H=1/2 | 2:Bob::M=666/7 | 3:Cy::O=8/5",
@@ -94,12 +85,9 @@ TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
     EXPECT_EQ(Sync(), "1:Ann:M:H=1/2,M=555/7 | 2:Bob::M=666/7 | 3:Cy::O=8/5");
 }
 
-// A record whose contact was deleted from the phone book has no phone book
-// record: it gets its value alone (and its sync record, when there is one),
-// and the stage goes on. A value freed in this run (a sync record's old
-// speed dial replaced: Cy's 2) is free again for the next number, but not
-// one that another field still holds (Ann's 4, held by Eve too). Texts that
-// only look like a number (03, 3a, twenty nines) block nothing.
+// A contact deleted from the phone book gets its value alone. A value freed
+// in this run is free again unless another field holds it, and texts that
+// only look like numbers (03, 3a, twenty nines) block nothing.
 TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAloneAndFreedValuesReturn) {
     Load(
         "1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/ | "

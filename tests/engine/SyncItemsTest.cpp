@@ -13,19 +13,12 @@ namespace {
 
 using SyncNew = EngineTest;
 
-// Copies of new contacts (Ann, Bob), and their sync records, become "C"; a
-// source with a letter but the same data asks nothing; records with other
-// flags (Cy) are not looked at. A copy whose source was marked since and now
-// differs goes to the dialog, named after the copy. The values kept, as the
-// person edited them, reach all three records, but not their ID or flag: the
-// phone book's data makes Di's copy "C", her source "W" and her sync record
-// "C"; the address book's makes Fay's copy and sync record "C", and her
-// source, which was only to get its ID, is rewritten whole ("W", without a
-// line), so the edits made in the dialog reach her card too. The resolution line names the kept
-// record as it was. Left without a choice, Eve is created on neither side,
-// and her sync record made in this run loses its flag so it is not stored
-// either: stored, it would make the next run take the missing copy for a
-// deletion and delete Eve from the side that has her.
+// Copies of new contacts, and their sync records, become "C"; a copy whose
+// source changed since goes to the dialog, and the values kept reach all
+// three records (Fay's source is rewritten whole, so dialog edits reach her
+// card). Eve, left without a choice, is created nowhere and her new sync
+// record is not stored: the next run would take the missing copy for a
+// deletion.
 TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
     Load(
         "1:Ann:I:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Di:N:H=1/1 | 5:Eve:I:M=5/5 | "
@@ -72,15 +65,10 @@ TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
 
 using SyncModified = EngineTest;
 
-// A change on one side only is copied to the other side and the sync data;
-// names in the lines are read after the copy. When the address book is the
-// source, its flag becomes "S" only if the speed-dial tags differ. The same
-// change on both sides only reaches the sync data, in each pass that meets
-// it, without a dialog; a side record with another letter ("I") and equal
-// data counts as the same change. A sync record made in this run ("N") is
-// to be added. A record marked "M" whose contact has no sync record (stores
-// whose IDs contradict each other) stops the stage with a message naming the
-// contact.
+// A change on one side is copied to the other and the sync data (the address
+// book's flag becomes "S" only if the tags differ); the same change on both
+// sides reaches only the sync data, without a dialog. An "M" record without a
+// sync record stops the stage, naming the contact.
 TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
     Load("1:Ann:M:H=555/1 | 2:Bob::M=777/5 | 3:Cy::H=1/2 | 4:Di:M:H=9/9 | 5:Eve:I:H=2/1",
          "1:Ann Lee::H=556/1 | 2:Bob:M: | 3:Cy:M:H=2/2 | 4:Di:M:H=9/9 | 5:Eve:M:H=2/1",
@@ -124,10 +112,8 @@ TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
                     "The contact Ann (contact ID 1) has no record in the sync data."));
 }
 
-// Different changes on both sides: Ann's dialog is closed without a choice,
-// which changes nothing, so the phone book pass meets her again, and each
-// pass goes on with the next record; Di's is shown once, with the log closed,
-// and the choice reaches her three records.
+// Ann's dialog, closed without a choice, comes again in the phone book pass;
+// Di's is shown once, with the log closed, and her choice reaches all three.
 TEST_F(SyncModified, ConflictsAreShownOnceInEachPassUntilResolved) {
     Load("1:Ann:M:H=1/1 | 2:Bob:M:H=5/5 | 3:Cy::H=7/7 | 4:Di:M:H=1/1",
          "1:Ann:M:H=2/1 | 2:Bob::H=6/5 | 3:Cy:M:H=8/7 | 9:Zed:: | 4:Di:M:H=2/1",

@@ -52,15 +52,10 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // Options shows the settings in force (a name field the list does not
-    // offer as it is) in one modeless dialog; capacities that do not fit are
-    // refused with their message, the dialog stays open and nothing is saved.
-    // The safety values show their defaults and are saved like the others.
-    // Browsing for the log starts from the saved path, not from the field:
-    // the field shows its folder, and choosing a file there puts its full
-    // path into the field; the address book row chooses a folder, the
-    // nearest one that exists. Save writes the entries, in force at once
-    // (both capacities 0 reopen as 250 numbers); Cancel saves nothing.
+    // Options shows the settings in force in one modeless dialog; limits that
+    // do not fit are refused and nothing is saved. Browsing starts from the
+    // saved path, not the field, and the address book row picks the nearest
+    // existing folder. Save is in force at once; Cancel saves nothing.
     void OptionsShowRefuseBrowseAndSave() {
         WindowFixture f;
         const auto logs = f.dir / "logs";
@@ -126,10 +121,8 @@ class DialogsTest : public QObject {
         QCOMPARE(f.settings.Values().at("NameLimit"), "0");
     }
 
-    // The conflict dialog shows both records; a box edited before Keep
-    // PhoneBook Data is taken as edited, Keep Outlook Data hands back the
-    // Outlook column with all nineteen values, and a dialog closed without
-    // either hands back nothing.
+    // An edited box is taken as edited, each button hands back its column
+    // whole, and a dialog closed without either hands back nothing.
     void ConflictResolvedFromTheDialog() {
         WindowFixture f;
         f.Make();
@@ -152,10 +145,8 @@ class DialogsTest : public QObject {
         QVERIFY(kept && kept->side == ConflictSide::Outlook && kept->values == outlook);
     }
 
-    // The name prompt shows the proposed names. With the name field "Full
-    // Name" an empty New Full Name is refused with the message and the prompt
-    // stays open; filled in, OK hands the four names back. With "File As" it
-    // is accepted at once; a prompt closed without OK hands back nothing.
+    // An empty box of the name field in use is refused and the prompt stays
+    // open; a prompt closed without OK hands back nothing.
     void NamePromptRefusesThenAccepts() {
         WindowFixture f;
         f.Make();

@@ -14,10 +14,8 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // The window opens with its caption, "Status: Idle", no stage label, and
-    // the report disabled without a writer; the About box is modeless and
-    // shows the version; the manager's menu item starts it from the program
-    // folder without waiting.
+    // The window opens idle, without stage labels or a report writer; About
+    // is modeless, and the manager's menu item starts it without waiting.
     void OpensIdleWithItsMenus() {
         WindowFixture f;
         WriteFileBytes(f.dir / "idenpm.exe", "MZ");
@@ -54,11 +52,9 @@ class MainWindowTest : public QObject {
         QCOMPARE(shown, QStringLiteral("Velmora|The 251 phone numbers.|1"));
     }
 
-    // The report over the address book folder of the settings in force: the
-    // status says so while it is written and is idle after. A folder that
-    // cannot be read is shown in a message box, no report is left, and a run
-    // starts after it; an empty folder shows nothing; a report written into
-    // the program folder is announced.
+    // The report over the folder in force shows its caption while written; a
+    // folder that cannot be read is shown in a message box and leaves no
+    // report, and a run still starts after it.
     void InclusionReportOverTheVCardFolder() {
         WindowFixture f;
         const auto cards = f.dir / "cards";
@@ -82,9 +78,8 @@ class MainWindowTest : public QObject {
         std::filesystem::create_directories(cards);
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages.size(), 1);
-        WriteCardFile(
-            cards, "01.vcf",
-            ContactCardText({{ContactField::FileAs, "Lee, Ann"}, {ContactField::User2, "Yes"}}));
+        WriteFileBytes(cards / "01.vcf", ContactCardText({{ContactField::FileAs, "Lee, Ann"},
+                                                          {ContactField::User2, "Yes"}}));
         inclusion->trigger();
         QCOMPARE(f.dialogs.messages.back(),
                  QStringLiteral("The Inclusion Report has been written to ") + FromPath(report));

@@ -16,10 +16,8 @@ class RunTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // A run from the Start button as the program is put together: the host's
-    // settings file and program folder (both temporary here), the real stage
-    // table, over the demo data set. Every stage label is shown, the run ends
-    // complete, the log sits in the program folder's Data folder.
+    // A run from the Start button as the program is put together (real
+    // settings store, program folder and stage table) over the demo data.
     void FullRunFromTheStartButton() {
         QtSettingsStore settings;
         settings.Save("PMBefore", "True");  // no manager in the folder: the run goes on
@@ -43,10 +41,8 @@ class RunTest : public QObject {
         QVERIFY(std::filesystem::exists(folder / "Data" / "SyncLog.txt"));
     }
 
-    // A run that stops on a failure shows it in a message box under the error
-    // caption; the window stays usable: the next run hides the old labels
-    // first, and one whose writers could not store some changes says so
-    // instead of reporting success.
+    // A failure is shown under the error caption and the window stays usable:
+    // the next run hides old labels, and unstored changes are not a success.
     void StoppedRunsLeaveTheWindowUsable() {
         WindowFixture f;
         bool oldLabelShownAtStart = true;
@@ -72,11 +68,9 @@ class RunTest : public QObject {
                  QStringList{"Some changes could not be stored. Please check the log."});
     }
 
-    // While a run from the menu waits for the manager before and after, the
-    // window handles events, but Start, Synchronize and the inclusion report are disabled,
-    // and even a button enabled by hand cannot start a second run inside the
-    // first. Quit while a run waits: the windows close, the run stops at once
-    // (no stage runs, no message box) and the log says why.
+    // While the manager runs around a run, the window handles events but no
+    // control can start a second run; Quit then stops the run at once and
+    // the log says why.
     void WhileWaitingForTheManager() {
         WindowFixture f;
         f.settings.Save("PMBefore", "True");

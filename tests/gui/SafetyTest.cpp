@@ -3,7 +3,6 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
-#include <map>
 
 #include "app/Backups.h"
 #include "app/DemoData.h"
@@ -16,18 +15,8 @@ namespace velmora::test {
 
 namespace {
 
-// Every file below a folder with its bytes.
-std::map<std::filesystem::path, std::string> Files(const std::filesystem::path& folder) {
-    std::map<std::filesystem::path, std::string> files;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) files[entry.path()] = ReadFileBytes(entry.path());
-    }
-    return files;
-}
-
-// Six contacts the phone book and the sync database hold, none in the
-// address book: the engine finds them deleted there. The phone book writer
-// counts its runs.
+// Six contacts gone from the address book, as the engine finds them; the
+// phone book writer counts its runs.
 void SixContactsGoneFromOutlook(WindowFixture& f, int& writes) {
     const auto six = [](SyncSet& set) {
         for (int id = 1; id <= 6; ++id) {
@@ -53,10 +42,8 @@ class SafetyTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // A run that would empty the phone book asks in a message box with
-    // Continue and Stop, naming the side and the count. Stop, or closing the
-    // box, writes nothing and ends with the stopped caption and the reason in
-    // the log; Continue writes.
+    // Emptying the phone book asks, naming side and count; Stop, or closing
+    // the box, writes nothing and logs why; Continue writes.
     void MassDeletionAsksInAMessageBox() {
         WindowFixture f;
         int writes = 0;
@@ -113,16 +100,15 @@ class SafetyTest : public QObject {
         QVERIFY(!std::filesystem::exists(f.dir / "Data" / "SyncLog.txt"));
     }
 
-    // Main > Preview over the demo data shows the summary and the log's lines
-    // in a read-only view and writes nothing into the Data folder; Save writes
-    // the text to the chosen file.
+    // Main > Preview shows the run read-only and writes nothing into the Data
+    // folder; Save writes the text to the chosen file.
     void PreviewShowsTheRunAndSavesIt() {
         WindowFixture f;
         SqliteDatabaseEngine databases;
         const Settings settings = LoadSettings(f.settings, f.dir.Path());
         CreateDemoData(settings, 10, 2, databases);
         auto& window = f.Make();
-        const auto before = Files(f.dir / "Data");
+        const auto before = FilesBelow(f.dir / "Data");
 
         Child<QAction>(&window, "Preview")->trigger();
         auto* preview = Child<QDialog>(&window, "PreviewWindow");
@@ -133,7 +119,7 @@ class SafetyTest : public QObject {
         QVERIFY(text.contains("\nLoaded PhoneBook records from " +
                               FromPath(settings.PhoneBookPath) + "\n"));
         QVERIFY(text.contains(" is new to the PhoneBook.\n"));
-        QVERIFY(Files(f.dir / "Data") == before);
+        QVERIFY(FilesBelow(f.dir / "Data") == before);
         QCOMPARE(f.Caption(), QStringLiteral("Status: Idle"));
 
         Click(preview, "SavePreview");
@@ -145,9 +131,8 @@ class SafetyTest : public QObject {
                  QStringList{"The preview has been saved to " + FromPath(f.dir / "saved.txt")});
     }
 
-    // Tools > Restore lists the backups; during a run it refuses; otherwise it
-    // asks, puts the card back as it was, and lists the backup of the state
-    // before the restore, newest first.
+    // Tools > Restore refuses during a run; otherwise it asks, puts the card
+    // back, and lists the backup of what it replaced first.
     void RestoreFromTheToolsMenu() {
         WindowFixture f;
         const auto cards = f.dir / "Data" / "Contacts";

@@ -35,10 +35,8 @@ TEST(SyncSet, LookupFindsTheLastExactMatch) {
     EXPECT_EQ(FindByContactID("", set), 4);
 }
 
-// The index of IDs follows every change made through the set: an ID given
-// to a record, removals in the middle and at the end, copies appended; the
-// last record of an ID is found, and one changed behind the index's back is
-// noticed rather than missed.
+// The ID index follows every change made through the set, and notices one
+// made behind its back rather than missing it.
 TEST(SyncSet, IdIndexFollowsChanges) {
     SyncSet set = ParseSet("12:Ann:: | 7:Bob:: | 12:Cy:: | 9:Dee::");
     set.ChangeContactID(set.Item(3), "7");

@@ -35,13 +35,9 @@ class PlatformTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // The values live in the user's configuration folder, group [Settings],
-    // as plain text; what is saved reads back as the same text (commas,
-    // backslashes, characters beyond ASCII, nothing at all), also through
-    // another store object (the other front end); a key never saved is absent.
-    // A value typed into the file by hand with a comma and no quotes is the
-    // one text that was typed; a file that cannot be written is an error
-    // naming it, not a save that silently did not happen.
+    // Settings live as plain text in the user's configuration folder and read
+    // back exactly, also through another store object; a hand-typed value
+    // with a comma is one text; a file that cannot be written is an error.
     void SettingsAreSavedAndReadBack() {
         QtSettingsStore store;
         store.Save("PMBefore", BooleanText(false));
@@ -71,9 +67,8 @@ class PlatformTest : public QObject {
         QDir(ConfigFile()).removeRecursively();
     }
 
-    // The program folder is "Velmora" in the user's data folder, made when
-    // it is missing; a data folder that cannot hold it (a file is in the
-    // way) is an error naming the folder.
+    // The program folder is made in the user's data folder; one that cannot
+    // be made is an error naming it.
     void ProgramFolderIsMadeInTheUsersDataFolder() {
         const QByteArray data = qgetenv("XDG_DATA_HOME");
         const QString expected = QString::fromUtf8(data) + QStringLiteral("/Velmora");
@@ -89,10 +84,8 @@ class PlatformTest : public QObject {
         QVERIFY2(message.contains(blocker + QStringLiteral("/Velmora")), qPrintable(message));
     }
 
-    // A program in a folder with blanks starts with its arguments as they
-    // are, never through a shell, and its end is seen; the search path is
-    // searched. A program that is missing or not executable cannot be
-    // started, waiting or not: an error naming it.
+    // Arguments reach a program as they are, never through a shell; a program
+    // missing or not executable is an error naming it, waiting or not.
     void StartsProgramsOrSaysWhyNot() {
         TempDir dir;
         const auto out = dir / "out.txt";

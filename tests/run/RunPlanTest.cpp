@@ -24,11 +24,9 @@ std::string Asked(LoadedCounts loaded, int outlookDeletes, int phoneBookDeletes,
     return asked;
 }
 
-// When a run asks before writing: a side emptied since the last run (however
-// few it held), more than the share and at least the minimum, on either
-// side; not at exactly half, not below the minimum, not on a first run whose
-// other side is empty (nothing was remembered), never for a side that loses
-// nothing; the thresholds come from the settings.
+// A run asks before emptying a side, or taking more than the share (at least
+// the minimum) from one; not at exactly half, below the minimum, or on a
+// first run, where nothing was remembered.
 TEST(MassDeletions, AskedWhenASideIsEmptiedOrLosesMoreThanItsShare) {
     EXPECT_EQ(Asked({0, 3, 3}, 0, 3), "PhoneBook 3/3 emptied");
     EXPECT_EQ(Asked({3, 0, 3}, 3, 0), "Outlook 3/3 emptied");

@@ -22,11 +22,9 @@ std::string Loaded(std::string_view stored) {
            s.PhoneBookPath.string() + "|" + s.SyncPath.string() + "|" + s.ContactsPath.string();
 }
 
-// Defaults, stored values in their text forms, repairs of values out of
-// range (an empty text, a mask outside 1..4, a number limit of 0 that takes
-// the name limit or else the default, negative limits), and values that do
-// not convert, which take their defaults. Keys no longer read, such as the
-// ManagerPath that earlier versions wrote empty, are passed over.
+// Stored values in their text forms; values out of range or that do not
+// convert take their defaults (a number limit of 0 the name limit first);
+// keys no longer read are passed over.
 TEST(Settings, DefaultsStoredValuesAndRepairs) {
     const std::string paths =
         "|/p/Data/SyncLog.txt|/p/Data/PhoneBook.db|/p/Data/Velmora.db|/p/Data/Contacts";

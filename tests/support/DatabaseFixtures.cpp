@@ -48,31 +48,13 @@ std::string Joined(const Cells& parts, std::string_view separator) {
     return text;
 }
 
-std::string Literal(const std::optional<std::int64_t>& number) {
-    return number ? std::to_string(*number) : "NULL";
-}
-
-std::string Literal(const std::optional<std::string>& text) {
-    char* quoted = sqlite3_mprintf("%Q", text ? text->c_str() : nullptr);
+// A cell of a row stated as text: NULL, or a value the column's type takes.
+std::string CellLiteral(std::string_view cell) {
+    if (cell == "NULL") return "NULL";
+    char* quoted = sqlite3_mprintf("%Q", std::string(cell).c_str());
     std::string literal(quoted);
     sqlite3_free(quoted);
     return literal;
-}
-
-// A cell of a row stated as text: NULL, or a value the column's type takes.
-std::string CellLiteral(std::string_view cell) {
-    return cell == "NULL" ? "NULL" : Literal(std::string(cell));
-}
-
-// Creates tblContactList with rows of ready SQL literals.
-void CreatePhoneBookTable(const std::filesystem::path& path, const std::vector<Cells>& rows,
-                          std::string_view extraSql) {
-    std::string sql =
-        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
-        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
-    for (const Cells& row : rows)
-        sql += "INSERT INTO tblContactList VALUES (" + Joined(row, ", ") + ");";
-    Run(path, sql + "COMMIT;" + std::string(extraSql));
 }
 
 }  // namespace
@@ -103,25 +85,19 @@ HeldLock::~HeldLock() {
     sqlite3_close(db_);
 }
 
-void CreatePhoneBookDatabase(const std::filesystem::path& path,
-                             const std::vector<PhoneBookRow>& rows, std::string_view extraSql) {
-    std::vector<Cells> literals;
-    for (const PhoneBookRow& row : rows)
-        literals.push_back({Literal(row.ContactID), Literal(row.ContactName), Literal(row.Number),
-                            Literal(row.NumberType), Literal(row.SpeedDial),
-                            Literal(row.PhoneNumberLength)});
-    CreatePhoneBookTable(path, literals, extraSql);
-}
-
 void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
                      std::string_view extraSql) {
-    std::vector<Cells> literals;
+    std::string sql =
+        "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, Number TEXT, "
+        "NumberType INTEGER, SpeedDial INTEGER, PhoneNumberLength INTEGER); BEGIN;";
     for (std::string_view row : Split(rows, ";")) {
-        Cells& cells = literals.emplace_back();
+        if (row.empty()) continue;
+        Cells cells;
         for (std::string_view cell : Split(row, "|"))
             cells.push_back(CellLiteral(cell));
+        sql += "INSERT INTO tblContactList VALUES (" + Joined(cells, ", ") + ");";
     }
-    CreatePhoneBookTable(path, literals, extraSql);
+    Run(path, sql + "COMMIT;" + std::string(extraSql));
 }
 
 std::string TableText(const std::filesystem::path& path, std::string_view table,

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,24 +23,9 @@ namespace velmora::test {
 // SQLite itself, not through Velmora's recordsets), so a test can set up a
 // store and then compare its whole content as one string.
 
-// One row of tblContactList; nullopt stores a null.
-struct PhoneBookRow {
-    std::optional<std::int64_t> ContactID;
-    std::optional<std::string> ContactName;
-    std::optional<std::string> Number;
-    std::optional<std::int64_t> NumberType;
-    std::optional<std::int64_t> SpeedDial;
-    std::optional<std::int64_t> PhoneNumberLength = 0;
-};
-
-// Creates a database file (and its folder) holding tblContactList
-// (ContactID INTEGER, ContactName TEXT, Number TEXT, NumberType INTEGER,
-// SpeedDial INTEGER, PhoneNumberLength INTEGER) with these rows, stored in
-// this order. `extraSql` runs afterwards (a trigger or another column, say).
-void CreatePhoneBookDatabase(const std::filesystem::path& path,
-                             const std::vector<PhoneBookRow>& rows, std::string_view extraSql = {});
-
-// The same from rows stated as PhoneBookText writes them.
+// Creates a file holding tblContactList, its six columns typed as the
+// manager types them, with the rows stated as PhoneBookText writes them;
+// `extraSql` runs afterwards (a trigger or another column, say).
 void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
                      std::string_view extraSql = {});
 

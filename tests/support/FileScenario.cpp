@@ -13,24 +13,25 @@ FileScenario::FileScenario()
 }
 
 void FileScenario::WriteStores(const std::vector<ScenarioContact>& contacts) {
-    std::vector<PhoneBookRow> rows;
+    std::string rows;
     for (const ScenarioContact& contact : contacts) {
         FieldValues card{{ContactField::FileAs, contact.name}, {ContactField::User2, "YES"}};
         for (const ScenarioContact::Number& number : contact.numbers) {
-            const NumberKindInfo& kind = KindInfo(number.kind);
             const bool plain =
                 number.kind == NumberKind::DirectConnect || number.kind == NumberKind::Email;
-            rows.push_back(
-                {contact.id, contact.name, number.number, kind.numberType, number.speedDial,
-                 plain ? kUnmeasuredLengthCode : NumberLengthCode(number.number.size())});
+            const auto length =
+                plain ? kUnmeasuredLengthCode : NumberLengthCode(number.number.size());
+            rows += std::to_string(contact.id) + "|" + contact.name + "|" + number.number + "|" +
+                    std::to_string(KindInfo(number.kind).numberType) + "|" +
+                    std::to_string(number.speedDial) + "|" + std::to_string(length) + ";";
             card.emplace_back(
-                FieldOf(kind.kind),
+                FieldOf(number.kind),
                 plain ? number.number : MaskPhoneNumber(number.number, kDefaultMaskOption));
         }
-        WriteCardFile(settings.ContactsPath, std::to_string(contact.id) + ".vcf",
-                      ContactCardText(card));
+        WriteFileBytes(settings.ContactsPath / (std::to_string(contact.id) + ".vcf"),
+                       ContactCardText(card));
     }
-    CreatePhoneBookDatabase(settings.PhoneBookPath, rows);
+    CreatePhoneBook(settings.PhoneBookPath, rows);
 }
 
 void FileScenario::Agree(const std::vector<ScenarioContact>& contacts) {

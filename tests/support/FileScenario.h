@@ -46,7 +46,7 @@ class FileScenario {
     void Agree(const std::vector<ScenarioContact>& contacts);
     // A card as a person left it, its fields as "FileAs=Ann Lee; User2=YES".
     void WriteCard(const std::string& fileName, std::string_view fields) {
-        WriteCardFile(settings.ContactsPath, fileName, ContactCardText(ParseFields(fields)));
+        WriteFileBytes(settings.ContactsPath / fileName, ContactCardText(ParseFields(fields)));
     }
     // Sets (or with "" clears) a field of the address book contact filed as
     // `name`, as the person would.

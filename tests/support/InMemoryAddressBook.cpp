@@ -25,7 +25,6 @@ std::string FieldOf(const InMemoryAddressBook::Fields& fields, ContactField fiel
 
 struct InMemoryAddressBook::State {
     std::vector<std::shared_ptr<Stored>> items;
-    std::string openFailure;
     int saves = 0;
     int deletes = 0;
 
@@ -169,17 +168,8 @@ std::unique_ptr<AddressBook> InMemoryAddressBook::Open() {
 
 AddressBookOpener InMemoryAddressBook::Opener() {
     return [state = state_]() -> std::unique_ptr<AddressBook> {
-        if (!state->openFailure.empty()) throw Error(state->openFailure);
         return std::make_unique<FakeBook>(state);
     };
-}
-
-void InMemoryAddressBook::FailToOpen(std::string message) {
-    state_->openFailure = std::move(message);
-}
-
-int InMemoryAddressBook::Count() const {
-    return static_cast<int>(state_->items.size());
 }
 
 std::string InMemoryAddressBook::Field(int index, ContactField field) const {

@@ -26,12 +26,7 @@ class InMemoryAddressBook {
     std::unique_ptr<AddressBook> Open();
     AddressBookOpener Opener();
 
-    // From now on, opening throws velmora::Error(message), as an address
-    // book that cannot be reached does.
-    void FailToOpen(std::string message);
-
-    // Stored items, by 1-based position.
-    int Count() const;
+    // A stored item's field, by 1-based position.
     std::string Field(int index, ContactField field) const;
 
     // Cards stored (created or changed) and deleted by SaveChanges so far.

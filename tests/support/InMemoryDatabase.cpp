@@ -1,6 +1,7 @@
 #include "support/InMemoryDatabase.h"
 
-#include <algorithm>
+#include <map>
+#include <optional>
 #include <utility>
 
 #include "model/Error.h"
@@ -22,54 +23,11 @@ std::string PathKey(const std::filesystem::path& path) {
     return path.lexically_normal().generic_string();
 }
 
+using Rows = std::map<std::int64_t, std::vector<FieldValue>>;  // by key
+
 struct Table {
     TableDefinition definition;
-    std::vector<StoredRow> rows;  // in key order
-};
-
-// What the open transaction of a database changed, so that it can be undone.
-struct Journal {
-    struct Step {
-        enum class Kind { Inserted, Updated, Deleted } kind = Kind::Inserted;
-        std::shared_ptr<Table> table;
-        std::int64_t rowId = 0;  // the row as it is after the change
-        StoredRow before;        // an updated or deleted row as it was
-    };
-    bool open = false;
-    std::vector<Step> steps;
-    std::vector<std::size_t> marks;  // the length of steps when each level began
-
-    void Add(Step step) {
-        if (open) steps.push_back(std::move(step));
-    }
-
-    void UndoTo(std::size_t mark) {
-        while (steps.size() > mark) {
-            Undo(steps.back());
-            steps.pop_back();
-        }
-    }
-
-  private:
-    static void Undo(const Step& step) {
-        auto& rows = step.table->rows;
-        const auto at = std::find_if(rows.begin(), rows.end(),
-                                     [&](const StoredRow& row) { return row.rowId == step.rowId; });
-        if (at == rows.end() && step.kind != Step::Kind::Deleted) return;  // kept in order: never
-        switch (step.kind) {
-            case Step::Kind::Inserted:
-                rows.erase(at);
-                break;
-            case Step::Kind::Updated:
-                *at = step.before;
-                break;
-            case Step::Kind::Deleted:
-                rows.push_back(step.before);
-                break;
-        }
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](const StoredRow& a, const StoredRow& b) { return a.rowId < b.rowId; });
-    }
+    Rows rows;
 };
 
 std::optional<std::size_t> PrimaryKeyColumn(const TableDefinition& definition) {
@@ -86,53 +44,32 @@ bool IsBelow(const FieldValue& value, std::int64_t minimum) {
 
 class InMemoryTableStorage final : public TableStorage {
   public:
-    InMemoryTableStorage(std::shared_ptr<Table> table, std::filesystem::path database,
-                         std::shared_ptr<Journal> journal)
-        : table_(std::move(table)), database_(std::move(database)), journal_(std::move(journal)) {}
+    InMemoryTableStorage(std::shared_ptr<Table> table, std::filesystem::path database)
+        : table_(std::move(table)), database_(std::move(database)) {}
 
-    std::vector<StoredRow> ReadAll() override { return table_->rows; }
+    std::vector<StoredRow> ReadAll() override {
+        std::vector<StoredRow> rows;
+        for (const auto& [key, values] : table_->rows)
+            rows.push_back({key, values});
+        return rows;
+    }
 
     StoredRow Insert(const std::vector<ColumnValue>& values) override {
-        const auto& columns = table_->definition.columns;
         StoredRow row;
-        for (const ColumnDefinition& column : columns)
+        for (const ColumnDefinition& column : table_->definition.columns)
             row.values.push_back(column.defaultValue.value_or(FieldValue()));
-        for (const ColumnValue& set : values)
-            row.values[set.column] = set.value;
-        const std::string refused = "refused the new row of " + Where();
-        row.rowId = KeyOf(row, refused).value_or(NextKey());
-        if (const auto key = PrimaryKeyColumn(table_->definition)) row.values[*key] = row.rowId;
-        Check(row, refused, std::nullopt);
-        const auto at = std::upper_bound(
-            table_->rows.begin(), table_->rows.end(), row.rowId,
-            [](std::int64_t rowId, const StoredRow& stored) { return rowId < stored.rowId; });
-        table_->rows.insert(at, row);
-        journal_->Add({Journal::Step::Kind::Inserted, table_, row.rowId, {}});
-        return row;
+        return Store(std::move(row), values, "refused the new row of " + Where(), std::nullopt);
     }
 
     StoredRow Update(std::int64_t rowId, const std::vector<ColumnValue>& values) override {
         const std::string refused =
             "refused the change to row " + std::to_string(rowId) + " of " + Where();
-        StoredRow& stored = Find(rowId, refused);
-        StoredRow row = stored;
-        for (const ColumnValue& set : values)
-            row.values[set.column] = set.value;
-        row.rowId = KeyOf(row, refused).value_or(rowId);
-        Check(row, refused, rowId);
-        journal_->Add({Journal::Step::Kind::Updated, table_, row.rowId, stored});
-        stored = row;
-        std::stable_sort(table_->rows.begin(), table_->rows.end(),
-                         [](const StoredRow& a, const StoredRow& b) { return a.rowId < b.rowId; });
-        return row;
+        return Store({rowId, Find(rowId, refused)}, values, refused, rowId);
     }
 
     void Delete(std::int64_t rowId) override {
-        const std::string refused =
-            "could not delete row " + std::to_string(rowId) + " of " + Where();
-        StoredRow& stored = Find(rowId, refused);
-        journal_->Add({Journal::Step::Kind::Deleted, table_, rowId, stored});
-        table_->rows.erase(table_->rows.begin() + (&stored - table_->rows.data()));
+        Find(rowId, "could not delete row " + std::to_string(rowId) + " of " + Where());
+        table_->rows.erase(rowId);
     }
 
   private:
@@ -142,58 +79,65 @@ class InMemoryTableStorage final : public TableStorage {
         throw Error("The database " + database_.string() + " " + refused + ": " + reason + ".");
     }
 
-    StoredRow& Find(std::int64_t rowId, const std::string& refused) {
-        for (StoredRow& row : table_->rows) {
-            if (row.rowId == rowId) return row;
-        }
-        Refuse(refused, "the row no longer exists");
+    const std::vector<FieldValue>& Find(std::int64_t rowId, const std::string& refused) const {
+        const auto found = table_->rows.find(rowId);
+        if (found == table_->rows.end()) Refuse(refused, "the row no longer exists");
+        return found->second;
     }
 
-    std::int64_t NextKey() const {
-        return table_->rows.empty() ? 1 : table_->rows.back().rowId + 1;
-    }
-
-    // The key a row asks for through its primary-key column, if it has one.
-    std::optional<std::int64_t> KeyOf(const StoredRow& row, const std::string& refused) const {
-        const auto key = PrimaryKeyColumn(table_->definition);
-        if (!key || row.values[*key].IsNull()) return std::nullopt;
-        if (!row.values[*key].IsWholeNumber()) {
-            Refuse(refused,
-                   "column " + table_->definition.columns[*key].name + " takes whole numbers only");
-        }
-        return row.values[*key].WholeNumber();
-    }
-
-    void Check(const StoredRow& row, const std::string& refused,
-               std::optional<std::int64_t> replacing) const {
+    // Sets the values and stores the row, under the key its primary-key
+    // column asks for (else its own, or the next free one for a new row),
+    // once it keeps the table's rules.
+    StoredRow Store(StoredRow row, const std::vector<ColumnValue>& values,
+                    const std::string& refused, std::optional<std::int64_t> replacing) {
         const auto& columns = table_->definition.columns;
+        for (const ColumnValue& set : values)
+            row.values[set.column] = set.value;
+        const auto key = PrimaryKeyColumn(table_->definition);
+        if (key && !row.values[*key].IsNull()) {
+            if (!row.values[*key].IsWholeNumber())
+                Refuse(refused, "column " + columns[*key].name + " takes whole numbers only");
+            row.rowId = row.values[*key].WholeNumber();
+        } else if (!replacing) {
+            row.rowId = table_->rows.empty() ? 1 : table_->rows.rbegin()->first + 1;
+        }
+        if (key) row.values[*key] = row.rowId;
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            const FieldValue& value = row.values[i];
-            if (columns[i].notNull && value.IsNull()) {
+            if (columns[i].notNull && row.values[i].IsNull())
                 Refuse(refused, "column " + columns[i].name + " may not be null");
-            }
-            if (columns[i].minimum && IsBelow(value, *columns[i].minimum)) {
+            if (columns[i].minimum && IsBelow(row.values[i], *columns[i].minimum)) {
                 Refuse(refused, "column " + columns[i].name + " may not be below " +
                                     std::to_string(*columns[i].minimum));
             }
         }
-        for (const StoredRow& other : table_->rows) {
-            if (other.rowId == row.rowId && other.rowId != replacing) {
-                Refuse(refused, "a row with key " + std::to_string(row.rowId) + " exists already");
-            }
-        }
+        if (row.rowId != replacing && table_->rows.contains(row.rowId))
+            Refuse(refused, "a row with key " + std::to_string(row.rowId) + " exists already");
+        if (replacing) table_->rows.erase(*replacing);
+        table_->rows[row.rowId] = row.values;
+        return row;
     }
 
     std::shared_ptr<Table> table_;
     std::filesystem::path database_;
-    std::shared_ptr<Journal> journal_;
 };
 
 }  // namespace
 
 struct InMemoryDatabaseEngine::Contents {
     std::map<std::string, std::shared_ptr<Table>> tables;  // by lower-case name
-    std::shared_ptr<Journal> journal = std::make_shared<Journal>();
+    // Every table's rows as they were when the open transaction, and each
+    // savepoint in it, began: empty while no transaction is open.
+    std::vector<std::map<std::string, Rows>> saved;
+
+    void Save() {
+        auto& rows = saved.emplace_back();
+        for (const auto& [name, table] : tables)
+            rows[name] = table->rows;
+    }
+    void Restore(const std::map<std::string, Rows>& rows) {
+        for (const auto& [name, table] : tables)
+            table->rows = rows.at(name);
+    }
 };
 
 namespace {
@@ -224,7 +168,7 @@ class InMemoryDatabase final : public Database {
             layout.push_back(ColumnLayout{column.name, column.type});
         return std::make_unique<BufferedRecordset>(
             path_, stored->definition.name, std::move(layout),
-            std::make_unique<InMemoryTableStorage>(stored, path_, contents_->journal), levels_);
+            std::make_unique<InMemoryTableStorage>(stored, path_), levels_);
     }
 
     bool HasTable(std::string_view table) override {
@@ -234,51 +178,46 @@ class InMemoryDatabase final : public Database {
     void CheckIntegrity() override {}  // memory holds no damaged pages
 
     void BeginTransaction() override {
-        Journal& journal = *contents_->journal;
         if (levels_->Depth() > 0) Refuse("could not begin a transaction", "one is open already");
-        if (journal.open) {
+        if (!contents_->saved.empty()) {
             throw DatabaseLockedError("The database " + path_.string() +
                                       " is locked by another connection.");
         }
-        journal.open = true;
-        journal.marks = {0};
+        contents_->Save();
         levels_->Push();
     }
 
     void CommitTransaction() override {
         CheckInTransaction("commit");
-        Journal& journal = *contents_->journal;
-        journal = Journal{};
+        contents_->saved.clear();
         while (levels_->Depth() > 0)
             levels_->Keep();
     }
 
     void RollbackTransaction() noexcept override {
         if (levels_->Depth() == 0) return;
-        Journal& journal = *contents_->journal;
-        journal.UndoTo(0);
-        journal = Journal{};
+        contents_->Restore(contents_->saved.front());
+        contents_->saved.clear();
         while (levels_->Depth() > 0)
             levels_->Undo();
     }
 
     void SetSavepoint() override {
         CheckInTransaction("set a savepoint");
-        contents_->journal->marks.push_back(contents_->journal->steps.size());
+        contents_->Save();
         levels_->Push();
     }
 
     void ReleaseSavepoint() override {
         CheckInSavepoint("release a savepoint");
-        contents_->journal->marks.pop_back();
+        contents_->saved.pop_back();
         levels_->Keep();
     }
 
     void RollbackToSavepoint() override {
         CheckInSavepoint("roll back to a savepoint");
-        Journal& journal = *contents_->journal;
-        journal.UndoTo(journal.marks.back());
-        journal.marks.pop_back();
+        contents_->Restore(contents_->saved.back());
+        contents_->saved.pop_back();
         levels_->Undo();
     }
 

@@ -63,18 +63,11 @@ std::vector<FieldValue> PhoneBookRow(std::int64_t id, const std::string& name, N
             FieldValue(speed),  FieldValue(LengthCode(kind, number))};
 }
 
-std::vector<NumberKind> KindsWithNumbers(const SyncObject& record) {
+// The kinds the record holds a number of, or (`with` false) does not.
+std::vector<NumberKind> KindsWithNumbers(const SyncObject& record, bool with = true) {
     std::vector<NumberKind> kinds;
     for (const NumberKindInfo& info : kNumberKinds) {
-        if (!(record.*info.number).empty()) kinds.push_back(info.kind);
-    }
-    return kinds;
-}
-
-std::vector<NumberKind> KindsWithout(const SyncObject& record) {
-    std::vector<NumberKind> kinds;
-    for (const NumberKindInfo& info : kNumberKinds) {
-        if ((record.*info.number).empty()) kinds.push_back(info.kind);
+        if ((record.*info.number).empty() != with) kinds.push_back(info.kind);
     }
     return kinds;
 }
@@ -379,7 +372,7 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
     for (const NumberKindInfo& info : kNumberKinds)
         numbers.*info.number = book.Get(card, FieldOf(info.kind));
     const auto present = KindsWithNumbers(numbers);
-    const auto absent = KindsWithout(numbers);
+    const auto absent = KindsWithNumbers(numbers, false);
     // Another program may write the ID otherwise: it is still the same ID.
     const std::string id = book.Get(card, ContactField::User3);
     if (!id.empty() && Chance(0.15)) {
@@ -489,7 +482,7 @@ void ScenarioGenerator::EditPhoneBookContact(Recordset& rows, const SyncObject& 
     const std::int64_t id = *WholeNumberOf(FieldValue(record.ContactID));
     const std::string who = "phone book: " + record.ContactName + " (ID " + record.ContactID + ")";
     const auto present = KindsWithNumbers(record);
-    const auto absent = KindsWithout(record);
+    const auto absent = KindsWithNumbers(record, false);
     const std::size_t action = Pick(mayMoveSpeedDial ? 12 : 10);
     if (action < 2) {
         ForRowsOf(rows, id, std::nullopt, [](Recordset& row) { row.Delete(); });

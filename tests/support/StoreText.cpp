@@ -1,28 +1,13 @@
 #include "support/StoreText.h"
 
 #include <algorithm>
+#include <sstream>
 
-#include "model/NumberKinds.h"
 #include "stores/database/PhoneBookDatabase.h"
 #include "stores/database/SyncDatabase.h"
+#include "support/VCardFixtures.h"
 
 namespace velmora::scenarios {
-
-namespace {
-
-std::string ContactLine(const AddressBook& book, CardHandle card) {
-    std::string line;
-    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
-        const auto field = static_cast<ContactField>(f);
-        const std::string value = book.Get(card, field);
-        // The display name of the address is the address again.
-        if (field == ContactField::Email1DisplayName || value.empty()) continue;
-        line += (line.empty() ? "" : "; ") + std::string(FieldName(field)) + "=" + value;
-    }
-    return line;
-}
-
-}  // namespace
 
 std::ostream& operator<<(std::ostream& out, const StoreTexts& texts) {
     return out << "address book:\n"
@@ -32,8 +17,9 @@ std::ostream& operator<<(std::ostream& out, const StoreTexts& texts) {
 
 std::string RenderAddressBookSorted(const AddressBook& book) {
     std::vector<std::string> lines;
-    for (CardHandle card = 1; card <= book.Count(); ++card)
-        lines.push_back(book.IsContact(card) ? ContactLine(book, card) : "(DistListItem)");
+    std::istringstream rendered(test::RenderAddressBook(book));
+    for (std::string line; std::getline(rendered, line);)
+        lines.push_back(line);
     std::sort(lines.begin(), lines.end());
     std::string text;
     for (const std::string& line : lines)

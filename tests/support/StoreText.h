@@ -26,9 +26,8 @@ std::ostream& operator<<(std::ostream& out, const StoreTexts& texts);
 
 StoreTexts RenderStores(const SyncSession& session);
 
-// Every item of the address book, one line each ("Field=value; ..." over the
-// non-empty fields but the e-mail display name), sorted: new cards get random file names, so the
-// order of items says nothing.
+// The address book as test::RenderAddressBook has it, its lines sorted: new
+// cards get random file names, so the order of items says nothing.
 std::string RenderAddressBookSorted(const AddressBook& book);
 
 // The columns of every row of a table in stored order: rows joined by ";",

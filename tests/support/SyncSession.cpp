@@ -32,14 +32,15 @@ Settings SyncSession::CurrentSettings() const {
     return LoadSettings(settings_, programFolder_);
 }
 
-RunResult SyncSession::Run(RunUi& ui) const {
-    return Run(ui, backends_);
+RunResult SyncSession::Run(RunUi& ui, RunSafety safety) const {
+    return Run(ui, backends_, std::move(safety));
 }
 
-RunResult SyncSession::Run(RunUi& ui, const StoreBackends& backends) const {
+RunResult SyncSession::Run(RunUi& ui, const StoreBackends& backends, RunSafety safety) const {
     RunState state;
     NoManager manager;
-    RunDriver driver(state, settings_, programFolder_, ui, manager, MakeSyncStages(ui, backends));
+    RunDriver driver(state, settings_, programFolder_, ui, manager, MakeSyncStages(ui, backends),
+                     std::move(safety));
     return driver.Start();
 }
 

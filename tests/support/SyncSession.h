@@ -28,8 +28,8 @@ class SyncSession {
 
     // One synchronization through the session's backends, or through others
     // (decorators of them) that reach the same stores.
-    RunResult Run(RunUi& ui) const;
-    RunResult Run(RunUi& ui, const StoreBackends& backends) const;
+    RunResult Run(RunUi& ui, RunSafety safety = {}) const;
+    RunResult Run(RunUi& ui, const StoreBackends& backends, RunSafety safety = {}) const;
 
     // The address book, read afresh.
     std::unique_ptr<AddressBook> OpenAddressBook() const;

@@ -19,6 +19,17 @@ std::string ReadFileBytes(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::map<std::string, std::string> FilesBelow(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!std::filesystem::exists(folder)) return files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            files[std::filesystem::relative(entry.path(), folder).string()] =
+                ReadFileBytes(entry.path());
+    }
+    return files;
+}
+
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes) {
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <system_error>
 
@@ -28,6 +29,9 @@ class TempDir {
 };
 
 std::string ReadFileBytes(const std::filesystem::path& path);
+// Every file below a folder with its bytes, by path relative to the folder;
+// none when the folder does not exist.
+std::map<std::string, std::string> FilesBelow(const std::filesystem::path& folder);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
 }  // namespace velmora::test

@@ -16,11 +16,6 @@ std::string MakeCard(const std::vector<std::string>& lines, std::string_view ver
     return text + "END:VCARD\r\n";
 }
 
-void WriteCardFile(const std::filesystem::path& folder, const std::string& fileName,
-                   const std::string& text) {
-    WriteFileBytes(folder / fileName, text);
-}
-
 std::string ContactCardText(const FieldValues& fields) {
     VCard card = NewContactCard();
     for (const auto& [field, value] : fields)

@@ -8,13 +8,14 @@
 
 #include "stores/outlook/OutlookPort.h"
 #include "support/InMemoryAddressBook.h"
+#include "support/TempDir.h"
 
 namespace velmora::test {
 
 // Helpers for tests over a vCard folder.
 //
-//   WriteCardFile(folder, "01.vcf", MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:555 0101"}));
-//   WriteCardFile(folder, "02.vcf", ContactCardText({{ContactField::FullName, "Bob"},
+//   WriteFileBytes(folder / "01.vcf", MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:555 0101"}));
+//   WriteFileBytes(folder / "02.vcf", ContactCardText({{ContactField::FullName, "Bob"},
 //                                                    {ContactField::User2, "YES"}}));
 //   ... run the code under test ...
 //   EXPECT_EQ(RenderAddressBook(*OpenVCardFolder(folder)),
@@ -26,10 +27,6 @@ using FieldValues = std::vector<std::pair<ContactField, std::string>>;
 // A card: BEGIN:VCARD, VERSION:<version>, the lines as given, END:VCARD, each
 // ended by CR LF.
 std::string MakeCard(const std::vector<std::string>& lines, std::string_view version = "3.0");
-
-// Writes the text to folder/fileName, creating the folder when needed.
-void WriteCardFile(const std::filesystem::path& folder, const std::string& fileName,
-                   const std::string& text);
 
 // A contact card holding the fields, written the way the program writes a new
 // card (version 3.0).

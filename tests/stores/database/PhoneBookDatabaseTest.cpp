@@ -27,12 +27,9 @@ class PhoneBookTest : public test::DatabaseStoreTest {
     }
 };
 
-// Rows fold into one record per contact ID wherever they stand: each kind's
-// number and speed dial, the first of two rows of a kind giving them, the
-// name from the first row met, nothing from codes 7 and 8 or a null
-// NumberType, and a negative speed dial kept with its sign on first and later
-// rows alike. A null the load cannot read stops it naming the file, the row,
-// the contact ID (when there is one) and the column.
+// Rows fold into one record per contact ID wherever they stand: the first row
+// of a kind and the first name win, codes 7, 8 and a null type add nothing,
+// negative speed dials keep their sign. An unreadable null names its place.
 TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     Load(
         "12|Ann Smith|5551234567|4|3|6;20|Bob Jones|5550001111|2|8|6;12|Ann S.|5559990000|2|5|6;"
@@ -59,11 +56,9 @@ TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     }
 }
 
-// Contact IDs as another program may store them ("07", " 7", 7.0, "+7") are
-// read in their plain decimal form, so that rows stored either way are one
-// contact; anything but a positive whole number that fits 64 bits stops the
-// load of either database, naming the file, the table, the row, the column
-// and the value.
+// Contact IDs stored as another program may ("07", " 7", 7.0, "+7") read in
+// plain form, so they are one contact; anything but a positive 64-bit whole
+// number stops the load of either database, naming where it is.
 TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
     const auto createWith = [&](const std::string& values) {
         std::filesystem::remove(PhoneBookPath());
@@ -104,10 +99,8 @@ TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
         test::ErrorNaming({SyncPath().string(), "SyncContacts", "Row 1 ", "contact ID 0 "}));
 }
 
-// Before reading a row the load checks what the writer will need, so that a
-// run stops before it writes anything anywhere: a table without one of the
-// six columns (even an empty one), and a damaged file, are refused naming the
-// file and what is wrong.
+// The load checks what the writer will need before it reads a row, so a run
+// stops before it writes anywhere.
 TEST_F(PhoneBookTest, LoadChecksTheFileAndEveryColumnFirst) {
     test::ExecuteSql(PhoneBookPath(),
                      "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, "
@@ -146,13 +139,10 @@ TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
     EXPECT_EQ(Sync(), "12:Zoë::M=5551234567/");
 }
 
-// "C" adds a row per number in code order: the name cut to 22 characters (code
-// points), the speed dial converted to a number, PhoneNumberLength 255 for
-// direct connect and e-mail and by length otherwise; the log shows the whole
-// name. A "C" record without numbers, and records flagged "N", "M", "S" or
-// nothing, write nothing. "D" deletes every row whose contact ID reads as the
-// record's, from the last to the first: codes 7 and 8 log an empty kind word,
-// codes outside 0 to 10 and null go without a line, and -15 is not 15.
+// "C" adds a row per number in code order, the name cut to 22 code points;
+// other flags write nothing. "D" deletes every row whose ID reads as the
+// record's, last first: codes 7 and 8 log an empty kind word, codes outside
+// 0 to 10 and null no line, and -15 is not 15.
 TEST_F(PhoneBookTest, AddsARowPerNumberAndDeletesEveryRowOfAContact) {
     Write(
         "13|Bob Jones|5550001111|2|8|6;15|Ann Smith|5551234567|4|3|6;15|Ann Smith|x|7|1|0;"
@@ -177,12 +167,10 @@ TEST_F(PhoneBookTest, AddsARowPerNumberAndDeletesEveryRowOfAContact) {
 ... The mobile number for Ann Smith has been deleted.)");
 }
 
-// "W" in three passes: a cleared number deletes its row (with two rows of the
-// kind, the one met first from the end goes and the other is set to an
-// empty number); a new name goes, cut as the phone keeps it, into every row
-// of a known kind that has another non-empty name; a changed number updates
-// its row and its length code; a new kind gets a row. Columns of the
-// manager's own are left alone, and new rows get their defaults.
+// "W" in three passes: cleared numbers delete their row (of two rows of a
+// kind, the later goes, the other is emptied), a new name reaches every named
+// row of a known kind, changed numbers update row and length code, new kinds
+// get rows. The manager's own columns are left alone.
 TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
     const std::string name = "Ann Smith-Jones, Senior";
     const std::string cut = "Ann Smith-Jones, Senio";
@@ -211,10 +199,8 @@ TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
 ... The home number for Cy Young has been deleted.)");
 }
 
-// "W" brings each row to what the phone keeps: a speed dial that differs is
-// written and logged (03 and 3 are one speed dial), a name is written cut to
-// 22 characters, and a row that holds the cut name already is left alone.
-// Written again, the same records change nothing.
+// "W" writes what the phone keeps (03 and 3 are one speed dial, names cut to
+// 22); written again, the same records change nothing.
 TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
     const std::string records =
         "20:Lee, Ann:W:M=5551234567/9,H=5550009999/03 | "
@@ -239,15 +225,10 @@ TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
 }
 
-// The phone book writer followed by the sync writer, as at the end of a run,
-// over a phone book whose own triggers refuse some changes. Each contact's
-// changes go in together or not at all: a refused step is logged as not done
-// and counted, the contact's earlier changes are undone (and not logged), and
-// the other contacts' changes, before and after it, are kept. The sync
-// database records exactly what the phone book holds: a contact of which
-// nothing changed keeps its sync row as loaded (the next run carries the
-// change again), a new contact is not added, and one that could not be
-// deleted keeps its row.
+// Both writers, as at a run's end, over a phone book whose triggers refuse
+// some changes: each contact's changes go in together or not at all, the
+// others are kept, and the sync database records exactly what the phone
+// book holds, so the next run carries a refused change again.
 TEST_F(PhoneBookTest, RefusedStepUndoesItsContactAndKeepsTheOthers) {
     state.SyncDataSet = test::ParseSet(
         "12:Ann Smith:W:M=5550000000/3 | 30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9 | "
@@ -317,11 +298,9 @@ TEST_F(PhoneBookTest, HeldLockStopsTheRunAfterOneWait) {
     EXPECT_EQ(PhoneBookFile(), "12|Ann Smith|5551234567|4|3|6");
 }
 
-// Two rows of one kind, left by another program: the run logs them and keeps
-// one, the row its sync record holds (Ann's second mobile row, so her
-// address book card is not touched), else the first (Bo, whose sync record
-// holds neither of his home numbers, keeps his first, and the run carries it
-// to his card). The run after it has nothing to do.
+// Two rows of one kind left by another program: the run keeps the one its
+// sync record holds (Ann's second, so her card is untouched), else the first
+// (Bo's, which reaches his card). The next run is quiet.
 TEST(PhoneBookRepair, DuplicatedRowsAreRemovedAndTheNextRunIsQuiet) {
     using K = NumberKind;
     test::FileScenario s;

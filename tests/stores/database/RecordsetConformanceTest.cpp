@@ -66,30 +66,24 @@ std::string Here(const Recordset& rows) {
     return here;
 }
 
-// Makes the moves (F first, L last, N next, P previous, D delete) and lists
-// where each leaves the recordset.
-std::string Walk(Recordset& rows, std::string_view moves) {
+// Takes the steps and lists where each leaves the recordset: moves (F first,
+// L last, N next, P previous, D delete) or, given a column, lookups of the
+// key in it (F first, L last, N next, P previous).
+std::string Walk(Recordset& rows, std::string_view steps, std::string_view column = {},
+                 const FieldValue& key = {}) {
     constexpr void (Recordset::*kMoves[])() = {&Recordset::MoveFirst, &Recordset::MoveLast,
                                                &Recordset::MoveNext, &Recordset::MovePrevious,
                                                &Recordset::Delete};
-    std::string trace;
-    for (const char move : moves) {
-        (rows.*kMoves[std::string_view("FLNPD").find(move)])();
-        trace += (trace.empty() ? "" : ",") + Here(rows);
-    }
-    return trace;
-}
-
-// The same for lookups of a key in a column (F first, L last, N next, P
-// previous).
-std::string Seek(Recordset& rows, std::string_view finds, std::string_view column,
-                 const FieldValue& key) {
     constexpr bool (Recordset::*kFinds[])(std::string_view, const FieldValue&) = {
         &Recordset::FindFirst, &Recordset::FindLast, &Recordset::FindNext,
         &Recordset::FindPrevious};
     std::string trace;
-    for (const char find : finds) {
-        (rows.*kFinds[std::string_view("FLNP").find(find)])(column, key);
+    for (const char step : steps) {
+        const std::size_t at = std::string_view("FLNPD").find(step);
+        if (column.empty())
+            (rows.*kMoves[at])();
+        else
+            (rows.*kFinds[at])(column, key);
         trace += (trace.empty() ? "" : ",") + Here(rows);
     }
     return trace;
@@ -111,11 +105,9 @@ class RecordsetContract : public ::testing::Test {
 using Backends = ::testing::Types<SqliteBackend, InMemoryBackend>;
 TYPED_TEST_SUITE(RecordsetContract, Backends);
 
-// Passes meet every row once in stored order, pass after pass; stepping past
-// an end sets Eof or Bof and stepping on stays there. Deleting while walking
-// backwards: MovePrevious reaches the row before, the deleted row cannot be
-// read, MoveNext leaves it for the row after, and later passes (and later
-// readers) miss it. A table without rows is at both ends at once.
+// Every pass meets each row once; past an end the recordset stays at Eof or
+// Bof. A row deleted while walking backwards cannot be read, and the walk
+// and later passes go round it. An empty table is at both ends.
 TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     auto rows = this->Open();
     EXPECT_EQ(Walk(*rows, "NNNNNPLPPPPPNFNNNN"),
@@ -126,9 +118,8 @@ TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     EXPECT_EQ(Walk(*this->Open(), "FLNP"), "EOFBOF,EOFBOF,EOFBOF,EOFBOF");
 }
 
-// A row added through the recordset takes the table's defaults for columns
-// not set and a key of its own, leaves the current row where it was, and is
-// met by the passes that follow, and by other readers.
+// An added row gets the defaults and a key of its own, leaves the current
+// row alone, and is met by later passes and other readers.
 TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
     auto rows = this->Open();
     rows->MoveNext();
@@ -143,10 +134,8 @@ TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
     }
 }
 
-// A value is converted to the column's declared type when it is set (columns
-// found whatever the case of their name); one that does not convert (no hexadecimal, no "inf",
-// nothing after the number) is refused naming the file, table, column and value, and leaves the
-// column as it was. Each Update is stored at once and leaves other columns alone.
+// Values convert to the column's type when set (column names in any case);
+// one that does not is refused by name and leaves the column as it was.
 TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
     // The column, the value set, and what is stored (nullopt: refused).
     const std::tuple<std::string, FieldValue, std::optional<FieldValue>> cases[] = {
@@ -173,20 +162,19 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }
 
-// Lookups by key meet the matching rows in stored order from either end and
-// from wherever the recordset stands, take 40, 40.0, "40" and " 040" for one
-// key, and end past the last or before the first row. The index follows
-// edits, deletions (also from the deleted row itself) and added rows.
+// Lookups meet matching rows in order from either end or from where the
+// recordset stands; 40, 40.0, "40" and " 040" are one key. The index follows
+// edits, deletions and added rows.
 TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     auto rows = this->Open();
     rows->Edit();
     rows->SetField("Age", 40);  // Ann now shares Bob's age
     rows->Update();
-    EXPECT_EQ(Seek(*rows, "FNNPLPPP", "age", " 040"), "Ann,Bob,EOF,Bob,Bob,Ann,BOF,BOF");
-    EXPECT_EQ(Seek(*rows, "FL", "Name", "Nobody") + Seek(*rows, "F", "Note", "third"), "EOF,BOFCy");
-    Seek(*rows, "F", "Age", 40.0);
+    EXPECT_EQ(Walk(*rows, "FNNPLPPP", "age", " 040"), "Ann,Bob,EOF,Bob,Bob,Ann,BOF,BOF");
+    EXPECT_EQ(Walk(*rows, "FL", "Name", "Nobody") + Walk(*rows, "F", "Note", "third"), "EOF,BOFCy");
+    Walk(*rows, "F", "Age", 40.0);
     rows->Delete();
-    EXPECT_EQ(Seek(*rows, "N", "Age", "40"), "Bob");  // on from the deleted row
+    EXPECT_EQ(Walk(*rows, "N", "Age", "40"), "Bob");  // on from the deleted row
     rows->AddNew();
     rows->SetField("Name", "Eve");
     rows->SetField("Age", "40");
@@ -194,15 +182,12 @@ TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     rows->Edit();
     rows->SetField("Age", 41);  // Bob
     rows->Update();
-    EXPECT_EQ(Seek(*rows, "FN", "Age", 40) + Seek(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
+    EXPECT_EQ(Walk(*rows, "FN", "Age", 40) + Walk(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
 }
 
-// Changes inside a transaction are kept or undone together: undoing a
-// savepoint brings back exactly what the file held when it was set (rows
-// edited, deleted and added since), the recordset's walk and lookups agree
-// with the file again, and a released savepoint is kept by the commit. A
-// rollback undoes the whole transaction. While one connection writes, a
-// second cannot begin: it fails as locked, naming the file.
+// Undoing a savepoint brings back what the file held when it was set, and the
+// walk and lookups agree with the file again; a released one is committed, a
+// rollback undoes everything. A second writer fails as locked.
 TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     const auto database = this->backend.engine.OpenDatabase(this->path);
     auto rows = database->OpenRecordset("People");
@@ -223,7 +208,7 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     setNote("Ann", "kept");
     database->SetSavepoint();
     setNote("Bob", "undone");
-    Seek(*rows, "F", "Name", "Cy");
+    Walk(*rows, "F", "Name", "Cy");
     rows->Delete();
     rows->AddNew();
     rows->SetField("Name", "Eve");
@@ -231,7 +216,7 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     database->RollbackToSavepoint();
     EXPECT_EQ(Here(*rows), "BOF");
     EXPECT_EQ(Walk(*rows, "NNNNN"), "Ann,Bob,Cy,Di,EOF");
-    EXPECT_EQ(Seek(*rows, "F", "Name", "Eve") + Seek(*rows, "F", "Note", "second"), "EOFBob");
+    EXPECT_EQ(Walk(*rows, "F", "Name", "Eve") + Walk(*rows, "F", "Note", "second"), "EOFBob");
     database->SetSavepoint();
     setNote("Di", "released");
     database->ReleaseSavepoint();
@@ -251,10 +236,8 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
               "Ann,Bob,Cy,Di,EOF kept second third released ");
 }
 
-// A missing table or column is an error that names it. The table's own rules
-// (NOT NULL, a lowest value) refuse a row as a whole, naming the table and
-// file: nothing of it is stored, and the buffer is gone. Editing past the end
-// fails too.
+// Unknown names are errors naming them; a row breaking the table's rules is
+// refused whole, and editing past the end fails.
 TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_THAT([&] { this->Open("Nobody"); }, ErrorNaming({"Nobody", this->path.string()}));
     const auto database = this->backend.engine.OpenDatabase(this->path);
@@ -279,9 +262,8 @@ TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_EQ(Walk(*reader, "NNNN"), "Bob,Cy,Di,EOF");
 }
 
-// CreateDatabase makes the folder, the tables and their rows, refuses an
-// existing file, and leaves nothing behind when a part of it fails. Opening
-// a database that is not there fails by its name and makes nothing.
+// CreateDatabase is all or nothing and refuses an existing file; opening a
+// missing one makes nothing.
 TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     auto& engine = this->backend.engine;
     EXPECT_THAT([&] { engine.CreateDatabase(this->path, Tables()); },
@@ -296,11 +278,9 @@ TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     EXPECT_EQ(Walk(*engine.OpenDatabase(fresh)->OpenRecordset("people"), "LP"), "Di,Cy");
 }
 
-// What only a real file shows: columns declared as an older manager program
-// may have declared them convert by SQLite's rules for those declarations;
-// text and BLOBs that are not UTF-8 (from older tools) read as Windows-1252,
-// BLOBs that are read as UTF-8; a file that is not a database, and a folder,
-// are refused by name, and so is a damaged file by its check.
+// What only a real file shows: old column declarations convert by SQLite's
+// rules, text that is not UTF-8 reads as Windows-1252, and what is not a
+// database, or is damaged, is refused by name.
 TEST(SqliteDatabase, ReadsOldTablesAndRefusesWhatIsNotADatabase) {
     test::TempDir dir;
     const auto path = dir / "Old.db";

@@ -8,11 +8,9 @@ namespace {
 
 using SyncDatabaseTest = test::DatabaseStoreTest;
 
-// A missing sync database is created empty, with its folder, the SyncContacts
-// layout and its rules (a null only in Email, no ID below 0), and VelmoraMeta
-// at version 1. Each row becomes a record: plain digits for the ID, the speed
-// dials from the tag (an empty value reads as 0), a null or empty Email as no
-// address, and two rows of one ID as two records.
+// A missing sync database is created empty with its rules and VelmoraMeta at
+// version 1. Rows read as records: the speed dials from the tag (empty reads
+// as 0), a null or empty Email as none, two rows of one ID as two records.
 TEST_F(SyncDatabaseTest, LoadCreatesAMissingDatabaseAndReadsEveryRow) {
     LoadSyncRecords(state, engine);
     EXPECT_EQ(test::TableText(SyncPath(), "VelmoraMeta", {"SchemaVersion"}), "1");
@@ -29,9 +27,8 @@ TEST_F(SyncDatabaseTest, LoadCreatesAMissingDatabaseAndReadsEveryRow) {
               "8:Bob Jones::M=5550001111/ | 9:Cy::W2=5552223333/1 | 9:Cy Jr::O=5553334444/2");
 }
 
-// A null in any column but Email stops the load naming the file, the contact
-// ID and the column; a file without SyncContacts is an error and stays as it
-// is.
+// A null outside Email stops the load, naming where; a file without
+// SyncContacts is refused and left as it is.
 TEST_F(SyncDatabaseTest, LoadRefusesNullsAndNeverReplacesAFile) {
     test::ExecuteSql(SyncPath(),
                      "CREATE TABLE SyncContacts (ContactID INTEGER, Name, SpeedDial, Work2, "
@@ -49,10 +46,8 @@ TEST_F(SyncDatabaseTest, LoadRefusesNullsAndNeverReplacesAFile) {
     EXPECT_THROW(SyncFile(), std::runtime_error);
 }
 
-// A sync database of a layout this version does not know is refused before a
-// row is read, naming the file and saying what to do, and left as it is: one
-// without VelmoraMeta, of a newer or an unknown SchemaVersion, without one of
-// the columns the writer fills, or damaged.
+// A layout this version does not know is refused before a row is read,
+// saying what to do, and the file is left as it is.
 TEST_F(SyncDatabaseTest, LoadRefusesAFileOfAnotherLayout) {
     const std::pair<std::string, std::vector<std::string>> cases[]{
         {"DROP TABLE VelmoraMeta", {"no table VelmoraMeta", "point the sync database"}},
@@ -78,11 +73,9 @@ TEST_F(SyncDatabaseTest, LoadRefusesAFileOfAnotherLayout) {
     EXPECT_EQ(state.SyncDataSet.Count(), 0);
 }
 
-// The writer works through the set in order: "N" adds the whole name, "C" the
-// first 22 characters; "W" and "M" rewrite the first row of the contact ("W"
-// keeps a stored address when the new one holds "/"), "D" deletes it; a
-// contact without a row is passed over, also before one that has a row; an
-// empty flag leaves the row as it is.
+// "N" adds the whole name, "C" its first 22 characters; "W" and "M" rewrite
+// the contact's first row ("W" keeps a stored address when the new one holds
+// "/"), "D" deletes it; a contact without a row is passed over.
 TEST_F(SyncDatabaseTest, WritesEachFlagToItsRow) {
     test::AddSyncRows(SyncPath(),
                       "1|Ann Smith||Email=ann@old.example;2|Bob Jones||Email=bob@old.example;"

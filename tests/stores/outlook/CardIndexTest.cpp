@@ -17,11 +17,11 @@ using F = ContactField;
 
 struct IndexedFolder {
     IndexedFolder() {
-        test::WriteCardFile(folder, "01.vcf",
-                            test::MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:5550101"}));
-        test::WriteCardFile(folder, "02.vcf",
-                            test::MakeCard({"FN:Bob Ray", "TEL;TYPE=cell:5550202"}) +
-                                test::MakeCard({"FN:Cy Ode", "TEL;TYPE=cell:5550303"}));
+        test::WriteFileBytes(folder / "01.vcf",
+                             test::MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:5550101"}));
+        test::WriteFileBytes(folder / "02.vcf",
+                             test::MakeCard({"FN:Bob Ray", "TEL;TYPE=cell:5550202"}) +
+                                 test::MakeCard({"FN:Cy Ode", "TEL;TYPE=cell:5550303"}));
         OpenVCardFolder(folder, index)->SaveChanges();
     }
     std::unique_ptr<AddressBook> Open() const { return OpenVCardFolder(folder, index); }
@@ -63,8 +63,8 @@ TEST(CardIndex, TrustsAStampOnlyWhileItIsUnchanged) {
 // not yet settled sends the run to the bytes.
 TEST(CardIndex, SeesAnEditOfTheSameSize) {
     IndexedFolder f;
-    test::WriteCardFile(f.folder, "01.vcf",
-                        test::MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:5550199"}));
+    test::WriteFileBytes(f.folder / "01.vcf",
+                         test::MakeCard({"FN:Ann Lee", "TEL;TYPE=cell:5550199"}));
     EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550199");
 }
 

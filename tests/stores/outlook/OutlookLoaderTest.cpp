@@ -22,10 +22,8 @@ SyncSet LoadAndSave(InMemoryAddressBook& book, const std::string& nameField = "F
     return std::move(state.OutlookSet);
 }
 
-// "Y" and "YES" in any case include a contact; anything else excludes it and
-// takes away a contact ID and speed dials of ours, storing only a card that
-// had any (an absent or other marker is left as it is); distribution lists
-// are passed over.
+// "Y" and "YES" in any case include a contact; an excluded one loses our ID
+// and speed dials (its card is stored only if it had any).
 TEST(OutlookLoader, InclusionAndUnmarking) {
     InMemoryAddressBook book;
     const std::vector<std::string> flags{"y", "", "Yes", "No", " Y", "YES ", "NO", "yES"};
@@ -47,9 +45,8 @@ TEST(OutlookLoader, InclusionAndUnmarking) {
     EXPECT_EQ(book.Saves(), 5);
 }
 
-// A contact ID is a whole number: written with leading zeros, blanks, a sign
-// or a zero fraction it loads in plain form and the card is set to it; one
-// that is no whole number above 0 stops the load, naming the card and value.
+// IDs with leading zeros, blanks, a sign or a zero fraction load in plain
+// form, and the card is set to it; anything else stops the load by name.
 TEST(OutlookLoader, ContactIdsInPlainForm) {
     InMemoryAddressBook book;
     for (const std::string id : {"07", " 8", "+9", "10.0", "11"})
@@ -73,13 +70,10 @@ TEST(OutlookLoader, ContactIdsInPlainForm) {
     }
 }
 
-// What an included contact loads as. Phone numbers become what the phone
-// dials, each in its kind (a leading "+" kept, letters as keypad digits, an
-// extension marker dropped); the direct connect number is kept as typed; speed dials come from
-// the tag, but not for a kind whose number the person removed. The name
-// comes from the field NameField names exactly, or stays empty. The e-mail
-// address is in lower case; a server-form address gives way to the display
-// name, whose "(address)" is taken; a "(" without ")" keeps the text.
+// Numbers load as the phone dials them ("+" kept, letters as keypad digits);
+// speed dials come from the tag, except for removed numbers; the name from
+// the field NameField names exactly; the address in lower case, a server-form
+// one giving way to the display name's "(address)".
 TEST(OutlookLoader, WhatAContactLoadsAs) {
     const std::string names = "FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie";
     const std::string cases[][3] = {

@@ -12,7 +12,7 @@ namespace velmora {
 namespace {
 
 using F = ContactField;
-using Lines = std::vector<std::string>;
+using test::Lines;
 
 class OutlookWriterTest : public ::testing::Test {
   protected:
@@ -37,13 +37,9 @@ class OutlookWriterTest : public ::testing::Test {
     test::ScriptedRunUi ui;
 };
 
-// Each record acts on the card it was loaded from (its fifth part), never on
-// one found by ID or name: "D" deletes it, "W", "S" and "I" change it, and a
-// record without its card is reported as not found; other flags write
-// nothing. Of two cards with the same name only the record's own changes.
-// "W" stores the ID and saves nothing that agrees; removing the address
-// empties the display name. "S" stores the tag even when empty; "I" stores
-// ID and tag. Each changed card is stored once.
+// Each record acts on the card it was loaded from (its fifth part), never one
+// found by ID or name, so of two namesakes only its own changes; a record
+// without its card is reported as not found. Each changed card is stored once.
 TEST_F(OutlookWriterTest, FlagsActOnTheirOwnCard) {
     state.settings.NameField = "Full Name";
     test::AddContact(book, "User3=1; User2=yes; FullName=Ann");
@@ -76,9 +72,8 @@ TEST_F(OutlookWriterTest, FlagsActOnTheirOwnCard) {
     EXPECT_EQ(book.Deletes(), 1);
 }
 
-// A card that another program changed after the run read it is not written:
-// the failure is logged and counted, the other cards are stored, and the
-// contact's sync record is left as loaded so the next run finds the change.
+// A card another program changed since the run read it is not overwritten;
+// its sync record stays as loaded so the next run finds the change.
 TEST_F(OutlookWriterTest, ACardChangedMeanwhileIsNotOverwritten) {
     test::AddContact(book, "User2=Y; User3=1; User4=P:1; FileAs=Ann; PagerNumber=555 0101");
     test::AddContact(book, "User2=Y; User3=2; User4=P:2; FileAs=Bob");
@@ -97,10 +92,9 @@ TEST_F(OutlookWriterTest, ACardChangedMeanwhileIsNotOverwritten) {
               "User2=Y; User3=2; User4=P:2; FileAs=Bob; PagerNumber=555-0303\n");
 }
 
-// Every field a "W" record changes is logged in its order and the card is
-// stored once: names through the prompt, direct connect, e-mail (one that
-// differs only in letter case is left as typed), the numbers (masked; one
-// equal up to punctuation is left alone), then the tag.
+// Every field a "W" record changes is logged in order and the card stored
+// once; an address differing only in case, and a number only in
+// punctuation, are left as typed.
 TEST_F(OutlookWriterTest, RewriteChangesEveryField) {
     test::AddContact(book,
                      "User1=12*3; User2=Y; User3=5; User4=H:2,P:4; FileAs=Lee, Ann; "
@@ -132,10 +126,8 @@ TEST_F(OutlookWriterTest, RewriteChangesEveryField) {
     EXPECT_EQ(book.Saves(), 1);
 }
 
-// With "Nickname" the prompt offers the contact's own file-as and full name,
-// and the nickname, the name the phone book knows, takes the record's name,
-// on a rename and on a new contact. A prompt closed without OK keeps the
-// contact's names, nickname included, and the rest of the record is written.
+// Under "Nickname" the nickname takes the record's name; a prompt closed
+// without OK keeps the contact's names and the rest is still written.
 TEST_F(OutlookWriterTest, NamesUnderNickname) {
     test::AddContact(book, "User3=5; User2=Y; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie");
     state.settings.NameField = "Nickname";
@@ -160,11 +152,9 @@ TEST_F(OutlookWriterTest, NamesUnderNickname) {
               "User2=YES; User3=6; FullName=Bobby; LastName=Bobby; NickName=Bobby\n");
 }
 
-// "C" creates an included contact from the confirmed names (the prompt
-// proposing first, last and full names made from the phone's name, "Lee,
-// Ann" as Ann, Lee and "Ann Lee") and the record's numbers, masked, and lists what the address book
-// now holds; a prompt closed without OK takes the proposed names; the cards are stored together
-// once every prompt was answered.
+// "C" creates an included contact from the confirmed names ("Lee, Ann" is
+// proposed as Ann, Lee) and its masked numbers; a prompt closed without OK
+// takes the proposal, and nothing is stored before every prompt is answered.
 TEST_F(OutlookWriterTest, CreateListsTheAddedValues) {
     state.settings.MaskOption = 3;
     ui.nameAnswers = {NameValues{"Ann", "Lee", "", "Lee, Ann"}};

@@ -31,9 +31,8 @@ std::string Saved(const std::string& text, const test::FieldValues& fields) {
     return CardText(card);
 }
 
-// Scenario: older programs leave Windows-1252 bytes beside UTF-8 ones, and
-// fold lines inside a character. Each value (each component of N) is read
-// on its own, and a save writes back every line it did not change as it was.
+// Older programs leave Windows-1252 bytes beside UTF-8 ones and fold inside a
+// character: each value reads on its own, and unchanged lines save as they were.
 TEST(VCardCodecTest, EachValueDecodesOnItsOwn) {
     const std::vector<std::string> kept{"FN;X-LABEL=B\xFCro:Müller", "N:M\xFCller;Jürgen;;;",
                                         "NOTE:Gro\xDF 5", "NICKNAME:J\xC3", " \xBCrgen"};
@@ -118,9 +117,8 @@ TEST(VCardCodecTest, WrittenValuesReadBackAsWritten) {
     EXPECT_EQ(ReadContactField(ReadCard(cases[2].card), F::FullName), "Müller René");
 }
 
-// Scenario: a card whose name is megabytes of quoted-printable broken into
-// lines of 76 octets. It reads whole; reading once took time that grew with
-// the square of the length.
+// A megabyte quoted-printable name reads whole; reading once took time that
+// grew with the square of the length.
 TEST(VCardCodecTest, MegabyteQuotedPrintableValueReadsWhole) {
     std::string card = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:";
     const std::string chunk = "=C3=A9" + std::string(68, 'x');  // "é" and 68 letters
@@ -137,9 +135,8 @@ TEST(VCardCodecTest, MegabyteQuotedPrintableValueReadsWhole) {
     EXPECT_EQ(CardText(content.cards[0]), card);
 }
 
-// Scenario: 4.0 cards hold numbers as tel: URIs with parameters. The field is
-// the number alone, and a number written into such a line makes a valid URI,
-// or plain text where no URI can hold it.
+// tel: URIs: the field is the number alone, and a written number makes a
+// valid URI, or plain text where no URI can hold it.
 TEST(VCardCodecTest, TelUris) {
     const VCard read = ReadCard(
         MakeCard({"TEL;VALUE=uri;TYPE=work:tel:+1-418-656-9254;ext=102",
@@ -175,10 +172,8 @@ TEST(VCardCodecTest, TelUris) {
     }
 }
 
-// Scenario: a file whose lines end in CR CR LF, as some converters leave
-// them, or in lone CRs: each such end is one line end, also after a
-// quoted-printable '=', errors count lines as an editor does, and writing
-// never joins two line ends into one.
+// CR CR LF and lone CRs, as converters leave them, are one line end each,
+// also after a quoted-printable '=', and writing never joins two into one.
 TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
     const std::string text =
         "BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann =\r\r\nLee\r\r\n"
@@ -194,9 +189,8 @@ TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
     EXPECT_THAT([&] { ParseVCardFile(bad, "cr.vcf"); },
                 ThrowsMessage<Error>(HasSubstr("cr.vcf cannot be read at line 4:")));
 
-    // A line that ends in a lone CR never comes to stand before a blank line
-    // (CR, then LF, would read as one line end): a removed number between
-    // them stays, empty; a changed line ends in CR LF there.
+    // A lone CR must not come to stand before a blank line, where CR then LF
+    // would read as one line end.
     const std::string blanks =
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n\rTEL;TYPE=home:555\r\n\nEND:VCARD\r\n";
     std::string emptied = blanks;

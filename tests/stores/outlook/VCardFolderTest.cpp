@@ -29,7 +29,7 @@ class VCardFolderTest : public ::testing::Test {
     VCardFolderTest() { std::filesystem::create_directories(folder); }
 
     void Write(const std::string& name, const std::string& text) {
-        test::WriteCardFile(folder, name, text);
+        test::WriteFileBytes(folder / name, text);
     }
     std::string File(const std::string& name) const { return test::ReadFileBytes(folder / name); }
     // The folder as a new session reads it.
@@ -107,9 +107,8 @@ TEST_F(VCardFolderTest, CardsReadAsContacts) {
     }
 }
 
-// Items follow file names in byte order, cards of one file in their order;
-// other files are not cards; group cards are distribution lists; a card
-// embedded in another (2.1's AGENT) lends it none of its fields.
+// Items follow file names in byte order; other files are not cards, group
+// cards are lists, and an embedded card (2.1's AGENT) lends no fields.
 TEST_F(VCardFolderTest, FolderItems) {
     Write("b.vcf", MakeCard({"FN:B1"}) + "\r\n" + MakeCard({"FN:B2"}));
     Write("a.VCF", MakeCard({"FN:A"}));
@@ -161,9 +160,9 @@ TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
     EXPECT_THAT(open, ThrowsMessage<Error>(named + " is not a folder."));
 }
 
-// A saved change rewrites its line alone: every other line, folded, binary or
-// unknown, stays byte for byte, line ends included; writing what a field
-// holds writes nothing, even over another program's change.
+// A saved change rewrites its line alone, every other line staying byte for
+// byte; writing what a field holds writes nothing, even over another
+// program's change.
 TEST_F(VCardFolderTest, UnknownLinesKeptByteForByte) {
     const std::string before =
         "BEGIN:VCARD\nVERSION:3.0\nUID:ann\nPRODID:-//Some Program//EN\nFN:Ann Lee\n"
@@ -216,9 +215,8 @@ TEST_F(VCardFolderTest, SecondWorkNumberKeepsItsPlace) {
     EXPECT_EQ(File("ann.vcf"), Uid({"FN:Ann"}));
 }
 
-// A card keeps its version: 2.1 writes text beyond ASCII in 8-bit UTF-8, whole
-// lines and bare types; 4.0 keeps tel: URIs and writes new numbers as text;
-// 3.0 folds long lines at 75 octets, never inside a character.
+// A card keeps its version: 2.1 writes 8-bit UTF-8 and bare types, 4.0 keeps
+// tel: URIs, 3.0 folds at 75 octets, never inside a character.
 TEST_F(VCardFolderTest, EachVersionWritesItsOwnWay) {
     Write("1.vcf",
           Uid({"N;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Ann", "FN:A"}, "2.1"));
@@ -247,9 +245,8 @@ TEST_F(VCardFolderTest, EachVersionWritesItsOwnWay) {
     EXPECT_EQ(File("3.vcf"), Uid({"FN:Ann " + x33 + "ééééééééééééééééé", " ééé Lee"}));
 }
 
-// Cards sharing a file: saving one leaves the others' bytes, and the lines
-// of the saved card that did not change (text in Windows-1252 too); deleting
-// one rewrites the file without it.
+// Saving one card of a shared file leaves the others' bytes; deleting one
+// rewrites the file without it.
 TEST_F(VCardFolderTest, SharedFiles) {
     const std::string first = MakeCard({"FN:Zo\xEB", "X-ODD:keep  me"});
     Write("all.vcf", first + "\r\n" + Uid({"FN:Ren\xE9", "NOTE:caf\xE9"}));
@@ -309,17 +306,15 @@ TEST_F(VCardFolderTest, NewCardsAndFiles) {
     EXPECT_EQ(std::filesystem::status(folder / annFile).permissions(), mode);
 }
 
-// The person's settings of a card file hold: a read-only card is refused,
-// not made writable; a card that is a symbolic link is written through the
-// link, which stays (deleting the card takes the link away, not what it
-// points to); a file rewritten by another program with the same bytes
-// is still the one read. Temporary files a killed run left are removed by
-// the next save, and never read as cards.
+// The person's file settings hold: a read-only card is refused, a linked
+// card is written through its link (and deleting it takes only the link), a
+// file rewritten with the same bytes is still the one read. Temporary files
+// a killed run left are removed, and never read as cards.
 TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     Write("ro.vcf", Uid({"FN:Ro"}));
     std::filesystem::permissions(folder / "ro.vcf", std::filesystem::perms::owner_read);
     test::TempDir elsewhere;
-    test::WriteCardFile(elsewhere.Path(), "real.vcf", Uid({"FN:Real"}));
+    test::WriteFileBytes(elsewhere.Path() / "real.vcf", Uid({"FN:Real"}));
     std::filesystem::create_symlink(elsewhere.Path() / "real.vcf", folder / "s.vcf");
     Write("same.vcf", Uid({"FN:Same"}));
     Write(".ann.vcf.1f2e.tmp", "half a card");
@@ -347,9 +342,8 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     EXPECT_TRUE(std::filesystem::exists(elsewhere.Path() / "real.vcf"));
 }
 
-// A large batch is flushed in one go rather than file by file: every card
-// of it is stored all the same, a new one too, and a read-only one among
-// them is still refused.
+// A large batch is flushed in one go, yet every card of it is stored and a
+// read-only one is still refused.
 TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
     constexpr int kCards = 100;
     for (int i = 0; i < kCards; ++i)
