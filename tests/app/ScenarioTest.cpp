@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 
 #include <gmock/gmock.h>
@@ -214,6 +215,30 @@ TEST_F(ScenarioTest, ContactsWithoutNumbersStayInTheAddressBook) {
     s.EditCard("Gil Ray", F::PagerNumber, "555 777 0000");
     ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
     EXPECT_THAT(s.Stores().phoneBook, ::testing::HasSubstr("2|Gil Ray|5557770000|6|3|6"));
+}
+
+// The two sides are read side by side: a phone book that cannot be read still
+// stops the run at its own stage, after the address book was read, and when
+// neither can be read the address book's failure is the one reported.
+TEST(UnreadableStoresScenario, EachFailureIsReportedAtItsOwnStage) {
+    for (const bool addressBookToo : {false, true}) {
+        SCOPED_TRACE(addressBookToo ? "both unreadable" : "the phone book unreadable");
+        FileScenario s;
+        s.WriteStores({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
+        test::WriteFileBytes(s.settings.PhoneBookPath, "not a database");
+        if (addressBookToo) std::filesystem::remove_all(s.settings.ContactsPath);
+        const RunResult result = s.Run();
+        EXPECT_EQ(result.outcome, RunOutcome::Failed);
+        const Lines log = ReadLogLines(s.settings.LogPath);
+        ASSERT_FALSE(log.empty());
+        const std::string& failure = log.back();
+        const std::filesystem::path& failed =
+            addressBookToo ? s.settings.ContactsPath : s.settings.PhoneBookPath;
+        EXPECT_THAT(failure, ::testing::StartsWith("... The synchronization stopped: "));
+        EXPECT_THAT(failure, ::testing::HasSubstr(failed.string()));
+        EXPECT_EQ(std::count(log.begin(), log.end(), "Loaded Outlook contacts."),
+                  addressBookToo ? 0 : 1);
+    }
 }
 
 // A deletion on one side wins over a change on the other, and the contact
