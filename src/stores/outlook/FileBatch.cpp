@@ -1,14 +1,17 @@
 #include "stores/outlook/FileBatch.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <random>
 #include <set>
+#include <span>
 #include <sstream>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -154,8 +157,8 @@ void Check(Step& step, mode_t& mode) {
     mode = status.st_mode & 07777;
 }
 
-// Writes the new text to a temporary file beside the target, left open
-// for its flush when `keepOpen`.
+// Writes the new text to a temporary file beside the target, left open for
+// its flush when `keepOpen`.
 void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
     step.temporary = HiddenBeside(step.target, ".tmp");
     const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
@@ -195,35 +198,58 @@ void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
     if (keepOpen) step.fd = fd;
 }
 
-// Up to this many files, each is flushed on its own; more are flushed with
-// their file system in one go, which costs one flush of the disk where a
-// flush per file would cost thousands. (That one also waits for whatever
-// other programs have written, so it is kept for large batches.)
-constexpr std::size_t kFlushEachUpTo = 64;
+// Up to this many files (a phone's worth of contacts), each is flushed on its
+// own, a few at a time: a flush of their whole file system would also wait
+// for whatever other programs have written, seconds on a busy disk. More are
+// flushed with their file system in one go, which then costs less than a
+// flush per file.
+constexpr std::size_t kFlushEachUpTo = 1000;
+// Temporary files open at once, waiting for their flush: far below any
+// process's limit of open files.
+constexpr std::size_t kOpenAtOnce = 128;
+// Flushes in flight at once: the file system commits flushes that wait
+// together in one go.
+constexpr std::size_t kFlushesAtOnce = 8;
 
-// Flushes and closes the step's open temporary file.
-void FlushTemporary(Step& step) {
-    const bool synced = ::fdatasync(step.fd) == 0;
-    const int error = errno;
-    const bool closed = ::close(step.fd) == 0;
+// Flushes and closes the step's open temporary file; 0 or why it failed.
+int FlushTemporary(Step& step) {
+    int error = ::fdatasync(step.fd) == 0 ? 0 : errno;
+    if (::close(step.fd) != 0 && error == 0) error = errno;
     step.fd = -1;
-    if (!synced || !closed) {
-        ::unlink(step.temporary.c_str());
-        step.temporary.clear();
-        step.Fail(Reason(synced ? errno : error));
-    }
+    return error;
 }
 
-// The temporary files still open, on the disk in one pass: their writing was
-// started as each was written, so the flushes mostly wait for nothing.
-void FlushEachTemporary(std::vector<Step>& steps) {
-    for (Step& step : steps) {
-        if (step.fd >= 0) FlushTemporary(step);
+// The steps' open temporary files, on the disk: their writing was started as
+// each was written, so the flushes mostly wait for each other.
+void FlushTemporaries(std::span<Step> steps) {
+    std::vector<int> errors(steps.size(), 0);
+    std::atomic<std::size_t> next{0};
+    const auto flushSome = [&] {
+        for (std::size_t i = next++; i < steps.size(); i = next++) {
+            if (steps[i].fd >= 0) errors[i] = FlushTemporary(steps[i]);
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t h = 1; h < std::min(kFlushesAtOnce, steps.size()); ++h) {
+            try {
+                helpers.emplace_back(flushSome);
+            } catch (const std::system_error&) {
+                break;  // no more threads to be had: fewer flushes at once
+            }
+        }
+        flushSome();
+    }
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        if (errors[i] == 0) continue;
+        ::unlink(steps[i].temporary.c_str());
+        steps[i].temporary.clear();
+        steps[i].Fail(Reason(errors[i]));
     }
 }
 
 // Every temporary file on the disk in one go: one syncfs per file system
-// where there is one, else a pass of fsyncs. A temporary file lies in its
+// where there is one, else a flush of each. A temporary file lies in its
 // target's folder, so each folder is looked at once.
 void FlushTemporariesTogether(std::vector<Step>& steps) {
 #ifdef __linux__
@@ -247,16 +273,18 @@ void FlushTemporariesTogether(std::vector<Step>& steps) {
     }
     if (done) return;
 #endif
-    for (Step& step : steps) {
-        if (step.temporary.empty()) continue;
-        step.fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
-        if (step.fd >= 0) {
-            FlushTemporary(step);
-            continue;
+    for (std::size_t start = 0; start < steps.size(); start += kOpenAtOnce) {
+        const auto chunk =
+            std::span(steps).subspan(start, std::min(kOpenAtOnce, steps.size() - start));
+        for (Step& step : chunk) {
+            if (step.temporary.empty()) continue;
+            step.fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+            if (step.fd >= 0) continue;
+            step.Fail(Reason(errno));
+            ::unlink(step.temporary.c_str());
+            step.temporary.clear();
         }
-        step.Fail(Reason(errno));
-        ::unlink(step.temporary.c_str());
-        step.temporary.clear();
+        FlushTemporaries(chunk);
     }
 }
 
@@ -358,20 +386,20 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
         return c.kind != FileChange::Kind::Remove;
     });
     const bool together = static_cast<std::size_t>(writes) > kFlushEachUpTo;
-    for (std::size_t i = 0; i < changes.size(); ++i) {
-        Step& step = steps[i];
-        step.change = &changes[i];
-        mode_t mode = 0666;
-        Check(step, mode);
-        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            WriteTemporary(step, mode, !together);
+    for (std::size_t start = 0; start < changes.size(); start += kOpenAtOnce) {
+        const std::size_t end = std::min(changes.size(), start + kOpenAtOnce);
+        for (std::size_t i = start; i < end; ++i) {
+            Step& step = steps[i];
+            step.change = &changes[i];
+            mode_t mode = 0666;
+            Check(step, mode);
+            if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
+                WriteTemporary(step, mode, !together);
+            }
         }
+        if (!together) FlushTemporaries(std::span(steps).subspan(start, end - start));
     }
-    if (together) {
-        FlushTemporariesTogether(steps);
-    } else {
-        FlushEachTemporary(steps);
-    }
+    if (together) FlushTemporariesTogether(steps);
     for (Step& step : steps) {
         if (step.Failed()) continue;
         if (step.change->kind == FileChange::Kind::Remove) {

@@ -342,23 +342,30 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     EXPECT_TRUE(std::filesystem::exists(elsewhere.Path() / "real.vcf"));
 }
 
-// A large batch is flushed in one go, yet every card of it is stored and a
-// read-only one is still refused.
+// Batches of every size store each of their cards and still refuse a
+// read-only one: a phone's worth, flushed a few files at a time over several
+// rounds of open files, and a larger one, flushed with its file system.
 TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
-    constexpr int kCards = 100;
-    for (int i = 0; i < kCards; ++i)
-        Write("c" + std::to_string(100 + i) + ".vcf", Uid({"FN:Card " + std::to_string(i)}));
-    std::filesystem::permissions(folder / "c150.vcf", std::filesystem::perms::owner_read);
-    const auto book = OpenVCardFolder(folder);
-    for (CardHandle card = 1; card <= kCards; ++card)
-        book->Set(card, F::User3, std::to_string(card));
-    book->Set(book->Create(), F::FullName, "New");
-    EXPECT_EQ(Failures(*book), "The contact file " + (folder / "c150.vcf").string() +
-                                   " was not written: it is read-only.\n");
-    EXPECT_EQ(File("c100.vcf"), Uid({"FN:Card 0", "X-VELMORA-CONTACT-ID:1"}));
-    EXPECT_EQ(File("c199.vcf"), Uid({"FN:Card 99", "X-VELMORA-CONTACT-ID:100"}));
-    EXPECT_EQ(File("c150.vcf"), Uid({"FN:Card 50"}));
-    EXPECT_EQ(OpenVCardFolder(folder)->Count(), kCards + 1);
+    for (const int cards : {300, 1100}) {
+        SCOPED_TRACE(cards);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        const auto name = [](int i) { return "c" + std::to_string(10000 + i) + ".vcf"; };
+        for (int i = 0; i < cards; ++i)
+            Write(name(i), Uid({"FN:Card " + std::to_string(i)}));
+        std::filesystem::permissions(folder / name(150), std::filesystem::perms::owner_read);
+        const auto book = OpenVCardFolder(folder);
+        for (CardHandle card = 1; card <= cards; ++card)
+            book->Set(card, F::User3, std::to_string(card));
+        book->Set(book->Create(), F::FullName, "New");
+        EXPECT_EQ(Failures(*book), "The contact file " + (folder / name(150)).string() +
+                                       " was not written: it is read-only.\n");
+        EXPECT_EQ(File(name(0)), Uid({"FN:Card 0", "X-VELMORA-CONTACT-ID:1"}));
+        EXPECT_EQ(File(name(cards - 1)), Uid({"FN:Card " + std::to_string(cards - 1),
+                                              "X-VELMORA-CONTACT-ID:" + std::to_string(cards)}));
+        EXPECT_EQ(File(name(150)), Uid({"FN:Card 150"}));
+        EXPECT_EQ(OpenVCardFolder(folder)->Count(), cards + 1);
+    }
 }
 
 // A card Velmora writes that has no UID gets one, as servers demand; a card
