@@ -55,41 +55,69 @@ class AnnouncingBook final : public AddressBook {
     RunState& state_;
 };
 
-// The phone book as read beside the address book, until its own stage.
-struct PhoneBookRead {
-    std::optional<PhoneBookDuplicates> duplicates;  // read, with the rows found twice
-    std::exception_ptr failure;                     // or why it could not be
+// A store read beside the address book, kept until its own stage.
+template <typename Result>
+struct AsideRead {
+    std::optional<Result> result;  // read
+    std::exception_ptr failure;    // or why it could not be
+    // Hands the result over, or reports the failure as the store's own
+    // stage would; nullopt when the store was not read aside.
+    std::optional<Result> Take() {
+        AsideRead taken = std::exchange(*this, {});
+        if (taken.failure) std::rethrow_exception(taken.failure);
+        return std::move(taken.result);
+    }
 };
 
-// Reads the address book here and the phone book on a second thread: the two
-// reads share nothing (each fills its own set from its own store) and take
-// about half of a run with little to do. Both have ended when this returns,
-// so no thread outlives the stage; a phone book that could not be read is
-// reported at its own stage, as it would be without the second thread.
-PhoneBookRead ReadBothSides(RunState& s, DatabaseEngine& databases,
-                            const std::function<void()>& readAddressBook) {
+struct ReadsAside {
+    AsideRead<PhoneBookDuplicates> phoneBook;
+    AsideRead<bool> sync;
+};
+
+template <typename Result>
+AsideRead<Result> Collect(std::future<Result>& read) {
+    AsideRead<Result> collected;
+    if (!read.valid()) return collected;
+    try {
+        collected.result = read.get();
+    } catch (...) {
+        collected.failure = std::current_exception();
+    }
+    return collected;
+}
+
+// Reads the address book here, and the phone book and the sync database on
+// threads of their own: the reads share nothing (each fills its own set from
+// its own store) and take most of a run with little to do. All have ended
+// when this returns, so no thread outlives the stage, and a store that could
+// not be read is reported at its own stage, as it would be if the reads
+// took turns. A store left unread here (no thread to be had, or a sync
+// database still to be made, which is made at its stage so that a run
+// stopped before leaves none behind) is read at its stage.
+ReadsAside ReadStoresTogether(RunState& s, DatabaseEngine& databases,
+                              const std::function<void()>& readAddressBook) {
     std::future<PhoneBookDuplicates> phoneBook;
+    std::future<bool> sync;
     try {
         phoneBook = std::async(std::launch::async,
                                [&s, &databases] { return LoadPhoneBookRecords(s, databases); });
+        if (databases.DatabaseExists(s.settings.SyncPath)) {
+            sync = std::async(std::launch::async, [&s, &databases] {
+                LoadSyncRecords(s, databases);
+                return true;
+            });
+        }
     } catch (const std::system_error&) {
-        // No second thread to be had: the phone book is read at its stage.
-        readAddressBook();
-        return {};
+        // Fewer threads: what was not started is read at its stage.
     }
     try {
         readAddressBook();
     } catch (...) {
-        phoneBook.wait();
+        if (phoneBook.valid()) phoneBook.wait();
+        if (sync.valid()) sync.wait();
         throw;
     }
-    PhoneBookRead read;
-    try {
-        read.duplicates = phoneBook.get();
-    } catch (...) {
-        read.failure = std::current_exception();
-    }
-    return read;
+    return {Collect(phoneBook), Collect(sync)};
 }
 
 }  // namespace
@@ -116,26 +144,24 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     auto book = std::make_shared<std::unique_ptr<AddressBook>>();
     // Rows the phone book load found twice, repaired by the phone book writer.
     auto duplicates = std::make_shared<PhoneBookDuplicates>();
-    auto phoneBookRead = std::make_shared<PhoneBookRead>();
+    auto aside = std::make_shared<ReadsAside>();
     const auto on = [](StageId id) { return static_cast<std::size_t>(id); };
 
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
-        *phoneBookRead = {};
-        *phoneBookRead = ReadBothSides(s, *databases, [&] {
+        *aside = {};
+        *aside = ReadStoresTogether(s, *databases, [&] {
             *book = open(s);
             LoadOutlookContacts(s, **book);
         });
     };
     stages[on(StageId::LoadPhoneBookRecords)] = [=](RunState& s) {
         duplicates->clear();
-        PhoneBookRead read = std::exchange(*phoneBookRead, {});
-        if (read.failure) std::rethrow_exception(read.failure);
-        *duplicates =
-            read.duplicates ? std::move(*read.duplicates) : LoadPhoneBookRecords(s, *databases);
+        auto read = aside->phoneBook.Take();
+        *duplicates = read ? std::move(*read) : LoadPhoneBookRecords(s, *databases);
     };
     stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) {
-        LoadSyncRecords(s, *databases);
+        if (!aside->sync.Take()) LoadSyncRecords(s, *databases);
         ChoosePhoneRowsToKeep(s, *duplicates);
     };
     stages[on(StageId::AssignContactIDs)] = AssignContactIDs;

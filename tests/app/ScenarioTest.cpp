@@ -217,27 +217,42 @@ TEST_F(ScenarioTest, ContactsWithoutNumbersStayInTheAddressBook) {
     EXPECT_THAT(s.Stores().phoneBook, ::testing::HasSubstr("2|Gil Ray|5557770000|6|3|6"));
 }
 
-// The two sides are read side by side: a phone book that cannot be read still
-// stops the run at its own stage, after the address book was read, and when
-// neither can be read the address book's failure is the one reported.
+// The stores are read side by side, yet a store that cannot be read stops
+// the run at its own stage, after the stores before it were read, and when
+// several cannot be read the first in run order is the one reported.
 TEST(UnreadableStoresScenario, EachFailureIsReportedAtItsOwnStage) {
-    for (const bool addressBookToo : {false, true}) {
-        SCOPED_TRACE(addressBookToo ? "both unreadable" : "the phone book unreadable");
+    enum Store { AddressBook = 1, PhoneBook = 2, Sync = 4 };
+    struct Case {
+        const char* scenario;
+        int unreadable;
+        Store reported;
+        std::size_t loadedLines;  // "Loaded ..." lines before the failure
+    };
+    const Case cases[] = {
+        {"the phone book", PhoneBook, PhoneBook, 1},
+        {"the sync database", Sync, Sync, 2},
+        {"the phone book and the sync database", PhoneBook | Sync, PhoneBook, 1},
+        {"all three", AddressBook | PhoneBook | Sync, AddressBook, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.scenario);
         FileScenario s;
         s.WriteStores({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
-        test::WriteFileBytes(s.settings.PhoneBookPath, "not a database");
-        if (addressBookToo) std::filesystem::remove_all(s.settings.ContactsPath);
-        const RunResult result = s.Run();
-        EXPECT_EQ(result.outcome, RunOutcome::Failed);
+        if (c.unreadable & PhoneBook) test::WriteFileBytes(s.settings.PhoneBookPath, "not a db");
+        if (c.unreadable & Sync) test::WriteFileBytes(s.settings.SyncPath, "not a db");
+        if (c.unreadable & AddressBook) std::filesystem::remove_all(s.settings.ContactsPath);
+        EXPECT_EQ(s.Run().outcome, RunOutcome::Failed);
         const Lines log = ReadLogLines(s.settings.LogPath);
         ASSERT_FALSE(log.empty());
-        const std::string& failure = log.back();
-        const std::filesystem::path& failed =
-            addressBookToo ? s.settings.ContactsPath : s.settings.PhoneBookPath;
-        EXPECT_THAT(failure, ::testing::StartsWith("... The synchronization stopped: "));
-        EXPECT_THAT(failure, ::testing::HasSubstr(failed.string()));
-        EXPECT_EQ(std::count(log.begin(), log.end(), "Loaded Outlook contacts."),
-                  addressBookToo ? 0 : 1);
+        const std::filesystem::path& failed = c.reported == AddressBook ? s.settings.ContactsPath
+                                              : c.reported == PhoneBook ? s.settings.PhoneBookPath
+                                                                        : s.settings.SyncPath;
+        EXPECT_THAT(log.back(), ::testing::StartsWith("... The synchronization stopped: "));
+        EXPECT_THAT(log.back(), ::testing::HasSubstr(failed.string()));
+        EXPECT_EQ(
+            std::count_if(log.begin(), log.end(),
+                          [](const std::string& line) { return line.starts_with("Loaded "); }),
+            c.loadedLines);
     }
 }
 
