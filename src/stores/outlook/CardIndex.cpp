@@ -12,7 +12,9 @@ namespace velmora {
 namespace {
 
 constexpr std::string_view kMagic = "Velmora card index\n";
-constexpr std::uint32_t kVersion = 1;
+// Raised whenever the layout changes or cards' fields are read differently:
+// the index holds the fields as the build that wrote it read them.
+constexpr std::uint32_t kVersion = 2;
 
 // Timestamps of file systems are as fine as a second (2 s on FAT); a file
 // must have changed longer ago than that before its stamp is trusted alone.

@@ -409,9 +409,10 @@ std::pair<std::string_view, std::string_view> SplitPlainParam(std::string_view p
 bool HasType(const VCardLine& line, std::string_view type) {
     for (const std::string& param : line.params) {
         if (!IsPlainParam(param)) {
+            const std::string name = ParamName(param);
+            if (!name.empty() && name != "TYPE") continue;
             for (const std::string& value : ParamValues(param)) {
-                const std::string name = ParamName(param);
-                if ((name.empty() || name == "TYPE") && ToLowerText(value) == type) return true;
+                if (ToLowerText(value) == type) return true;
             }
             continue;
         }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <functional>
 #include <optional>
 #include <random>
@@ -28,10 +27,10 @@ struct CardEntry {
     // The card's lines: absent for a card taken from the card index until it
     // has to be written.
     std::optional<VCard> card;
-    // Its fields as they read now, those marked `known`: reads come from
+    // Its fields as they read now, while `fieldsCurrent`: reads come from
     // here rather than from the lines, which take a pass over the card each.
     mutable IndexedCard indexed;
-    mutable std::bitset<kContactFieldCount> known;
+    mutable bool fieldsCurrent = false;
     std::size_t file = kNoFile;  // index into the book's files; kNoFile for a new card
     bool isContact = true;
     bool changed = false;  // created, edited or deleted since the last save
@@ -121,7 +120,7 @@ class VCardAddressBook final : public AddressBook {
         entry.changed = true;
         // Writing one field can change what others read (the file-as text
         // made from the names).
-        entry.known.reset();
+        entry.fieldsCurrent = false;
     }
 
     CardHandle Create() override {
@@ -241,9 +240,9 @@ class VCardAddressBook final : public AddressBook {
 
     // Every field of the card as it reads now.
     static const IndexedCard& FieldsOf(const CardEntry& entry) {
-        if (!entry.known.all()) {
+        if (!entry.fieldsCurrent) {
             entry.indexed = SummaryOf(*entry.card);
-            entry.known.set();
+            entry.fieldsCurrent = true;
         }
         return entry.indexed;
     }
@@ -361,7 +360,7 @@ class VCardAddressBook final : public AddressBook {
             CardEntry entry;
             entry.isContact = card.isContact;
             entry.indexed = std::move(card);
-            entry.known.set();
+            entry.fieldsCurrent = true;
             entry.file = files_.size();
             file.cards.push_back(entries_.size());
             entries_.push_back(std::move(entry));
