@@ -206,6 +206,8 @@ class VCardAddressBook final : public AddressBook {
         }
         for (CardEntry& entry : entries_)
             entry.changed = false;
+        // The new texts are stored: they need not be held beside the index.
+        std::vector<FileChange>().swap(changes);
         if (leftovers_) {
             RemoveLeftoverTemporaryFiles(folder_);
             leftovers_ = false;
