@@ -161,7 +161,8 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         *duplicates = read ? std::move(*read) : LoadPhoneBookRecords(s, *databases);
     };
     stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) {
-        if (!aside->sync.Take()) LoadSyncRecords(s, *databases);
+        const bool readAside = aside->sync.Take().has_value();
+        if (!readAside) LoadSyncRecords(s, *databases);
         ChoosePhoneRowsToKeep(s, *duplicates);
     };
     stages[on(StageId::AssignContactIDs)] = AssignContactIDs;

@@ -241,7 +241,16 @@ TEST(UnreadableStoresScenario, EachFailureIsReportedAtItsOwnStage) {
         if (c.unreadable & PhoneBook) test::WriteFileBytes(s.settings.PhoneBookPath, "not a db");
         if (c.unreadable & Sync) test::WriteFileBytes(s.settings.SyncPath, "not a db");
         if (c.unreadable & AddressBook) std::filesystem::remove_all(s.settings.ContactsPath);
+        const auto stored = [&] {
+            auto files = test::FilesBelow(s.settings.ContactsPath);
+            for (const auto& path : {s.settings.PhoneBookPath, s.settings.SyncPath})
+                files[path.string()] =
+                    std::filesystem::exists(path) ? test::ReadFileBytes(path) : "(none)";
+            return files;
+        };
+        const auto before = stored();
         EXPECT_EQ(s.Run().outcome, RunOutcome::Failed);
+        EXPECT_EQ(stored(), before);  // a stopped run writes no store
         const Lines log = ReadLogLines(s.settings.LogPath);
         ASSERT_FALSE(log.empty());
         const std::filesystem::path& failed = c.reported == AddressBook ? s.settings.ContactsPath
