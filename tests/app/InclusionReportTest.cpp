@@ -18,9 +18,9 @@ class InclusionReportTest : public ::testing::Test {
         const auto message = WriteInclusionReport(programFolder, settings, book.Opener());
         if (!message) return "(nothing)";
         EXPECT_EQ(*message, "The Inclusion Report has been written to " + report.string());
-        const std::string heading =
-            "Velmora, version: 0.0.4\r\nCopyright © 2026 The Velmora developers\r\n"
-            "Inclusion Report\r\n\r\n";
+        const std::string heading = "Velmora, version: " VELMORA_PROJECT_VERSION
+                                    "\r\nCopyright © 2026 The Velmora developers\r\n"
+                                    "Inclusion Report\r\n\r\n";
         const std::string text = test::ReadFileBytes(report);
         EXPECT_EQ(text.substr(0, heading.size()), heading);
         return text.substr(heading.size());

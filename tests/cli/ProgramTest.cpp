@@ -74,7 +74,7 @@ std::string RunAtTerminal(const test::TempDir& home, const std::vector<std::stri
 // without a terminal too); exit code 1 and the reason for a run that stops.
 TEST(VelmoraSync, CommandLineContract) {
     test::TempDir home;
-    EXPECT_EQ(RunProgram(home, {"--version"}), "0|Velmora 0.0.4\n|");
+    EXPECT_EQ(RunProgram(home, {"--version"}), "0|Velmora " VELMORA_PROJECT_VERSION "\n|");
     EXPECT_THAT(RunProgram(home, {"--help"}),
                 AllOf(StartsWith("0|"), HasSubstr("--conflicts=ask|outlook|phonebook")));
     EXPECT_THAT(RunProgram(home, {}), MatchesRegex("2\\|\\|velmora-sync: [^\n]*\n"));

@@ -30,7 +30,8 @@ class MainWindowTest : public QObject {
         Child<QAction>(&window, "AboutVelmora")->trigger();
         auto* about = Child<QDialog>(&window, "AboutSync");
         QVERIFY(about->isVisible() && !about->isModal());
-        QCOMPARE(Child<QLabel>(about, "lblVersion")->text(), QStringLiteral("Version 0.0.4"));
+        QCOMPARE(Child<QLabel>(about, "lblVersion")->text(),
+                 QStringLiteral("Version " VELMORA_PROJECT_VERSION));
 
         Child<QAction>(&window, "PhoneBookManager")->trigger();
         const std::vector<ProcessCommand> detached{{f.dir / "idenpm.exe", {}}};

@@ -17,13 +17,13 @@ TEST(ActivityLog, HeaderAndLineEndings) {
     log.Close();
     EXPECT_THROW(log.WriteLine("after close"), Error);
     ActivityLog::OpenForAppend(path).WriteLine("... Zoë Øster has been added.");
-    EXPECT_EQ(test::ReadFileBytes(path),
-              "Velmora, version: 0.0.4\r\n"
-              "Copyright © 2026 The Velmora developers\r\n"
-              "Activity Log\r\n"
-              "\r\n"
-              "Status: Synchronization in progress . . .\r\n"
-              "... Zoë Øster has been added.\r\n");
+    EXPECT_EQ(test::ReadFileBytes(path), "Velmora, version: " VELMORA_PROJECT_VERSION
+                                         "\r\n"
+                                         "Copyright © 2026 The Velmora developers\r\n"
+                                         "Activity Log\r\n"
+                                         "\r\n"
+                                         "Status: Synchronization in progress . . .\r\n"
+                                         "... Zoë Øster has been added.\r\n");
 }
 
 }  // namespace
