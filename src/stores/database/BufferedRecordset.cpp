@@ -18,6 +18,18 @@ bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::optional<std::size_t> FindColumn(const std::vector<ColumnLayout>& columns,
+                                      std::string_view name) {
+    // Callers nearly always spell the name as the table does: try that first.
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (columns[i].name == name) return i;
+    }
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+        if (SameNameIgnoringAsciiCase(columns[i].name, name)) return i;
+    }
+    return std::nullopt;
+}
+
 void TransactionLevels::Push() {
     ++depth_;
     for (BufferedRecordset* recordset : recordsets_)
@@ -93,25 +105,14 @@ const BufferedRecordset::Entry& BufferedRecordset::CurrentEntry(std::string_view
                 " has been deleted.");
 }
 
-std::optional<std::size_t> BufferedRecordset::FindColumn(std::string_view column) const {
-    // Callers nearly always spell the name as the table does: try that first.
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (columns_[i].name == column) return i;
-    }
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-        if (SameNameIgnoringAsciiCase(columns_[i].name, column)) return i;
-    }
-    return std::nullopt;
-}
-
 std::size_t BufferedRecordset::ColumnIndex(std::string_view column) const {
-    if (const auto index = FindColumn(column)) return *index;
+    if (const auto index = FindColumn(columns_, column)) return *index;
     throw Error("The " + Where() + " has no column " + std::string(column) + ".");
 }
 
 bool BufferedRecordset::HasColumn(std::string_view column) const {
     CheckOpen();
-    return FindColumn(column).has_value();
+    return FindColumn(columns_, column).has_value();
 }
 
 void BufferedRecordset::DropBuffer() {

@@ -21,6 +21,11 @@ struct ColumnLayout {
     ColumnType type = ColumnType::Blob;
 };
 
+// The index of the named column (its exact spelling first, then ignoring
+// ASCII case); nullopt when the layout has none.
+std::optional<std::size_t> FindColumn(const std::vector<ColumnLayout>& columns,
+                                      std::string_view name);
+
 // A row as stored: its key and one value per column of the layout.
 struct StoredRow {
     std::int64_t rowId = 0;
@@ -128,7 +133,6 @@ class BufferedRecordset final : public Recordset {
     // The current row; an error saying what could not be done when there is
     // none or it has been deleted.
     const Entry& CurrentEntry(std::string_view action, std::string_view column = {}) const;
-    std::optional<std::size_t> FindColumn(std::string_view column) const;
     std::size_t ColumnIndex(std::string_view column) const;
     void DropBuffer();
     void SeekForward(std::size_t from);

@@ -27,6 +27,35 @@ class DatabaseLockedError : public Error {
 // its rows. Every failure is a velmora::Error naming the file, the table and,
 // where there is one, the column and the value.
 
+// What a recordset or a row reader shows of the row it stands on.
+class RowSource {
+  public:
+    virtual ~RowSource() = default;
+
+    // Whether the table has the column (ignoring ASCII case).
+    virtual bool HasColumn(std::string_view column) const = 0;
+
+    // A column of the current row, found by name (ignoring ASCII case). It
+    // reads the row as stored, not an edit buffer; the value lasts until the
+    // row source moves or changes.
+    virtual const FieldValue& Field(std::string_view column) const = 0;
+
+    // For messages: where the rows come from, and the key the table gives
+    // the current row (nullopt when there is no current row).
+    virtual const std::filesystem::path& DatabasePath() const = 0;
+    virtual const std::string& TableName() const = 0;
+    virtual std::optional<std::int64_t> CurrentRowId() const = 0;
+};
+
+// One pass over a table's rows, in stored order, for a load: it holds the
+// row it stands on rather than the whole table. Next steps to the next row
+// (the first, at the start) and returns false after the last; reading a
+// column there is an error.
+class RowReader : public RowSource {
+  public:
+    virtual bool Next() = 0;
+};
+
 // A recordset over one table. Rows are met in a stable order (the order in
 // which they were stored); a pass from MoveFirst to Eof, or from MoveLast to
 // Bof, meets every row once. Stepping past either end sets Eof or Bof and
@@ -35,10 +64,8 @@ class DatabaseLockedError : public Error {
 // neighbours, and later passes no longer meet it. Rows added through the
 // recordset are met by later passes. Each Update and Delete is stored at
 // once, inside the database's transaction when one is open.
-class Recordset {
+class Recordset : public RowSource {
   public:
-    virtual ~Recordset() = default;
-
     // True after stepping past the last row (or the first), and both are
     // true when the table holds no rows. (EOF itself is a C macro.)
     virtual bool Eof() const = 0;
@@ -64,14 +91,6 @@ class Recordset {
     virtual bool FindNext(std::string_view column, const FieldValue& key) = 0;
     virtual bool FindPrevious(std::string_view column, const FieldValue& key) = 0;
 
-    // Whether the table has the column (ignoring ASCII case).
-    virtual bool HasColumn(std::string_view column) const = 0;
-
-    // A column of the current row, found by name (ignoring ASCII case). It
-    // reads the row as stored, not the edit buffer; the value lasts until the
-    // recordset moves or changes.
-    virtual const FieldValue& Field(std::string_view column) const = 0;
-
     // Sets a column in the edit buffer opened by AddNew or Edit. The value is
     // converted to the column's declared type at once, and refused with an
     // error when it does not convert ("abc" into a whole-number column).
@@ -89,12 +108,6 @@ class Recordset {
 
     // Ends the recordset; every later call fails.
     virtual void Close() = 0;
-
-    // For messages: where the rows come from, and the key the table gives
-    // the current row (nullopt when there is no current row).
-    virtual const std::filesystem::path& DatabasePath() const = 0;
-    virtual const std::string& TableName() const = 0;
-    virtual std::optional<std::int64_t> CurrentRowId() const = 0;
 };
 
 class Database {
@@ -103,6 +116,11 @@ class Database {
 
     // The whole table as an updatable recordset; an unknown table is an error.
     virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view table) = 0;
+
+    // The table's rows for one pass of reading, as a recordset meets them;
+    // an unknown table is an error. A backend that can stream its rows reads
+    // them as the pass goes; otherwise this walks a recordset.
+    virtual std::unique_ptr<RowReader> ReadRows(std::string_view table);
 
     // Whether the table exists (ignoring ASCII case).
     virtual bool HasTable(std::string_view table) = 0;

@@ -11,7 +11,7 @@ namespace {
 
 // The kind of the current row; nullptr for a NumberType of no kind (7, 8,
 // any other value, null).
-const NumberKindInfo* KindOfRow(const Recordset& row) {
+const NumberKindInfo* KindOfRow(const RowSource& row) {
     const auto code = WholeNumberOf(row.Field(PhoneBookColumn::NumberType));
     return code ? KindByNumberType(*code) : nullptr;
 }
@@ -40,14 +40,13 @@ std::size_t MatchingRow(const std::vector<DuplicatePhoneRows::Row>& rows, const 
 PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine) {
     const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
     database->CheckIntegrity();
-    const auto rows = database->OpenRecordset(kPhoneBookTable);
+    const auto rows = database->ReadRows(kPhoneBookTable);
     RequireColumns(*rows, {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
                            PhoneBookColumn::Number, PhoneBookColumn::NumberType,
                            PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength});
     std::unordered_map<std::string, std::size_t> byId;  // into `contacts`
     std::vector<LoadedContact> contacts;
-    if (!rows->Eof()) rows->MoveFirst();
-    for (; !rows->Eof(); rows->MoveNext()) {
+    while (rows->Next()) {
         std::string id = PositiveContactId(*rows, PhoneBookColumn::ContactID);
         const auto [found, first] = byId.try_emplace(id, contacts.size());
         std::string speed;
@@ -75,7 +74,6 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
         rowsOfKind.push_back(
             {rows->CurrentRowId().value_or(0), std::move(number), std::move(speed)});
     }
-    rows->Close();
 
     PhoneBookDuplicates duplicates;
     for (LoadedContact& contact : contacts) {

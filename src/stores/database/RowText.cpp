@@ -7,7 +7,7 @@ namespace velmora {
 namespace {
 
 // The row's description starting a sentence: "Row 3 of table ...".
-std::string RowSentenceStart(const Recordset& recordset) {
+std::string RowSentenceStart(const RowSource& recordset) {
     std::string row = RowDescription(recordset);
     row[0] = static_cast<char>(row[0] - 'a' + 'A');
     return row;
@@ -15,13 +15,13 @@ std::string RowSentenceStart(const Recordset& recordset) {
 
 }  // namespace
 
-std::string RowDescription(const Recordset& recordset) {
+std::string RowDescription(const RowSource& recordset) {
     const auto rowId = recordset.CurrentRowId();
     return (rowId ? "row " + std::to_string(*rowId) + " of " : std::string("the current row of ")) +
            "table " + recordset.TableName() + " in " + recordset.DatabasePath().string();
 }
 
-std::string RequiredText(const Recordset& recordset, std::string_view column,
+std::string RequiredText(const RowSource& recordset, std::string_view column,
                          std::string_view contactId) {
     auto text = TextOf(recordset.Field(column));
     if (!text) {
@@ -33,7 +33,7 @@ std::string RequiredText(const Recordset& recordset, std::string_view column,
     return std::move(*text);
 }
 
-std::string PositiveContactId(const Recordset& recordset, std::string_view column) {
+std::string PositiveContactId(const RowSource& recordset, std::string_view column) {
     const FieldValue value = recordset.Field(column);
     const auto id = WholeNumberOf(value);
     if (!id || *id <= 0) {
@@ -44,7 +44,7 @@ std::string PositiveContactId(const Recordset& recordset, std::string_view colum
     return std::to_string(*id);
 }
 
-void RequireColumns(const Recordset& recordset, const std::vector<std::string_view>& columns) {
+void RequireColumns(const RowSource& recordset, const std::vector<std::string_view>& columns) {
     for (const std::string_view column : columns) {
         if (!recordset.HasColumn(column)) {
             throw Error("The table " + recordset.TableName() + " in " +

@@ -194,6 +194,75 @@ class SqliteTableStorage final : public TableStorage {
     StatementCache updates_;
 };
 
+// A table's rows read as the pass goes, each column converted when it is
+// first asked for: a load then holds one row, not the table.
+class SqliteRowReader final : public RowReader {
+  public:
+    SqliteRowReader(const std::shared_ptr<SqliteConnection>& connection, std::string table,
+                    std::vector<ColumnLayout> columns, const std::string& rowIdName)
+        : table_(std::move(table)),
+          columns_(std::move(columns)),
+          values_(columns_.size()),
+          read_(columns_.size(), false),
+          what_("could not read table " + table_) {
+        std::string selected = rowIdName;
+        for (const ColumnLayout& column : columns_)
+            selected += ", " + QuoteIdentifier(column.name);
+        all_.emplace(
+            connection,
+            "SELECT " + selected + " FROM " + QuoteIdentifier(table_) + " ORDER BY " + rowIdName,
+            what_);
+        path_ = connection->Path();
+    }
+
+    bool Next() override {
+        rowId_.reset();
+        // Stepping a finished statement would start it over.
+        if (done_ || !all_->Step(what_)) {
+            done_ = true;
+            return false;
+        }
+        rowId_ = all_->Column(0).WholeNumber();
+        std::fill(read_.begin(), read_.end(), false);
+        return true;
+    }
+
+    bool HasColumn(std::string_view column) const override {
+        return FindColumn(columns_, column).has_value();
+    }
+
+    const FieldValue& Field(std::string_view column) const override {
+        const auto index = FindColumn(columns_, column);
+        if (!index) throw Error("The " + Where() + " has no column " + std::string(column) + ".");
+        if (!rowId_) {
+            throw Error("Cannot read column " + std::string(column) +
+                        ": there is no current row in " + Where() + ".");
+        }
+        if (!read_[*index]) {
+            values_[*index] = all_->Column(static_cast<int>(*index + 1));
+            read_[*index] = true;
+        }
+        return values_[*index];
+    }
+
+    const std::filesystem::path& DatabasePath() const override { return path_; }
+    const std::string& TableName() const override { return table_; }
+    std::optional<std::int64_t> CurrentRowId() const override { return rowId_; }
+
+  private:
+    std::string Where() const { return "table " + table_ + " in " + path_.string(); }
+
+    std::string table_;
+    std::filesystem::path path_;
+    std::vector<ColumnLayout> columns_;
+    mutable std::vector<FieldValue> values_;  // of the current row, as read so far
+    mutable std::vector<bool> read_;
+    std::string what_;
+    std::optional<SqliteStatement> all_;
+    std::optional<std::int64_t> rowId_;  // nullopt before the first row and after the last
+    bool done_ = false;
+};
+
 class SqliteDatabase final : public Database {
   public:
     explicit SqliteDatabase(std::shared_ptr<SqliteConnection> connection)
@@ -206,17 +275,20 @@ class SqliteDatabase final : public Database {
     }
 
     std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        const auto name = StoredTableName(table);
-        if (!name) {
-            throw Error("The table " + std::string(table) + " does not exist in the database " +
-                        Path().string() + ".");
-        }
-        std::vector<ColumnLayout> columns = Columns(*name);
-        std::string rowIdName = RowIdName(*name, columns);
+        const std::string name = ExistingTableName(table);
+        std::vector<ColumnLayout> columns = Columns(name);
+        std::string rowIdName = RowIdName(name, columns);
         return std::make_unique<BufferedRecordset>(
-            Path(), *name, columns,
-            std::make_unique<SqliteTableStorage>(connection_, *name, columns, std::move(rowIdName)),
+            Path(), name, columns,
+            std::make_unique<SqliteTableStorage>(connection_, name, columns, std::move(rowIdName)),
             levels_);
+    }
+
+    std::unique_ptr<RowReader> ReadRows(std::string_view table) override {
+        const std::string name = ExistingTableName(table);
+        std::vector<ColumnLayout> columns = Columns(name);
+        const std::string rowIdName = RowIdName(name, columns);
+        return std::make_unique<SqliteRowReader>(connection_, name, std::move(columns), rowIdName);
     }
 
     bool HasTable(std::string_view table) override { return StoredTableName(table).has_value(); }
@@ -309,6 +381,15 @@ class SqliteDatabase final : public Database {
         find.Bind(1, table);
         if (!find.Step(what)) return std::nullopt;
         return find.Column(0).Text();
+    }
+
+    std::string ExistingTableName(std::string_view table) {
+        auto name = StoredTableName(table);
+        if (!name) {
+            throw Error("The table " + std::string(table) + " does not exist in the database " +
+                        Path().string() + ".");
+        }
+        return std::move(*name);
     }
 
     std::vector<ColumnLayout> Columns(const std::string& table) {

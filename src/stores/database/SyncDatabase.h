@@ -58,7 +58,7 @@ void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& pat
 void LoadSyncRecords(RunState& state, DatabaseEngine& engine);
 
 // Appends a record built from the current SyncContacts row and returns it.
-SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject);
+SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject);
 
 // Stores the outcome of the run in one transaction: records of
 // state.SyncDataSet flagged "N" or "C" add a row, "W" or "M" rewrite the

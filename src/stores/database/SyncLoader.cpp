@@ -87,7 +87,7 @@ void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& pat
     engine.CreateDatabase(path, SyncDatabaseTables());
 }
 
-SyncObject& ImportSyncData(SyncSet& set, Recordset& syncObject) {
+SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject) {
     SyncObject record;
     record.ContactID = PositiveContactId(syncObject, SyncColumn::ContactID);
     record.ContactName = RequiredText(syncObject, SyncColumn::Name, record.ContactID);
@@ -110,14 +110,10 @@ void LoadSyncRecords(RunState& state, DatabaseEngine& engine) {
     const auto database = engine.OpenDatabase(path);
     database->CheckIntegrity();
     CheckSyncLayout(*database);
-    const auto rows = database->OpenRecordset(kSyncTable);
+    const auto rows = database->ReadRows(kSyncTable);
     RequireColumns(*rows, SyncColumns());
-    if (!rows->Eof()) rows->MoveFirst();
-    while (!rows->Eof()) {
+    while (rows->Next())
         ImportSyncData(state.SyncDataSet, *rows);
-        rows->MoveNext();
-    }
-    rows->Close();
 }
 
 std::vector<std::string_view> SyncColumns() {

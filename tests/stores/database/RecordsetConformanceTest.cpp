@@ -48,7 +48,7 @@ std::vector<TableDefinition> Tables() {
 }
 
 // The current row as `Key|"Name"|Age|Score|Amount|"Note"`.
-std::string RowText(const Recordset& rows) {
+std::string RowText(const RowSource& rows) {
     std::string text;
     for (const char* column : {"Key", "Name", "Age", "Score", "Amount", "Note"})
         text += (text.empty() ? "" : "|") + DescribeValue(rows.Field(column));
@@ -116,6 +116,35 @@ TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
               "Di,Cy,x,Bob,Ann,x,BOF,Bob,Di,EOF,Di,Bob,BOF,Bob,x,Di");
     EXPECT_EQ(Walk(*rows, "D"), "EOFBOF");  // the last row gone
     EXPECT_EQ(Walk(*this->Open(), "FLNP"), "EOFBOF,EOFBOF,EOFBOF,EOFBOF");
+}
+
+// A pass of reading meets the rows a recordset meets, in key order with their
+// values (a row deleted from the middle, one added at the end), columns named
+// in any case; then it is past the end. An unknown column, reading past the
+// end and an unknown table are errors that name the table and the file.
+TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
+    auto rows = this->Open();
+    Walk(*rows, "FND");
+    rows->AddNew();
+    rows->SetField("Name", "Eve");
+    rows->Update();
+    const auto reader = this->backend.engine.OpenDatabase(this->path)->ReadRows("people");
+    ASSERT_TRUE(reader->HasColumn("nOTE") && !reader->HasColumn("Nothing"));
+    std::string passed;
+    while (reader->Next())
+        passed +=
+            std::to_string(reader->CurrentRowId().value_or(-1)) + ":" + RowText(*reader) + ";";
+    EXPECT_EQ(passed, R"(1:1|"Ann"|30|1.5|10|"first";3:3|"Cy"|50|3.5|30|"third";)"
+                      R"(4:4|"Di"|60|4.5|40|"fourth";5:5|"Eve"|null|null|null|"none";)");
+    EXPECT_FALSE(reader->Next());
+    EXPECT_EQ(reader->CurrentRowId(), std::nullopt);
+    const std::vector<std::string> named{this->path.string(), "People"};
+    EXPECT_THAT([&] { reader->Field("Name"); }, ErrorNaming(named));
+    const auto again = this->backend.engine.OpenDatabase(this->path)->ReadRows("People");
+    ASSERT_TRUE(again->Next());
+    EXPECT_THAT([&] { again->Field("Nothing"); }, ErrorNaming({this->path.string(), "Nothing"}));
+    EXPECT_THAT([&] { this->backend.engine.OpenDatabase(this->path)->ReadRows("Nobody"); },
+                ErrorNaming({this->path.string(), "Nobody"}));
 }
 
 // An added row gets the defaults and a key of its own, leaves the current
