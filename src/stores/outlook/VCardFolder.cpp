@@ -6,8 +6,12 @@
 #include <optional>
 #include <random>
 #include <system_error>
+#include <string_view>
 #include <utility>
 #include <vector>
+
+#include <dirent.h>
+#include <sys/stat.h>
 
 #include "model/Error.h"
 #include "model/Text.h"
@@ -38,7 +42,7 @@ struct CardEntry {
     std::string newUid;  // a new card's, chosen when it is created; it names its file
 };
 
-bool IsOurLeftover(const std::string& name) {
+bool IsOurLeftover(std::string_view name) {
     return name.front() == '.' && (name.ends_with(".tmp") || name.ends_with(".del"));
 }
 
@@ -77,12 +81,19 @@ std::string NewUid() {
     return uid;
 }
 
-bool IsCardFileName(const std::filesystem::path& path) {
-    const std::string name = path.filename().string();
+bool IsCardFileName(std::string_view name) {
     // Hidden files (our own temporary files, other systems' metadata such as
     // "._name.vcf") are not part of the address book.
-    return !name.empty() && name.front() != '.' &&
-           EqualsIgnoringCase(path.extension().string(), ".vcf");
+    return name.size() > 4 && name.front() != '.' &&
+           EqualsIgnoringCase(name.substr(name.size() - 4), ".vcf");
+}
+
+// Whether a folder entry is a regular file, or a link to one.
+bool IsRegularFile(int folder, const dirent& entry) {
+    if (entry.d_type == DT_REG) return true;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
+    struct stat status {};
+    return ::fstatat(folder, entry.d_name, &status, 0) == 0 && S_ISREG(status.st_mode);
 }
 
 class VCardAddressBook final : public AddressBook {
@@ -275,46 +286,51 @@ class VCardAddressBook final : public AddressBook {
         }
         CardIndex index;
         if (!indexFile_.empty()) index = CardIndex::Load(indexFile_, folder_);
-        const std::vector<std::filesystem::path> paths = CardFilePaths();
-        files_.reserve(paths.size());
-        entries_.reserve(paths.size());  // a file holds one card, as a rule
+        const std::vector<std::string> names = CardFileNames();
+        files_.reserve(names.size());
+        entries_.reserve(names.size());  // a file holds one card, as a rule
         std::size_t fromIndex = 0;
-        for (const auto& path : paths)
-            fromIndex += LoadFile(path, index) ? 1 : 0;
+        for (const std::string& name : names)
+            fromIndex += LoadFile(name, index) ? 1 : 0;
         // Files gone from the folder, or new in it, change the index too.
-        if (index.Size() != paths.size() || fromIndex != paths.size()) indexStale_ = true;
+        if (index.Size() != names.size() || fromIndex != names.size()) indexStale_ = true;
     }
 
-    // The folder's card files in file-name order (byte order).
-    std::vector<std::filesystem::path> CardFilePaths() {
-        std::vector<std::filesystem::path> paths;
-        std::error_code error;
-        for (auto it = std::filesystem::directory_iterator(folder_, error);
-             !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-            std::error_code typeError;
-            if (it->is_regular_file(typeError) && IsCardFileName(it->path())) {
-                paths.push_back(it->path());
-            } else if (const std::string name = it->path().filename().string();
-                       !name.empty() && IsOurLeftover(name)) {
+    // The names of the folder's card files in byte order. Listed with the
+    // system's own calls: a listing of path objects costs more than the rest
+    // of a run with nothing to do.
+    std::vector<std::string> CardFileNames() {
+        DIR* folder = ::opendir(folder_.c_str());
+        if (folder == nullptr) ThrowUnreadable(errno);
+        std::vector<std::string> names;
+        errno = 0;
+        while (const dirent* entry = ::readdir(folder)) {
+            const std::string_view name = entry->d_name;
+            if (IsCardFileName(name) && IsRegularFile(::dirfd(folder), *entry)) {
+                names.emplace_back(name);
+            } else if (IsOurLeftover(name)) {
                 leftovers_ = true;
             }
+            errno = 0;
         }
-        if (error) {
-            throw Error("The address book folder " + folder_.string() +
-                        " could not be read: " + error.message() + ".");
-        }
-        // All in one folder: the paths sort as their file names do.
-        std::sort(paths.begin(), paths.end(),
-                  [](const auto& a, const auto& b) { return a.native() < b.native(); });
-        return paths;
+        const int error = errno;
+        ::closedir(folder);
+        if (error != 0) ThrowUnreadable(error);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    [[noreturn]] void ThrowUnreadable(int error) const {
+        throw Error("The address book folder " + folder_.string() +
+                    " could not be read: " + std::generic_category().message(error) + ".");
     }
 
     // Reads a file's cards: from the index when its stamp, or else its bytes,
     // are as the index recorded them (true), or else by parsing it.
-    bool LoadFile(const std::filesystem::path& path, CardIndex& index) {
+    bool LoadFile(const std::string& name, CardIndex& index) {
         CardFile file;
-        file.path = path;
-        const std::string name = path.filename().string();
+        file.path = folder_ / name;
+        const std::filesystem::path& path = file.path;
         const IndexedFile* recorded = index.Find(name);
         if (recorded) {
             const auto now = StampWithoutReading(path);
