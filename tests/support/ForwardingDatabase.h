@@ -90,6 +90,11 @@ class HookedDatabaseEngine final : public DatabaseEngine {
         std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
             return std::make_unique<HookedRecordset>(inner_->OpenRecordset(table), hook_);
         }
+        std::unique_ptr<Recordset> OpenRecordsetWithKeys(std::string_view table,
+                                                         const RowKeys& only) override {
+            return std::make_unique<HookedRecordset>(inner_->OpenRecordsetWithKeys(table, only),
+                                                     hook_);
+        }
         bool HasTable(std::string_view table) override { return inner_->HasTable(table); }
         void CheckIntegrity() override { inner_->CheckIntegrity(); }
         void BeginTransaction() override { inner_->BeginTransaction(); }

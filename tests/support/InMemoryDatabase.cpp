@@ -47,10 +47,11 @@ class InMemoryTableStorage final : public TableStorage {
     InMemoryTableStorage(std::shared_ptr<Table> table, std::filesystem::path database)
         : table_(std::move(table)), database_(std::move(database)) {}
 
-    std::vector<StoredRow> ReadAll() override {
+    std::vector<StoredRow> ReadAll(const RowFilter* only) override {
         std::vector<StoredRow> rows;
-        for (const auto& [key, values] : table_->rows)
-            rows.push_back({key, values});
+        for (const auto& [key, values] : table_->rows) {
+            if (!only || only->Passes(values[only->Column()])) rows.push_back({key, values});
+        }
         return rows;
     }
 
@@ -157,18 +158,12 @@ class InMemoryDatabase final : public Database {
     }
 
     std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        const auto found = contents_->tables.find(LowerAscii(table));
-        if (found == contents_->tables.end()) {
-            throw Error("The table " + std::string(table) + " does not exist in the database " +
-                        path_.string() + ".");
-        }
-        const std::shared_ptr<Table>& stored = found->second;
-        std::vector<ColumnLayout> layout;
-        for (const ColumnDefinition& column : stored->definition.columns)
-            layout.push_back(ColumnLayout{column.name, column.type});
-        return std::make_unique<BufferedRecordset>(
-            path_, stored->definition.name, std::move(layout),
-            std::make_unique<InMemoryTableStorage>(stored, path_), levels_);
+        return Open(table, nullptr);
+    }
+
+    std::unique_ptr<Recordset> OpenRecordsetWithKeys(std::string_view table,
+                                                     const RowKeys& only) override {
+        return Open(table, &only);
     }
 
     bool HasTable(std::string_view table) override {
@@ -224,6 +219,31 @@ class InMemoryDatabase final : public Database {
     const std::filesystem::path& Path() const override { return path_; }
 
   private:
+    std::unique_ptr<Recordset> Open(std::string_view table, const RowKeys* only) {
+        const auto found = contents_->tables.find(LowerAscii(table));
+        if (found == contents_->tables.end()) {
+            throw Error("The table " + std::string(table) + " does not exist in the database " +
+                        path_.string() + ".");
+        }
+        const std::shared_ptr<Table>& stored = found->second;
+        std::vector<ColumnLayout> layout;
+        for (const ColumnDefinition& column : stored->definition.columns)
+            layout.push_back(ColumnLayout{column.name, column.type});
+        std::optional<RowFilter> filter;
+        if (only) {
+            const auto column = FindColumn(layout, only->column);
+            if (!column) {
+                throw Error("The table " + stored->definition.name + " in " + path_.string() +
+                            " has no column " + only->column + ".");
+            }
+            filter.emplace(*column, only->keys);
+        }
+        return std::make_unique<BufferedRecordset>(
+            path_, stored->definition.name, std::move(layout),
+            std::make_unique<InMemoryTableStorage>(stored, path_), levels_,
+            filter ? &*filter : nullptr);
+    }
+
     [[noreturn]] void Refuse(std::string_view what, std::string_view reason) const {
         throw Error("The database " + path_.string() + " " + std::string(what) + ": " +
                     std::string(reason) + ".");

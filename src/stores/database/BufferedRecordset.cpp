@@ -30,6 +30,17 @@ std::optional<std::size_t> FindColumn(const std::vector<ColumnLayout>& columns,
     return std::nullopt;
 }
 
+LookupKey LookupKeyOf(const FieldValue& value) {
+    if (value.IsNull()) return std::monostate{};
+    if (const auto whole = WholeNumberOf(value)) return *whole;
+    return *TextOf(value);
+}
+
+RowFilter::RowFilter(std::size_t column, const std::vector<FieldValue>& keys) : column_(column) {
+    for (const FieldValue& key : keys)
+        keys_.insert(LookupKeyOf(key));
+}
+
 void TransactionLevels::Push() {
     ++depth_;
     for (BufferedRecordset* recordset : recordsets_)
@@ -65,13 +76,14 @@ void TransactionLevels::Detach(BufferedRecordset& recordset) {
 BufferedRecordset::BufferedRecordset(std::filesystem::path database, std::string table,
                                      std::vector<ColumnLayout> columns,
                                      std::unique_ptr<TableStorage> storage,
-                                     std::shared_ptr<TransactionLevels> levels)
+                                     std::shared_ptr<TransactionLevels> levels,
+                                     const RowFilter* only)
     : database_(std::move(database)),
       table_(std::move(table)),
       columns_(std::move(columns)),
       storage_(std::move(storage)),
       levels_(std::move(levels)) {
-    std::vector<StoredRow> rows = storage_->ReadAll();
+    std::vector<StoredRow> rows = storage_->ReadAll(only);
     entries_.reserve(rows.size());
     for (StoredRow& row : rows)
         entries_.push_back(Entry{std::move(row)});
@@ -194,30 +206,24 @@ void BufferedRecordset::MovePrevious() {
     }
 }
 
-BufferedRecordset::Key BufferedRecordset::KeyOf(const FieldValue& value) {
-    if (value.IsNull()) return std::monostate{};
-    if (const auto whole = WholeNumberOf(value)) return *whole;
-    return *TextOf(value);
-}
-
 const BufferedRecordset::Index& BufferedRecordset::IndexOf(std::size_t column) {
     const auto found = indexes_.find(column);
     if (found != indexes_.end()) return found->second;
     Index& index = indexes_[column];
     for (const Entry& entry : entries_) {
-        if (!entry.deleted) index[KeyOf(entry.row.values[column])].insert(entry.row.rowId);
+        if (!entry.deleted) index[LookupKeyOf(entry.row.values[column])].insert(entry.row.rowId);
     }
     return index;
 }
 
 void BufferedRecordset::AddToIndexes(const StoredRow& row) {
     for (auto& [column, index] : indexes_)
-        index[KeyOf(row.values[column])].insert(row.rowId);
+        index[LookupKeyOf(row.values[column])].insert(row.rowId);
 }
 
 void BufferedRecordset::RemoveFromIndexes(const StoredRow& row) {
     for (auto& [column, index] : indexes_) {
-        const auto found = index.find(KeyOf(row.values[column]));
+        const auto found = index.find(LookupKeyOf(row.values[column]));
         if (found == index.end()) continue;
         found->second.erase(row.rowId);
         if (found->second.empty()) index.erase(found);
@@ -231,7 +237,7 @@ bool BufferedRecordset::Find(std::string_view column, const FieldValue& key, Dir
     DropBuffer();
     const Index& index = IndexOf(at);
     std::optional<std::int64_t> rowId;
-    if (const auto found = index.find(KeyOf(key)); found != index.end()) {
+    if (const auto found = index.find(LookupKeyOf(key)); found != index.end()) {
         const std::set<std::int64_t>& rows = found->second;
         const bool onRow = !fromEnd && place_ == Place::OnRow;
         const std::int64_t here = onRow ? entries_[index_].row.rowId : 0;

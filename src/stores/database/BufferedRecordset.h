@@ -38,13 +38,32 @@ struct ColumnValue {
     FieldValue value;
 };
 
+// A value as lookups match it: whole numbers by number (7, 7.0, "07" and
+// " 7" are one key), other values by their text; null is a key of its own.
+using LookupKey = std::variant<std::monostate, std::int64_t, std::string>;
+LookupKey LookupKeyOf(const FieldValue& value);
+
+// The rows a recordset holds when it need not hold the whole table: those
+// whose column holds one of the keys, as a lookup matches them.
+class RowFilter {
+  public:
+    RowFilter(std::size_t column, const std::vector<FieldValue>& keys);
+    std::size_t Column() const { return column_; }
+    bool Passes(const FieldValue& value) const { return keys_.contains(LookupKeyOf(value)); }
+
+  private:
+    std::size_t column_;
+    std::set<LookupKey> keys_;
+};
+
 // Where a recordset's rows live. Each call stores at once and returns the row
 // as the table now holds it (defaults and the store's own conversions
 // applied); a refusal is a velmora::Error.
 class TableStorage {
   public:
     virtual ~TableStorage() = default;
-    virtual std::vector<StoredRow> ReadAll() = 0;  // in key order
+    // In key order; with a filter, only the rows that pass it.
+    virtual std::vector<StoredRow> ReadAll(const RowFilter* only) = 0;
     virtual StoredRow Insert(const std::vector<ColumnValue>& values) = 0;
     virtual StoredRow Update(std::int64_t rowId, const std::vector<ColumnValue>& values) = 0;
     virtual void Delete(std::int64_t rowId) = 0;
@@ -79,7 +98,7 @@ class BufferedRecordset final : public Recordset {
   public:
     BufferedRecordset(std::filesystem::path database, std::string table,
                       std::vector<ColumnLayout> columns, std::unique_ptr<TableStorage> storage,
-                      std::shared_ptr<TransactionLevels> levels);
+                      std::shared_ptr<TransactionLevels> levels, const RowFilter* only = nullptr);
     BufferedRecordset(const BufferedRecordset&) = delete;
     BufferedRecordset& operator=(const BufferedRecordset&) = delete;
     ~BufferedRecordset() override;
@@ -124,10 +143,7 @@ class BufferedRecordset final : public Recordset {
         std::int64_t rowId = 0;  // the row as it is after the change
         StoredRow before;        // an updated row as it was
     };
-    using Key = std::variant<std::monostate, std::int64_t, std::string>;
-    using Index = std::map<Key, std::set<std::int64_t>>;  // row IDs by key
-
-    static Key KeyOf(const FieldValue& value);
+    using Index = std::map<LookupKey, std::set<std::int64_t>>;  // row IDs by key
 
     void CheckOpen() const;
     // The current row; an error saying what could not be done when there is

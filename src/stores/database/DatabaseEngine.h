@@ -110,12 +110,27 @@ class Recordset : public RowSource {
     virtual void Close() = 0;
 };
 
+// The rows of a table a writer reaches by a key: those whose column holds
+// one of the keys.
+struct RowKeys {
+    std::string column;
+    std::vector<FieldValue> keys;
+};
+
 class Database {
   public:
     virtual ~Database() = default;
 
     // The whole table as an updatable recordset; an unknown table is an error.
     virtual std::unique_ptr<Recordset> OpenRecordset(std::string_view table) = 0;
+
+    // An updatable recordset over the rows whose column holds one of the
+    // keys (as a lookup matches them) and the rows added through it; over
+    // those rows it behaves as a recordset over the whole table. A writer
+    // that reaches its contacts' rows by key then need not hold the table.
+    // An unknown table or column is an error.
+    virtual std::unique_ptr<Recordset> OpenRecordsetWithKeys(std::string_view table,
+                                                             const RowKeys& only) = 0;
 
     // The table's rows for one pass of reading, as a recordset meets them;
     // an unknown table is an error. A backend that can stream its rows reads

@@ -383,7 +383,15 @@ WriteReport WritePhoneBookDatabase(const RunState& state, DatabaseEngine& engine
         std::vector<std::string> lines;
         const auto database = engine.OpenDatabase(state.settings.PhoneBookPath);
         Transaction transaction(*database);
-        const auto rows = database->OpenRecordset(kPhoneBookTable);
+        // The writer reaches rows only by contact ID: it holds the rows of
+        // the contacts it writes, not the table.
+        RowKeys written{std::string(PhoneBookColumn::ContactID), {}};
+        for (const DuplicatePhoneRows& duplicate : duplicates)
+            written.keys.emplace_back(duplicate.contactId);
+        for (const SyncObject& record : state.PhoneBookSet) {
+            if (IsWritten(record)) written.keys.emplace_back(record.ContactID);
+        }
+        const auto rows = database->OpenRecordsetWithKeys(kPhoneBookTable, written);
         PhoneBookWriter writer(*database, *rows, lines);
         for (const DuplicatePhoneRows& duplicate : duplicates)
             writer.Repair(duplicate);

@@ -74,12 +74,15 @@ class SqliteTableStorage final : public TableStorage {
                           reading);
     }
 
-    std::vector<StoredRow> ReadAll() override {
+    std::vector<StoredRow> ReadAll(const RowFilter* only) override {
         const std::string what = "could not read " + Where();
         SqliteStatement all(connection_, select_ + " ORDER BY " + rowId_, what);
         std::vector<StoredRow> rows;
-        while (all.Step(what))
+        while (all.Step(what)) {
+            // A row left out is not converted beyond its key.
+            if (only && !only->Passes(all.Column(static_cast<int>(only->Column() + 1)))) continue;
             rows.push_back(RowOf(all));
+        }
         return rows;
     }
 
@@ -275,13 +278,12 @@ class SqliteDatabase final : public Database {
     }
 
     std::unique_ptr<Recordset> OpenRecordset(std::string_view table) override {
-        const std::string name = ExistingTableName(table);
-        std::vector<ColumnLayout> columns = Columns(name);
-        std::string rowIdName = RowIdName(name, columns);
-        return std::make_unique<BufferedRecordset>(
-            Path(), name, columns,
-            std::make_unique<SqliteTableStorage>(connection_, name, columns, std::move(rowIdName)),
-            levels_);
+        return Open(table, nullptr);
+    }
+
+    std::unique_ptr<Recordset> OpenRecordsetWithKeys(std::string_view table,
+                                                     const RowKeys& only) override {
+        return Open(table, &only);
     }
 
     std::unique_ptr<RowReader> ReadRows(std::string_view table) override {
@@ -381,6 +383,25 @@ class SqliteDatabase final : public Database {
         find.Bind(1, table);
         if (!find.Step(what)) return std::nullopt;
         return find.Column(0).Text();
+    }
+
+    std::unique_ptr<Recordset> Open(std::string_view table, const RowKeys* only) {
+        const std::string name = ExistingTableName(table);
+        std::vector<ColumnLayout> columns = Columns(name);
+        std::string rowIdName = RowIdName(name, columns);
+        std::optional<RowFilter> filter;
+        if (only) filter.emplace(FilterColumn(name, columns, only->column), only->keys);
+        return std::make_unique<BufferedRecordset>(
+            Path(), name, columns,
+            std::make_unique<SqliteTableStorage>(connection_, name, columns, std::move(rowIdName)),
+            levels_, filter ? &*filter : nullptr);
+    }
+
+    std::size_t FilterColumn(const std::string& table, const std::vector<ColumnLayout>& columns,
+                             std::string_view column) const {
+        if (const auto index = FindColumn(columns, column)) return *index;
+        throw Error("The table " + table + " in " + Path().string() + " has no column " +
+                    std::string(column) + ".");
     }
 
     std::string ExistingTableName(std::string_view table) {

@@ -124,7 +124,13 @@ WriteReport WriteSyncDatabase(const RunState& state, DatabaseEngine& engine) {
         std::vector<std::string> lines;
         const auto database = engine.OpenDatabase(state.settings.SyncPath);
         Transaction transaction(*database);
-        const auto rows = database->OpenRecordset(kSyncTable);
+        // Rows are reached only by contact ID: the writer holds those of the
+        // records it writes, not the table.
+        RowKeys written{std::string(SyncColumn::ContactID), {}};
+        for (const SyncObject& record : state.SyncDataSet) {
+            if (IsWritten(record)) written.keys.emplace_back(record.ContactID);
+        }
+        const auto rows = database->OpenRecordsetWithKeys(kSyncTable, written);
         SyncWriter writer(*database, *rows, lines);
         for (const SyncObject& record : state.SyncDataSet)
             writer.Write(record);

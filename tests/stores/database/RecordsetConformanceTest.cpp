@@ -147,6 +147,29 @@ TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
                 ErrorNaming({this->path.string(), "Nobody"}));
 }
 
+// A recordset opened with keys holds the rows whose column holds one of them
+// (30 and "050" match Ann's and Cy's ages) and the rows added through it:
+// the others are neither walked nor found, and stay as they were. An
+// unknown column is an error naming it.
+TYPED_TEST(RecordsetContract, KeyedRecordsetHoldsOnlyItsRows) {
+    const auto database = this->backend.engine.OpenDatabase(this->path);
+    auto rows = database->OpenRecordsetWithKeys("People", {"age", {30, "050", 99}});
+    EXPECT_EQ(Walk(*rows, "FNN") + "|" + Walk(*rows, "F", "Name", "Bob"), "Ann,Cy,EOF|EOF");
+    rows->AddNew();
+    rows->SetField("Name", "Eve");
+    rows->SetField("Age", 40);  // Bob's age, but Bob is not held
+    rows->Update();
+    EXPECT_EQ(Walk(*rows, "FNNN") + "|" + Walk(*rows, "FN", "Age", 40), "Ann,Cy,Eve,EOF|Eve,EOF");
+    ASSERT_TRUE(rows->FindFirst("Name", "Eve"));
+    rows->Delete();
+    EXPECT_EQ(Walk(*this->Open(), "FNNNN"), "Ann,Bob,Cy,Di,EOF");
+    EXPECT_THAT(
+        [&] {
+            database->OpenRecordsetWithKeys("People", {"Nothing", {1}});
+        },
+        ErrorNaming({this->path.string(), "People", "Nothing"}));
+}
+
 // An added row gets the defaults and a key of its own, leaves the current
 // row alone, and is met by later passes and other readers.
 TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
