@@ -359,6 +359,12 @@ std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path) 
     return StampOf(status);
 }
 
+std::optional<FileStamp> StampWithoutReading(int folder, const char* name) {
+    struct stat status {};
+    if (::fstatat(folder, name, &status, 0) != 0) return std::nullopt;
+    return StampOf(status);
+}
+
 FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

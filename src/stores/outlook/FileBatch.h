@@ -39,6 +39,9 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path);
 // cannot be looked at.
 std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path);
 
+// The same for a file of an open folder, named within it: no path to walk.
+std::optional<FileStamp> StampWithoutReading(int folder, const char* name);
+
 // The hash a stamp keeps of a file's bytes.
 std::size_t ContentHash(std::string_view bytes);
 

@@ -5,13 +5,15 @@
 #include <functional>
 #include <optional>
 #include <random>
-#include <system_error>
 #include <string_view>
+#include <system_error>
 #include <utility>
 #include <vector>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "model/Error.h"
 #include "model/Text.h"
@@ -50,7 +52,7 @@ bool IsOurLeftover(std::string_view name) {
 // around them, and what it was when last read or written, to notice another
 // program's change.
 struct CardFile {
-    std::filesystem::path path;
+    std::string name;  // in the book's folder: a path object per file costs more than the file
     FileStamp stamp;
     std::int64_t settledBeforeNs = 0;  // see IndexedFile
     bool parsed = false;               // `gaps` and the cards' lines are read
@@ -87,6 +89,17 @@ bool IsCardFileName(std::string_view name) {
     return name.size() > 4 && name.front() != '.' &&
            EqualsIgnoringCase(name.substr(name.size() - 4), ".vcf");
 }
+
+// A folder opened for calls relative to it, closed when it goes.
+struct FolderDescriptor {
+    explicit FolderDescriptor(int opened) : fd(opened) {}
+    FolderDescriptor(const FolderDescriptor&) = delete;
+    FolderDescriptor& operator=(const FolderDescriptor&) = delete;
+    ~FolderDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+    int fd;
+};
 
 // Whether a folder entry is a regular file, or a link to one.
 bool IsRegularFile(int folder, const dirent& entry) {
@@ -153,9 +166,9 @@ class VCardAddressBook final : public AddressBook {
         const CardEntry& entry = At(card);
         if (entry.file == kNoFile) return "a new card in " + folder_.string();
         const CardFile& file = files_[entry.file];
-        if (file.cards.size() == 1) return file.path.string();
+        if (file.cards.size() == 1) return PathOf(file).string();
         const auto place = std::find(file.cards.begin(), file.cards.end(), Index(card));
-        return file.path.string() + " (card " + std::to_string(place - file.cards.begin() + 1) +
+        return PathOf(file).string() + " (card " + std::to_string(place - file.cards.begin() + 1) +
                ")";
     }
 
@@ -171,7 +184,7 @@ class VCardAddressBook final : public AddressBook {
             }
         }
         for (std::size_t f = 0; f < touched.size(); ++f) {
-            if (touched[f]) pending.changed.push_back(files_[f].path);
+            if (touched[f]) pending.changed.push_back(PathOf(files_[f]));
         }
         return pending;
     }
@@ -266,7 +279,7 @@ class VCardAddressBook final : public AddressBook {
         for (const std::size_t e : file.cards) {
             if (!entries_[e].changed) continue;
             failures.push_back({static_cast<CardHandle>(e + 1),
-                                "The contact file " + file.path.string() +
+                                "The contact file " + PathOf(file).string() +
                                     " was not written: it was changed by another program after "
                                     "it was read, and that change is kept. Please run the "
                                     "synchronization again."});
@@ -286,12 +299,15 @@ class VCardAddressBook final : public AddressBook {
         }
         CardIndex index;
         if (!indexFile_.empty()) index = CardIndex::Load(indexFile_, folder_);
-        const std::vector<std::string> names = CardFileNames();
+        const FolderDescriptor opened(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (opened.fd < 0) ThrowUnreadable(errno);
+        const int folderFd = opened.fd;
+        const std::vector<std::string> names = CardFileNames(folderFd);
         files_.reserve(names.size());
         entries_.reserve(names.size());  // a file holds one card, as a rule
         std::size_t fromIndex = 0;
         for (const std::string& name : names)
-            fromIndex += LoadFile(name, index) ? 1 : 0;
+            fromIndex += LoadFile(name, index, folderFd) ? 1 : 0;
         // Files gone from the folder, or new in it, change the index too.
         if (index.Size() != names.size() || fromIndex != names.size()) indexStale_ = true;
     }
@@ -299,9 +315,14 @@ class VCardAddressBook final : public AddressBook {
     // The names of the folder's card files in byte order. Listed with the
     // system's own calls: a listing of path objects costs more than the rest
     // of a run with nothing to do.
-    std::vector<std::string> CardFileNames() {
-        DIR* folder = ::opendir(folder_.c_str());
-        if (folder == nullptr) ThrowUnreadable(errno);
+    std::vector<std::string> CardFileNames(int folderFd) {
+        const int listed = ::dup(folderFd);
+        DIR* folder = listed < 0 ? nullptr : ::fdopendir(listed);
+        if (folder == nullptr) {
+            const int error = errno;
+            if (listed >= 0) ::close(listed);
+            ThrowUnreadable(error);
+        }
         std::vector<std::string> names;
         errno = 0;
         while (const dirent* entry = ::readdir(folder)) {
@@ -327,13 +348,12 @@ class VCardAddressBook final : public AddressBook {
 
     // Reads a file's cards: from the index when its stamp, or else its bytes,
     // are as the index recorded them (true), or else by parsing it.
-    bool LoadFile(const std::string& name, CardIndex& index) {
+    bool LoadFile(const std::string& name, CardIndex& index, int folderFd) {
         CardFile file;
-        file.path = folder_ / name;
-        const std::filesystem::path& path = file.path;
+        file.name = name;
         const IndexedFile* recorded = index.Find(name);
         if (recorded) {
-            const auto now = StampWithoutReading(path);
+            const auto now = StampWithoutReading(folderFd, name.c_str());
             if (now && CardIndex::StampVouches(*recorded, *now)) {
                 file.stamp = recorded->stamp;
                 file.settledBeforeNs = recorded->settledBeforeNs;
@@ -342,6 +362,7 @@ class VCardAddressBook final : public AddressBook {
             }
         }
         const std::int64_t settledBefore = CardIndex::SettledBeforeNow();
+        const std::filesystem::path path = PathOf(file);
         const FileRead read = ReadFileWithStamp(path);
         file.stamp = read.stamp;
         file.settledBeforeNs = read.stamp.changedNs < settledBefore ? settledBefore : 0;
@@ -395,13 +416,13 @@ class VCardAddressBook final : public AddressBook {
         if (file.parsed || file.changedElsewhere) return;
         std::optional<FileRead> read;
         try {
-            read = ReadFileWithStamp(file.path);
+            read = ReadFileWithStamp(PathOf(file));
         } catch (const Error&) {
             // Removed or unreadable since: the save reports it.
         }
         if (read && read->bytes.size() == file.stamp.size &&
             read->stamp.contentHash == file.stamp.contentHash) {
-            VCardFileContent content = ParseVCardFile(read->bytes, file.path);
+            VCardFileContent content = ParseVCardFile(read->bytes, PathOf(file));
             if (content.cards.size() == file.cards.size()) {
                 file.gaps = std::move(content.gaps);
                 for (std::size_t i = 0; i < file.cards.size(); ++i)
@@ -428,7 +449,7 @@ class VCardAddressBook final : public AddressBook {
                 if (entry.deleted) continue;
                 indexed.cards.push_back(FieldsOf(entry));
             }
-            index.Put(file.path.filename().string(), std::move(indexed));
+            index.Put(file.name, std::move(indexed));
         }
         // A failure costs the next run time only; the cards are stored.
         if (index.Save(indexFile_, folder_)) indexStale_ = false;
@@ -463,7 +484,7 @@ class VCardAddressBook final : public AddressBook {
         const bool anyLeft = std::any_of(file.cards.begin(), file.cards.end(),
                                          [&](std::size_t e) { return !entries_[e].deleted; });
         FileChange change;
-        change.path = file.path;
+        change.path = PathOf(file);
         change.expected = file.stamp;
         if (!anyLeft) {
             change.kind = FileChange::Kind::Remove;
@@ -489,6 +510,8 @@ class VCardAddressBook final : public AddressBook {
         return uid;
     }
 
+    std::filesystem::path PathOf(const CardFile& file) const { return folder_ / file.name; }
+
     std::filesystem::path NewCardPath(const CardEntry& entry) const {
         return folder_ / (entry.newUid + ".vcf");
     }
@@ -501,7 +524,7 @@ class VCardAddressBook final : public AddressBook {
         SetCardUid(*entry.card, entry.newUid);
         FreezeCard(*entry.card);
         CardFile file;
-        file.path = path;
+        file.name = path.filename().string();
         file.gaps = {"", ""};
         file.parsed = true;
         file.cards = {e};
