@@ -40,8 +40,7 @@ namespace {
 
 using State = InMemoryAddressBook::State;
 
-// A card of an opened book: the stored item it came from (none for a new
-// card), the revision it was read at, and its fields with the changes.
+// A card of an opened book; `stored` is null for a new card.
 struct Card {
     std::shared_ptr<Stored> stored;
     unsigned readRevision = 0;

@@ -85,9 +85,7 @@ class InMemoryTableStorage final : public TableStorage {
         return found->second;
     }
 
-    // Sets the values and stores the row, under the key its primary-key
-    // column asks for (else its own, or the next free one for a new row),
-    // once it keeps the table's rules.
+    // Stores the row under its primary key (else its own or the next free key).
     StoredRow Store(StoredRow row, const std::vector<ColumnValue>& values,
                     const std::string& refused, std::optional<std::int64_t> replacing) {
         const auto& columns = table_->definition.columns;
@@ -125,8 +123,7 @@ class InMemoryTableStorage final : public TableStorage {
 
 struct InMemoryDatabaseEngine::Contents {
     std::map<std::string, std::shared_ptr<Table>> tables;  // by lower-case name
-    // Every table's rows as they were when the open transaction, and each
-    // savepoint in it, began: empty while no transaction is open.
+    // Every table's rows at the start of the transaction and of each savepoint.
     std::vector<std::map<std::string, Rows>> saved;
 
     void Save() {
@@ -142,9 +139,7 @@ struct InMemoryDatabaseEngine::Contents {
 
 namespace {
 
-// One connection to a database held in memory. Its transaction is the one
-// writer of the contents at a time, as a file's write lock would be; other
-// connections see its changes at once (there is no isolation here).
+// One connection; its transaction locks out other writers, but not readers.
 class InMemoryDatabase final : public Database {
   public:
     InMemoryDatabase(std::shared_ptr<InMemoryDatabaseEngine::Contents> contents,
@@ -275,8 +270,7 @@ void InMemoryDatabaseEngine::CreateDatabase(const std::filesystem::path& path,
         table->definition = definition;
         table->definition.rows.clear();
         contents->tables[LowerAscii(definition.name)] = table;
-        // The first rows go in through a recordset, so they are converted and
-        // checked like any other.
+        // Through a recordset, so the first rows are converted and checked too.
         InMemoryDatabase database(contents, path);
         const auto recordset = database.OpenRecordset(definition.name);
         for (const auto& values : definition.rows) {

@@ -17,9 +17,7 @@ namespace velmora::scenarios {
 
 namespace {
 
-// First and last names with letters beyond ASCII and an apostrophe, so that
-// names travel through every store and filter as they are. With the number
-// that keeps them unique they stay within the phone's 22 characters.
+// Letters beyond ASCII and an apostrophe; with the number they fit in 22 characters.
 constexpr std::array<std::string_view, 16> kFirstNames{
     "Ann", "Bob", "Chloé", "Dmitri", "Eve",  "Fran", "Gus", "Hélène",
     "Ian", "Jo",  "Kai",   "Mia",    "Noor", "Olaf", "Zoë", "Yara"};
@@ -63,7 +61,6 @@ std::vector<FieldValue> PhoneBookRow(std::int64_t id, const std::string& name, N
             FieldValue(speed),  FieldValue(LengthCode(kind, number))};
 }
 
-// The kinds the record holds a number of, or (`with` false) does not.
 std::vector<NumberKind> KindsWithNumbers(const SyncObject& record, bool with = true) {
     std::vector<NumberKind> kinds;
     for (const NumberKindInfo& info : kNumberKinds) {
@@ -84,8 +81,7 @@ std::int64_t HighestContactId(const LoadedStores& stores) {
     return highest;
 }
 
-// Calls `visit` on every row of the contact (of one kind, when given), from
-// the first row to the last.
+// Every row of the contact (of one kind, when given), first to last.
 void ForRowsOf(Recordset& rows, std::int64_t id, std::optional<NumberKind> kind,
                const std::function<void(Recordset&)>& visit) {
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
@@ -112,8 +108,7 @@ void EditField(Recordset& rows, std::string_view column, const FieldValue& value
 
 }  // namespace
 
-// The speed dials the phone book holds, so that new ones can be chosen free
-// (or, now and then, on purpose not free).
+// The speed dials the phone book holds, so that new ones can be chosen free.
 class SpeedDialPool {
   public:
     explicit SpeedDialPool(const SyncSet& phoneBook) {
@@ -166,8 +161,7 @@ std::string ScenarioGenerator::NewName() {
     std::string name = std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
                        std::string(kLastNames[Pick(kLastNames.size())]) + " " +
                        std::to_string(names_);
-    // Longer than the phone keeps, which cuts it after 22 characters; the
-    // number that keeps names unique stays within them.
+    // Longer than the 22 characters the phone keeps.
     if (Chance(0.1)) name += " Worthington-Smythe";
     return name;
 }
@@ -312,8 +306,7 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
 std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
     const auto addressBook = session.OpenAddressBook();
     AddressBook& book = *addressBook;
-    // By name, not in folder order: cards made by a run get random file
-    // names, and a seed must make the same edits on every run of it.
+    // By name: a run's new cards get random file names, and a seed must repeat.
     std::vector<CardHandle> cards;
     for (CardHandle card = 1; card <= book.Count(); ++card) {
         if (book.IsContact(card)) cards.push_back(card);
@@ -453,10 +446,8 @@ void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedSt
               [](const auto* a, const auto* b) { return a->ContactName < b->ContactName; });
     for (const SyncObject* record : records) {
         if (!Chance(options_.changeShare)) continue;
-        // A speed dial moved in the phone book while the address book changed
-        // the contact too would stay where it is if the person kept the
-        // address book's version: the phone book's rows keep their speed
-        // dials, and the next run carries the phone's one back.
+        // Not while the address book changed it too: keeping the address book's
+        // version would leave the phone's move for the next run.
         const bool mayMoveSpeedDial =
             options_.speedDialEdits && !touchedInAddressBook.contains(record->ContactID);
         EditPhoneBookContact(*rows, *record, mayMoveSpeedDial, speedDials);

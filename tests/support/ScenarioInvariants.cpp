@@ -86,8 +86,7 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     }
 }
 
-// The speed dials the address book's record states (a new number has none
-// until the run gives it one) are those of the other record.
+// The speed dials the address book's tag states (a new number has none) are the other's.
 bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other) {
     for (const NumberKindInfo& kind : kNumberKinds) {
         const std::string& speed = addressBook.*kind.speed;
@@ -98,8 +97,7 @@ bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other
     return true;
 }
 
-// A version a contact may end with: the address book's (name, numbers and
-// the speed dials its tag states) or the phone book's (every speed dial).
+// A version a contact may end with: the address book's or the phone book's.
 struct Version {
     const SyncObject* record;
     bool fromPhoneBook;
@@ -115,7 +113,6 @@ struct Expectation {
     std::vector<Version> versions;
 };
 
-// Checks that the contact is in the result as one of the versions.
 void CheckOutcome(const SyncObject* result, const Expectation& expected, Violations& violations) {
     if (result == nullptr) {
         violations.push_back(expected.what + " is missing after the run");
@@ -150,8 +147,7 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
             continue;
         }
         if (!HasNumbers(*outlook)) {
-            // Its last number removed in the address book, the contact leaves
-            // the phone book, unless the phone book's version was kept.
+            // It leaves the phone book unless the phone book's version was kept.
             if (result == nullptr) continue;
             if (RecordsEqual(*phoneBook, before)) {
                 violations.push_back(what +
@@ -173,8 +169,7 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
         CheckOutcome(result, expected, violations);
     }
 
-    // A contact new to the phone book in this run with the card's name and
-    // numbers, each taken once.
+    // A contact new in this run with the card's name and numbers, each taken once.
     std::set<std::string> claimed;
     const auto newContactLike = [&](const SyncObject& card) -> const SyncObject* {
         for (const SyncObject& result : after.phoneBook) {
@@ -196,8 +191,7 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
                                      " with an ID no run gave");
             }
             if (seenIds.insert(added.ContactID).second) continue;
-            // A copied card: one of the two keeps the ID, the other is a new
-            // contact of the same name and numbers.
+            // A copied card: the copy is a new contact of the same name and numbers.
             ++survivors;
             if (newContactLike(added) == nullptr) {
                 violations.push_back("the copied card " + Describe(added) +
@@ -242,13 +236,11 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
     }
 }
 
-// A number of the phone book: the contact's ID and the kind.
 struct Holder {
     std::string id;
     const NumberKindInfo* kind;
 };
 
-// The numbers of the phone book that hold each speed dial.
 std::map<std::string, std::vector<Holder>> SpeedDialHolders(const SyncSet& phoneBook) {
     std::map<std::string, std::vector<Holder>> holders;
     for (const SyncObject& record : phoneBook) {
@@ -267,11 +259,8 @@ bool HeldIn(const SyncSet& phoneBook, const Holder& holder, const std::string& v
            record->*holder.kind->speed == value;
 }
 
-// The run hands out only speed dials nobody uses. A speed dial may still be
-// shared when every number holding it already held it in the phone book,
-// before or after the edits: the phone gave it out twice, or a version kept
-// in a conflict brings back a number with the speed dial it had, which the
-// phone has given to another number since.
+// A shared speed dial is fine only if every number holding it held it in the
+// phone book before or after the edits: the run hands out only free ones.
 void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
                      const LoadedStores& after, Violations& violations) {
     for (const auto& [value, holders] : SpeedDialHolders(after.phoneBook)) {

@@ -23,8 +23,7 @@ struct InMemoryBackend {
     std::filesystem::path PathOf(const std::string& name) const { return "/in-memory/" + name; }
 };
 
-// People(Key INTEGER PRIMARY KEY, Name TEXT NOT NULL, Age INTEGER >= 0,
-// Score REAL, Amount NUMERIC, Note TEXT DEFAULT 'none') with four rows.
+// People: Key (primary), Name (not null), Age (>= 0), Score, Amount, Note (default "none").
 std::vector<TableDefinition> Tables() {
     TableDefinition people;
     const auto column = [&](const char* name, ColumnType type) -> ColumnDefinition& {
@@ -66,9 +65,8 @@ std::string Here(const Recordset& rows) {
     return here;
 }
 
-// Takes the steps and lists where each leaves the recordset: moves (F first,
-// L last, N next, P previous, D delete) or, given a column, lookups of the
-// key in it (F first, L last, N next, P previous).
+// Where each step leaves the recordset: F first, L last, N next, P previous, D
+// delete; given a column, the steps are lookups of the key.
 std::string Walk(Recordset& rows, std::string_view steps, std::string_view column = {},
                  const FieldValue& key = {}) {
     constexpr void (Recordset::*kMoves[])() = {&Recordset::MoveFirst, &Recordset::MoveLast,
@@ -105,9 +103,7 @@ class RecordsetContract : public ::testing::Test {
 using Backends = ::testing::Types<SqliteBackend, InMemoryBackend>;
 TYPED_TEST_SUITE(RecordsetContract, Backends);
 
-// Every pass meets each row once; past an end the recordset stays at Eof or
-// Bof. A row deleted while walking backwards cannot be read, and the walk
-// and later passes go round it. An empty table is at both ends.
+// Every pass meets each row once, stops at the ends and goes round deleted rows.
 TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     auto rows = this->Open();
     EXPECT_EQ(Walk(*rows, "NNNNNPLPPPPPNFNNNN"),
@@ -118,10 +114,7 @@ TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     EXPECT_EQ(Walk(*this->Open(), "FLNP"), "EOFBOF,EOFBOF,EOFBOF,EOFBOF");
 }
 
-// A pass of reading meets the rows a recordset meets, in key order with their
-// values (a row deleted from the middle, one added at the end), columns named
-// in any case; then it is past the end. An unknown column, reading past the
-// end and an unknown table are errors that name the table and the file.
+// A reading pass meets the stored rows in key order; unknown names are errors by name.
 TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
     auto rows = this->Open();
     Walk(*rows, "FND");
@@ -147,8 +140,7 @@ TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
                 ErrorNaming({this->path.string(), "Nobody"}));
 }
 
-// An added row gets the defaults and a key of its own, leaves the current
-// row alone, and is met by later passes and other readers.
+// An added row gets defaults and a key, and later passes and readers meet it.
 TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
     auto rows = this->Open();
     rows->MoveNext();
@@ -163,10 +155,8 @@ TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
     }
 }
 
-// Values convert to the column's type when set (column names in any case);
-// one that does not is refused by name and leaves the column as it was.
+// Values convert to the column's type, or are refused by name and change nothing.
 TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
-    // The column, the value set, and what is stored (nullopt: refused).
     const std::tuple<std::string, FieldValue, std::optional<FieldValue>> cases[] = {
         {"age", "12", 12},       {"Age", 13.0, 13},         {"Score", "2.25", 2.25},
         {"Score", 3, 3.0},       {"Score", "+1e3", 1000.0}, {"Amount", " 2.50 ", 2.5},
@@ -191,9 +181,7 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }
 
-// Lookups meet matching rows in order from either end or from where the
-// recordset stands; 40, 40.0, "40" and " 040" are one key. The index follows
-// edits, deletions and added rows.
+// Lookups from either end or the current row; 40, 40.0 and " 040" are one key.
 TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     auto rows = this->Open();
     rows->Edit();
@@ -214,9 +202,7 @@ TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     EXPECT_EQ(Walk(*rows, "FN", "Age", 40) + Walk(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
 }
 
-// Undoing a savepoint brings back what the file held when it was set, and the
-// walk and lookups agree with the file again; a released one is committed, a
-// rollback undoes everything. A second writer fails as locked.
+// Savepoints and transactions keep or undo changes together; a second writer is locked out.
 TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     const auto database = this->backend.engine.OpenDatabase(this->path);
     auto rows = database->OpenRecordset("People");
@@ -265,8 +251,7 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
               "Ann,Bob,Cy,Di,EOF kept second third released ");
 }
 
-// Unknown names are errors naming them; a row breaking the table's rules is
-// refused whole, and editing past the end fails.
+// Unknown names, rows breaking the table's rules and edits past the end are refused.
 TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_THAT([&] { this->Open("Nobody"); }, ErrorNaming({"Nobody", this->path.string()}));
     const auto database = this->backend.engine.OpenDatabase(this->path);
@@ -291,8 +276,7 @@ TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_EQ(Walk(*reader, "NNNN"), "Bob,Cy,Di,EOF");
 }
 
-// CreateDatabase is all or nothing and refuses an existing file; opening a
-// missing one makes nothing.
+// CreateDatabase is all or nothing and refuses an existing file.
 TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     auto& engine = this->backend.engine;
     EXPECT_THAT([&] { engine.CreateDatabase(this->path, Tables()); },
@@ -307,9 +291,7 @@ TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     EXPECT_EQ(Walk(*engine.OpenDatabase(fresh)->OpenRecordset("people"), "LP"), "Di,Cy");
 }
 
-// What only a real file shows: old column declarations convert by SQLite's
-// rules, text that is not UTF-8 reads as Windows-1252, and what is not a
-// database, or is damaged, is refused by name.
+// Old column types, Windows-1252 text, and files that are no database or damaged.
 TEST(SqliteDatabase, ReadsOldTablesAndRefusesWhatIsNotADatabase) {
     test::TempDir dir;
     const auto path = dir / "Old.db";
