@@ -13,9 +13,8 @@ namespace {
 
 std::string LowerAscii(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower) {
+    for (char& c : lower)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
     return lower;
 }
 
@@ -31,9 +30,8 @@ struct Table {
 };
 
 std::optional<std::size_t> PrimaryKeyColumn(const TableDefinition& definition) {
-    for (std::size_t i = 0; i < definition.columns.size(); ++i) {
+    for (std::size_t i = 0; i < definition.columns.size(); ++i)
         if (definition.columns[i].primaryKey) return i;
-    }
     return std::nullopt;
 }
 
@@ -245,9 +243,8 @@ InMemoryDatabaseEngine::~InMemoryDatabaseEngine() = default;
 
 std::unique_ptr<Database> InMemoryDatabaseEngine::OpenDatabase(const std::filesystem::path& path) {
     const auto found = databases_.find(PathKey(path));
-    if (found == databases_.end()) {
+    if (found == databases_.end())
         throw Error("The database file " + path.string() + " does not exist.");
-    }
     return std::make_unique<InMemoryDatabase>(found->second, path);
 }
 
@@ -257,9 +254,8 @@ bool InMemoryDatabaseEngine::DatabaseExists(const std::filesystem::path& path) {
 
 void InMemoryDatabaseEngine::CreateDatabase(const std::filesystem::path& path,
                                             const std::vector<TableDefinition>& tables) {
-    if (DatabaseExists(path)) {
+    if (DatabaseExists(path))
         throw Error("The database file " + path.string() + " exists already.");
-    }
     auto contents = std::make_shared<Contents>();
     for (const TableDefinition& definition : tables) {
         if (contents->tables.contains(LowerAscii(definition.name))) {

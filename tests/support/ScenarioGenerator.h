@@ -58,12 +58,10 @@ class ScenarioGenerator {
 
     std::string NewName();
     std::string NewNumber(NumberKind kind);
-    // A contact of one to four numbers; speed dials are left empty.
     SyncObject NewContact();
     // How a person might type the number in the address book.
     std::string TypedNumber(NumberKind kind, const std::string& number);
 
-    // A new card holding the contact's name and numbers.
     void WriteCard(AddressBook& addressBook, const SyncObject& contact, std::string_view inclusion);
 
     // The address book's edits return the contact IDs they touched.

@@ -20,9 +20,8 @@ using Violations = std::vector<std::string>;
 // Names as the phone keeps them: their first 22 characters.
 bool SameNamesAndNumbers(const SyncObject& a, const SyncObject& b) {
     if (PhoneName(a.ContactName) != PhoneName(b.ContactName)) return false;
-    for (const NumberKindInfo& kind : kNumberKinds) {
+    for (const NumberKindInfo& kind : kNumberKinds)
         if (a.*kind.number != b.*kind.number) return false;
-    }
     return true;
 }
 
@@ -34,9 +33,8 @@ const SyncObject* WithId(const SyncSet& set, const std::string& id) {
 // The last record of that name as the phone keeps it.
 const SyncObject* WithName(const SyncSet& set, const std::string& name) {
     const SyncObject* found = nullptr;
-    for (const SyncObject& record : set) {
+    for (const SyncObject& record : set)
         if (PhoneName(record.ContactName) == PhoneName(name)) found = &record;
-    }
     return found;
 }
 
@@ -90,9 +88,8 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
 bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other) {
     for (const NumberKindInfo& kind : kNumberKinds) {
         const std::string& speed = addressBook.*kind.speed;
-        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed) {
+        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed)
             return false;
-        }
     }
     return true;
 }
@@ -118,9 +115,8 @@ void CheckOutcome(const SyncObject* result, const Expectation& expected, Violati
         violations.push_back(expected.what + " is missing after the run");
         return;
     }
-    for (const Version& version : expected.versions) {
+    for (const Version& version : expected.versions)
         if (version.Matches(*result)) return;
-    }
     std::string line = expected.what + " ends as " + Describe(*result) + ", expected";
     for (const Version& version : expected.versions) {
         line += (version.fromPhoneBook ? " the phone book's " : " the address book's ") +
@@ -141,9 +137,8 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
         const std::string what = "contact " + Describe(before);
         const SyncObject* result = WithId(after.phoneBook, before.ContactID);
         if (outlook == nullptr || phoneBook == nullptr) {
-            if (result != nullptr || WithId(after.addressBook, before.ContactID) != nullptr) {
+            if (result != nullptr || WithId(after.addressBook, before.ContactID) != nullptr)
                 violations.push_back(what + ", deleted on one side, is still there");
-            }
             continue;
         }
         if (!HasNumbers(*outlook)) {
@@ -245,9 +240,8 @@ std::map<std::string, std::vector<Holder>> SpeedDialHolders(const SyncSet& phone
     std::map<std::string, std::vector<Holder>> holders;
     for (const SyncObject& record : phoneBook) {
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!(record.*kind.number).empty()) {
+            if (!(record.*kind.number).empty())
                 holders[record.*kind.speed].push_back({record.ContactID, &kind});
-            }
         }
     }
     return holders;
@@ -281,15 +275,13 @@ void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
 }  // namespace
 
 std::string Describe(const SyncObject& record) {
-    std::string text = record.ContactID + ":" + record.ContactName + ":";
-    bool first = true;
+    std::string numbers;
     for (const NumberKindInfo& kind : kNumberKinds) {
         if ((record.*kind.number).empty() && (record.*kind.speed).empty()) continue;
-        text += (first ? "" : ",") + std::string(SyncColumnOf(kind.kind)) + "=" +
-                record.*kind.number + "/" + record.*kind.speed;
-        first = false;
+        numbers += (numbers.empty() ? "" : ",") + std::string(SyncColumnOf(kind.kind)) + "=" +
+                   record.*kind.number + "/" + record.*kind.speed;
     }
-    return text;
+    return record.ContactID + ":" + record.ContactName + ":" + numbers;
 }
 
 std::vector<std::string> CheckInvariants(const LoadedStores& agreed, const LoadedStores& edited,
