@@ -17,19 +17,9 @@ class RecordingStore final : public SettingsStore {
 
 OptionsEntries Entries(std::string names, std::string numbers, std::string share = "50",
                        std::string minimum = "5", std::string keep = "10") {
-    return {"Full Name",
-            3,
-            std::move(names),
-            std::move(numbers),
-            true,
-            false,
-            "/d/pb.db",
-            "/d/sync.db",
-            "/d/log.txt",
-            "/d/Contacts",
-            std::move(share),
-            std::move(minimum),
-            std::move(keep)};
+    return OptionsEntries{"Full Name", 3,          names,        numbers,      true,
+                          false,       "/d/pb.db", "/d/sync.db", "/d/log.txt", "/d/Contacts",
+                          share,       minimum,    keep};
 }
 
 // A valid form writes every key in order; a refused one writes nothing.
