@@ -114,5 +114,35 @@ TEST_F(IdentityScenario, ValuesThePhoneKeepsInAnotherForm) {
     EXPECT_THAT(Card("m.vcf"), HasSubstr(":Dee.Park@Example.COM\r\n"));
 }
 
+// "07" is the ID 7; a new card carrying " 7" while Ann holds 7 is a new contact.
+TEST_F(IdentityScenario, IdsNotWrittenPlainly) {
+    s.Agree({{7, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
+    s.EditCard("Ann Lee", F::User3, "07");
+    s.WriteCard("b.vcf", "User2=YES; User3= 7; FileAs=Bob Stone; HomeTelephoneNumber=555 222 3333");
+    ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    EXPECT_THAT(Card("7.vcf"), HasSubstr("X-VELMORA-CONTACT-ID:7\r\n"));
+    EXPECT_THAT(Card("b.vcf"), HasSubstr("X-VELMORA-CONTACT-ID:1\r\n"));
+    EXPECT_EQ(s.Stores().phoneBook, "7|Ann Lee|5551234567|4|1|6;1|Bob Stone|5552223333|2|2|6");
+    EXPECT_EQ(s.Stores().sync, "7|Ann Lee|M:1|Mobile=5551234567;1|Bob Stone|H:2|Home=5552223333");
+}
+
+// A speed dial edited in the address book reaches the phone.
+TEST_F(IdentityScenario, ASpeedDialEditedInTheAddressBookReachesThePhone) {
+    s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 3}, {K::Home, "5550001111", 4}}}});
+    s.EditCard("Ann Lee", F::User4, "H:4,M:9");
+    ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Stores().phoneBook, "1|Ann Lee|5551234567|4|9|6;1|Ann Lee|5550001111|2|4|6");
+    EXPECT_EQ(s.Stores().sync, "1|Ann Lee|H:4,M:9|Home=5550001111|Mobile=5551234567");
+}
+
+// A long rename reaches the phone cut to 22 characters.
+TEST_F(IdentityScenario, ALongRenameReachesThePhoneCut) {
+    s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
+    s.EditCard("Ann Lee", F::FileAs, "Ann Lee-Worthington of Somerset");
+    ASSERT_EQ(s.Run().outcome, RunOutcome::Complete);
+    EXPECT_EQ(s.Stores().phoneBook, "1|Ann Lee-Worthington of|5551234567|4|1|6");
+    EXPECT_THAT(s.Stores().addressBook, HasSubstr("FileAs=Ann Lee-Worthington of Somerset;"));
+}
+
 }  // namespace
 }  // namespace velmora::test
