@@ -9,9 +9,7 @@
 namespace velmora::scenarios {
 namespace {
 
-// A seed makes the same sample every time, and another seed another; the
-// sample keeps the manager's own columns and holds a list. Existing data is
-// never touched: each of the three places refuses on its own, by name.
+// A seed makes the same sample every time; existing data is refused by name.
 TEST(DemoData, SampleFollowsItsSeedAndLeavesExistingDataAlone) {
     SqliteDatabaseEngine engine;
     test::TempDir dirs[3];

@@ -9,8 +9,7 @@
 
 namespace velmora::test {
 
-// A process port for tests: it records what was started, runs each started
-// program for a scripted number of looks, and can refuse to start anything.
+// Records starts, runs each program for a scripted number of looks, or refuses.
 class FakeProcessPort final : public ProcessPort {
   public:
     std::unique_ptr<StartedProcess> Start(const ProcessCommand& command) override {

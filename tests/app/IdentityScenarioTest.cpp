@@ -10,13 +10,11 @@ using F = ContactField;
 using K = NumberKind;
 using ::testing::HasSubstr;
 
-// Scenarios where a contact could lose its identity: each ends with a run
-// that must find nothing to do and write nothing.
+// Scenarios where a contact could lose its identity, each ending with a quiet run.
 class IdentityScenario : public ::testing::Test {
   protected:
     void TearDown() override { ExpectQuietRun(s.session); }
 
-    // A card file's text.
     std::string Card(const std::string& fileName) const {
         return ReadFileBytes(s.settings.ContactsPath / fileName);
     }
@@ -24,8 +22,7 @@ class IdentityScenario : public ::testing::Test {
     FileScenario s;
 };
 
-// Namesakes and nameless cards are contacts of their own, each keeping its
-// ID and speed dials over later runs.
+// Namesakes and nameless cards keep their own IDs and speed dials.
 TEST_F(IdentityScenario, SameNameAndNamelessCardsKeepTheirIds) {
     s.WriteStores({});
     s.WriteCard("a.vcf", "User2=YES; FileAs=Lee, Ann; MobileTelephoneNumber=555 000 0001");
@@ -46,9 +43,7 @@ TEST_F(IdentityScenario, SameNameAndNamelessCardsKeepTheirIds) {
               "3||5550000003|4|3|6;4||5550000004|4|4|6");
 }
 
-// Of a copied card and its original, one keeps the ID and the phone book's
-// change, the other becomes a contact of its own; no run writes the old
-// number back.
+// A copied card becomes a contact of its own; the original keeps the ID.
 TEST_F(IdentityScenario, ACopiedCardBecomesANewContact) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     std::filesystem::copy_file(s.settings.ContactsPath / "1.vcf",
@@ -62,8 +57,7 @@ TEST_F(IdentityScenario, ACopiedCardBecomesANewContact) {
     EXPECT_EQ(s.Stores().phoneBook, "1|Ann Lee|5559876543|4|1|6;2|Ann Lee|5551234567|4|2|6");
 }
 
-// The manager gave a card's stale ID to a new contact: the card gives the ID
-// up, and the phone's contact gets a card of its own, named in FN and N.
+// A numberless card gives up a stale ID the manager reused; the new contact gets a card.
 TEST_F(IdentityScenario, ANewPhoneContactIsNotMergedIntoACardWithoutNumbers) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.WriteCard("g.vcf", "User2=YES; User3=7; FileAs=Gil Ray");
@@ -80,7 +74,6 @@ TEST_F(IdentityScenario, ANewPhoneContactIsNotMergedIntoACardWithoutNumbers) {
               "MobileTelephoneNumber=(555) 123-4567\n"
               "User2=YES; User3=7; User4=M:9; FileAs=Bob Stone; FullName=Bob Stone; "
               "LastName=Bob Stone; MobileTelephoneNumber=(555) 222-3333\n");
-    // The new card names Bob for every vCard program, without a file-as line.
     std::string bob;
     for (const auto& file : std::filesystem::directory_iterator(s.settings.ContactsPath)) {
         const std::string text = ReadFileBytes(file.path());
@@ -90,8 +83,7 @@ TEST_F(IdentityScenario, ANewPhoneContactIsNotMergedIntoACardWithoutNumbers) {
     EXPECT_THAT(bob, ::testing::Not(HasSubstr("X-EVOLUTION-FILE-AS")));
 }
 
-// The card lost its ID line and both sides changed the number differently;
-// the person keeps the phone book's data: the card takes it, and keeps it.
+// Kept phone book data reaches a card that lost its ID.
 TEST_F(IdentityScenario, KeptPhoneBookDataReachesACardThatLostItsId) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.EditCard("Ann Lee", F::User3, "");
@@ -106,8 +98,7 @@ TEST_F(IdentityScenario, KeptPhoneBookDataReachesACardThatLostItsId) {
                           "1|Ann Lee|5552222222|4|1|6", "1|Ann Lee|M:1|Mobile=5552222222"}));
 }
 
-// What the phone keeps in another form (a cut name, "+", lower case) reads as
-// the same value next time, and the card keeps what was typed.
+// A cut name, "+" and lower case read as the same values; the card keeps what was typed.
 TEST_F(IdentityScenario, ValuesThePhoneKeepsInAnotherForm) {
     s.WriteStores({});
     s.WriteCard("m.vcf",
@@ -123,8 +114,7 @@ TEST_F(IdentityScenario, ValuesThePhoneKeepsInAnotherForm) {
     EXPECT_THAT(Card("m.vcf"), HasSubstr(":Dee.Park@Example.COM\r\n"));
 }
 
-// "07" is the ID 7 (set plainly once, without a line); a new card carrying
-// " 7" while Ann holds 7 is a contact of its own, added once.
+// "07" is the ID 7; a new card carrying " 7" while Ann holds 7 is a new contact.
 TEST_F(IdentityScenario, IdsNotWrittenPlainly) {
     s.Agree({{7, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.EditCard("Ann Lee", F::User3, "07");
@@ -136,8 +126,7 @@ TEST_F(IdentityScenario, IdsNotWrittenPlainly) {
     EXPECT_EQ(s.Stores().sync, "7|Ann Lee|M:1|Mobile=5551234567;1|Bob Stone|H:2|Home=5552223333");
 }
 
-// A speed dial changed in the address book reaches the phone's row, and the
-// next run does not put it back.
+// A speed dial edited in the address book reaches the phone.
 TEST_F(IdentityScenario, ASpeedDialEditedInTheAddressBookReachesThePhone) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 3}, {K::Home, "5550001111", 4}}}});
     s.EditCard("Ann Lee", F::User4, "H:4,M:9");
@@ -146,8 +135,7 @@ TEST_F(IdentityScenario, ASpeedDialEditedInTheAddressBookReachesThePhone) {
     EXPECT_EQ(s.Stores().sync, "1|Ann Lee|H:4,M:9|Home=5550001111|Mobile=5551234567");
 }
 
-// A rename to a long name in the address book reaches the phone as the 22
-// characters it keeps; the card keeps the whole name.
+// A long rename reaches the phone cut to 22 characters.
 TEST_F(IdentityScenario, ALongRenameReachesThePhoneCut) {
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}}});
     s.EditCard("Ann Lee", F::FileAs, "Ann Lee-Worthington of Somerset");

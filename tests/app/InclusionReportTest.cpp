@@ -12,8 +12,7 @@ namespace {
 
 class InclusionReportTest : public ::testing::Test {
   protected:
-    // Writes the report and returns its text after the heading, or
-    // "(nothing)" when there was nothing to show.
+    // The text after the heading, or "(nothing)".
     std::string Report() {
         const auto message = WriteInclusionReport(programFolder, settings, book.Opener());
         if (!message) return "(nothing)";
@@ -33,9 +32,7 @@ class InclusionReportTest : public ::testing::Test {
     InMemoryAddressBook book;
 };
 
-// Contacts in folder order under NameField, lists in neither part; the
-// address book is not written; a new report replaces the old, and none is
-// made for an empty folder. One that cannot be written is an error naming it.
+// Included and excluded contacts under NameField; an unwritable report is named.
 TEST_F(InclusionReportTest, ListsIncludedAndExcluded) {
     EXPECT_EQ(Report(), "(nothing)");
     EXPECT_FALSE(std::filesystem::exists(report));

@@ -17,23 +17,12 @@ class RecordingStore final : public SettingsStore {
 
 OptionsEntries Entries(std::string names, std::string numbers, std::string share = "50",
                        std::string minimum = "5", std::string keep = "10") {
-    return {"Full Name",
-            3,
-            std::move(names),
-            std::move(numbers),
-            true,
-            false,
-            "/d/pb.db",
-            "/d/sync.db",
-            "/d/log.txt",
-            "/d/Contacts",
-            std::move(share),
-            std::move(minimum),
-            std::move(keep)};
+    return OptionsEntries{"Full Name", 3,          names,        numbers,      true,
+                          false,       "/d/pb.db", "/d/sync.db", "/d/log.txt", "/d/Contacts",
+                          share,       minimum,    keep};
 }
 
-// A valid form writes every key, in a fixed order, in the forms the loader
-// reads; a refused form, each with its message, writes nothing. The edges pass.
+// A valid form writes every key in order; a refused one writes nothing.
 TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
     RecordingStore written;
     EXPECT_EQ(SaveOptions(Entries("007", "250"), written), std::nullopt);
@@ -70,8 +59,7 @@ TEST(OptionsTest, SaveChecksTheLimitsThenWritesEveryKey) {
     }
 }
 
-// The folder Browse starts from: a separator at the very end is passed over,
-// the root is kept.
+// The folder Browse starts from.
 TEST(OptionsTest, FolderOfPath) {
     const std::vector<std::pair<std::string, std::string>> cases{{"/data/SyncLog.txt", "/data"},
                                                                  {"/data/sub/", "/data"},

@@ -20,8 +20,7 @@ class PhoneBookManagerTest : public ::testing::Test {
     test::ScriptedRunUi ui;
 };
 
-// The waiter looks once a second by default and lets the window handle its
-// events between looks, never after the end.
+// The waiter polls once a second by default, handling events between looks.
 TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
     processes.looksBeforeEnd = 3;
     ShellAndWaitInfo info;
@@ -38,8 +37,7 @@ TEST_F(PhoneBookManagerTest, ShellAndWaitPollsAndHandlesEventsBetweenLooks) {
     EXPECT_EQ(processes.looks.back(), std::chrono::milliseconds(250));
 }
 
-// A Windows program goes through wine only on a host that cannot run it and
-// has wine.
+// Wine only for a Windows program on a host that needs and has it.
 TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
     const std::filesystem::path wine = "/usr/bin/wine";
     processes.wine = wine;
@@ -54,8 +52,7 @@ TEST_F(PhoneBookManagerTest, ChoosesWineOnlyForWindowsProgramsWhereNeeded) {
               (ProcessCommand{"/p/idenpm.exe", {}}));
 }
 
-// A manager that cannot start: the waiting start returns at once, silently,
-// so the run goes on; the start from the menu says why.
+// A manager that cannot start: silent before a run, explained from the menu.
 TEST_F(PhoneBookManagerTest, ManagersThatCannotStart) {
     StartPhoneBookManager(true, absent, processes, ui);
     StartPhoneBookManager(false, absent, processes, ui);

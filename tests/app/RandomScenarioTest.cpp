@@ -15,10 +15,7 @@
 namespace velmora::scenarios {
 namespace {
 
-// A scenario from a seed: generated stores and a first run, then two rounds
-// of random edits on both sides, each followed by a run. Each run completes,
-// keeps the invariants against the stores before it and the agreed stores
-// before the edits, and leaves the next run nothing to do.
+// A first run, then two rounds of random edits, each run keeping the invariants.
 void RunScenario(std::uint64_t seed, const std::filesystem::path& folder,
                  const StoreBackends& backends) {
     SyncSession session(folder, backends);
@@ -48,8 +45,7 @@ void RunScenario(std::uint64_t seed, const std::filesystem::path& folder,
     }
 }
 
-// Runs the seeds from `first` on until the first failure, which names the
-// seed. VELMORA_SEED replays one seed; VELMORA_SEEDS widens the search.
+// Until the first failure; VELMORA_SEED replays one seed, VELMORA_SEEDS sets the count.
 template <typename Backends>
 void RunSeeds(std::uint64_t first, std::uint64_t count, Backends makeBackends) {
     const char* replay = std::getenv("VELMORA_SEED");
@@ -64,8 +60,7 @@ void RunSeeds(std::uint64_t first, std::uint64_t count, Backends makeBackends) {
     }
 }
 
-// Random scenarios over in-memory stores, whose outcome must keep the
-// invariants and be stable.
+// Random scenarios over in-memory stores.
 TEST(RandomScenario, InMemoryStoresKeepTheInvariants) {
     RunSeeds(1, 250, [] {
         auto book = std::make_shared<InMemoryAddressBook>();
@@ -79,8 +74,7 @@ TEST(RandomScenario, RealFilesKeepTheInvariants) {
     RunSeeds(100001, 20, DefaultStoreBackends);
 }
 
-// Three stores from the compact record form ("id:name:flag:kind=number/speed";
-// a store given as "=" holds the address book's records).
+// "=" repeats the address book's records.
 LoadedStores Stores(std::string_view addressBook, std::string_view phoneBook = "=",
                     std::string_view sync = "=") {
     const auto same = [&](std::string_view set) { return set == "=" ? addressBook : set; };
@@ -88,16 +82,13 @@ LoadedStores Stores(std::string_view addressBook, std::string_view phoneBook = "
                         test::ParseSet(same(sync))};
 }
 
-// The checks of the randomised tests pass for a run that did what the edits
-// asked, and fail, naming the contact, for each way a run can go wrong.
+// The invariants pass a right run and name the contact for each way a run goes wrong.
 TEST(ScenarioInvariants, NameEachWayARunGoesWrong) {
     const std::string_view ann = "1:Ann::M=5551/1 | 2:Bob::H=5552/2";
-    // The address book changed Ann's mobile number, the phone book deleted
-    // Bob and added Cy.
+    // Ann's mobile changed in the address book, Bob deleted and Cy added in the phone book.
     const LoadedStores changed =
         Stores("1:Ann::M=5559/1 | 2:Bob::H=5552/2", "1:Ann::M=5551/1 | 7:Cy::W1=5557/3", ann);
-    // The address book added a home number to Ann; the phone book moved
-    // Bob's home number onto Ann's speed dial.
+    // Ann given a home number; Bob's moved onto Ann's speed dial.
     const LoadedStores added = Stores("1:Ann::H=5553/,M=5551/1 | 2:Bob::H=5552/2", ann, ann);
     const LoadedStores moved = Stores(ann, "1:Ann::M=5551/1 | 2:Bob::H=5552/1", ann);
     const std::tuple<const LoadedStores*, LoadedStores, std::string> cases[] = {

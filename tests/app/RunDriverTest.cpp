@@ -14,8 +14,7 @@ namespace {
 
 using test::Lines;
 
-// A program folder holding the manager, started after each run; stages do
-// nothing unless a test sets one.
+// The manager starts after each run; stages do nothing unless a test sets one.
 class RunDriverTest : public ::testing::Test {
   protected:
     RunDriverTest() {
@@ -37,8 +36,7 @@ class RunDriverTest : public ::testing::Test {
     StageTable stages;
 };
 
-// Labels in order, captions from waiting to complete, the state reset; a
-// second start while the manager runs is refused and leaves the first alone.
+// Labels and captions in order; a second start while the manager runs is refused.
 TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     settings.Save("PMBefore", "True");
     StageOf(StageId::SyncNewItems) = [](RunState& s) { s.OutlookSet.Append({}); };
@@ -60,11 +58,8 @@ TEST_F(RunDriverTest, CompleteRunShowsStagesInOrder) {
     EXPECT_EQ(state.OutlookSet.Count(), 0);
 }
 
-// Names count every record, numbers skip "D" ones; a limit reached exactly
-// passes and a name limit of 0 means none. An overflow stops the run before
-// any writer, and before the manager's start.
+// An overflow of names or numbers stops the run before any writer or the manager.
 TEST_F(RunDriverTest, CapacityCheck) {
-    // 50 contacts of 5 numbers, and one deleted contact with 9.
     StageOf(StageId::SyncNewItems) = [](RunState& s) {
         for (int r = 0; r < 51; ++r) {
             SyncObject& record = s.OutlookSet.Append({});
@@ -101,9 +96,7 @@ TEST_F(RunDriverTest, CapacityCheck) {
     }
 }
 
-// A stage that throws ends the run there, says why, resets the state and
-// leaves the next run working; so does a log that cannot be created; failed
-// writes end with the error caption.
+// A throwing stage or an uncreatable log ends the run, saying why; the next run works.
 TEST_F(RunDriverTest, FailuresEndTheRunAndLeaveTheProgramUsable) {
     StageOf(StageId::FlagNewItems) = [](RunState& s) {
         s.OutlookSet.Append({});

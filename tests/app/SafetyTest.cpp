@@ -14,8 +14,7 @@ using ::testing::Contains;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
-// Six contacts as a first run left them in all three stores; runs go through
-// the driver with backups in the program folder, as the front ends run them.
+// Six agreed contacts; runs back up into the program folder as the front ends do.
 class SafetyTest : public ::testing::Test {
   protected:
     SafetyTest() {
@@ -46,9 +45,7 @@ class SafetyTest : public ::testing::Test {
     FileScenario s;
 };
 
-// An emptied address book asks before the phone book is wiped: Stop writes
-// nothing, not even a backup; Continue backs up and deletes. One deletion
-// asks nothing.
+// An emptied address book asks first: Stop writes nothing, Continue backs up and deletes.
 TEST_F(SafetyTest, AnEmptiedAddressBookAsksBeforeThePhoneBookIsWiped) {
     std::filesystem::remove(s.settings.ContactsPath / "6.vcf");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);
@@ -81,8 +78,7 @@ TEST_F(SafetyTest, AnEmptiedAddressBookAsksBeforeThePhoneBookIsWiped) {
     ExpectQuietRun(s.session);
 }
 
-// The phone book losing five of its six contacts asks about Outlook; with
-// the share raised above it, the same run asks nothing.
+// Losing five of six phone contacts asks, unless the share is raised.
 TEST_F(SafetyTest, APhoneBookLosingMostOfItsContactsAsksAboutOutlook) {
     s.ChangePhoneBook("DELETE FROM tblContactList WHERE ContactID > 1");
     const StoreTexts before = s.Stores();
@@ -98,8 +94,7 @@ TEST_F(SafetyTest, APhoneBookLosingMostOfItsContactsAsksAboutOutlook) {
     ExpectQuietRun(s.session);
 }
 
-// A preview writes no file of the program folder, and its lines are those of
-// the real run that follows.
+// A preview writes nothing, and its lines are those of the real run.
 TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     s.EditCard("Contact 6", ContactField::MobileTelephoneNumber, "555-666-0000");
     ASSERT_EQ(Run().outcome, RunOutcome::Complete);  // a log and a backup to leave alone
@@ -122,9 +117,7 @@ TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     ExpectQuietRun(s.session);
 }
 
-// Restoring a run's backup brings every card and both databases back, and the
-// restore's own backup undoes it. A quiet run backs nothing up, and only the
-// newest backups are kept.
+// A restore brings every store back and can itself be undone; quiet runs back up nothing.
 TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     s.session.SettingsStore().Save(SettingKey::KeepBackups, "2");
     ChangeBothSides();
@@ -155,8 +148,7 @@ TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     ExpectQuietRun(s.session);
 }
 
-// The backups folder cannot be made (a file stands in its way): the run
-// stops before its first write, saying why, and every store stays as it was.
+// A run that cannot back up stops before its first write, saying why.
 TEST_F(SafetyTest, ARunThatCannotBackUpWritesNothing) {
     ChangeBothSides();
     WriteFileBytes(Backups(), "in the way");

@@ -15,8 +15,7 @@ namespace {
 using F = ContactField;
 using K = NumberKind;
 
-// The message of the first test failure that `check` reports, or "", caught
-// so that it does not fail the test.
+// The first failure `check` reports, caught so that it does not fail the test.
 std::string FirstFailureOf(const std::function<void()>& check) {
     ::testing::TestPartResultArray results;
     {
@@ -27,10 +26,7 @@ std::string FirstFailureOf(const std::function<void()>& check) {
     return results.size() == 0 ? "" : results.GetTestPartResult(0).message();
 }
 
-// The first run links equal names under the phone book's ID, gives the rest
-// the smallest free IDs and copies them across (a new card named through the
-// prompt), gives every number a speed dial, and unmarks a contact the
-// address book does not include.
+// The first run links equal names, numbers and copies the rest both ways.
 TEST(FirstRunScenario, LinksByNameAndAddsTheRestOnBothSides) {
     FileScenario s;
     s.WriteStores({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}, {K::Email, "ann@example.org", 2}}},
@@ -64,8 +60,7 @@ TEST(FirstRunScenario, LinksByNameAndAddsTheRestOnBothSides) {
     ExpectQuietRun(s.session);
 }
 
-// Ann and Cy as a first run left them in all three stores. Every scenario
-// ends with a run that must find nothing to do and write nothing.
+// Ann and Cy agreed in all three stores; every scenario ends with a quiet run.
 class ScenarioTest : public ::testing::Test {
   protected:
     ScenarioTest() {
@@ -77,8 +72,7 @@ class ScenarioTest : public ::testing::Test {
     FileScenario s;
 };
 
-// The road of one change, line for line; the address book is not written,
-// as its speed dials did not change.
+// The road of one change, line for line.
 TEST_F(ScenarioTest, RoadOfOneChange) {
     s.EditCard("Ann Lee", F::MobileTelephoneNumber, "(555) 987-6543");
     const std::string addressBook = s.Stores().addressBook;
@@ -121,8 +115,7 @@ TEST_F(ScenarioTest, RoadOfOneChange) {
             "1|Ann Lee|H:2,M:1|Home=5550001111|Mobile=5559876543;2|Cy Dunn|H:3|Home=5553334444"}));
 }
 
-// A change on each side: Ann's number reaches her card typed the default way,
-// Cy's pager gets the smallest free speed dial and the card the new tag.
+// A change on each side reaches the other, a new number with a free speed dial.
 TEST_F(ScenarioTest, AChangeOnEachSide) {
     s.EditCard("Cy Dunn", F::PagerNumber, "555 666 7777");
     s.ChangePhoneBook(
@@ -140,8 +133,7 @@ TEST_F(ScenarioTest, AChangeOnEachSide) {
                     "2|Cy Dunn|H:3,P:4|Home=5553334444|Pager=5556667777"}));
 }
 
-// Ann's conflict, closed without a choice, changes nothing and is asked
-// again next run; Cy's is settled with the phone book's column, renamed.
+// A conflict closed without a choice is asked again; an edited choice is kept.
 TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
     s.EditCard("Ann Lee", F::MobileTelephoneNumber, "(555) 987-6543");
     s.EditCard("Cy Dunn", F::FileAs, "Cy Dunn-Moss");
@@ -154,7 +146,6 @@ TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
         edited.ContactName = outlook.ContactName;
         return std::optional(ConflictChoice{ConflictSide::PhoneBook, edited});
     };
-    // The stores after each run, by the mobile number each database holds for Ann.
     const auto stores = [](const std::string& phoneBook, const std::string& sync) {
         return StoreTexts{
             "User2=YES; User3=1; User4=H:2,M:1; FileAs=Ann Lee; "
@@ -177,8 +168,7 @@ TEST_F(ScenarioTest, ConflictsResolvedEachWayOrClosedWithoutChoice) {
     EXPECT_EQ(s.Stores(), stores("5559876543", "5559876543"));
 }
 
-// The closing check fails while a run still has work: the first write to
-// either side fails the test, saying what was tried where.
+// The closing check fails at a run's first write, saying what was tried where.
 TEST_F(ScenarioTest, QuietRunCheckFailsWhenTheRunHasWorkLeft) {
     const std::pair<std::function<void()>, std::string> edits[] = {
         {[&] { s.ChangePhoneBook("UPDATE tblContactList SET Number = '5559999999'"); },
@@ -197,8 +187,7 @@ TEST_F(ScenarioTest, QuietRunCheckFailsWhenTheRunHasWorkLeft) {
     }
 }
 
-// Contacts without numbers stay in the address book without an ID (Cy gives
-// his up as he leaves the phone); given a number, one reaches the phone.
+// Contacts without numbers stay in the address book without an ID.
 TEST_F(ScenarioTest, ContactsWithoutNumbersStayInTheAddressBook) {
     s.EditCard("Cy Dunn", F::HomeTelephoneNumber, "");
     s.WriteCard("g.vcf", "User2=YES; FileAs=Gil Ray");
@@ -217,9 +206,7 @@ TEST_F(ScenarioTest, ContactsWithoutNumbersStayInTheAddressBook) {
     EXPECT_THAT(s.Stores().phoneBook, ::testing::HasSubstr("2|Gil Ray|5557770000|6|3|6"));
 }
 
-// The stores are read side by side, yet a store that cannot be read stops
-// the run at its own stage, after the stores before it were read, and when
-// several cannot be read the first in run order is the one reported.
+// An unreadable store stops the run at its own stage; the first in run order is named.
 TEST(UnreadableStoresScenario, EachFailureIsReportedAtItsOwnStage) {
     enum Store { AddressBook = 1, PhoneBook = 2, Sync = 4 };
     struct Case {
@@ -265,9 +252,7 @@ TEST(UnreadableStoresScenario, EachFailureIsReportedAtItsOwnStage) {
     }
 }
 
-// A deletion on one side wins over a change on the other, and the contact
-// goes from every store; the same change on both sides, typed differently,
-// asks nothing and reaches only the sync database.
+// A deletion wins over a change; the same change on both sides asks nothing.
 TEST(DeletionScenario, DeletionsOnOneSideAndOnBothAndTheSameChange) {
     FileScenario s;
     s.Agree({{1, "Ann Lee", {{K::Mobile, "5551234567", 1}}},

@@ -25,10 +25,8 @@ std::string Describe(const Command& command) {
     return std::holds_alternative<ReportCommand>(command) ? "report" : "help or version";
 }
 
-// Each command line, at a terminal or not, and what it is read as; a usage
-// error is one sentence naming what was not understood.
+// Each command line, at a terminal or not, and what it is read as.
 TEST(CommandLine, ReadsEachCommandLine) {
-    // Command line, at a terminal, text found in the description.
     const std::tuple<std::vector<std::string>, bool, std::string> cases[] = {
         {{"sync"}, true, "sync conflicts=ask names=ask"},
         {{"sync"}, false, "sync conflicts=ask names=accept"},

@@ -17,8 +17,7 @@ using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::StartsWith;
 
-// Runs velmora-sync with its settings and data in `home`, input from
-// /dev/null (so not a terminal); returns "<exit code>|<standard output>|<standard error>".
+// "<exit code>|<standard output>|<standard error>" of a run in `home`, not at a terminal.
 std::string RunProgram(const test::TempDir& home, const std::vector<std::string>& args) {
     std::string command = "XDG_CONFIG_HOME='" + (home / "config").string() + "' XDG_DATA_HOME='" +
                           (home / "data").string() + "' HOME='" + home.Path().string() + "' '" +
@@ -32,9 +31,7 @@ std::string RunProgram(const test::TempDir& home, const std::vector<std::string>
            test::ReadFileBytes(home / "out.txt") + "|" + test::ReadFileBytes(home / "err.txt");
 }
 
-// Runs velmora-sync as RunProgram does, but at a terminal (a pseudo-terminal
-// of its own): each time the output shows `prompt`, the next answer is typed.
-// Returns "<exit code>|<everything the terminal showed>".
+// "<exit code>|<what the terminal showed>", typing the next answer at each `prompt`.
 std::string RunAtTerminal(const test::TempDir& home, const std::vector<std::string>& args,
                           const std::string& prompt, std::vector<std::string> answers) {
     int terminal = -1;
@@ -70,8 +67,7 @@ std::string RunAtTerminal(const test::TempDir& home, const std::vector<std::stri
     return std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "|" + shown;
 }
 
-// Exit code 2 and one sentence for what is not understood (--names=ask
-// without a terminal too); exit code 1 and the reason for a run that stops.
+// Exit code 2 and one sentence for a usage error, 1 and the reason for a stopped run.
 TEST(VelmoraSync, CommandLineContract) {
     test::TempDir home;
     EXPECT_EQ(RunProgram(home, {"--version"}), "0|Velmora " VELMORA_PROJECT_VERSION "\n|");
@@ -85,9 +81,7 @@ TEST(VelmoraSync, CommandLineContract) {
                       HasSubstr((home / "data" / "Velmora" / "Data" / "Contacts").string())));
 }
 
-// Cards moved away after a first run: the run stops without a terminal and
-// asks at one; the preview writes nothing. After "y" the backup restores
-// (only with --yes, and only a real backup), and the next run is quiet.
+// A mass deletion is refused, asked and previewed; its backup then puts it back.
 TEST(VelmoraSync, MassDeletionIsAskedAndABackupPutsItBack) {
     test::TempDir home;
     const auto data = home / "data" / "Velmora" / "Data";
@@ -127,9 +121,7 @@ TEST(VelmoraSync, MassDeletionIsAskedAndABackupPutsItBack) {
     EXPECT_THAT(test::ReadFileBytes(data / "SyncLog.txt"), ::testing::Not(HasSubstr("\r\n... ")));
 }
 
-// A second run is refused at once, naming the holder, without touching the
-// log; a run killed while holding the stores leaves nothing stuck. The first
-// run copies both ways without a conflict (nobody is there to settle one).
+// A second run is refused naming the holder; a killed run leaves nothing stuck.
 TEST(VelmoraSync, OneRunAtATimeOverTheDemoData) {
     test::TempDir home;
     const auto data = home / "data" / "Velmora" / "Data";

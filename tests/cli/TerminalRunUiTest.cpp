@@ -9,8 +9,7 @@
 namespace velmora::cli {
 namespace {
 
-// Answers prompts from a script, then ends the input; records each prompt
-// with its initial text.
+// Answers from a script, then ends the input; records each prompt.
 struct ScriptedReader : LineReader {
     std::optional<std::string> ReadLine(std::string_view prompt,
                                         std::string_view initial) override {
@@ -35,8 +34,7 @@ class TerminalRunUiTest : public ::testing::Test {
     const SyncObject phoneBook = Contact("Ann Smyth", "5559876543", "4");
 };
 
-// Conflicts are kept by mode, or asked until the answer is understood (Enter
-// or the end of input decides nothing); with nobody to ask the run stops.
+// Conflicts are kept by mode or asked; with nobody to ask the run stops.
 TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     TerminalRunUi keepPhoneBook(out, err, nullptr, ConflictMode::KeepPhoneBook, NameMode::Accept);
     auto choice = keepPhoneBook.ShowConflictDialog(outlook, phoneBook).value();
@@ -52,19 +50,16 @@ TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // Enter
     EXPECT_EQ(asking.ShowConflictDialog(outlook, phoneBook), std::nullopt);  // end of input
     EXPECT_NE(err.str().find("Please answer"), std::string::npos);
-    // Nobody at a terminal to ask: the run stops, naming the options that settle it.
     TerminalRunUi unattended(out, err, nullptr, ConflictMode::Ask, NameMode::Accept);
     EXPECT_THAT([&] { unattended.ShowConflictDialog(outlook, phoneBook); },
                 ::testing::ThrowsMessage<Error>(::testing::HasSubstr("--conflicts=outlook")));
 
-    // The table lines up the dialog's row labels with both columns.
     const std::string table = RenderConflictTable(outlook, phoneBook);
     EXPECT_NE(table.find("Name .............  Zoë Smith"), std::string::npos) << table;
     EXPECT_NE(table.find("Mobile ...........  5551234567  3"), std::string::npos) << table;
 }
 
-// Names: accepted as proposed (the contact's name when File As is empty), or
-// asked with the proposed values ready to edit until they pass the check.
+// Names are accepted as proposed, or asked until they pass the check.
 TEST_F(TerminalRunUiTest, ConfirmsNames) {
     TerminalRunUi accepting(out, err, nullptr, ConflictMode::Ask, NameMode::Ask);
     EXPECT_EQ(accepting.ShowNamePrompt("Ann Smith", {"", "", "Ann Smith", ""}, "Full Name"),
@@ -81,8 +76,7 @@ TEST_F(TerminalRunUiTest, ConfirmsNames) {
     EXPECT_EQ(asking.ShowNamePrompt("Ann", {}, "File As"), std::nullopt);  // end of input
 }
 
-// A mass deletion: allowed by the option without a question, refused without
-// a terminal (naming the option), asked at one until y or n; Enter stops.
+// A mass deletion: allowed by the option, refused without a terminal, or asked.
 TEST_F(TerminalRunUiTest, ConfirmsMassDeletions) {
     const MassDeletion deletion{DeletionSide::Outlook, 9, 10, false};
     EXPECT_TRUE(TerminalRunUi(out, err, nullptr, ConflictMode::Ask, NameMode::Accept, true)

@@ -8,10 +8,7 @@ namespace {
 
 using ChangeFlags = EngineTest;
 
-// A contact gone from either side is deleted everywhere ("D"); a new one is
-// copied ("N") to the side and the sync data lacking it. Contacts without
-// numbers cannot be in the phone book: they are neither copied nor
-// remembered, and a sync record of one is forgotten rather than deleted.
+// Gone from either side is "D" everywhere, new is "N"; numberless contacts are not copied.
 TEST_F(ChangeFlags, DeletedAndNewContacts) {
     Load(
         "1:Ann::H=999/1 | 3:Cy::H=3/ | 5:Gil:I: | 6:Hal:: | 7:Ivy::H=555/ | 8:Jo:I:H=8/ | "
@@ -44,8 +41,7 @@ Checking for new items in the PhoneBook.
 ... Lu is new to the sync database.)");
 }
 
-// "M" marks the sync record and the side that receives the change (letter
-// case counts); "D" sync records are skipped.
+// "M" marks the sync record and the receiving side; letter case counts.
 TEST_F(ChangeFlags, ModificationsMarkTheReceivingSide) {
     Load("1:Ann::H=555/1 | 2:Bob:: | 3:Cy:I:H=1/ | 4:Di::H=2/ | 5:Ed::",
          "1:Ann::H=555/1 | 2:Bob::M=7/2 | 3:Cy::H=1/ | 4:Di:N: | 5:Ed::",
@@ -61,8 +57,7 @@ TEST_F(ChangeFlags, ModificationsMarkTheReceivingSide) {
 ... Di has been modified in Outlook.)");
 }
 
-// Name, every number and every speed dial take part, exactly; ID and flag do
-// not. (Letter case counts: the modifications test shows it.)
+// Name, numbers and speed dials take part; ID and flag do not.
 TEST(RecordsEqual, ComparesNameNumbersAndSpeedDialsOnly) {
     const SyncObject base = ParseRecord("1:Ann:M:H=555/3,E=ann@x.org/4");
     EXPECT_TRUE(RecordsEqual(base, ParseRecord("2:Ann::H=555/3,E=ann@x.org/4")));

@@ -5,8 +5,7 @@
 namespace velmora {
 namespace {
 
-// New File As and the box of the name field in use must both have a value;
-// empty first and last names pass.
+// File As and the name field in use must have a value.
 TEST(NameOK, RequiresFileAsAndTheNameFieldInUse) {
     const NameValues noFull{"Ann", "Smith", "", "Smith, Ann"};
     EXPECT_EQ(NameOK(noFull, "Full Name"),

@@ -7,9 +7,7 @@ namespace {
 
 using ContactIds = EngineTest;
 
-// A card takes the ID of the last phone book entry of its exact name; others
-// get the smallest ID no set uses (the sync data's too, and "07" does not
-// block 7). A record with a flag keeps it, without a line.
+// A card takes its exact namesake's ID, else the smallest one no set uses.
 TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
     Load(":Ann::H=1/ | 5:Bob:N:H=2/ | :ann::H=3/ | :Ann::H=4/ | :Cy:D:H=5/",
          "12:Ann:: | 14:Ann:: | 07:Fay::", "1:Gil::H=6/ | 3:Hal::H=7/ | 6:Ivy::H=8/");
@@ -26,15 +24,14 @@ TEST_F(ContactIds, MatchesByNameOrHandsOutTheSmallestUnusedId) {
 ... Cy has been assigned a new contact ID of 7.)");
 }
 
-// Names are matched as the phone keeps them, by their first 22 characters.
+// Names match by the 22 characters the phone keeps.
 TEST_F(ContactIds, MatchesALongNameByWhatThePhoneKeeps) {
     Load(":Maximilian Alexander Worthington::M=1/", "3:Maximilian Alexander W::M=1/1", "");
     AssignContactIDs(state);
     EXPECT_EQ(Outlook(), "3:Maximilian Alexander Worthington:I:M=1/");
 }
 
-// Of two cards with one ID, the one matching the sync data (else the first)
-// keeps it; the copy is a new contact without the kept card's speed dials.
+// Of two cards with one ID, the synced one (else the first) keeps it.
 TEST_F(ContactIds, CopiedCardsShareNoID) {
     Load("4:Ann:M:H=1/2 | 4:Ann::H=9/2 | 5:Bob::M=5/3 | 5:Bob::M=5/3", "4:Ann::H=9/2",
          "4:Ann::H=9/2 | 5:Bob::M=5/3");
@@ -48,8 +45,7 @@ TEST_F(ContactIds, CopiedCardsShareNoID) {
 ... Bob will be modified in Outlook.)");
 }
 
-// A card with nothing for the phone gets no ID and gives its ID up, unless
-// the sync data remembers numbers for it: then the run clears the phone book.
+// A card with nothing for the phone gets no ID, or gives it up.
 TEST_F(ContactIds, NoIDWithoutSomethingForThePhone) {
     Load(":Gil:: | 7:Ann:: | 8:Bob:: | 9:Cy::", "7:Newcomer::M=5/1 | 9:Cy::H=1/2",
          "7:Ann:: | 9:Cy::H=1/2");
@@ -60,9 +56,7 @@ TEST_F(ContactIds, NoIDWithoutSomethingForThePhone) {
 
 using SpeedDials = EngineTest;
 
-// Missing speed dials get the smallest values used nowhere (not even by a "D"
-// record or the sync data), in kind order; an existing one, even 0, stays.
-// The counterparts follow, flagged "M"; the address-book flag never changes.
+// Missing speed dials get the smallest free values, reaching both counterparts.
 TEST_F(SpeedDials, NewValuesAreTheSmallestFreeAndReachBothCounterparts) {
     Load("1:Ann::W2=20/,H=10/,DC=d1/,E=a@x/0 | 9:Old:D:M=1/1", "1:Ann::W2=20/,DC=d1/,E=a@x/0",
          "1:Ann:N:W2=/9,H=10/,DC=d1/ | 7:Gone:D:M=2/2,H=3/4");
@@ -73,8 +67,7 @@ TEST_F(SpeedDials, NewValuesAreTheSmallestFreeAndReachBothCounterparts) {
     EXPECT_FALSE(std::filesystem::exists(state.settings.LogPath)) << "the stage writes no log";
 }
 
-// The phone book's value is adopted even when another contact uses it; only
-// a sync record that differs is marked.
+// The phone book's value is adopted even when another contact uses it.
 TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
     Load("1:Ann::M=555/,H=1/ | 2:Bob::M=666/7 | 3:Cy::O=8/",
          "1:Ann::M=555/7,H=1/2 | 2:Bob::M=666/7 | 3:Cy::O=8/5",
@@ -85,9 +78,7 @@ TEST_F(SpeedDials, ThePhoneBookValueIsAdopted) {
     EXPECT_EQ(Sync(), "1:Ann:M:H=1/2,M=555/7 | 2:Bob::M=666/7 | 3:Cy::O=8/5");
 }
 
-// A contact deleted from the phone book gets its value alone. A value freed
-// in this run is free again unless another field holds it, and texts that
-// only look like numbers (03, 3a, twenty nines) block nothing.
+// A record without counterparts gets its value alone; freed values return.
 TEST_F(SpeedDials, ARecordWithoutCounterpartsGetsItsValueAloneAndFreedValuesReturn) {
     Load(
         "1:Ann:D:M=555/ | 2:Bob:D:H=1/ | 3:Cy::H=/1,M=555/ | 4:Di::H=1/ | "

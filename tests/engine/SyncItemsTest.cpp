@@ -13,12 +13,7 @@ namespace {
 
 using SyncNew = EngineTest;
 
-// Copies of new contacts, and their sync records, become "C"; a copy whose
-// source changed since goes to the dialog, and the values kept reach all
-// three records (Fay's source is rewritten whole, so dialog edits reach her
-// card). Eve, left without a choice, is created nowhere and her new sync
-// record is not stored: the next run would take the missing copy for a
-// deletion.
+// New copies become "C" unless their source changed; Eve, unresolved, is created nowhere.
 TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
     Load(
         "1:Ann:I:H=1/1 | 2:Bob:N:M=2/2 | 3:Cy:W: | 9:Zed:: | 4:Di:N:H=1/1 | 5:Eve:I:M=5/5 | "
@@ -65,10 +60,7 @@ TEST_F(SyncNew, NewCopiesAreCreatedUnlessTheirSourceChanged) {
 
 using SyncModified = EngineTest;
 
-// A change on one side is copied to the other and the sync data (the address
-// book's flag becomes "S" only if the tags differ); the same change on both
-// sides reaches only the sync data, without a dialog. An "M" record without a
-// sync record stops the stage, naming the contact.
+// A change on one side is copied across; the same change on both asks nothing.
 TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
     Load("1:Ann:M:H=555/1 | 2:Bob::M=777/5 | 3:Cy::H=1/2 | 4:Di:M:H=9/9 | 5:Eve:I:H=2/1",
          "1:Ann Lee::H=556/1 | 2:Bob:M: | 3:Cy:M:H=2/2 | 4:Di:M:H=9/9 | 5:Eve:M:H=2/1",
@@ -112,8 +104,7 @@ TEST_F(SyncModified, ChangesOnOneSideOrTheSameOnBoth) {
                     "The contact Ann (contact ID 1) has no record in the sync data."));
 }
 
-// Ann's dialog, closed without a choice, comes again in the phone book pass;
-// Di's is shown once, with the log closed, and her choice reaches all three.
+// A conflict closed without a choice comes again in the next pass; a choice reaches all three.
 TEST_F(SyncModified, ConflictsAreShownOnceInEachPassUntilResolved) {
     Load("1:Ann:M:H=1/1 | 2:Bob:M:H=5/5 | 3:Cy::H=7/7 | 4:Di:M:H=1/1",
          "1:Ann:M:H=2/1 | 2:Bob::H=6/5 | 3:Cy:M:H=8/7 | 9:Zed:: | 4:Di:M:H=2/1",

@@ -22,8 +22,7 @@ QString Text(const QObject* parent, const char* name) {
     return Child<QLineEdit>(parent, name)->text();
 }
 
-// The entries of the Options dialog as one line: the name field, the checked
-// buttons, the boxes.
+// The name field, the checked buttons and the boxes of the Options dialog.
 QString Form(const QDialog* options) {
     QStringList form{Child<QComboBox>(options, "olNameField")->currentText()};
     for (const char* name :
@@ -35,7 +34,7 @@ QString Form(const QDialog* options) {
     return form.join(QLatin1Char('|'));
 }
 
-// A record of one contact with every value filled, different for each `digit`.
+// Every value filled, different for each `digit`.
 SyncObject Record(const std::string& name, const std::string& digit) {
     SyncObject record;
     record.ContactName = name;
@@ -52,10 +51,7 @@ class DialogsTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // Options shows the settings in force in one modeless dialog; limits that
-    // do not fit are refused and nothing is saved. Browsing starts from the
-    // saved path, not the field, and the address book row picks the nearest
-    // existing folder. Save is in force at once; Cancel saves nothing.
+    // Options shows, refuses, browses and saves the settings; Cancel saves nothing.
     void OptionsShowRefuseBrowseAndSave() {
         WindowFixture f;
         const auto logs = f.dir / "logs";
@@ -121,8 +117,7 @@ class DialogsTest : public QObject {
         QCOMPARE(f.settings.Values().at("NameLimit"), "0");
     }
 
-    // An edited box is taken as edited, each button hands back its column
-    // whole, and a dialog closed without either hands back nothing.
+    // Each button hands back its column as edited; closing hands back nothing.
     void ConflictResolvedFromTheDialog() {
         WindowFixture f;
         f.Make();
@@ -145,8 +140,7 @@ class DialogsTest : public QObject {
         QVERIFY(kept && kept->side == ConflictSide::Outlook && kept->values == outlook);
     }
 
-    // An empty box of the name field in use is refused and the prompt stays
-    // open; a prompt closed without OK hands back nothing.
+    // An empty name field is refused; a prompt closed without OK hands back nothing.
     void NamePromptRefusesThenAccepts() {
         WindowFixture f;
         f.Make();

@@ -20,10 +20,7 @@
 
 namespace velmora::test {
 
-// Answers modal dialogs from a queue of scripted answers and records the
-// message boxes. An answer gets the dialog shown (not modally) and drives it
-// as a person would; a dialog its answer leaves open is closed, as with the
-// window's close box. With no answer queued the dialog is closed at once.
+// Drives each modal dialog by the next scripted answer, then closes it; records messages.
 class ScriptedDialogHost final : public gui::DialogHost {
   public:
     using Answer = std::function<void(QDialog& dialog)>;
@@ -45,8 +42,7 @@ class ScriptedDialogHost final : public gui::DialogHost {
     QStringList messages;
 };
 
-// Finds a child by object name and type; throws (failing the test with the
-// name) when there is none.
+// Throws, failing the test with the name, when there is no such child.
 template <typename T = QWidget>
 T* Child(const QObject* parent, const char* name) {
     T* child = parent->findChild<T*>(QString::fromLatin1(name));
@@ -58,7 +54,6 @@ inline void Click(const QObject* parent, const char* name) {
     QTest::mouseClick(Child<QAbstractButton>(parent, name), Qt::LeftButton);
 }
 
-// Replaces the text of a box as a person would, key by key.
 inline void Type(const QObject* parent, const char* name, const QString& text) {
     auto* box = Child<QLineEdit>(parent, name);
     box->selectAll();
@@ -66,13 +61,10 @@ inline void Type(const QObject* parent, const char* name, const QString& text) {
     QTest::keyClicks(box, text);
 }
 
-// A main window over a temporary program folder, settings in memory, fake
-// processes and scripted dialogs. Tests set the stages and the settings
-// before they call Make(); a stage may use `runUi`, the window's RunUi.
+// A main window over a temporary folder, fake processes and scripted dialogs.
 class WindowFixture {
   public:
     WindowFixture() {
-        // No manager around a run unless a test asks for one.
         settings.Save("PMBefore", "False");
         settings.Save("PMAfter", "False");
     }

@@ -14,8 +14,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // The window opens idle, without stage labels or a report writer; About
-    // is modeless, and the manager's menu item starts it without waiting.
+    // The window opens idle; About is modeless; the manager starts without waiting.
     void OpensIdleWithItsMenus() {
         WindowFixture f;
         WriteFileBytes(f.dir / "idenpm.exe", "MZ");
@@ -38,8 +37,7 @@ class MainWindowTest : public QObject {
         QVERIFY(f.processes.detached == detached);
     }
 
-    // The program's message box: caption "Velmora", the text as given, an OK
-    // button and no other, shown modally until OK is pressed.
+    // The message box: caption "Velmora", the text, and only OK.
     void MessageBoxHasOnlyOK() {
         QString shown;
         QTimer::singleShot(0, [&] {
@@ -53,9 +51,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(shown, QStringLiteral("Velmora|The 251 phone numbers.|1"));
     }
 
-    // The report over the folder in force shows its caption while written; a
-    // folder that cannot be read is shown in a message box and leaves no
-    // report, and a run still starts after it.
+    // The report shows its caption while written; an unreadable folder leaves none.
     void InclusionReportOverTheVCardFolder() {
         WindowFixture f;
         const auto cards = f.dir / "cards";

@@ -16,8 +16,7 @@ class RunTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // A run from the Start button as the program is put together (real
-    // settings store, program folder and stage table) over the demo data.
+    // A run from the Start button over the demo data, as the program is put together.
     void FullRunFromTheStartButton() {
         QtSettingsStore settings;
         settings.Save("PMBefore", "True");  // no manager in the folder: the run goes on
@@ -41,8 +40,7 @@ class RunTest : public QObject {
         QVERIFY(std::filesystem::exists(folder / "Data" / "SyncLog.txt"));
     }
 
-    // A failure is shown under the error caption and the window stays usable:
-    // the next run hides old labels, and unstored changes are not a success.
+    // A failure shows the error caption and the window stays usable.
     void StoppedRunsLeaveTheWindowUsable() {
         WindowFixture f;
         bool oldLabelShownAtStart = true;
@@ -68,9 +66,7 @@ class RunTest : public QObject {
                  QStringList{"Some changes could not be stored. Please check the log."});
     }
 
-    // While the manager runs around a run, the window handles events but no
-    // control can start a second run; Quit then stops the run at once and
-    // the log says why.
+    // While the manager runs no control starts a second run; Quit stops it, logged.
     void WhileWaitingForTheManager() {
         WindowFixture f;
         f.settings.Save("PMBefore", "True");

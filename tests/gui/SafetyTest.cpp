@@ -15,8 +15,7 @@ namespace velmora::test {
 
 namespace {
 
-// Six contacts gone from the address book, as the engine finds them; the
-// phone book writer counts its runs.
+// Six contacts gone from the address book; the phone book writer counts its runs.
 void SixContactsGoneFromOutlook(WindowFixture& f, int& writes) {
     const auto six = [](SyncSet& set) {
         for (int id = 1; id <= 6; ++id) {
@@ -42,8 +41,7 @@ class SafetyTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // Emptying the phone book asks, naming side and count; Stop, or closing
-    // the box, writes nothing and logs why; Continue writes.
+    // Emptying the phone book asks; Stop or closing writes nothing, Continue writes.
     void MassDeletionAsksInAMessageBox() {
         WindowFixture f;
         int writes = 0;
@@ -76,8 +74,7 @@ class SafetyTest : public QObject {
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
-    // While velmora-sync holds the stores, Start and Preview are refused at
-    // once with a message naming it, and no stage runs.
+    // While velmora-sync holds the stores, Start and Preview are refused naming it.
     void AnotherRunHoldsTheStores() {
         WindowFixture f;
         int writes = 0;
@@ -100,8 +97,7 @@ class SafetyTest : public QObject {
         QVERIFY(!std::filesystem::exists(f.dir / "Data" / "SyncLog.txt"));
     }
 
-    // Main > Preview shows the run read-only and writes nothing into the Data
-    // folder; Save writes the text to the chosen file.
+    // Preview shows the run read-only, writing nothing; Save writes the text.
     void PreviewShowsTheRunAndSavesIt() {
         WindowFixture f;
         SqliteDatabaseEngine databases;
@@ -131,8 +127,7 @@ class SafetyTest : public QObject {
                  QStringList{"The preview has been saved to " + FromPath(f.dir / "saved.txt")});
     }
 
-    // Tools > Restore refuses during a run; otherwise it asks, puts the card
-    // back, and lists the backup of what it replaced first.
+    // Restore refuses during a run; otherwise it puts the card back, backed up first.
     void RestoreFromTheToolsMenu() {
         WindowFixture f;
         const auto cards = f.dir / "Data" / "Contacts";
@@ -147,7 +142,6 @@ class SafetyTest : public QObject {
                                                  .createdCards = {},
                                                  .counts = "",
                                                  .plan = ""});
-        // A run puts a new file in the card's place; it never writes into it.
         WriteFileBytes(cards / "a.vcf.new", "as a run left it");
         std::filesystem::rename(cards / "a.vcf.new", card);
         bool restoreDuringRun = true;

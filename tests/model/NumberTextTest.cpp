@@ -5,8 +5,7 @@
 namespace velmora {
 namespace {
 
-// Digits keep ASCII digits alone, in order; the masks apply to 7, 10 and 11
-// digits only, option 1 and other lengths come back unchanged.
+// Digits keep ASCII digits; the masks apply to 7, 10 and 11 digits only.
 TEST(NumberText, DigitsAndMasks) {
     EXPECT_EQ(DigitsOnly("+1 555.123.4567 x12"), "+1555123456712");
     EXPECT_EQ(DigitsOnly(" +44 (20) 7946-0007"), "+442079460007");

@@ -9,8 +9,7 @@ namespace {
 
 using test::ParseSet;
 
-// Positions are 1-based and checked, removal shifts later records down, and
-// a record keeps its place in memory while the set grows.
+// Positions are 1-based and checked; a record keeps its address while the set grows.
 TEST(SyncSet, PositionsRemovalAndIdentity) {
     SyncSet set = ParseSet("1:Ann:: | 2:Bob:: | 3:Cy::");
     SyncObject& first = set.Item(1);
@@ -26,8 +25,7 @@ TEST(SyncSet, PositionsRemovalAndIdentity) {
     EXPECT_THROW(set.Item(1), Error);
 }
 
-// The lookup compares exactly and returns the last match, or 0; an empty
-// text finds the last record without an ID.
+// The lookup returns the last exact match, or 0.
 TEST(SyncSet, LookupFindsTheLastExactMatch) {
     const SyncSet set = ParseSet("12:Ann:: | :ann:: | 12:Bob:: | :Ann ::M=1/ | 7:Cy::");
     EXPECT_EQ(FindByContactID("12", set), 3);
@@ -35,8 +33,7 @@ TEST(SyncSet, LookupFindsTheLastExactMatch) {
     EXPECT_EQ(FindByContactID("", set), 4);
 }
 
-// The ID index follows every change made through the set, and notices one
-// made behind its back rather than missing it.
+// The ID index follows the set's changes and notices one behind its back.
 TEST(SyncSet, IdIndexFollowsChanges) {
     SyncSet set = ParseSet("12:Ann:: | 7:Bob:: | 12:Cy:: | 9:Dee::");
     set.ChangeContactID(set.Item(3), "7");

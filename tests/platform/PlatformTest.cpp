@@ -18,7 +18,6 @@ QString ConfigFile() {
     return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Velmora/Velmora.conf");
 }
 
-// The message of the Error that `act` throws, empty when it throws none.
 template <typename Act>
 QString ErrorOf(Act act) {
     try {
@@ -35,9 +34,7 @@ class PlatformTest : public QObject {
     Q_OBJECT
 
   private slots:
-    // Settings live as plain text in the user's configuration folder and read
-    // back exactly, also through another store object; a hand-typed value
-    // with a comma is one text; a file that cannot be written is an error.
+    // Settings are plain text in the configuration folder and read back exactly.
     void SettingsAreSavedAndReadBack() {
         QtSettingsStore store;
         store.Save("PMBefore", BooleanText(false));
@@ -67,8 +64,7 @@ class PlatformTest : public QObject {
         QDir(ConfigFile()).removeRecursively();
     }
 
-    // The program folder is made in the user's data folder; one that cannot
-    // be made is an error naming it.
+    // The program folder is made in the data folder, or named in an error.
     void ProgramFolderIsMadeInTheUsersDataFolder() {
         const QByteArray data = qgetenv("XDG_DATA_HOME");
         const QString expected = QString::fromUtf8(data) + QStringLiteral("/Velmora");
@@ -84,8 +80,7 @@ class PlatformTest : public QObject {
         QVERIFY2(message.contains(blocker + QStringLiteral("/Velmora")), qPrintable(message));
     }
 
-    // Arguments reach a program as they are, never through a shell; a program
-    // missing or not executable is an error naming it, waiting or not.
+    // Arguments reach a program as they are; one that cannot start is named.
     void StartsProgramsOrSaysWhyNot() {
         TempDir dir;
         const auto out = dir / "out.txt";

@@ -5,15 +5,11 @@
 
 namespace velmora::test {
 
-// Runs one QtTest suite (`program [QtTest options]`) in folders of its own:
-// before the application starts, XDG_CONFIG_HOME, XDG_DATA_HOME and
-// XDG_CACHE_HOME point at a fresh temporary folder, so no test touches the
-// person's real settings or data.
+// Runs a QtTest suite with the XDG folders in a fresh temporary folder.
 int RunQtSuite(int argc, char* argv[], std::unique_ptr<QObject> (*makeSuite)());
 
 }  // namespace velmora::test
 
-// The main() of a QtTest program holding the suite `Class`.
 #define VELMORA_QT_SUITE(Class)                                                                  \
     int main(int argc, char* argv[]) {                                                           \
         return ::velmora::test::RunQtSuite(                                                      \

@@ -7,8 +7,7 @@
 namespace velmora {
 namespace {
 
-// The header's five lines, CR LF endings, UTF-8 text, lines appended later;
-// a write after closing is an error.
+// The header, CR LF endings and appended lines; a write after closing is an error.
 TEST(ActivityLog, HeaderAndLineEndings) {
     test::TempDir dir;
     const auto path = dir / "Data" / "SyncLog.txt";  // the folder is made on demand

@@ -6,8 +6,7 @@
 namespace velmora {
 namespace {
 
-// The questions a run over these counts asks, one string: "side deletions/contacts
-// [emptied]" joined by ", ".
+// "side deletions/contacts [emptied]" per question, joined by ", ".
 std::string Asked(LoadedCounts loaded, int outlookDeletes, int phoneBookDeletes,
                   const Settings& settings = {}) {
     RunPlan plan;
@@ -24,9 +23,7 @@ std::string Asked(LoadedCounts loaded, int outlookDeletes, int phoneBookDeletes,
     return asked;
 }
 
-// A run asks before emptying a side, or taking more than the share (at least
-// the minimum) from one; not at exactly half, below the minimum, or on a
-// first run, where nothing was remembered.
+// A run asks before emptying a side or taking more than its share from one.
 TEST(MassDeletions, AskedWhenASideIsEmptiedOrLosesMoreThanItsShare) {
     EXPECT_EQ(Asked({0, 3, 3}, 0, 3), "PhoneBook 3/3 emptied");
     EXPECT_EQ(Asked({3, 0, 3}, 3, 0), "Outlook 3/3 emptied");
@@ -45,7 +42,6 @@ TEST(MassDeletions, AskedWhenASideIsEmptiedOrLosesMoreThanItsShare) {
     strict.MassDeleteShare = 100;
     EXPECT_EQ(Asked({20, 20, 20}, 20, 0, strict), "");
 
-    // The question names the side as the log does, the count, and the way out.
     const MassDeletion wiped{DeletionSide::PhoneBook, 212, 230, true};
     EXPECT_THAT(wiped.Question(),
                 ::testing::AllOf(

@@ -5,8 +5,7 @@
 namespace velmora {
 namespace {
 
-// The settings loaded from stored values given as "Key=value, Key=value", in
-// one line: name field|mask|PMBefore PMAfter|name limit|number limit|paths.
+// Settings loaded from "Key=value, ..." as name field|mask|PM|limits|paths.
 std::string Loaded(std::string_view stored) {
     InMemorySettingsStore store;
     for (std::size_t at = 0; at < stored.size();) {
@@ -22,9 +21,7 @@ std::string Loaded(std::string_view stored) {
            s.PhoneBookPath.string() + "|" + s.SyncPath.string() + "|" + s.ContactsPath.string();
 }
 
-// Stored values in their text forms; values out of range or that do not
-// convert take their defaults (a number limit of 0 the name limit first);
-// keys no longer read are passed over.
+// Values out of range or that do not convert take their defaults.
 TEST(Settings, DefaultsStoredValuesAndRepairs) {
     const std::string paths =
         "|/p/Data/SyncLog.txt|/p/Data/PhoneBook.db|/p/Data/Velmora.db|/p/Data/Contacts";

@@ -116,10 +116,8 @@ std::string PhoneBookText(const std::filesystem::path& path) {
 }
 
 void AddSyncRows(const std::filesystem::path& path, std::string_view rows) {
-    if (!std::filesystem::exists(path)) {
-        SqliteDatabaseEngine engine;
-        CreateSyncDatabase(engine, path);
-    }
+    SqliteDatabaseEngine engine;
+    if (!std::filesystem::exists(path)) CreateSyncDatabase(engine, path);
     std::string sql = "BEGIN;";
     for (std::string_view row : Split(rows, ";")) {
         if (row.empty()) continue;

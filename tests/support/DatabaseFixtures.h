@@ -19,48 +19,32 @@ struct sqlite3;
 
 namespace velmora::test {
 
-// Helpers that make and read the two SQLite databases directly (through
-// SQLite itself, not through Velmora's recordsets), so a test can set up a
-// store and then compare its whole content as one string.
+// These reach the files through SQLite itself, not through Velmora's recordsets.
 
-// Creates a file holding tblContactList, its six columns typed as the
-// manager types them, with the rows stated as PhoneBookText writes them;
-// `extraSql` runs afterwards (a trigger or another column, say).
+// tblContactList as the manager types it, holding the rows; then `extraSql`.
 void CreatePhoneBook(const std::filesystem::path& path, std::string_view rows,
                      std::string_view extraSql = {});
 
-// tblContactList as one string, rows in rowid order separated by ";", the six
-// columns of a row by "|": "12|Ann Smith|5551234567|4|3|6;12|Ann Smith|...".
-// A null shows as NULL.
+// "12|Ann Smith|5551234567|4|3|6;..." in rowid order, a null as NULL.
 std::string PhoneBookText(const std::filesystem::path& path);
 
-// Adds rows to SyncContacts, stated as SyncContactsText writes them
-// ("12|Ann Smith|M:3|Mobile=5551234567;..."): the number columns not named
-// and Email are empty, and NULL stores a null. A missing file is first made
-// a sync database by the program itself.
+// Adds rows as SyncContactsText writes them, unnamed columns empty; a
+// missing file is made a sync database first.
 void AddSyncRows(const std::filesystem::path& path, std::string_view rows);
 
-// SyncContacts as one string, rows in rowid order separated by ";": ID,
-// name and tag, then only the number columns that are not empty, as
-// Column=value: "12|Ann Smith|M:3|Mobile=5551234567;...". A null shows as
-// NULL, an Email that is null as Email=NULL.
+// "12|Ann Smith|M:3|Mobile=5551234567;...": the non-empty number columns named.
 std::string SyncContactsText(const std::filesystem::path& path);
 
 // Any columns of any table as one string, like PhoneBookText.
 std::string TableText(const std::filesystem::path& path, std::string_view table,
                       const std::vector<std::string>& columns);
 
-// Runs SQL statements on a database file (creating the file if needed).
 void ExecuteSql(const std::filesystem::path& path, std::string_view sql);
 
-// Adds to a database file (or makes one holding) a table Damaged whose row
-// breaks the table's own NOT NULL rule, as a damaged file would: SQLite's
-// quick check fails on it.
+// A table whose row breaks its own NOT NULL rule, which SQLite's check finds.
 void MakeDamagedDatabase(const std::filesystem::path& path);
 
-// Holds a database file locked from another connection while it lives, as
-// the phone's manager program may: "IMMEDIATE" keeps others from writing,
-// "EXCLUSIVE" from reading too.
+// Another connection's "IMMEDIATE" or "EXCLUSIVE" lock while it lives.
 class HeldLock {
   public:
     HeldLock(const std::filesystem::path& path, std::string_view kind);
@@ -72,8 +56,7 @@ class HeldLock {
     sqlite3* db_ = nullptr;
 };
 
-// A run as EngineTest has it, with the phone book and the sync database in
-// the temporary folder too, reached through the SQLite engine.
+// EngineTest with both databases in the temporary folder.
 class DatabaseStoreTest : public EngineTest {
   protected:
     DatabaseStoreTest() {
@@ -87,8 +70,7 @@ class DatabaseStoreTest : public EngineTest {
     std::string SyncFile() const { return SyncContactsText(SyncPath()); }
 
     SqliteDatabaseEngine engine;
-    // The same files for the writers, which find a contact's rows through
-    // the table's index: a walk through the table fails the test.
+    // For the writers, which must find rows by lookup, never by a walk.
     HookedDatabaseEngine indexed{
         std::make_shared<SqliteDatabaseEngine>(), [](const Recordset&, std::string_view call) {
             EXPECT_FALSE(call.starts_with("Move")) << "a writer walked the table: " << call;

@@ -14,39 +14,26 @@
 
 namespace velmora::test {
 
-// Compact text of a contact record, one string a test can compare:
-//   id:name:flag:numbers
-// where flag is the letter of model/RecordFlag.h ("" for none) and numbers lists, in canonical kind
-// order, every kind with a number or a speed dial as <kind>=<number>/<speed>, separated by commas.
-// Kinds are written with their tag prefix without the colon: W2 DC H W1 M F P O E.
-//   "12:Ann Lee:M:H=5551234/3,M=5559876/,E=ann@example.org/7"
-// A set is its records in order, joined by " | "; an empty set is "".
+// "12:Ann Lee:M:H=5551234/3,M=5559876/,E=ann@example.org/7"; a set joins
+// its records with " | ".
 std::string Render(const SyncObject& record);
 std::string Render(const SyncSet& set);
 
-// The reverse of Render, so tests can state their sets in the same form. An
-// address-book record may name the card it was loaded from in a fifth part,
-// "12:Ann Lee:W::3" (Render leaves it out). Throws std::invalid_argument on
-// text that does not follow it.
+// The reverse of Render; a fifth part names the record's card: "12:Ann:W::3".
 SyncObject ParseRecord(std::string_view text);
 SyncSet ParseSet(std::string_view text);
 
-// The lines of a CR LF text file; a line ended otherwise shows in the line
-// it runs into, and a last line without CR LF comes back as it is.
+// The lines of a CR LF text file.
 std::vector<std::string> ReadLogLines(const std::filesystem::path& path);
 
-// The parts of a text between the separators; "" gives one empty part.
 std::vector<std::string_view> Split(std::string_view text, std::string_view separator);
 
-// The lines of a log file joined by "\n", for a test to compare as one text;
-// a CR or LF that does not end a line shows as <CR> or <LF>.
+// The log's lines joined by "\n"; a stray CR or LF shows as <CR> or <LF>.
 std::string LogText(const std::filesystem::path& path);
 
-// Whether this process holds the file open (Linux: /proc/self/fd).
 bool IsOpenInThisProcess(const std::filesystem::path& path);
 
-// A run state over three sets given in the compact record form, with the log
-// in a temporary folder.
+// A run state over three sets in Render's form, the log in a temporary folder.
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest() { state.settings.LogPath = dir / "Data" / "SyncLog.txt"; }

@@ -43,9 +43,8 @@ void FileScenario::Agree(const std::vector<ScenarioContact>& contacts) {
 void FileScenario::EditCard(std::string_view name, ContactField field, std::string_view value) {
     const auto book = session.OpenAddressBook();
     for (CardHandle card = 1; card <= book->Count(); ++card) {
-        if (book->IsContact(card) && book->Get(card, ContactField::FileAs) == name) {
+        if (book->IsContact(card) && book->Get(card, ContactField::FileAs) == name)
             book->Set(card, field, value);
-        }
     }
     scenarios::SaveAll(*book);
 }

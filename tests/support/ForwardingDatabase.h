@@ -9,12 +9,9 @@
 
 namespace velmora::test {
 
-// Sees each call that moves through or writes to a recordset, by its name
-// ("MoveNext", "AddNew", "Update", ...), before the call is made: it may
-// throw, or return false to skip the call.
+// Sees each move or write by name ("MoveNext", "AddNew") first; false skips it.
 using RecordsetHook = std::function<bool(const Recordset& rows, std::string_view call)>;
 
-// A recordset that hands every call to another, through the hook.
 class HookedRecordset final : public Recordset {
   public:
     HookedRecordset(std::unique_ptr<Recordset> inner, RecordsetHook hook)
@@ -26,7 +23,6 @@ class HookedRecordset final : public Recordset {
     void MoveNext() override { Call("MoveNext", &Recordset::MoveNext); }
     void MoveLast() override { Call("MoveLast", &Recordset::MoveLast); }
     void MovePrevious() override { Call("MovePrevious", &Recordset::MovePrevious); }
-    // Lookups only read, like Field.
     bool FindFirst(std::string_view column, const FieldValue& key) override {
         return inner_->FindFirst(column, key);
     }
@@ -64,8 +60,7 @@ class HookedRecordset final : public Recordset {
     RecordsetHook hook_;
 };
 
-// An engine that reaches the databases of another and hands out their
-// recordsets hooked.
+// Another engine's databases, their recordsets hooked.
 class HookedDatabaseEngine final : public DatabaseEngine {
   public:
     HookedDatabaseEngine(std::shared_ptr<DatabaseEngine> inner, RecordsetHook hook)

@@ -29,9 +29,8 @@ struct InMemoryAddressBook::State {
     int deletes = 0;
 
     const Stored& At(int index) const {
-        if (index < 1 || index > static_cast<int>(items.size())) {
+        if (index < 1 || index > static_cast<int>(items.size()))
             throw Error("No stored item " + std::to_string(index) + ".");
-        }
         return *items[static_cast<std::size_t>(index - 1)];
     }
 };
@@ -40,8 +39,7 @@ namespace {
 
 using State = InMemoryAddressBook::State;
 
-// A card of an opened book: the stored item it came from (none for a new
-// card), the revision it was read at, and its fields with the changes.
+// A card of an opened book; `stored` is null for a new card.
 struct Card {
     std::shared_ptr<Stored> stored;
     unsigned readRevision = 0;
@@ -69,11 +67,10 @@ class FakeBook final : public AddressBook {
     void Set(CardHandle card, ContactField field, std::string_view value) override {
         Card& c = const_cast<Card&>(Contact(card));
         if (FieldOf(c.fields, field) == value) return;
-        if (value.empty()) {
+        if (value.empty())
             c.fields.erase(field);
-        } else {
+        else
             c.fields[field] = std::string(value);
-        }
         c.changed = true;
     }
     CardHandle Create() override {
@@ -134,9 +131,8 @@ class FakeBook final : public AddressBook {
     }
     const Card& Contact(CardHandle card) const {
         const Card& c = At(card);
-        if (!c.isContact || c.deleted) {
+        if (!c.isContact || c.deleted)
             throw Error("The " + Describe(card) + " is deleted or no contact.");
-        }
         return c;
     }
 

@@ -13,9 +13,8 @@ namespace {
 
 std::string LowerAscii(std::string_view text) {
     std::string lower(text);
-    for (char& c : lower) {
+    for (char& c : lower)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    }
     return lower;
 }
 
@@ -31,9 +30,8 @@ struct Table {
 };
 
 std::optional<std::size_t> PrimaryKeyColumn(const TableDefinition& definition) {
-    for (std::size_t i = 0; i < definition.columns.size(); ++i) {
+    for (std::size_t i = 0; i < definition.columns.size(); ++i)
         if (definition.columns[i].primaryKey) return i;
-    }
     return std::nullopt;
 }
 
@@ -86,9 +84,7 @@ class InMemoryTableStorage final : public TableStorage {
         return found->second;
     }
 
-    // Sets the values and stores the row, under the key its primary-key
-    // column asks for (else its own, or the next free one for a new row),
-    // once it keeps the table's rules.
+    // Stores the row under its primary key (else its own or the next free key).
     StoredRow Store(StoredRow row, const std::vector<ColumnValue>& values,
                     const std::string& refused, std::optional<std::int64_t> replacing) {
         const auto& columns = table_->definition.columns;
@@ -126,8 +122,7 @@ class InMemoryTableStorage final : public TableStorage {
 
 struct InMemoryDatabaseEngine::Contents {
     std::map<std::string, std::shared_ptr<Table>> tables;  // by lower-case name
-    // Every table's rows as they were when the open transaction, and each
-    // savepoint in it, began: empty while no transaction is open.
+    // Every table's rows at the start of the transaction and of each savepoint.
     std::vector<std::map<std::string, Rows>> saved;
 
     void Save() {
@@ -143,9 +138,7 @@ struct InMemoryDatabaseEngine::Contents {
 
 namespace {
 
-// One connection to a database held in memory. Its transaction is the one
-// writer of the contents at a time, as a file's write lock would be; other
-// connections see its changes at once (there is no isolation here).
+// One connection; its transaction locks out other writers, but not readers.
 class InMemoryDatabase final : public Database {
   public:
     InMemoryDatabase(std::shared_ptr<InMemoryDatabaseEngine::Contents> contents,
@@ -270,9 +263,8 @@ InMemoryDatabaseEngine::~InMemoryDatabaseEngine() = default;
 
 std::unique_ptr<Database> InMemoryDatabaseEngine::OpenDatabase(const std::filesystem::path& path) {
     const auto found = databases_.find(PathKey(path));
-    if (found == databases_.end()) {
+    if (found == databases_.end())
         throw Error("The database file " + path.string() + " does not exist.");
-    }
     return std::make_unique<InMemoryDatabase>(found->second, path);
 }
 
@@ -282,9 +274,8 @@ bool InMemoryDatabaseEngine::DatabaseExists(const std::filesystem::path& path) {
 
 void InMemoryDatabaseEngine::CreateDatabase(const std::filesystem::path& path,
                                             const std::vector<TableDefinition>& tables) {
-    if (DatabaseExists(path)) {
+    if (DatabaseExists(path))
         throw Error("The database file " + path.string() + " exists already.");
-    }
     auto contents = std::make_shared<Contents>();
     for (const TableDefinition& definition : tables) {
         if (contents->tables.contains(LowerAscii(definition.name))) {
@@ -295,8 +286,7 @@ void InMemoryDatabaseEngine::CreateDatabase(const std::filesystem::path& path,
         table->definition = definition;
         table->definition.rows.clear();
         contents->tables[LowerAscii(definition.name)] = table;
-        // The first rows go in through a recordset, so they are converted and
-        // checked like any other.
+        // Through a recordset, so the first rows are converted and checked too.
         InMemoryDatabase database(contents, path);
         const auto recordset = database.OpenRecordset(definition.name);
         for (const auto& values : definition.rows) {

@@ -10,10 +10,7 @@
 
 namespace velmora {
 
-// Databases held in memory, for tests: the same recordsets, conversions and
-// refusals as the SQLite backend, with tables made by CreateDatabase. Paths
-// are only names here; nothing touches the disk. A table's own checks are its
-// columns' NOT NULL, minimum and primary-key rules.
+// Databases in memory, converting and refusing as the SQLite backend does.
 class InMemoryDatabaseEngine final : public DatabaseEngine {
   public:
     InMemoryDatabaseEngine();

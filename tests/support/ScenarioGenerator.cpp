@@ -17,9 +17,7 @@ namespace velmora::scenarios {
 
 namespace {
 
-// First and last names with letters beyond ASCII and an apostrophe, so that
-// names travel through every store and filter as they are. With the number
-// that keeps them unique they stay within the phone's 22 characters.
+// Letters beyond ASCII and an apostrophe; with the number they fit in 22 characters.
 constexpr std::array<std::string_view, 16> kFirstNames{
     "Ann", "Bob", "Chloé", "Dmitri", "Eve",  "Fran", "Gus", "Hélène",
     "Ian", "Jo",  "Kai",   "Mia",    "Noor", "Olaf", "Zoë", "Yara"};
@@ -31,28 +29,23 @@ constexpr std::array<std::string_view, 3> kIncludedFlags{"YES", "Y", "yes"};
 constexpr std::array<std::string_view, 3> kExcludedFlags{"", "No", "N"};
 
 std::uint8_t LengthCode(NumberKind kind, const std::string& number) {
-    if (kind == NumberKind::DirectConnect || kind == NumberKind::Email) {
-        return kUnmeasuredLengthCode;
-    }
-    return NumberLengthCode(number.size());
+    const bool unmeasured = kind == NumberKind::DirectConnect || kind == NumberKind::Email;
+    return unmeasured ? kUnmeasuredLengthCode : NumberLengthCode(number.size());
 }
 
-ColumnDefinition Column(std::string_view name, ColumnType type) {
-    ColumnDefinition column;
-    column.name = name;
-    column.type = type;
-    return column;
-}
+constexpr std::array<std::string_view, 6> kPhoneBookColumns{
+    PhoneBookColumn::ContactID,  PhoneBookColumn::ContactName, PhoneBookColumn::Number,
+    PhoneBookColumn::NumberType, PhoneBookColumn::SpeedDial,   PhoneBookColumn::PhoneNumberLength};
 
 TableDefinition PhoneBookTable() {
     TableDefinition table;
     table.name = kPhoneBookTable;
-    table.columns = {Column(PhoneBookColumn::ContactID, ColumnType::Integer),
-                     Column(PhoneBookColumn::ContactName, ColumnType::Text),
-                     Column(PhoneBookColumn::Number, ColumnType::Text),
-                     Column(PhoneBookColumn::NumberType, ColumnType::Integer),
-                     Column(PhoneBookColumn::SpeedDial, ColumnType::Integer),
-                     Column(PhoneBookColumn::PhoneNumberLength, ColumnType::Integer)};
+    for (const std::string_view name : kPhoneBookColumns) {
+        ColumnDefinition& column = table.columns.emplace_back();
+        column.name = name;
+        const bool text = name == PhoneBookColumn::ContactName || name == PhoneBookColumn::Number;
+        column.type = text ? ColumnType::Text : ColumnType::Integer;
+    }
     return table;
 }
 
@@ -63,29 +56,23 @@ std::vector<FieldValue> PhoneBookRow(std::int64_t id, const std::string& name, N
             FieldValue(speed),  FieldValue(LengthCode(kind, number))};
 }
 
-// The kinds the record holds a number of, or (`with` false) does not.
 std::vector<NumberKind> KindsWithNumbers(const SyncObject& record, bool with = true) {
     std::vector<NumberKind> kinds;
-    for (const NumberKindInfo& info : kNumberKinds) {
+    for (const NumberKindInfo& info : kNumberKinds)
         if ((record.*info.number).empty() != with) kinds.push_back(info.kind);
-    }
     return kinds;
 }
 
 std::int64_t HighestContactId(const LoadedStores& stores) {
     std::int64_t highest = 0;
     for (const SyncSet* set : {&stores.addressBook, &stores.phoneBook, &stores.sync}) {
-        for (const SyncObject& record : *set) {
-            if (const auto id = WholeNumberOf(FieldValue(record.ContactID))) {
-                highest = std::max(highest, *id);
-            }
-        }
+        for (const SyncObject& record : *set)
+            highest = std::max(highest, WholeNumberOf(FieldValue(record.ContactID)).value_or(0));
     }
     return highest;
 }
 
-// Calls `visit` on every row of the contact (of one kind, when given), from
-// the first row to the last.
+// Every row of the contact (of one kind, when given), first to last.
 void ForRowsOf(Recordset& rows, std::int64_t id, std::optional<NumberKind> kind,
                const std::function<void(Recordset&)>& visit) {
     for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
@@ -97,10 +84,9 @@ void ForRowsOf(Recordset& rows, std::int64_t id, std::optional<NumberKind> kind,
 }
 
 void AddPhoneBookRow(Recordset& rows, const std::vector<FieldValue>& values) {
-    const TableDefinition table = PhoneBookTable();
     rows.AddNew();
     for (std::size_t i = 0; i < values.size(); ++i)
-        rows.SetField(table.columns[i].name, values[i]);
+        rows.SetField(kPhoneBookColumns[i], values[i]);
     rows.Update();
 }
 
@@ -112,16 +98,14 @@ void EditField(Recordset& rows, std::string_view column, const FieldValue& value
 
 }  // namespace
 
-// The speed dials the phone book holds, so that new ones can be chosen free
-// (or, now and then, on purpose not free).
+// The speed dials the phone book holds, so that new ones can be chosen free.
 class SpeedDialPool {
   public:
     explicit SpeedDialPool(const SyncSet& phoneBook) {
         for (const SyncObject& record : phoneBook) {
             for (const NumberKind kind : KindsWithNumbers(record)) {
-                if (const auto value = WholeNumberOf(FieldValue(SpeedOf(record, kind)))) {
+                if (const auto value = WholeNumberOf(FieldValue(SpeedOf(record, kind))))
                     used_.insert(*value);
-                }
             }
         }
     }
@@ -166,8 +150,7 @@ std::string ScenarioGenerator::NewName() {
     std::string name = std::string(kFirstNames[Pick(kFirstNames.size())]) + " " +
                        std::string(kLastNames[Pick(kLastNames.size())]) + " " +
                        std::to_string(names_);
-    // Longer than the phone keeps, which cuts it after 22 characters; the
-    // number that keeps names unique stays within them.
+    // Longer than the 22 characters the phone keeps.
     if (Chance(0.1)) name += " Worthington-Smythe";
     return name;
 }
@@ -227,8 +210,7 @@ ScenarioGenerator::ConflictAnswers ScenarioGenerator::ConflictPolicy() {
     auto policy = std::make_shared<Policy>(Policy{std::mt19937_64(random_()), {}});
     return [policy](const SyncObject& outlook,
                     const SyncObject& phoneBook) -> std::optional<ConflictChoice> {
-        // A contact both sides changed is shown once in each pass: the
-        // person may close the first dialog and choose in the second.
+        // Changed on both sides, it is shown in each pass: the first may be closed.
         const bool shownAgain =
             outlook.Flag == RecordFlag::Modified && phoneBook.Flag == RecordFlag::Modified;
         if (shownAgain && !policy->closedOnce.contains(outlook.ContactID) &&
@@ -312,12 +294,10 @@ void ScenarioGenerator::ApplyRandomEdits(const SyncSession& session) {
 std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& session) {
     const auto addressBook = session.OpenAddressBook();
     AddressBook& book = *addressBook;
-    // By name, not in folder order: cards made by a run get random file
-    // names, and a seed must make the same edits on every run of it.
+    // By name: a run's new cards get random file names, and a seed must repeat.
     std::vector<CardHandle> cards;
-    for (CardHandle card = 1; card <= book.Count(); ++card) {
+    for (CardHandle card = 1; card <= book.Count(); ++card)
         if (book.IsContact(card)) cards.push_back(card);
-    }
     std::stable_sort(cards.begin(), cards.end(), [&](CardHandle a, CardHandle b) {
         return book.Get(a, nameField_) < book.Get(b, nameField_);
     });
@@ -343,9 +323,8 @@ std::set<std::string> ScenarioGenerator::EditAddressBook(const SyncSession& sess
     for (std::size_t i = Pick(static_cast<std::size_t>(options_.maxAdds) + 1); i > 0; --i) {
         SyncObject contact = NewContact();
         // Another person of the same name is another contact.
-        if (!untouched.empty() && Chance(0.25)) {
+        if (!untouched.empty() && Chance(0.25))
             contact.ContactName = book.Get(untouched[Pick(untouched.size())], nameField_);
-        }
         WriteCard(book, contact, "YES");
         steps_.push_back("address book: " + contact.ContactName + " added");
     }
@@ -434,9 +413,8 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
 }
 
 std::int64_t ScenarioGenerator::ChooseSpeedDial(SpeedDialPool& speedDials) {
-    if (Chance(0.1)) {
+    if (Chance(0.1))
         if (const auto used = speedDials.AnyUsed(Pick(1000))) return *used;
-    }
     return speedDials.Free();
 }
 
@@ -453,10 +431,7 @@ void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedSt
               [](const auto* a, const auto* b) { return a->ContactName < b->ContactName; });
     for (const SyncObject* record : records) {
         if (!Chance(options_.changeShare)) continue;
-        // A speed dial moved in the phone book while the address book changed
-        // the contact too would stay where it is if the person kept the
-        // address book's version: the phone book's rows keep their speed
-        // dials, and the next run carries the phone's one back.
+        // Not when the address book changed it too: keeping its version leaves work for later.
         const bool mayMoveSpeedDial =
             options_.speedDialEdits && !touchedInAddressBook.contains(record->ContactID);
         EditPhoneBookContact(*rows, *record, mayMoveSpeedDial, speedDials);

@@ -20,9 +20,8 @@ using Violations = std::vector<std::string>;
 // Names as the phone keeps them: their first 22 characters.
 bool SameNamesAndNumbers(const SyncObject& a, const SyncObject& b) {
     if (PhoneName(a.ContactName) != PhoneName(b.ContactName)) return false;
-    for (const NumberKindInfo& kind : kNumberKinds) {
+    for (const NumberKindInfo& kind : kNumberKinds)
         if (a.*kind.number != b.*kind.number) return false;
-    }
     return true;
 }
 
@@ -34,9 +33,8 @@ const SyncObject* WithId(const SyncSet& set, const std::string& id) {
 // The last record of that name as the phone keeps it.
 const SyncObject* WithName(const SyncSet& set, const std::string& name) {
     const SyncObject* found = nullptr;
-    for (const SyncObject& record : set) {
+    for (const SyncObject& record : set)
         if (PhoneName(record.ContactName) == PhoneName(name)) found = &record;
-    }
     return found;
 }
 
@@ -86,20 +84,17 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     }
 }
 
-// The speed dials the address book's record states (a new number has none
-// until the run gives it one) are those of the other record.
+// The speed dials the address book's tag states (a new number has none) are the other's.
 bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other) {
     for (const NumberKindInfo& kind : kNumberKinds) {
         const std::string& speed = addressBook.*kind.speed;
-        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed) {
+        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed)
             return false;
-        }
     }
     return true;
 }
 
-// A version a contact may end with: the address book's (name, numbers and
-// the speed dials its tag states) or the phone book's (every speed dial).
+// A version a contact may end with: the address book's or the phone book's.
 struct Version {
     const SyncObject* record;
     bool fromPhoneBook;
@@ -115,15 +110,13 @@ struct Expectation {
     std::vector<Version> versions;
 };
 
-// Checks that the contact is in the result as one of the versions.
 void CheckOutcome(const SyncObject* result, const Expectation& expected, Violations& violations) {
     if (result == nullptr) {
         violations.push_back(expected.what + " is missing after the run");
         return;
     }
-    for (const Version& version : expected.versions) {
+    for (const Version& version : expected.versions)
         if (version.Matches(*result)) return;
-    }
     std::string line = expected.what + " ends as " + Describe(*result) + ", expected";
     for (const Version& version : expected.versions) {
         line += (version.fromPhoneBook ? " the phone book's " : " the address book's ") +
@@ -144,14 +137,12 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
         const std::string what = "contact " + Describe(before);
         const SyncObject* result = WithId(after.phoneBook, before.ContactID);
         if (outlook == nullptr || phoneBook == nullptr) {
-            if (result != nullptr || WithId(after.addressBook, before.ContactID) != nullptr) {
+            if (result != nullptr || WithId(after.addressBook, before.ContactID) != nullptr)
                 violations.push_back(what + ", deleted on one side, is still there");
-            }
             continue;
         }
         if (!HasNumbers(*outlook)) {
-            // Its last number removed in the address book, the contact leaves
-            // the phone book, unless the phone book's version was kept.
+            // It leaves the phone book unless the phone book's version was kept.
             if (result == nullptr) continue;
             if (RecordsEqual(*phoneBook, before)) {
                 violations.push_back(what +
@@ -173,8 +164,7 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
         CheckOutcome(result, expected, violations);
     }
 
-    // A contact new to the phone book in this run with the card's name and
-    // numbers, each taken once.
+    // A contact new in this run with the card's name and numbers, each taken once.
     std::set<std::string> claimed;
     const auto newContactLike = [&](const SyncObject& card) -> const SyncObject* {
         for (const SyncObject& result : after.phoneBook) {
@@ -196,8 +186,7 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
                                      " with an ID no run gave");
             }
             if (seenIds.insert(added.ContactID).second) continue;
-            // A copied card: one of the two keeps the ID, the other is a new
-            // contact of the same name and numbers.
+            // A copied card: the copy is a new contact of the same name and numbers.
             ++survivors;
             if (newContactLike(added) == nullptr) {
                 violations.push_back("the copied card " + Describe(added) +
@@ -242,20 +231,17 @@ void CheckContacts(const LoadedStores& agreed, const LoadedStores& edited,
     }
 }
 
-// A number of the phone book: the contact's ID and the kind.
 struct Holder {
     std::string id;
     const NumberKindInfo* kind;
 };
 
-// The numbers of the phone book that hold each speed dial.
 std::map<std::string, std::vector<Holder>> SpeedDialHolders(const SyncSet& phoneBook) {
     std::map<std::string, std::vector<Holder>> holders;
     for (const SyncObject& record : phoneBook) {
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!(record.*kind.number).empty()) {
+            if (!(record.*kind.number).empty())
                 holders[record.*kind.speed].push_back({record.ContactID, &kind});
-            }
         }
     }
     return holders;
@@ -267,11 +253,8 @@ bool HeldIn(const SyncSet& phoneBook, const Holder& holder, const std::string& v
            record->*holder.kind->speed == value;
 }
 
-// The run hands out only speed dials nobody uses. A speed dial may still be
-// shared when every number holding it already held it in the phone book,
-// before or after the edits: the phone gave it out twice, or a version kept
-// in a conflict brings back a number with the speed dial it had, which the
-// phone has given to another number since.
+// A shared speed dial is fine only if every number holding it held it in the
+// phone book before or after the edits: the run hands out only free ones.
 void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
                      const LoadedStores& after, Violations& violations) {
     for (const auto& [value, holders] : SpeedDialHolders(after.phoneBook)) {
@@ -292,15 +275,13 @@ void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
 }  // namespace
 
 std::string Describe(const SyncObject& record) {
-    std::string text = record.ContactID + ":" + record.ContactName + ":";
-    bool first = true;
+    std::string numbers;
     for (const NumberKindInfo& kind : kNumberKinds) {
         if ((record.*kind.number).empty() && (record.*kind.speed).empty()) continue;
-        text += (first ? "" : ",") + std::string(SyncColumnOf(kind.kind)) + "=" +
-                record.*kind.number + "/" + record.*kind.speed;
-        first = false;
+        numbers += (numbers.empty() ? "" : ",") + std::string(SyncColumnOf(kind.kind)) + "=" +
+                   record.*kind.number + "/" + record.*kind.speed;
     }
-    return text;
+    return record.ContactID + ":" + record.ContactName + ":" + numbers;
 }
 
 std::vector<std::string> CheckInvariants(const LoadedStores& agreed, const LoadedStores& edited,

@@ -10,13 +10,8 @@
 
 namespace velmora::test {
 
-// A RunUi for tests: it records everything shown as lines of text
-// ("caption: ...", "reset labels", "text: <stage caption>", "done: <stage
-// caption>", "message: ...", "conflict: <outlook name> / <phone
-// book name>", "names: <first>|<last>|<full>|<file as>", "mass deletion:
-// <summary>") and answers the dialogs from a queue of scripted names, or from
-// a policy (by default the proposed names are accepted, a conflict dialog is
-// closed without a choice, and a run that would delete much goes on).
+// Records what is shown as lines ("conflict: Ann / Ann", "names: f|l|full|file as")
+// and answers from scripts; a conflict dialog is closed without a choice by default.
 class ScriptedRunUi : public RunUi {
   public:
     using ConflictPolicy = std::function<std::optional<ConflictChoice>(
@@ -43,7 +38,6 @@ class ScriptedRunUi : public RunUi {
     }
     void ProcessPendingEvents() override { ++pendingEventCalls; }
 
-    // Keeps the given side's values as shown.
     static ConflictPolicy Keep(ConflictSide side);
 
     std::vector<std::string> events;

@@ -1,6 +1,7 @@
 #include "support/StoreText.h"
 
 #include <algorithm>
+#include <numeric>
 #include <sstream>
 
 #include "stores/database/PhoneBookDatabase.h"
@@ -19,12 +20,9 @@ std::string RenderAddressBookSorted(const AddressBook& book) {
     std::vector<std::string> lines;
     std::istringstream rendered(test::RenderAddressBook(book));
     for (std::string line; std::getline(rendered, line);)
-        lines.push_back(line);
+        lines.push_back(line + "\n");
     std::sort(lines.begin(), lines.end());
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
+    return std::accumulate(lines.begin(), lines.end(), std::string());
 }
 
 std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& path,
@@ -54,13 +52,12 @@ StoreTexts RenderStores(const SyncSession& session) {
     const Settings settings = session.CurrentSettings();
     DatabaseEngine& databases = *session.Backends().databases;
     const auto addressBook = session.OpenAddressBook();
-    StoreTexts texts{RenderAddressBookSorted(*addressBook),
-                     RenderTable(databases, settings.PhoneBookPath, kPhoneBookTable,
-                                 {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
-                                  PhoneBookColumn::Number, PhoneBookColumn::NumberType,
-                                  PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength}),
-                     RenderTable(databases, settings.SyncPath, kSyncTable, SyncColumns(), 3)};
-    return texts;
+    return {RenderAddressBookSorted(*addressBook),
+            RenderTable(databases, settings.PhoneBookPath, kPhoneBookTable,
+                        {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
+                         PhoneBookColumn::Number, PhoneBookColumn::NumberType,
+                         PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength}),
+            RenderTable(databases, settings.SyncPath, kSyncTable, SyncColumns(), 3)};
 }
 
 }  // namespace velmora::scenarios

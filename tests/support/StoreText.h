@@ -13,8 +13,7 @@
 
 namespace velmora::scenarios {
 
-// The whole content of the three stores, read through the ports, each as one
-// string, so two states compare as three strings whatever the backends.
+// The three stores, read through the ports, as three strings.
 struct StoreTexts {
     std::string addressBook;
     std::string phoneBook;
@@ -26,15 +25,11 @@ std::ostream& operator<<(std::ostream& out, const StoreTexts& texts);
 
 StoreTexts RenderStores(const SyncSession& session);
 
-// The address book as test::RenderAddressBook has it, its lines sorted: new
-// cards get random file names, so the order of items says nothing.
+// Sorted, as new cards get random file names.
 std::string RenderAddressBookSorted(const AddressBook& book);
 
-// The columns of every row of a table in stored order: rows joined by ";",
-// values by "|", null as NULL; the columns from `namedFrom` on only when not
-// empty, as Column=value. A database that does not exist renders as "".
-//   phone book: "1|Ann Lee|5551234567|4|1|6;..."
-//   sync database: "1|Ann Lee|H:2,M:1|Home=5550001111|Mobile=5551234567;..."
+// "1|Ann Lee|H:2,M:1|Home=5550001111;...": columns from `namedFrom` on only
+// when not empty; "" when there is no database.
 std::string RenderTable(DatabaseEngine& engine, const std::filesystem::path& path,
                         std::string_view table, const std::vector<std::string_view>& columns,
                         std::size_t namedFrom = SIZE_MAX);

@@ -64,9 +64,8 @@ LoadedStores LoadStores(const SyncSession& session) {
             SyncObject& record =
                 ImportOutlookData(stores.addressBook, *book, card, state.settings.NameField);
             // "07" is the ID 7, as a run reads it.
-            if (auto plain = PlainContactId(record.ContactID)) {
+            if (auto plain = PlainContactId(record.ContactID))
                 stores.addressBook.ChangeContactID(record, *plain);
-            }
         }
     }
 

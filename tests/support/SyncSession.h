@@ -11,27 +11,20 @@
 
 namespace velmora::scenarios {
 
-// The stores of one scenario: a program folder whose settings put the phone
-// book, the sync database, the log and the address book at their default
-// places below it, reached through the given backends. The PhoneBook Manager
-// is never started.
+// A program folder with the stores at their default places, never starting the manager.
 class SyncSession {
   public:
     SyncSession(std::filesystem::path programFolder, StoreBackends backends);
 
-    // The settings a run starts from; change them before running.
     InMemorySettingsStore& SettingsStore() { return settings_; }
-    // The settings as a run loads them (paths filled in).
     Settings CurrentSettings() const;
     const StoreBackends& Backends() const { return backends_; }
     const std::filesystem::path& ProgramFolder() const { return programFolder_; }
 
-    // One synchronization through the session's backends, or through others
-    // (decorators of them) that reach the same stores.
+    // Through the session's backends, or decorators of them.
     RunResult Run(RunUi& ui, RunSafety safety = {}) const;
     RunResult Run(RunUi& ui, const StoreBackends& backends, RunSafety safety = {}) const;
 
-    // The address book, read afresh.
     std::unique_ptr<AddressBook> OpenAddressBook() const;
 
   private:
@@ -40,13 +33,10 @@ class SyncSession {
     mutable InMemorySettingsStore settings_;
 };
 
-// Stores a book's changes as another program would; a card that could not be
-// stored throws velmora::Error.
+// Throws velmora::Error for a card that could not be stored.
 void SaveAll(AddressBook& book);
 
-// The three stores as a run's loaders read them, without writing anything:
-// the address book's included contacts (excluded ones are passed over, not
-// unmarked), the phone book's contacts and the sync database's rows.
+// The stores as a run's loaders read them, writing nothing.
 struct LoadedStores {
     SyncSet addressBook;
     SyncSet phoneBook;

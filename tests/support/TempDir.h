@@ -7,8 +7,7 @@
 
 namespace velmora::test {
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents when the object goes.
+// A fresh temporary folder, removed with its contents.
 class TempDir {
   public:
     TempDir();
@@ -29,8 +28,7 @@ class TempDir {
 };
 
 std::string ReadFileBytes(const std::filesystem::path& path);
-// Every file below a folder with its bytes, by path relative to the folder;
-// none when the folder does not exist.
+// Every file's bytes by relative path; none when there is no folder.
 std::map<std::string, std::string> FilesBelow(const std::filesystem::path& folder);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 

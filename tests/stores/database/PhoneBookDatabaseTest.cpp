@@ -27,9 +27,7 @@ class PhoneBookTest : public test::DatabaseStoreTest {
     }
 };
 
-// Rows fold into one record per contact ID wherever they stand: the first row
-// of a kind and the first name win, codes 7, 8 and a null type add nothing,
-// negative speed dials keep their sign. An unreadable null names its place.
+// Rows fold into one record per ID, first row of a kind winning; a null names its place.
 TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     Load(
         "12|Ann Smith|5551234567|4|3|6;20|Bob Jones|5550001111|2|8|6;12|Ann S.|5559990000|2|5|6;"
@@ -56,9 +54,7 @@ TEST_F(PhoneBookTest, LoadFoldsTheRowsOfEachContactAndNamesNulls) {
     }
 }
 
-// Contact IDs stored as another program may ("07", " 7", 7.0, "+7") read in
-// plain form, so they are one contact; anything but a positive 64-bit whole
-// number stops the load of either database, naming where it is.
+// "07", " 7", 7.0 and "+7" are one ID; anything but a positive whole number stops the load.
 TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
     const auto createWith = [&](const std::string& values) {
         std::filesystem::remove(PhoneBookPath());
@@ -75,8 +71,7 @@ TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
     EXPECT_EQ(PhoneBook(),
               "7:Ann::H=5559990000/5,W1=5550001111/2,M=5551234567/3,E=a@example.com/1");
 
-    // Each value as stored, and as the message shows it (SQLite keeps the
-    // unquoted 99999999999999999999 as a real number).
+    // Stored, and as the message shows it (unquoted, the big one is a real).
     const std::pair<std::string, std::string> refused[]{
         {"'abc'", "\"abc\""},
         {"5.5", "5.5"},
@@ -99,8 +94,7 @@ TEST_F(PhoneBookTest, ContactIdsAreReadAsPositiveWholeNumbers) {
         test::ErrorNaming({SyncPath().string(), "SyncContacts", "Row 1 ", "contact ID 0 "}));
 }
 
-// The load checks what the writer will need before it reads a row, so a run
-// stops before it writes anywhere.
+// The load checks the file and every column before it reads a row.
 TEST_F(PhoneBookTest, LoadChecksTheFileAndEveryColumnFirst) {
     test::ExecuteSql(PhoneBookPath(),
                      "CREATE TABLE tblContactList (ContactID INTEGER, ContactName TEXT, "
@@ -116,9 +110,7 @@ TEST_F(PhoneBookTest, LoadChecksTheFileAndEveryColumnFirst) {
     EXPECT_EQ(state.PhoneBookSet.Count(), 0);
 }
 
-// Names another program stored as BLOBs, in UTF-8 or in Windows-1252, read as
-// the same UTF-8 text in both databases, so a run that finds them equal to
-// the record writes nothing and leaves the bytes as they were.
+// Names stored as BLOBs read as UTF-8 text, and an equal record leaves their bytes.
 TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
     test::CreatePhoneBook(PhoneBookPath(), "12|x|5551234567|4|3|6;13|y|5550001111|2|4|6",
                           "UPDATE tblContactList SET ContactName = X'5A6FEB' WHERE ContactID = 12;"
@@ -139,10 +131,7 @@ TEST_F(PhoneBookTest, NamesStoredAsBlobsReadAsTextAndStayUntouched) {
     EXPECT_EQ(Sync(), "12:Zoë::M=5551234567/");
 }
 
-// "C" adds a row per number in code order, the name cut to 22 code points;
-// other flags write nothing. "D" deletes every row whose ID reads as the
-// record's, last first: codes 7 and 8 log an empty kind word, codes outside
-// 0 to 10 and null no line, and -15 is not 15.
+// "C" adds a row per number, the name cut to 22; "D" deletes every row of the ID.
 TEST_F(PhoneBookTest, AddsARowPerNumberAndDeletesEveryRowOfAContact) {
     Write(
         "13|Bob Jones|5550001111|2|8|6;15|Ann Smith|5551234567|4|3|6;15|Ann Smith|x|7|1|0;"
@@ -167,10 +156,7 @@ TEST_F(PhoneBookTest, AddsARowPerNumberAndDeletesEveryRowOfAContact) {
 ... The mobile number for Ann Smith has been deleted.)");
 }
 
-// "W" in three passes: cleared numbers delete their row (of two rows of a
-// kind, the later goes, the other is emptied), a new name reaches every named
-// row of a known kind, changed numbers update row and length code, new kinds
-// get rows. The manager's own columns are left alone.
+// "W" deletes cleared numbers, renames, updates and adds rows; other columns stay.
 TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
     const std::string name = "Ann Smith-Jones, Senior";
     const std::string cut = "Ann Smith-Jones, Senio";
@@ -199,8 +185,7 @@ TEST_F(PhoneBookTest, ModifiesRowsInThreePasses) {
 ... The home number for Cy Young has been deleted.)");
 }
 
-// "W" writes what the phone keeps (03 and 3 are one speed dial, names cut to
-// 22); written again, the same records change nothing.
+// "W" compares as the phone keeps values; written again, nothing changes.
 TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
     const std::string records =
         "20:Lee, Ann:W:M=5551234567/9,H=5550009999/03 | "
@@ -225,10 +210,7 @@ TEST_F(PhoneBookTest, ModifyWritesSpeedDialsAndNamesAsThePhoneKeepsThem) {
     EXPECT_EQ(Log(), "Writing to the PhoneBook database.");
 }
 
-// Both writers, as at a run's end, over a phone book whose triggers refuse
-// some changes: each contact's changes go in together or not at all, the
-// others are kept, and the sync database records exactly what the phone
-// book holds, so the next run carries a refused change again.
+// A refused step undoes its contact's changes alone; the sync database follows the phone book.
 TEST_F(PhoneBookTest, RefusedStepUndoesItsContactAndKeepsTheOthers) {
     state.SyncDataSet = test::ParseSet(
         "12:Ann Smith:W:M=5550000000/3 | 30:Di Lane:D: | 40:Ed Marsh:W:P=5559998888/9 | "
@@ -274,9 +256,7 @@ TEST_F(PhoneBookTest, RefusedStepUndoesItsContactAndKeepsTheOthers) {
               "40|Ed Marsh|M:6|Mobile=5551110000;50|Fay Hill|H:2|Home=5557776666");
 }
 
-// Another program holding a database locked costs one wait, then the run
-// stops naming the lock and the file: no change is tried (and refused) one
-// by one, and nothing is stored.
+// A lock held by another program stops the run after one wait, storing nothing.
 TEST_F(PhoneBookTest, HeldLockStopsTheRunAfterOneWait) {
     SqliteDatabaseEngine briefWait(std::chrono::milliseconds(50));
     test::CreatePhoneBook(PhoneBookPath(), "12|Ann Smith|5551234567|4|3|6");
@@ -298,9 +278,7 @@ TEST_F(PhoneBookTest, HeldLockStopsTheRunAfterOneWait) {
     EXPECT_EQ(PhoneBookFile(), "12|Ann Smith|5551234567|4|3|6");
 }
 
-// Two rows of one kind left by another program: the run keeps the one its
-// sync record holds (Ann's second, so her card is untouched), else the first
-// (Bo's, which reaches his card). The next run is quiet.
+// Extra rows of one kind go, keeping the synced one or else the first; then quiet.
 TEST(PhoneBookRepair, DuplicatedRowsAreRemovedAndTheNextRunIsQuiet) {
     using K = NumberKind;
     test::FileScenario s;

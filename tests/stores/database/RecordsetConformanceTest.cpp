@@ -23,8 +23,7 @@ struct InMemoryBackend {
     std::filesystem::path PathOf(const std::string& name) const { return "/in-memory/" + name; }
 };
 
-// People(Key INTEGER PRIMARY KEY, Name TEXT NOT NULL, Age INTEGER >= 0,
-// Score REAL, Amount NUMERIC, Note TEXT DEFAULT 'none') with four rows.
+// People: Key (primary), Name (not null), Age (>= 0), Score, Amount, Note (default "none").
 std::vector<TableDefinition> Tables() {
     TableDefinition people;
     const auto column = [&](const char* name, ColumnType type) -> ColumnDefinition& {
@@ -66,9 +65,8 @@ std::string Here(const Recordset& rows) {
     return here;
 }
 
-// Takes the steps and lists where each leaves the recordset: moves (F first,
-// L last, N next, P previous, D delete) or, given a column, lookups of the
-// key in it (F first, L last, N next, P previous).
+// Where each step leaves the recordset: F first, L last, N next, P previous, D
+// delete; given a column, the steps are lookups of the key.
 std::string Walk(Recordset& rows, std::string_view steps, std::string_view column = {},
                  const FieldValue& key = {}) {
     constexpr void (Recordset::*kMoves[])() = {&Recordset::MoveFirst, &Recordset::MoveLast,
@@ -105,9 +103,7 @@ class RecordsetContract : public ::testing::Test {
 using Backends = ::testing::Types<SqliteBackend, InMemoryBackend>;
 TYPED_TEST_SUITE(RecordsetContract, Backends);
 
-// Every pass meets each row once; past an end the recordset stays at Eof or
-// Bof. A row deleted while walking backwards cannot be read, and the walk
-// and later passes go round it. An empty table is at both ends.
+// Every pass meets each row once, stops at the ends and goes round deleted rows.
 TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     auto rows = this->Open();
     EXPECT_EQ(Walk(*rows, "NNNNNPLPPPPPNFNNNN"),
@@ -118,16 +114,16 @@ TYPED_TEST(RecordsetContract, WalksEveryRowOnceAndDeletedRowsDropOut) {
     EXPECT_EQ(Walk(*this->Open(), "FLNP"), "EOFBOF,EOFBOF,EOFBOF,EOFBOF");
 }
 
-// A pass of reading meets the rows a recordset meets, in key order with their
-// values (a row deleted from the middle, one added at the end), columns named
-// in any case; then it is past the end. An unknown column, reading past the
-// end and an unknown table are errors that name the table and the file.
+// Passes meet the stored rows in key order, an added one with defaults; unknown names fail.
 TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
     auto rows = this->Open();
     Walk(*rows, "FND");
     rows->AddNew();
     rows->SetField("Name", "Eve");
     rows->Update();
+    EXPECT_EQ(Walk(*rows, "NFNNNNL"), "Cy,Ann,Cy,Di,Eve,EOF,Eve");  // from the current row
+    EXPECT_EQ(RowText(*rows), R"(5|"Eve"|null|null|null|"none")");
+    EXPECT_EQ(Walk(*this->Open(), "L"), "Eve");
     const auto reader = this->backend.engine.OpenDatabase(this->path)->ReadRows("people");
     ASSERT_TRUE(reader->HasColumn("nOTE") && !reader->HasColumn("Nothing"));
     std::string passed;
@@ -147,10 +143,8 @@ TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
                 ErrorNaming({this->path.string(), "Nobody"}));
 }
 
-// A recordset opened with keys holds the rows whose column holds one of them
-// (30 and "050" match Ann's and Cy's ages) and the rows added through it:
-// the others are neither walked nor found, and stay as they were. An
-// unknown column is an error naming it.
+// Opened with keys (30 and "050" match Ann's and Cy's ages), a recordset
+// holds those rows and its own; the others are not met and stay as they were.
 TYPED_TEST(RecordsetContract, KeyedRecordsetHoldsOnlyItsRows) {
     const auto database = this->backend.engine.OpenDatabase(this->path);
     auto rows = database->OpenRecordsetWithKeys("People", {"age", {30, "050", 99}});
@@ -163,33 +157,13 @@ TYPED_TEST(RecordsetContract, KeyedRecordsetHoldsOnlyItsRows) {
     ASSERT_TRUE(rows->FindFirst("Name", "Eve"));
     rows->Delete();
     EXPECT_EQ(Walk(*this->Open(), "FNNNN"), "Ann,Bob,Cy,Di,EOF");
-    EXPECT_THAT(
-        [&] {
-            database->OpenRecordsetWithKeys("People", {"Nothing", {1}});
-        },
-        ErrorNaming({this->path.string(), "People", "Nothing"}));
+    const RowKeys unknown{"Nothing", {1}};
+    EXPECT_THAT([&] { database->OpenRecordsetWithKeys("People", unknown); },
+                ErrorNaming({this->path.string(), "People", "Nothing"}));
 }
 
-// An added row gets the defaults and a key of its own, leaves the current
-// row alone, and is met by later passes and other readers.
-TYPED_TEST(RecordsetContract, AddedRowsGetDefaultsAndJoinLaterPasses) {
-    auto rows = this->Open();
-    rows->MoveNext();
-    rows->AddNew();
-    rows->SetField("Name", "Eve");
-    rows->Update();
-    EXPECT_EQ(Walk(*rows, "NFNNNNN"), "Cy,Ann,Bob,Cy,Di,Eve,EOF");
-    const auto reader = this->Open();
-    for (Recordset* recordset : {rows.get(), reader.get()}) {
-        recordset->MoveLast();
-        EXPECT_EQ(RowText(*recordset), R"(5|"Eve"|null|null|null|"none")");
-    }
-}
-
-// Values convert to the column's type when set (column names in any case);
-// one that does not is refused by name and leaves the column as it was.
+// Values convert to the column's type, or are refused by name and change nothing.
 TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
-    // The column, the value set, and what is stored (nullopt: refused).
     const std::tuple<std::string, FieldValue, std::optional<FieldValue>> cases[] = {
         {"age", "12", 12},       {"Age", 13.0, 13},         {"Score", "2.25", 2.25},
         {"Score", 3, 3.0},       {"Score", "+1e3", 1000.0}, {"Amount", " 2.50 ", 2.5},
@@ -214,9 +188,7 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }
 
-// Lookups meet matching rows in order from either end or from where the
-// recordset stands; 40, 40.0, "40" and " 040" are one key. The index follows
-// edits, deletions and added rows.
+// Lookups from either end or the current row; 40, 40.0 and " 040" are one key.
 TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     auto rows = this->Open();
     rows->Edit();
@@ -237,9 +209,7 @@ TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     EXPECT_EQ(Walk(*rows, "FN", "Age", 40) + Walk(*rows, "LP", "Age", 41), "Eve,EOFBob,BOF");
 }
 
-// Undoing a savepoint brings back what the file held when it was set, and the
-// walk and lookups agree with the file again; a released one is committed, a
-// rollback undoes everything. A second writer fails as locked.
+// Savepoints and transactions keep or undo changes together; a second writer is locked out.
 TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
     const auto database = this->backend.engine.OpenDatabase(this->path);
     auto rows = database->OpenRecordset("People");
@@ -288,8 +258,7 @@ TYPED_TEST(RecordsetContract, TransactionsKeepOrUndoChangesTogether) {
               "Ann,Bob,Cy,Di,EOF kept second third released ");
 }
 
-// Unknown names are errors naming them; a row breaking the table's rules is
-// refused whole, and editing past the end fails.
+// Unknown names, rows breaking the table's rules and edits past the end are refused.
 TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_THAT([&] { this->Open("Nobody"); }, ErrorNaming({"Nobody", this->path.string()}));
     const auto database = this->backend.engine.OpenDatabase(this->path);
@@ -314,8 +283,7 @@ TYPED_TEST(RecordsetContract, UnknownNamesAndBrokenRulesAreRefused) {
     EXPECT_EQ(Walk(*reader, "NNNN"), "Bob,Cy,Di,EOF");
 }
 
-// CreateDatabase is all or nothing and refuses an existing file; opening a
-// missing one makes nothing.
+// CreateDatabase is all or nothing and refuses an existing file.
 TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     auto& engine = this->backend.engine;
     EXPECT_THAT([&] { engine.CreateDatabase(this->path, Tables()); },
@@ -330,9 +298,7 @@ TYPED_TEST(RecordsetContract, CreateDatabaseIsAllOrNothing) {
     EXPECT_EQ(Walk(*engine.OpenDatabase(fresh)->OpenRecordset("people"), "LP"), "Di,Cy");
 }
 
-// What only a real file shows: old column declarations convert by SQLite's
-// rules, text that is not UTF-8 reads as Windows-1252, and what is not a
-// database, or is damaged, is refused by name.
+// Old column types, Windows-1252 text, and files that are no database or damaged.
 TEST(SqliteDatabase, ReadsOldTablesAndRefusesWhatIsNotADatabase) {
     test::TempDir dir;
     const auto path = dir / "Old.db";

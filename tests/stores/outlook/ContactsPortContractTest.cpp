@@ -18,7 +18,6 @@ struct FakeBackend {
     void Add(std::string_view fields) { test::AddContact(book, fields); }
     void AddList() { book.AddDistributionList(); }
     std::unique_ptr<AddressBook> Open() { return book.Open(); }
-    // Another program rewrites the stored item at that position.
     void ReplaceElsewhere(int index, std::string_view fields) {
         const auto parsed = test::ParseFields(fields);
         book.ReplaceContact(index, {parsed.begin(), parsed.end()});
@@ -26,7 +25,6 @@ struct FakeBackend {
     InMemoryAddressBook book;
 };
 
-// One file per item, named so that file-name order is the order of adding.
 struct VCardBackend {
     void Add(std::string_view fields) { Write(test::ContactCardText(test::ParseFields(fields))); }
     void AddList() { Write(test::MakeCard({"FN:Team", "KIND:group"}, "4.0")); }
@@ -42,8 +40,7 @@ struct VCardBackend {
     int added = 0;
 };
 
-// The same folder read through its card index: each open first brings the
-// index up to date, so the cards come from the index, not from parsing.
+// Each open first brings the index up to date, so cards come from the index.
 struct IndexedVCardBackend : VCardBackend {
     std::unique_ptr<AddressBook> Open() {
         const auto index = dir / "cards.index";
@@ -55,7 +52,6 @@ struct IndexedVCardBackend : VCardBackend {
 template <typename Backend>
 class ContactsPortContract : public ::testing::Test {
   protected:
-    // The address book as a new session reads it.
     std::string Stored() { return test::RenderAddressBook(*backend.Open()); }
     Backend backend;
 };
@@ -63,8 +59,7 @@ class ContactsPortContract : public ::testing::Test {
 using Backends = ::testing::Types<FakeBackend, VCardBackend, IndexedVCardBackend>;
 TYPED_TEST_SUITE(ContactsPortContract, Backends);
 
-// Items come in folder order, lists as no contact, created cards after them;
-// only SaveChanges stores, each changed card once. Namesakes stay two cards.
+// Items in folder order, created ones after; only SaveChanges stores.
 TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
     this->backend.AddList();
     this->backend.Add("User3=1; FileAs=Ann");
@@ -88,15 +83,13 @@ TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
               "(distribution list)\nUser3=1; FileAs=Ann\nUser3=2; FileAs=Ann\nFileAs=Cy\n");
 
     EXPECT_TRUE(book->SaveChanges().empty());
-    // Sorted: a created card's file name is random, so its place is too.
     EXPECT_EQ(
         scenarios::RenderAddressBookSorted(*this->backend.Open()),
         "(distribution list)\nFileAs=Bob\nUser3=1; FileAs=Ann\nUser3=2; User4=M:3; FileAs=Ann\n");
     EXPECT_TRUE(book->SaveChanges().empty());  // nothing left to store
 }
 
-// Every field reads back in a new session once saved, not before; "" clears
-// a field, and an empty display name leaves the address.
+// Every field reads back once saved, not before; "" clears a field.
 TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     const std::string before = "User3=7; FileAs=Ann; PagerNumber=555 0101";
     const std::string written =
@@ -118,8 +111,7 @@ TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     EXPECT_EQ(test::RenderAddressBook(*book), written + "\n");
 }
 
-// A card another program changed since it was read is reported and left as
-// they made it; the other cards are stored all the same.
+// Another program's edit is reported and kept; the other cards are stored.
 TYPED_TEST(ContactsPortContract, NeverOverwritesAnotherProgramsEdit) {
     this->backend.Add("User3=1; FileAs=Ann");
     this->backend.Add("User3=2; FileAs=Bob");

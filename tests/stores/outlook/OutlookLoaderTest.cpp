@@ -11,8 +11,7 @@
 namespace velmora {
 namespace {
 
-// Loads the book, then stores what the loader changed, as the run's writer
-// would at its end.
+// Stores what the loader changed, as the run's writer would.
 SyncSet LoadAndSave(InMemoryAddressBook& book, const std::string& nameField = "File As") {
     RunState state;
     state.settings.NameField = nameField;
@@ -22,8 +21,7 @@ SyncSet LoadAndSave(InMemoryAddressBook& book, const std::string& nameField = "F
     return std::move(state.OutlookSet);
 }
 
-// "Y" and "YES" in any case include a contact; an excluded one loses our ID
-// and speed dials (its card is stored only if it had any).
+// "Y" and "YES" in any case include a contact; an excluded one loses ID and speed dials.
 TEST(OutlookLoader, InclusionAndUnmarking) {
     InMemoryAddressBook book;
     const std::vector<std::string> flags{"y", "", "Yes", "No", " Y", "YES ", "NO", "yES"};
@@ -45,8 +43,7 @@ TEST(OutlookLoader, InclusionAndUnmarking) {
     EXPECT_EQ(book.Saves(), 5);
 }
 
-// IDs with leading zeros, blanks, a sign or a zero fraction load in plain
-// form, and the card is set to it; anything else stops the load by name.
+// IDs load in plain form, set on the card; anything else stops the load by name.
 TEST(OutlookLoader, ContactIdsInPlainForm) {
     InMemoryAddressBook book;
     for (const std::string id : {"07", " 8", "+9", "10.0", "11"})
@@ -70,10 +67,7 @@ TEST(OutlookLoader, ContactIdsInPlainForm) {
     }
 }
 
-// Numbers load as the phone dials them ("+" kept, letters as keypad digits);
-// speed dials come from the tag, except for removed numbers; the name from
-// the field NameField names exactly; the address in lower case, a server-form
-// one giving way to the display name's "(address)".
+// Numbers as the phone dials them, speed dials from the tag, name and address.
 TEST(OutlookLoader, WhatAContactLoadsAs) {
     const std::string names = "FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie";
     const std::string cases[][3] = {

@@ -18,8 +18,7 @@ class OutlookWriterTest : public ::testing::Test {
   protected:
     OutlookWriterTest() { state.settings.LogPath = dir / "SyncLog.txt"; }
 
-    // Writes the records (in the form of test::ParseSet) to the address book
-    // and returns the lines logged after the heading.
+    // The lines logged after the heading.
     Lines Write(std::string_view records) {
         std::filesystem::remove(state.settings.LogPath);
         state.OutlookSet = test::ParseSet(records);
@@ -37,9 +36,7 @@ class OutlookWriterTest : public ::testing::Test {
     test::ScriptedRunUi ui;
 };
 
-// Each record acts on the card it was loaded from (its fifth part), never one
-// found by ID or name, so of two namesakes only its own changes; a record
-// without its card is reported as not found. Each changed card is stored once.
+// Each record acts on its own card, never one found by ID or name.
 TEST_F(OutlookWriterTest, FlagsActOnTheirOwnCard) {
     state.settings.NameField = "Full Name";
     test::AddContact(book, "User3=1; User2=yes; FullName=Ann");
@@ -72,8 +69,7 @@ TEST_F(OutlookWriterTest, FlagsActOnTheirOwnCard) {
     EXPECT_EQ(book.Deletes(), 1);
 }
 
-// A card another program changed since the run read it is not overwritten;
-// its sync record stays as loaded so the next run finds the change.
+// A card changed meanwhile is not overwritten, and its sync record stays as loaded.
 TEST_F(OutlookWriterTest, ACardChangedMeanwhileIsNotOverwritten) {
     test::AddContact(book, "User2=Y; User3=1; User4=P:1; FileAs=Ann; PagerNumber=555 0101");
     test::AddContact(book, "User2=Y; User3=2; User4=P:2; FileAs=Bob");
@@ -92,9 +88,7 @@ TEST_F(OutlookWriterTest, ACardChangedMeanwhileIsNotOverwritten) {
               "User2=Y; User3=2; User4=P:2; FileAs=Bob; PagerNumber=555-0303\n");
 }
 
-// Every field a "W" record changes is logged in order and the card stored
-// once; an address differing only in case, and a number only in
-// punctuation, are left as typed.
+// "W" logs every changed field and stores once; case and punctuation stay as typed.
 TEST_F(OutlookWriterTest, RewriteChangesEveryField) {
     test::AddContact(book,
                      "User1=12*3; User2=Y; User3=5; User4=H:2,P:4; FileAs=Lee, Ann; "
@@ -126,8 +120,7 @@ TEST_F(OutlookWriterTest, RewriteChangesEveryField) {
     EXPECT_EQ(book.Saves(), 1);
 }
 
-// Under "Nickname" the nickname takes the record's name; a prompt closed
-// without OK keeps the contact's names and the rest is still written.
+// Under "Nickname"; a prompt closed without OK keeps the names, the rest is written.
 TEST_F(OutlookWriterTest, NamesUnderNickname) {
     test::AddContact(book, "User3=5; User2=Y; FileAs=Lee, Ann; FullName=Ann Lee; NickName=Annie");
     state.settings.NameField = "Nickname";
@@ -152,9 +145,7 @@ TEST_F(OutlookWriterTest, NamesUnderNickname) {
               "User2=YES; User3=6; FullName=Bobby; LastName=Bobby; NickName=Bobby\n");
 }
 
-// "C" creates an included contact from the confirmed names ("Lee, Ann" is
-// proposed as Ann, Lee) and its masked numbers; a prompt closed without OK
-// takes the proposal, and nothing is stored before every prompt is answered.
+// "C" creates from the confirmed names, storing nothing before every prompt is answered.
 TEST_F(OutlookWriterTest, CreateListsTheAddedValues) {
     state.settings.MaskOption = 3;
     ui.nameAnswers = {NameValues{"Ann", "Lee", "", "Lee, Ann"}};

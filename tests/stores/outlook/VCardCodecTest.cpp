@@ -22,7 +22,6 @@ VCard ReadCard(const std::string& text) {
     return std::move(ParseVCardFile(text, "card.vcf").cards.at(0));
 }
 
-// The card's text after the fields are written and the card is saved.
 std::string Saved(const std::string& text, const test::FieldValues& fields) {
     VCard card = ReadCard(text);
     for (const auto& [field, value] : fields)
@@ -31,8 +30,7 @@ std::string Saved(const std::string& text, const test::FieldValues& fields) {
     return CardText(card);
 }
 
-// Older programs leave Windows-1252 bytes beside UTF-8 ones and fold inside a
-// character: each value reads on its own, and unchanged lines save as they were.
+// Mixed Windows-1252 and UTF-8 values each decode on their own; unchanged lines stay.
 TEST(VCardCodecTest, EachValueDecodesOnItsOwn) {
     const std::vector<std::string> kept{"FN;X-LABEL=B\xFCro:Müller", "N:M\xFCller;Jürgen;;;",
                                         "NOTE:Gro\xDF 5", "NICKNAME:J\xC3", " \xBCrgen"};
@@ -53,8 +51,7 @@ TEST(VCardCodecTest, EachValueDecodesOnItsOwn) {
     }
 }
 
-// Scenario: a phone ends a card's last quoted-printable value with a stray
-// '='. Neither END:VCARD nor a line Velmora writes after it joins that value.
+// A stray '=' ending a quoted-printable value joins no line Velmora writes.
 TEST(VCardCodecTest, StrayEqualsSignJoinsNoLineVelmoraWrites) {
     const std::string note = "NOTE;ENCODING=QUOTED-PRINTABLE:call back=";
     const std::string added = Saved(MakeCard({"FN:Ann", note}, "2.1"),
@@ -64,8 +61,7 @@ TEST(VCardCodecTest, StrayEqualsSignJoinsNoLineVelmoraWrites) {
     EXPECT_EQ(ReadContactField(read, F::User3), "12");
     EXPECT_EQ(ReadContactField(read, F::MobileTelephoneNumber), "555 0101");
 
-    // A card an earlier version wrote with the ID right after the note; the
-    // ID reads, and removing it does not let the number join the note.
+    // An earlier version wrote the ID right after the note.
     const std::string earlier =
         MakeCard({"FN:Ann", note, "X-VELMORA-CONTACT-ID:12", "TEL;CELL:555 0101"}, "2.1");
     EXPECT_EQ(ReadContactField(ReadCard(earlier), F::User3), "12");
@@ -74,8 +70,7 @@ TEST(VCardCodecTest, StrayEqualsSignJoinsNoLineVelmoraWrites) {
     EXPECT_EQ(ReadContactField(removed, F::MobileTelephoneNumber), "555 0101");
 }
 
-// Values written into a card read back as they were written, and lines
-// around them keep their text.
+// Written values read back as written, and the lines around them stay.
 TEST(VCardCodecTest, WrittenValuesReadBackAsWritten) {
     struct Case {
         const char* scenario;
@@ -107,9 +102,7 @@ TEST(VCardCodecTest, WrittenValuesReadBackAsWritten) {
         const VCard read = ReadCard(saved);
         for (const auto& [field, value] : c.fields)
             EXPECT_EQ(ReadContactField(read, field), value);
-        if (!c.keptLine.empty()) {
-            EXPECT_THAT(saved, HasSubstr(c.keptLine));
-        }
+        EXPECT_THAT(saved, HasSubstr(c.keptLine));
     }
     const VCard tel = ReadCard(MakeCard({"FN:tel:555", "EMAIL:tel:a@example.com"}));
     EXPECT_EQ(ReadContactField(tel, F::FullName), "tel:555");
@@ -117,8 +110,7 @@ TEST(VCardCodecTest, WrittenValuesReadBackAsWritten) {
     EXPECT_EQ(ReadContactField(ReadCard(cases[2].card), F::FullName), "Müller René");
 }
 
-// A megabyte quoted-printable name reads whole; reading once took time that
-// grew with the square of the length.
+// A megabyte quoted-printable name reads whole, in linear time.
 TEST(VCardCodecTest, MegabyteQuotedPrintableValueReadsWhole) {
     std::string card = "BEGIN:VCARD\r\nVERSION:2.1\r\nFN;ENCODING=QUOTED-PRINTABLE:";
     const std::string chunk = "=C3=A9" + std::string(68, 'x');  // "é" and 68 letters
@@ -135,8 +127,7 @@ TEST(VCardCodecTest, MegabyteQuotedPrintableValueReadsWhole) {
     EXPECT_EQ(CardText(content.cards[0]), card);
 }
 
-// tel: URIs: the field is the number alone, and a written number makes a
-// valid URI, or plain text where no URI can hold it.
+// tel: URIs read as the number, and a written number is a valid URI or text.
 TEST(VCardCodecTest, TelUris) {
     const VCard read = ReadCard(
         MakeCard({"TEL;VALUE=uri;TYPE=work:tel:+1-418-656-9254;ext=102",
@@ -152,13 +143,10 @@ TEST(VCardCodecTest, TelUris) {
         std::string number;
         std::string after;
     } writes[] = {
-        // A global number: its separators become '-', the old extension goes.
         {"TEL;VALUE=uri;TYPE=work:tel:+1-418-656-9254;ext=102", F::BusinessTelephoneNumber,
          "+1 (555) 000.1111", "TEL;VALUE=uri;TYPE=work:tel:+1-555-000-1111"},
-        // A local number keeps the context the line had.
         {"TEL;VALUE=uri;TYPE=cell:tel:5550101;phone-context=+1-418", F::MobileTelephoneNumber,
          "555 0202", "TEL;VALUE=uri;TYPE=cell:tel:555-0202;phone-context=+1-418"},
-        // No context to give a local number, letters: the line becomes text.
         {"TEL;TYPE=home;VALUE=uri:tel:+1-555-0101", F::HomeTelephoneNumber, "(555) 020-2020",
          "TEL;TYPE=home;VALUE=text:(555) 020-2020"},
         {"TEL;VALUE=uri;TYPE=home:tel:+1-555-0101", F::HomeTelephoneNumber, "+1 555 FLOWERS",
@@ -172,8 +160,7 @@ TEST(VCardCodecTest, TelUris) {
     }
 }
 
-// CR CR LF and lone CRs, as converters leave them, are one line end each,
-// also after a quoted-printable '=', and writing never joins two into one.
+// CR CR LF and lone CRs are one line end each; writing never joins two.
 TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
     const std::string text =
         "BEGIN:VCARD\r\r\nVERSION:2.1\r\r\nFN;ENCODING=QUOTED-PRINTABLE:Ann =\r\r\nLee\r\r\n"
@@ -189,8 +176,7 @@ TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
     EXPECT_THAT([&] { ParseVCardFile(bad, "cr.vcf"); },
                 ThrowsMessage<Error>(HasSubstr("cr.vcf cannot be read at line 4:")));
 
-    // A lone CR must not come to stand before a blank line, where CR then LF
-    // would read as one line end.
+    // A lone CR must not come to stand before a blank line's LF.
     const std::string blanks =
         "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ann\r\n\rTEL;TYPE=home:555\r\n\nEND:VCARD\r\n";
     std::string emptied = blanks;
@@ -200,9 +186,7 @@ TEST(VCardCodecTest, StrayCarriageReturnsInLineEnds) {
               "BEGIN:VCARD\rVERSION:3.0\rNICKNAME:B\r\n\nEND:VCARD\r");
 }
 
-// Scenario: other programs write parameters in any case, with blanks, as
-// quoted lists or as 2.1's bare types. Each number still lands in the field
-// of its type, and reading every field at once reads what each read alone does.
+// Parameters in any case, blanks, quoted lists or bare types; the summary agrees.
 TEST(VCardCodecTest, ParametersAsOtherProgramsWriteThem) {
     const VCard card =
         ReadCard(MakeCard({"FN;CHARSET=utf-8:Ann", "N:Lee;Ann;;;", "TEL;type=\"WORK,voice\":555 1",

@@ -15,8 +15,7 @@ namespace {
 
 using F = ContactField;
 
-// Reads a card file with python3-vobject and prints, per card, its name,
-// the N parts, the numbers and the addresses, '|' between them.
+// Per card: name|family|given|numbers|addresses.
 constexpr std::string_view kVobjectReader = R"(
 import sys
 import vobject
@@ -29,12 +28,10 @@ for card in vobject.readComponents(text):
     print(card.fn.value, n.family, n.given, tels, emails, sep='|')
 )";
 
-// What vobject reads from the file; fails the test when python3 or vobject
-// is missing (scripts/install-packages installs python3-vobject).
+// Fails the test when python3-vobject is missing.
 std::string ReadWithVobject(const test::TempDir& dir, const std::string& cards) {
     test::WriteFileBytes(dir / "read.py", std::string(kVobjectReader));
     test::WriteFileBytes(dir / "cards.vcf", cards);
-    // The Debian python3, which python3-vobject installs into.
     const std::string command =
         "/usr/bin/python3 " + (dir / "read.py").string() + " " + (dir / "cards.vcf").string();
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
@@ -48,12 +45,9 @@ std::string ReadWithVobject(const test::TempDir& dir, const std::string& cards) 
     return output;
 }
 
-// Scenario: another vCard program opens the cards Velmora wrote, in each
-// version, with text beyond ASCII and a name longer than one line; it reads
-// the same name, number and address.
+// Another program reads the name, number and address Velmora wrote in each version.
 TEST(VCardPeerTest, IndependentParserReadsWrittenCards) {
-    // No comma: vobject reads every card by 3.0's rules, where 2.1's plain
-    // comma separates values.
+    // No comma: vobject reads 2.1 by 3.0's rules.
     const std::string name =
         "Änne Müller-Lüdenscheidt with a name long enough to need more than one line in a file";
     const test::FieldValues fields{{F::FullName, name},
