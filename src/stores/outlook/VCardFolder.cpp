@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string_view>
@@ -317,26 +318,25 @@ class VCardAddressBook final : public AddressBook {
     // of a run with nothing to do.
     std::vector<std::string> CardFileNames(int folderFd) {
         const int listed = ::dup(folderFd);
-        DIR* folder = listed < 0 ? nullptr : ::fdopendir(listed);
-        if (folder == nullptr) {
+        const std::unique_ptr<DIR, int (*)(DIR*)> folder(listed < 0 ? nullptr : ::fdopendir(listed),
+                                                         ::closedir);
+        if (!folder) {
             const int error = errno;
             if (listed >= 0) ::close(listed);
             ThrowUnreadable(error);
         }
         std::vector<std::string> names;
         errno = 0;
-        while (const dirent* entry = ::readdir(folder)) {
+        while (const dirent* entry = ::readdir(folder.get())) {
             const std::string_view name = entry->d_name;
-            if (IsCardFileName(name) && IsRegularFile(::dirfd(folder), *entry)) {
+            if (IsCardFileName(name) && IsRegularFile(folderFd, *entry)) {
                 names.emplace_back(name);
             } else if (IsOurLeftover(name)) {
                 leftovers_ = true;
             }
             errno = 0;
         }
-        const int error = errno;
-        ::closedir(folder);
-        if (error != 0) ThrowUnreadable(error);
+        if (errno != 0) ThrowUnreadable(errno);
         std::sort(names.begin(), names.end());
         return names;
     }
