@@ -1,6 +1,7 @@
 #include "stores/outlook/VCard.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "model/Error.h"
@@ -188,19 +189,25 @@ class VCardFileParser {
         VCard card;
         card.lineBreak = CleanLineBreak(beginEnding);
         const int beginLine = begin.lineNumber;
-        card.lines.push_back(std::move(begin));
+        read_.clear();
+        read_.push_back(std::move(begin));
         int depth = 0;  // cards embedded in this one
         while (next_ < lines_.size()) {
             VCardLine line = ReadLogicalLine();
             if (IsCardMarker(line, "END") && depth == 0) {
-                card.lines.push_back(std::move(line));
+                read_.push_back(std::move(line));
+                // The card's lines, with room for the two a run adds (its
+                // contact ID and speed dials) and no more: the lines of all
+                // cards are most of a first run's memory.
+                card.lines.reserve(read_.size() + 2);
+                std::move(read_.begin(), read_.end(), std::back_inserter(card.lines));
                 card.version = VersionOf(card);
                 return card;
             }
             if (IsCardMarker(line, "BEGIN")) ++depth;
             line.nested = depth > 0;
             if (IsCardMarker(line, "END")) --depth;
-            card.lines.push_back(std::move(line));
+            read_.push_back(std::move(line));
         }
         FailAtLine(path_, beginLine, "the card that starts here is not closed by END:VCARD");
     }
@@ -240,6 +247,7 @@ class VCardFileParser {
 
     const std::filesystem::path& path_;
     std::vector<PhysicalLine> lines_;
+    std::vector<VCardLine> read_;  // the card being read, reused from card to card
     std::size_t next_ = 0;
 };
 

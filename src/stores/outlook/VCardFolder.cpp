@@ -199,6 +199,9 @@ class VCardAddressBook final : public AddressBook {
             if (auto change = ChangeOf(f)) {
                 changes.push_back(std::move(*change));
                 changedFiles.push_back(f);
+                // Its text holds the cards now: their lines need not wait for
+                // the batch (a failed file keeps its cards' fields, as read).
+                ForgetLinesOf(f);
             } else if (files_[f].changedElsewhere) {
                 RefuseChangedElsewhere(f, failures);
             }
@@ -231,8 +234,12 @@ class VCardAddressBook final : public AddressBook {
         }
         for (CardEntry& entry : entries_)
             entry.changed = false;
-        // The new texts are stored: they need not be held beside the index.
+        // The new texts are stored: they need not be held beside the index,
+        // nor the new cards' lines beside what the run writes next.
         std::vector<FileChange>().swap(changes);
+        for (std::size_t c = 0; c < changedFiles.size(); ++c) {
+            if (!outcomes[c].failure) ForgetLinesOf(changedFiles[c]);
+        }
         if (leftovers_) {
             RemoveLeftoverTemporaryFiles(folder_);
             leftovers_ = false;
@@ -405,6 +412,25 @@ class VCardAddressBook final : public AddressBook {
             entries_.push_back(std::move(entry));
         }
         files_.push_back(std::move(file));
+    }
+
+    // Drops the lines of a file whose text is made, keeping its cards'
+    // fields: the file is then as if its cards came from the index, and is
+    // parsed again should a card of it be written once more. A file with a
+    // deleted card keeps its lines, since its cards no longer match the
+    // file's one by one.
+    void ForgetLinesOf(std::size_t f) {
+        CardFile& file = files_[f];
+        if (file.gone || !file.parsed) return;
+        const auto deleted = [&](std::size_t e) { return entries_[e].deleted; };
+        if (std::any_of(file.cards.begin(), file.cards.end(), deleted)) return;
+        for (const std::size_t e : file.cards) {
+            CardEntry& entry = entries_[e];
+            FieldsOf(entry);
+            entry.card.reset();
+        }
+        std::vector<std::string>().swap(file.gaps);
+        file.parsed = false;
     }
 
     // Parses a file whose cards came from the index, so they can be written.

@@ -89,7 +89,8 @@ TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
     EXPECT_TRUE(book->SaveChanges().empty());  // nothing left to store
 }
 
-// Every field reads back once saved, not before; "" clears a field.
+// Every field reads back once saved, not before; "" clears a field. Written
+// again in the same session, the card keeps what the first save stored.
 TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     const std::string before = "User3=7; FileAs=Ann; PagerNumber=555 0101";
     const std::string written =
@@ -109,6 +110,11 @@ TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     EXPECT_TRUE(book->SaveChanges().empty());
     EXPECT_EQ(this->Stored(), written + "\n");
     EXPECT_EQ(test::RenderAddressBook(*book), written + "\n");
+    book->Set(1, F::NickName, "Shaun");
+    EXPECT_TRUE(book->SaveChanges().empty());
+    std::string again = written;
+    again.replace(again.find("Shay"), 4, "Shaun");
+    EXPECT_EQ(this->Stored(), again + "\n");
 }
 
 // Another program's edit is reported and kept; the other cards are stored.
