@@ -426,8 +426,12 @@ bool HasType(const VCardLine& line, std::string_view type) {
         }
         const auto [name, values] = SplitPlainParam(param);
         if (!name.empty() && !EqualsIgnoringCase(name, "TYPE")) continue;
-        for (const std::string_view value : SplitOutsideQuotes(values, ',')) {
-            if (EqualsIgnoringCase(Trim(value), type)) return true;
+        // No quotes here: the values are split at every comma, in place.
+        for (std::string_view rest = values;;) {
+            const std::size_t comma = rest.find(',');
+            if (EqualsIgnoringCase(Trim(rest.substr(0, comma)), type)) return true;
+            if (comma == std::string_view::npos) break;
+            rest.remove_prefix(comma + 1);
         }
     }
     return false;
