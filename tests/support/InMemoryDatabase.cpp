@@ -222,19 +222,9 @@ class InMemoryDatabase final : public Database {
         std::vector<ColumnLayout> layout;
         for (const ColumnDefinition& column : stored->definition.columns)
             layout.push_back(ColumnLayout{column.name, column.type});
-        std::optional<RowFilter> filter;
-        if (only) {
-            const auto column = FindColumn(layout, only->column);
-            if (!column) {
-                throw Error("The table " + stored->definition.name + " in " + path_.string() +
-                            " has no column " + only->column + ".");
-            }
-            filter.emplace(*column, only->keys);
-        }
         return std::make_unique<BufferedRecordset>(
             path_, stored->definition.name, std::move(layout),
-            std::make_unique<InMemoryTableStorage>(stored, path_), levels_,
-            filter ? &*filter : nullptr);
+            std::make_unique<InMemoryTableStorage>(stored, path_), levels_, only);
     }
 
     [[noreturn]] void Refuse(std::string_view what, std::string_view reason) const {

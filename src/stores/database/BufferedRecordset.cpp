@@ -76,14 +76,15 @@ void TransactionLevels::Detach(BufferedRecordset& recordset) {
 BufferedRecordset::BufferedRecordset(std::filesystem::path database, std::string table,
                                      std::vector<ColumnLayout> columns,
                                      std::unique_ptr<TableStorage> storage,
-                                     std::shared_ptr<TransactionLevels> levels,
-                                     const RowFilter* only)
+                                     std::shared_ptr<TransactionLevels> levels, const RowKeys* only)
     : database_(std::move(database)),
       table_(std::move(table)),
       columns_(std::move(columns)),
       storage_(std::move(storage)),
       levels_(std::move(levels)) {
-    std::vector<StoredRow> rows = storage_->ReadAll(only);
+    std::optional<RowFilter> filter;
+    if (only) filter.emplace(ColumnIndex(only->column), only->keys);
+    std::vector<StoredRow> rows = storage_->ReadAll(filter ? &*filter : nullptr);
     entries_.reserve(rows.size());
     for (StoredRow& row : rows)
         entries_.push_back(Entry{std::move(row)});

@@ -98,7 +98,7 @@ class BufferedRecordset final : public Recordset {
   public:
     BufferedRecordset(std::filesystem::path database, std::string table,
                       std::vector<ColumnLayout> columns, std::unique_ptr<TableStorage> storage,
-                      std::shared_ptr<TransactionLevels> levels, const RowFilter* only = nullptr);
+                      std::shared_ptr<TransactionLevels> levels, const RowKeys* only = nullptr);
     BufferedRecordset(const BufferedRecordset&) = delete;
     BufferedRecordset& operator=(const BufferedRecordset&) = delete;
     ~BufferedRecordset() override;

@@ -55,6 +55,16 @@ void InsertRows(const std::shared_ptr<SqliteConnection>& connection, const Table
     }
 }
 
+// "SELECT <row key>, <every column> FROM <table>": a table's rows as the
+// recordsets and the row readers read them.
+std::string SelectAllSql(const std::string& table, const std::vector<ColumnLayout>& columns,
+                         const std::string& rowIdName) {
+    std::string selected = rowIdName;
+    for (const ColumnLayout& column : columns)
+        selected += ", " + QuoteIdentifier(column.name);
+    return "SELECT " + selected + " FROM " + QuoteIdentifier(table);
+}
+
 // The rows of one table of an open file.
 class SqliteTableStorage final : public TableStorage {
   public:
@@ -64,10 +74,7 @@ class SqliteTableStorage final : public TableStorage {
           table_(std::move(table)),
           columns_(std::move(columns)),
           rowId_(std::move(rowIdName)) {
-        std::string selected = rowId_;
-        for (const ColumnLayout& column : columns_)
-            selected += ", " + QuoteIdentifier(column.name);
-        select_ = "SELECT " + selected + " FROM " + QuoteIdentifier(table_);
+        select_ = SelectAllSql(table_, columns_, rowId_);
         const std::string reading = "could not read " + Where();
         selectOne_ = Prepare(select_ + " WHERE " + rowId_ + " = ?1", reading);
         delete_ = Prepare("DELETE FROM " + QuoteIdentifier(table_) + " WHERE " + rowId_ + " = ?1",
@@ -208,13 +215,8 @@ class SqliteRowReader final : public RowReader {
           values_(columns_.size()),
           read_(columns_.size(), false),
           what_("could not read table " + table_) {
-        std::string selected = rowIdName;
-        for (const ColumnLayout& column : columns_)
-            selected += ", " + QuoteIdentifier(column.name);
-        all_.emplace(
-            connection,
-            "SELECT " + selected + " FROM " + QuoteIdentifier(table_) + " ORDER BY " + rowIdName,
-            what_);
+        all_.emplace(connection,
+                     SelectAllSql(table_, columns_, rowIdName) + " ORDER BY " + rowIdName, what_);
         path_ = connection->Path();
     }
 
@@ -389,19 +391,10 @@ class SqliteDatabase final : public Database {
         const std::string name = ExistingTableName(table);
         std::vector<ColumnLayout> columns = Columns(name);
         std::string rowIdName = RowIdName(name, columns);
-        std::optional<RowFilter> filter;
-        if (only) filter.emplace(FilterColumn(name, columns, only->column), only->keys);
         return std::make_unique<BufferedRecordset>(
             Path(), name, columns,
             std::make_unique<SqliteTableStorage>(connection_, name, columns, std::move(rowIdName)),
-            levels_, filter ? &*filter : nullptr);
-    }
-
-    std::size_t FilterColumn(const std::string& table, const std::vector<ColumnLayout>& columns,
-                             std::string_view column) const {
-        if (const auto index = FindColumn(columns, column)) return *index;
-        throw Error("The table " + table + " in " + Path().string() + " has no column " +
-                    std::string(column) + ".");
+            levels_, only);
     }
 
     std::string ExistingTableName(std::string_view table) {
