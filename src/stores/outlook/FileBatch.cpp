@@ -354,9 +354,7 @@ std::size_t ContentHash(std::string_view bytes) {
 }
 
 std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-    return StampOf(status);
+    return StampWithoutReading(AT_FDCWD, path.c_str());
 }
 
 std::optional<FileStamp> StampWithoutReading(int folder, const char* name) {
