@@ -36,9 +36,10 @@ class HookedRecordset final : public Recordset {
         return inner_->FindPrevious(column, key);
     }
     bool HasColumn(std::string_view column) const override { return inner_->HasColumn(column); }
-    const FieldValue& Field(std::string_view column) const override {
-        return inner_->Field(column);
+    std::size_t ColumnIndex(std::string_view column) const override {
+        return inner_->ColumnIndex(column);
     }
+    const FieldValue& FieldAt(std::size_t column) const override { return inner_->FieldAt(column); }
     void SetField(std::string_view column, const FieldValue& value) override {
         inner_->SetField(column, value);
     }

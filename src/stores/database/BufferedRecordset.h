@@ -114,7 +114,8 @@ class BufferedRecordset final : public Recordset {
     bool FindNext(std::string_view column, const FieldValue& key) override;
     bool FindPrevious(std::string_view column, const FieldValue& key) override;
     bool HasColumn(std::string_view column) const override;
-    const FieldValue& Field(std::string_view column) const override;
+    std::size_t ColumnIndex(std::string_view column) const override;
+    const FieldValue& FieldAt(std::size_t column) const override;
     void SetField(std::string_view column, const FieldValue& value) override;
     void AddNew() override;
     void Edit() override;
@@ -149,7 +150,6 @@ class BufferedRecordset final : public Recordset {
     // The current row; an error saying what could not be done when there is
     // none or it has been deleted.
     const Entry& CurrentEntry(std::string_view action, std::string_view column = {}) const;
-    std::size_t ColumnIndex(std::string_view column) const;
     void DropBuffer();
     void SeekForward(std::size_t from);
     void SeekBackward(std::size_t before);

@@ -21,7 +21,10 @@ class RecordsetRowReader final : public RowReader {
         return !rows_->Eof();
     }
     bool HasColumn(std::string_view column) const override { return rows_->HasColumn(column); }
-    const FieldValue& Field(std::string_view column) const override { return rows_->Field(column); }
+    std::size_t ColumnIndex(std::string_view column) const override {
+        return rows_->ColumnIndex(column);
+    }
+    const FieldValue& FieldAt(std::size_t column) const override { return rows_->FieldAt(column); }
     const std::filesystem::path& DatabasePath() const override { return rows_->DatabasePath(); }
     const std::string& TableName() const override { return rows_->TableName(); }
     std::optional<std::int64_t> CurrentRowId() const override { return rows_->CurrentRowId(); }

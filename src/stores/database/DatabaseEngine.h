@@ -35,10 +35,18 @@ class RowSource {
     // Whether the table has the column (ignoring ASCII case).
     virtual bool HasColumn(std::string_view column) const = 0;
 
-    // A column of the current row, found by name (ignoring ASCII case). It
-    // reads the row as stored, not an edit buffer; the value lasts until the
-    // row source moves or changes.
-    virtual const FieldValue& Field(std::string_view column) const = 0;
+    // The place of a column (its name ignoring ASCII case), so that a pass
+    // over many rows finds the name once; a column the table lacks is an
+    // error naming the file, the table and the column.
+    virtual std::size_t ColumnIndex(std::string_view column) const = 0;
+
+    // A column of the current row, by its place. It reads the row as stored,
+    // not an edit buffer; the value lasts until the row source moves or
+    // changes.
+    virtual const FieldValue& FieldAt(std::size_t column) const = 0;
+
+    // The same, found by name.
+    const FieldValue& Field(std::string_view column) const { return FieldAt(ColumnIndex(column)); }
 
     // For messages: where the rows come from, and the key the table gives
     // the current row (nullopt when there is no current row).

@@ -1,4 +1,6 @@
 #include <array>
+#include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "model/NumberKinds.h"
@@ -11,15 +13,17 @@ namespace {
 
 // The kind of the current row; nullptr for a NumberType of no kind (7, 8,
 // any other value, null).
-const NumberKindInfo* KindOfRow(const RowSource& row) {
-    const auto code = WholeNumberOf(row.Field(PhoneBookColumn::NumberType));
+const NumberKindInfo* KindOfRow(const RowSource& row, const RowColumn& numberType) {
+    const auto code = WholeNumberOf(row.FieldAt(numberType.index));
     return code ? KindByNumberType(*code) : nullptr;
 }
 
-// A contact as the load meets its rows.
+// A contact as the load meets its rows. A kind's rows are listed only once a
+// second row of the kind shows up: nearly every contact has one row a kind,
+// whose number and speed dial its record holds.
 struct LoadedContact {
-    int position = 0;  // in the phone book set
-    std::array<std::vector<DuplicatePhoneRows::Row>, kNumberKinds.size()> rowsOfKind;
+    int position = 0;                               // in the phone book set
+    PerKind<std::optional<std::int64_t>> firstRow;  // row ID of each kind's first row
 };
 
 // The first row of `rows` that holds the number and speed dial, or else the
@@ -44,47 +48,58 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
     RequireColumns(*rows, {PhoneBookColumn::ContactID, PhoneBookColumn::ContactName,
                            PhoneBookColumn::Number, PhoneBookColumn::NumberType,
                            PhoneBookColumn::SpeedDial, PhoneBookColumn::PhoneNumberLength});
+    const RowColumn idColumn = ColumnOf(*rows, PhoneBookColumn::ContactID);
+    const RowColumn nameColumn = ColumnOf(*rows, PhoneBookColumn::ContactName);
+    const RowColumn numberColumn = ColumnOf(*rows, PhoneBookColumn::Number);
+    const RowColumn typeColumn = ColumnOf(*rows, PhoneBookColumn::NumberType);
+    const RowColumn speedColumn = ColumnOf(*rows, PhoneBookColumn::SpeedDial);
     std::unordered_map<std::string, std::size_t> byId;  // into `contacts`
     std::vector<LoadedContact> contacts;
+    // Duplicated kinds by contact (in the order of its first row) and kind.
+    std::map<std::pair<std::size_t, NumberKind>, DuplicatePhoneRows> duplicated;
     while (rows->Next()) {
-        std::string id = PositiveContactId(*rows, PhoneBookColumn::ContactID);
+        std::string id = PositiveContactId(*rows, idColumn);
         const auto [found, first] = byId.try_emplace(id, contacts.size());
         std::string speed;
         if (first) {
             SyncObject record;
-            record.ContactName = RequiredText(*rows, PhoneBookColumn::ContactName, id);
+            record.ContactName = RequiredText(*rows, nameColumn, id);
             record.ContactID = id;
             state.PhoneBookSet.Append(std::move(record));
             contacts.push_back(LoadedContact{state.PhoneBookSet.Count(), {}});
         } else {
             // A later row's speed dial is read whatever its kind.
-            speed = RequiredText(*rows, PhoneBookColumn::SpeedDial, id);
+            speed = RequiredText(*rows, speedColumn, id);
         }
-        const NumberKindInfo* kind = KindOfRow(*rows);
+        const NumberKindInfo* kind = KindOfRow(*rows, typeColumn);
         if (kind == nullptr) continue;
-        std::string number = RequiredText(*rows, PhoneBookColumn::Number, id);
-        if (first) speed = RequiredText(*rows, PhoneBookColumn::SpeedDial, id);
+        std::string number = RequiredText(*rows, numberColumn, id);
+        if (first) speed = RequiredText(*rows, speedColumn, id);
         LoadedContact& contact = contacts[found->second];
-        auto& rowsOfKind = contact.rowsOfKind[static_cast<std::size_t>(kind->kind)];
-        if (rowsOfKind.empty()) {
-            SyncObject& record = state.PhoneBookSet.Item(contact.position);
-            record.*kind->number = number;
-            record.*kind->speed = speed;
+        auto& firstRow = contact.firstRow[static_cast<std::size_t>(kind->kind)];
+        const std::int64_t rowId = rows->CurrentRowId().value_or(0);
+        SyncObject& record = state.PhoneBookSet.Item(contact.position);
+        if (!firstRow) {
+            firstRow = rowId;
+            record.*kind->number = std::move(number);
+            record.*kind->speed = std::move(speed);
+            continue;
         }
-        rowsOfKind.push_back(
-            {rows->CurrentRowId().value_or(0), std::move(number), std::move(speed)});
+        auto [duplicate, added] = duplicated.try_emplace({found->second, kind->kind});
+        if (added) {
+            duplicate->second =
+                DuplicatePhoneRows{record.ContactID,
+                                   record.ContactName,
+                                   kind->kind,
+                                   {{*firstRow, record.*kind->number, record.*kind->speed}},
+                                   0};
+        }
+        duplicate->second.rows.push_back({rowId, std::move(number), std::move(speed)});
     }
 
     PhoneBookDuplicates duplicates;
-    for (LoadedContact& contact : contacts) {
-        const SyncObject& record = state.PhoneBookSet.Item(contact.position);
-        for (const NumberKindInfo& kind : kNumberKinds) {
-            auto& rowsOfKind = contact.rowsOfKind[static_cast<std::size_t>(kind.kind)];
-            if (rowsOfKind.size() < 2) continue;
-            duplicates.push_back(DuplicatePhoneRows{record.ContactID, record.ContactName, kind.kind,
-                                                    std::move(rowsOfKind), 0});
-        }
-    }
+    for (auto& [where, duplicate] : duplicated)
+        duplicates.push_back(std::move(duplicate));
     return duplicates;
 }
 

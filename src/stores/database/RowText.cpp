@@ -21,24 +21,28 @@ std::string RowDescription(const RowSource& recordset) {
            "table " + recordset.TableName() + " in " + recordset.DatabasePath().string();
 }
 
-std::string RequiredText(const RowSource& recordset, std::string_view column,
+RowColumn ColumnOf(const RowSource& rows, std::string_view name) {
+    return {name, rows.ColumnIndex(name)};
+}
+
+std::string RequiredText(const RowSource& recordset, const RowColumn& column,
                          std::string_view contactId) {
-    auto text = TextOf(recordset.Field(column));
+    auto text = TextOf(recordset.FieldAt(column.index));
     if (!text) {
         const std::string contact =
             contactId.empty() ? "" : " (contact ID " + std::string(contactId) + ")";
         throw Error(RowSentenceStart(recordset) + contact + " has no value (null) in column " +
-                    std::string(column) + ".");
+                    std::string(column.name) + ".");
     }
     return std::move(*text);
 }
 
-std::string PositiveContactId(const RowSource& recordset, std::string_view column) {
-    const FieldValue value = recordset.Field(column);
+std::string PositiveContactId(const RowSource& recordset, const RowColumn& column) {
+    const FieldValue& value = recordset.FieldAt(column.index);
     const auto id = WholeNumberOf(value);
     if (!id || *id <= 0) {
         throw Error(RowSentenceStart(recordset) + " has the contact ID " + DescribeValue(value) +
-                    " in column " + std::string(column) +
+                    " in column " + std::string(column.name) +
                     ", which is not a positive whole number.");
     }
     return std::to_string(*id);

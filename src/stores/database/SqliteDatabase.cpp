@@ -236,18 +236,25 @@ class SqliteRowReader final : public RowReader {
         return FindColumn(columns_, column).has_value();
     }
 
-    const FieldValue& Field(std::string_view column) const override {
-        const auto index = FindColumn(columns_, column);
-        if (!index) throw Error("The " + Where() + " has no column " + std::string(column) + ".");
+    std::size_t ColumnIndex(std::string_view column) const override {
+        if (const auto index = FindColumn(columns_, column)) return *index;
+        throw Error("The " + Where() + " has no column " + std::string(column) + ".");
+    }
+
+    const FieldValue& FieldAt(std::size_t column) const override {
+        if (column >= columns_.size()) {
+            throw Error("There is no column " + std::to_string(column + 1) + " in " + Where() +
+                        ".");
+        }
         if (!rowId_) {
-            throw Error("Cannot read column " + std::string(column) +
+            throw Error("Cannot read column " + columns_[column].name +
                         ": there is no current row in " + Where() + ".");
         }
-        if (!read_[*index]) {
-            values_[*index] = all_->Column(static_cast<int>(*index + 1));
-            read_[*index] = true;
+        if (!read_[column]) {
+            values_[column] = all_->Column(static_cast<int>(column + 1));
+            read_[column] = true;
         }
-        return values_[*index];
+        return values_[column];
     }
 
     const std::filesystem::path& DatabasePath() const override { return path_; }

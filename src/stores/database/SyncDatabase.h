@@ -9,6 +9,7 @@
 #include "model/SyncSet.h"
 #include "run/RunState.h"
 #include "stores/database/DatabaseEngine.h"
+#include "stores/database/RowText.h"
 
 namespace velmora {
 
@@ -57,8 +58,18 @@ void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& pat
 // value.
 void LoadSyncRecords(RunState& state, DatabaseEngine& engine);
 
+// The columns of SyncContacts a load reads, found once for all its rows.
+struct SyncRowColumns {
+    explicit SyncRowColumns(const RowSource& rows);
+    RowColumn contactId;
+    RowColumn name;
+    RowColumn speedDial;
+    PerKind<RowColumn> numbers;
+};
+
 // Appends a record built from the current SyncContacts row and returns it.
-SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject);
+SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject,
+                           const SyncRowColumns& columns);
 
 // Stores the outcome of the run in one transaction: records of
 // state.SyncDataSet flagged "N" or "C" add a row, "W" or "M" rewrite the

@@ -87,20 +87,29 @@ void CreateSyncDatabase(DatabaseEngine& engine, const std::filesystem::path& pat
     engine.CreateDatabase(path, SyncDatabaseTables());
 }
 
-SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject) {
+SyncRowColumns::SyncRowColumns(const RowSource& rows)
+    : contactId(ColumnOf(rows, SyncColumn::ContactID)),
+      name(ColumnOf(rows, SyncColumn::Name)),
+      speedDial(ColumnOf(rows, SyncColumn::SpeedDial)) {
+    for (const NumberKindInfo& kind : kNumberKinds)
+        numbers[static_cast<std::size_t>(kind.kind)] = ColumnOf(rows, SyncColumnOf(kind.kind));
+}
+
+SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject,
+                           const SyncRowColumns& columns) {
     SyncObject record;
-    record.ContactID = PositiveContactId(syncObject, SyncColumn::ContactID);
-    record.ContactName = RequiredText(syncObject, SyncColumn::Name, record.ContactID);
+    record.ContactID = PositiveContactId(syncObject, columns.contactId);
+    record.ContactName = RequiredText(syncObject, columns.name, record.ContactID);
     for (const NumberKindInfo& kind : kNumberKinds) {
+        const RowColumn& column = EntryOf(columns.numbers, kind.kind);
         if (kind.kind == NumberKind::Email) {
             // A null address is no address.
-            record.*kind.number = TextOf(syncObject.Field(SyncColumnOf(kind.kind))).value_or("");
+            record.*kind.number = TextOf(syncObject.FieldAt(column.index)).value_or("");
         } else {
-            record.*kind.number =
-                RequiredText(syncObject, SyncColumnOf(kind.kind), record.ContactID);
+            record.*kind.number = RequiredText(syncObject, column, record.ContactID);
         }
     }
-    ApplySpeedDialTag(record, RequiredText(syncObject, SyncColumn::SpeedDial, record.ContactID));
+    ApplySpeedDialTag(record, RequiredText(syncObject, columns.speedDial, record.ContactID));
     return set.Append(std::move(record));
 }
 
@@ -112,8 +121,9 @@ void LoadSyncRecords(RunState& state, DatabaseEngine& engine) {
     CheckSyncLayout(*database);
     const auto rows = database->ReadRows(kSyncTable);
     RequireColumns(*rows, SyncColumns());
+    const SyncRowColumns columns(*rows);
     while (rows->Next())
-        ImportSyncData(state.SyncDataSet, *rows);
+        ImportSyncData(state.SyncDataSet, *rows, columns);
 }
 
 std::vector<std::string_view> SyncColumns() {
