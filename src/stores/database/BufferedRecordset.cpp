@@ -41,6 +41,14 @@ RowFilter::RowFilter(std::size_t column, const std::vector<FieldValue>& keys) : 
         keys_.insert(LookupKeyOf(key));
 }
 
+std::vector<std::int64_t> RowFilter::WholeNumberKeys() const {
+    std::vector<std::int64_t> whole;
+    for (const LookupKey& key : keys_) {
+        if (const auto* number = std::get_if<std::int64_t>(&key)) whole.push_back(*number);
+    }
+    return whole;
+}
+
 void TransactionLevels::Push() {
     ++depth_;
     for (BufferedRecordset* recordset : recordsets_)

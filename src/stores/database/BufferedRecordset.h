@@ -50,6 +50,8 @@ class RowFilter {
     RowFilter(std::size_t column, const std::vector<FieldValue>& keys);
     std::size_t Column() const { return column_; }
     bool Passes(const FieldValue& value) const { return keys_.contains(LookupKeyOf(value)); }
+    // The keys that are whole numbers, in ascending order.
+    std::vector<std::int64_t> WholeNumberKeys() const;
 
   private:
     std::size_t column_;

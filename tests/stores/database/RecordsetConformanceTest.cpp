@@ -157,6 +157,17 @@ TYPED_TEST(RecordsetContract, KeyedRecordsetHoldsOnlyItsRows) {
     ASSERT_TRUE(rows->FindFirst("Name", "Eve"));
     rows->Delete();
     EXPECT_EQ(Walk(*this->Open(), "FNNNN"), "Ann,Bob,Cy,Di,EOF");
+    // Keys match as lookups do whatever the rows store: reals, and texts
+    // holding a whole number.
+    auto all = this->Open();
+    ASSERT_TRUE(all->FindFirst("Name", "Di"));
+    all->Edit();
+    all->SetField("Note", "012");
+    all->Update();
+    EXPECT_EQ(Walk(*database->OpenRecordsetWithKeys("People", {"Score", {2.5, "3.5"}}), "FNN"),
+              "Bob,Cy,EOF");
+    EXPECT_EQ(Walk(*database->OpenRecordsetWithKeys("People", {"Note", {"third", 12.0}}), "FNN"),
+              "Cy,Di,EOF");
     const RowKeys unknown{"Nothing", {1}};
     EXPECT_THAT([&] { database->OpenRecordsetWithKeys("People", unknown); },
                 ErrorNaming({this->path.string(), "People", "Nothing"}));
