@@ -193,18 +193,23 @@ std::string ToLowerText(std::string_view text) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto ascii = [](std::string_view t) {
-        return std::all_of(t.begin(), t.end(),
-                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     };
-    if (ascii(a) && ascii(b)) {
-        if (a.size() != b.size()) return false;
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        return std::equal(a.begin(), a.end(), b.begin(),
-                          [&](char x, char y) { return lower(x) == lower(y); });
+    // Nearly every text compared here is ASCII: it folds byte by byte, so the
+    // first ASCII bytes that fold apart decide, and so do different lengths.
+    if (a.size() == b.size()) {
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (!ascii(a[i]) || !ascii(b[i])) return ToLowerText(a) == ToLowerText(b);
+            if (lower(a[i]) != lower(b[i])) return false;
+        }
+        return true;
     }
+    const auto allAscii = [&](std::string_view t) {
+        return std::all_of(t.begin(), t.end(), ascii);
+    };
+    if (allAscii(a) && allAscii(b)) return false;
     return ToLowerText(a) == ToLowerText(b);
 }
 

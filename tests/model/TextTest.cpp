@@ -29,6 +29,10 @@ TEST(Text, FoldsCaseBeyondAscii) {
     EXPECT_EQ(ToUpperText("ÿ straße"), "Ÿ STRAßE");
     EXPECT_TRUE(EqualsIgnoringCase("Zoë", "ZOË"));
     EXPECT_FALSE(EqualsIgnoringCase("Zoe", "Zoë"));
+    EXPECT_FALSE(EqualsIgnoringCase("Zoé", "ZOË"));  // ASCII alike up to the accents
+    EXPECT_TRUE(EqualsIgnoringCase("ÅSA", "åsa"));   // folded by code point past ASCII
+    EXPECT_TRUE(EqualsIgnoringCase("Cell", "cELL"));
+    EXPECT_FALSE(EqualsIgnoringCase("cell", "cel"));
     EXPECT_EQ(ToLowerText("A\xFF"), "a\xFF");  // a stray byte passes through
 }
 

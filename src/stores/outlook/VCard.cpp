@@ -1,6 +1,7 @@
 #include "stores/outlook/VCard.h"
 
 #include <algorithm>
+#include <functional>
 #include <iterator>
 #include <optional>
 
@@ -412,29 +413,47 @@ std::pair<std::string_view, std::string_view> SplitPlainParam(std::string_view p
     return {Trim(param.substr(0, equals)), param.substr(equals + 1)};
 }
 
+// Whether an ASCII text, its letters in lower case, is `lower`.
+bool LowerCaseOf(std::string_view text, std::string_view lower) {
+    return text.size() == lower.size() &&
+           std::equal(text.begin(), text.end(), lower.begin(), [](char c, char l) {
+               return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == l;
+           });
+}
+
 }  // namespace
 
-bool HasType(const VCardLine& line, std::string_view type) {
+std::uint32_t TypesOf(const VCardLine& line, std::span<const std::string_view> types) {
+    std::uint32_t found = 0;
+    const auto mark = [&](std::string_view value, auto equal) {
+        for (std::size_t i = 0; i < types.size(); ++i) {
+            if (equal(value, types[i])) found |= std::uint32_t{1} << i;
+        }
+    };
     for (const std::string& param : line.params) {
         if (!IsPlainParam(param)) {
             const std::string name = ParamName(param);
             if (!name.empty() && name != "TYPE") continue;
-            for (const std::string& value : ParamValues(param)) {
-                if (ToLowerText(value) == type) return true;
-            }
+            for (const std::string& value : ParamValues(param))
+                mark(ToLowerText(value), std::equal_to<std::string_view>());
             continue;
         }
         const auto [name, values] = SplitPlainParam(param);
-        if (!name.empty() && !EqualsIgnoringCase(name, "TYPE")) continue;
+        // A plain parameter is ASCII, which folds byte by byte.
+        if (!name.empty() && !LowerCaseOf(name, "type")) continue;
         // No quotes here: the values are split at every comma, in place.
         for (std::string_view rest = values;;) {
             const std::size_t comma = rest.find(',');
-            if (EqualsIgnoringCase(Trim(rest.substr(0, comma)), type)) return true;
+            mark(Trim(rest.substr(0, comma)), LowerCaseOf);
             if (comma == std::string_view::npos) break;
             rest.remove_prefix(comma + 1);
         }
     }
-    return false;
+    return found;
+}
+
+bool HasType(const VCardLine& line, std::string_view type) {
+    return TypesOf(line, std::span(&type, 1)) != 0;
 }
 
 std::string ParamValue(const VCardLine& line, std::string_view name) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +72,9 @@ std::vector<std::string> ParamValues(std::string_view param);  // unquoted, spli
 // The line's types, in lower case: TYPE values and 2.1's bare parameters.
 std::vector<std::string> LineTypes(const VCardLine& line);
 bool HasType(const VCardLine& line, std::string_view type);  // `type` in lower case
+// Which of the types (each in lower case, at most 32) the line has, a bit per
+// type in their order, found in one pass over its parameters.
+std::uint32_t TypesOf(const VCardLine& line, std::span<const std::string_view> types);
 // The value of the first parameter of that name (upper case), "" when absent.
 std::string ParamValue(const VCardLine& line, std::string_view name);
 bool IsQuotedPrintable(const VCardLine& line);

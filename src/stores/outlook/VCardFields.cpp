@@ -69,13 +69,16 @@ const FieldRule& RuleOf(ContactField field) {
     return kFieldRules[static_cast<std::size_t>(field)];
 }
 
+// A number's class is told by the first of these types it has.
+constexpr std::array<std::string_view, 5> kTelTypes{"fax", "pager", "cell", "work", "home"};
+constexpr std::array<TelClass, 5> kTelClasses{TelClass::Fax, TelClass::Pager, TelClass::Cell,
+                                              TelClass::Work, TelClass::Home};
+
 TelClass TelClassOf(const VCardLine& line) {
-    const auto has = [&](std::string_view type) { return HasType(line, type); };
-    if (has("fax")) return TelClass::Fax;
-    if (has("pager")) return TelClass::Pager;
-    if (has("cell")) return TelClass::Cell;
-    if (has("work")) return TelClass::Work;
-    if (has("home")) return TelClass::Home;
+    const std::uint32_t found = TypesOf(line, kTelTypes);
+    for (std::size_t i = 0; i < kTelTypes.size(); ++i) {
+        if ((found & (std::uint32_t{1} << i)) != 0) return kTelClasses[i];
+    }
     return TelClass::Other;
 }
 
