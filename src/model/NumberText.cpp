@@ -128,8 +128,10 @@ std::int64_t GetTagValue(std::string_view prefix, std::string_view tag) {
 
 void ApplySpeedDialTag(SyncObject& record, std::string_view tag) {
     for (const auto& kind : kNumberKinds) {
-        if (tag.find(kind.tagPrefix) == std::string_view::npos) continue;
-        record.*kind.speed = std::to_string(GetTagValue(kind.tagPrefix, tag));
+        const auto found = tag.find(kind.tagPrefix);
+        if (found == std::string_view::npos) continue;
+        // Read from where the prefix was found, without looking for it again.
+        record.*kind.speed = std::to_string(GetTagValue(kind.tagPrefix, tag.substr(found)));
     }
 }
 

@@ -183,7 +183,9 @@ CardIndex CardIndex::Load(const std::filesystem::path& file, const std::filesyst
         }
         index.Put(std::move(name), std::move(indexed));
     }
-    return in.AtEnd() ? index : CardIndex{};
+    // Returned by name, so that it is moved rather than copied.
+    if (!in.AtEnd()) return {};
+    return index;
 }
 
 }  // namespace velmora
