@@ -54,9 +54,16 @@ class Reader {
         return true;
     }
     bool Get(std::string& text) {
+        std::string_view view;
+        if (!Get(view)) return false;
+        text.assign(view);
+        return true;
+    }
+    // A text as it lies in the bytes read.
+    bool Get(std::string_view& text) {
         std::uint32_t size = 0;
         if (!Get(size) || bytes_.size() - at_ < size) return false;
-        text.assign(bytes_.substr(at_, size));
+        text = bytes_.substr(at_, size);
         at_ += size;
         return true;
     }
@@ -89,6 +96,27 @@ std::uint64_t HashProbe() {
 }
 
 }  // namespace
+
+void CardFields::Assign(const std::array<std::string_view, kContactFieldCount>& fields) {
+    std::size_t size = 0;
+    for (const std::string_view field : fields)
+        size += field.size();
+    text_.clear();
+    text_.reserve(size);
+    for (std::size_t f = 0; f < fields.size(); ++f) {
+        text_.append(fields[f]);
+        ends_[f] = static_cast<std::uint32_t>(text_.size());
+    }
+}
+
+void CardFields::Set(std::size_t field, std::string_view value) {
+    const std::uint32_t start = field == 0 ? 0 : ends_[field - 1];
+    const std::uint32_t size = ends_[field] - start;
+    text_.replace(start, size, value);
+    const auto grown = static_cast<std::uint32_t>(value.size()) - size;  // modulo 2^32
+    for (std::size_t f = field; f < ends_.size(); ++f)
+        ends_[f] += grown;
+}
 
 bool CardIndex::StampVouches(const IndexedFile& recorded, const FileStamp& now) {
     return recorded.stamp.SameFileAs(now) && recorded.stamp.changedNs == now.changedNs &&
@@ -127,8 +155,8 @@ bool CardIndex::Save(const std::filesystem::path& file, const std::filesystem::p
         out.Put(static_cast<std::uint32_t>(indexed.cards.size()));
         for (const IndexedCard& card : indexed.cards) {
             out.Put(static_cast<std::uint8_t>((card.isContact ? 1 : 0) | (card.ownFileAs ? 2 : 0)));
-            for (const std::string& field : card.fields)
-                out.Put(field);
+            for (std::size_t f = 0; f < kContactFieldCount; ++f)
+                out.Put(card.fields[f]);
         }
     }
     try {
@@ -177,9 +205,11 @@ CardIndex CardIndex::Load(const std::filesystem::path& file, const std::filesyst
             if (!in.Get(flags)) return {};
             card.isContact = (flags & 1) != 0;
             card.ownFileAs = (flags & 2) != 0;
-            for (std::string& field : card.fields) {
+            std::array<std::string_view, kContactFieldCount> fields;
+            for (std::string_view& field : fields) {
                 if (!in.Get(field)) return {};
             }
+            card.fields.Assign(fields);
         }
         index.Put(std::move(name), std::move(indexed));
     }

@@ -428,8 +428,13 @@ IndexedCard SummaryOf(const VCard& card) {
     IndexedCard summary;
     summary.isContact = !IsDistributionList(card);
     summary.ownFileAs = reader.HasLine(F::FileAs);
-    for (std::size_t f = 0; f < kContactFieldCount; ++f)
-        summary.fields[f] = reader.Read(static_cast<ContactField>(f));
+    std::array<std::string, kContactFieldCount> values;
+    std::array<std::string_view, kContactFieldCount> fields;
+    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        values[f] = reader.Read(static_cast<ContactField>(f));
+        fields[f] = values[f];
+    }
+    summary.fields.Assign(fields);
     return summary;
 }
 

@@ -125,13 +125,13 @@ class VCardAddressBook final : public AddressBook {
     }
 
     std::string Get(CardHandle card, ContactField field) const override {
-        return FieldsOf(Contact(card)).fields[static_cast<std::size_t>(field)];
+        return std::string(FieldsOf(Contact(card)).fields[static_cast<std::size_t>(field)]);
     }
 
     void Set(CardHandle card, ContactField field, std::string_view value) override {
         CardEntry& entry = Contact(card);
         if (!entry.card) {
-            const std::string& current = entry.indexed.fields[static_cast<std::size_t>(field)];
+            const std::string_view current = entry.indexed.fields[static_cast<std::size_t>(field)];
             if (WriteKeepsCard(field, current, entry.indexed.ownFileAs, value)) return;
             ReadCardsOf(entry.file);
             if (!entry.card) {

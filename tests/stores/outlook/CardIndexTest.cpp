@@ -33,7 +33,7 @@ struct IndexedFolder {
         IndexedFile file = recorded.Take(name);
         file.settledBeforeNs = INT64_MAX;
         file.stamp.contentHash ^= 1;
-        file.cards.front().fields[static_cast<std::size_t>(F::MobileTelephoneNumber)] = mobile;
+        file.cards.front().fields.Set(static_cast<std::size_t>(F::MobileTelephoneNumber), mobile);
         recorded.Put(name, file);
         ASSERT_TRUE(recorded.Save(index, folder));
     }
