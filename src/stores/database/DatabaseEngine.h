@@ -48,6 +48,12 @@ class RowSource {
     // The same, found by name.
     const FieldValue& Field(std::string_view column) const { return FieldAt(ColumnIndex(column)); }
 
+    // The plain text of a column of the current row (TextOf); a backend may
+    // make it without holding the value first.
+    virtual std::optional<std::string> TextAt(std::size_t column) const {
+        return TextOf(FieldAt(column));
+    }
+
     // For messages: where the rows come from, and the key the table gives
     // the current row (nullopt when there is no current row).
     virtual const std::filesystem::path& DatabasePath() const = 0;

@@ -27,7 +27,7 @@ RowColumn ColumnOf(const RowSource& rows, std::string_view name) {
 
 std::string RequiredText(const RowSource& recordset, const RowColumn& column,
                          std::string_view contactId) {
-    auto text = TextOf(recordset.FieldAt(column.index));
+    auto text = recordset.TextAt(column.index);
     if (!text) {
         const std::string contact =
             contactId.empty() ? "" : " (contact ID " + std::string(contactId) + ")";

@@ -160,6 +160,22 @@ bool SqliteStatement::Step(std::string_view what) {
     connection_->Fail(what, reason, result);
 }
 
+namespace {
+
+// Other programs and older tools store names as BLOBs or in Windows-1252:
+// every text is read the one way, so that what a run writes reads back as
+// equal and the next run leaves it be. (SQLite itself gives a UTF-16 file's
+// text as UTF-8.)
+std::string TextColumn(sqlite3_stmt* statement, int index, int type) {
+    const void* bytes = type == SQLITE_TEXT ? sqlite3_column_text(statement, index)
+                                            : sqlite3_column_blob(statement, index);
+    const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement, index));
+    if (bytes == nullptr) return std::string();
+    return ToUtf8({static_cast<const char*>(bytes), size});
+}
+
+}  // namespace
+
 FieldValue SqliteStatement::Column(int index) const {
     const int type = sqlite3_column_type(statement_, index);
     switch (type) {
@@ -168,19 +184,24 @@ FieldValue SqliteStatement::Column(int index) const {
         case SQLITE_FLOAT:
             return FieldValue(sqlite3_column_double(statement_, index));
         case SQLITE_TEXT:
-        case SQLITE_BLOB: {
-            // Other programs and older tools store names as BLOBs or in
-            // Windows-1252: every text is read the one way, so that what a
-            // run writes reads back as equal and the next run leaves it be.
-            // (SQLite itself gives a UTF-16 file's text as UTF-8.)
-            const void* bytes = type == SQLITE_TEXT ? sqlite3_column_text(statement_, index)
-                                                    : sqlite3_column_blob(statement_, index);
-            const auto size = static_cast<std::size_t>(sqlite3_column_bytes(statement_, index));
-            if (bytes == nullptr) return FieldValue(std::string());
-            return FieldValue(ToUtf8({static_cast<const char*>(bytes), size}));
-        }
+        case SQLITE_BLOB:
+            return FieldValue(TextColumn(statement_, index, type));
         default:
             return FieldValue();
+    }
+}
+
+std::optional<std::string> SqliteStatement::ColumnText(int index) const {
+    const int type = sqlite3_column_type(statement_, index);
+    switch (type) {
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return TextOf(Column(index));
+        case SQLITE_TEXT:
+        case SQLITE_BLOB:
+            return TextColumn(statement_, index, type);
+        default:
+            return std::nullopt;
     }
 }
 

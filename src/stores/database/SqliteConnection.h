@@ -68,6 +68,8 @@ class SqliteStatement {
     // Steps once: true when a row came back, false when the statement is done.
     bool Step(std::string_view what);
     FieldValue Column(int index) const;  // 0-based, of the current row
+    // The same column's plain text (TextOf), made straight from the row.
+    std::optional<std::string> ColumnText(int index) const;
 
   private:
     std::shared_ptr<SqliteConnection> connection_;

@@ -259,19 +259,20 @@ class SqliteRowReader final : public RowReader {
     }
 
     const FieldValue& FieldAt(std::size_t column) const override {
-        if (column >= columns_.size()) {
-            throw Error("There is no column " + std::to_string(column + 1) + " in " + Where() +
-                        ".");
-        }
-        if (!rowId_) {
-            throw Error("Cannot read column " + columns_[column].name +
-                        ": there is no current row in " + Where() + ".");
-        }
+        CheckReadable(column);
         if (!read_[column]) {
             values_[column] = all_->Column(static_cast<int>(column + 1));
             read_[column] = true;
         }
         return values_[column];
+    }
+
+    // A value read once is taken as it was held; any other is made straight
+    // from the row.
+    std::optional<std::string> TextAt(std::size_t column) const override {
+        CheckReadable(column);
+        if (read_[column]) return TextOf(values_[column]);
+        return all_->ColumnText(static_cast<int>(column + 1));
     }
 
     const std::filesystem::path& DatabasePath() const override { return path_; }
@@ -280,6 +281,17 @@ class SqliteRowReader final : public RowReader {
 
   private:
     std::string Where() const { return "table " + table_ + " in " + path_.string(); }
+
+    void CheckReadable(std::size_t column) const {
+        if (column >= columns_.size()) {
+            throw Error("There is no column " + std::to_string(column + 1) + " in " + Where() +
+                        ".");
+        }
+        if (!rowId_) {
+            throw Error("Cannot read column " + columns_[column].name +
+                        ": there is no current row in " + Where() + ".");
+        }
+    }
 
     std::string table_;
     std::filesystem::path path_;

@@ -104,7 +104,7 @@ SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject,
         const RowColumn& column = EntryOf(columns.numbers, kind.kind);
         if (kind.kind == NumberKind::Email) {
             // A null address is no address.
-            record.*kind.number = TextOf(syncObject.FieldAt(column.index)).value_or("");
+            record.*kind.number = syncObject.TextAt(column.index).value_or("");
         } else {
             record.*kind.number = RequiredText(syncObject, column, record.ContactID);
         }

@@ -126,12 +126,24 @@ TYPED_TEST(RecordsetContract, ReadingPassMeetsTheStoredRows) {
     EXPECT_EQ(Walk(*this->Open(), "L"), "Eve");
     const auto reader = this->backend.engine.OpenDatabase(this->path)->ReadRows("people");
     ASSERT_TRUE(reader->HasColumn("nOTE") && !reader->HasColumn("Nothing"));
+    // Each row's texts, read before its values and again after.
+    const auto texts = [&] {
+        std::string text;
+        for (std::size_t column = 0; column < 6; ++column)
+            text += reader->TextAt(column).value_or("-") + " ";
+        return text;
+    };
     std::string passed;
-    while (reader->Next())
-        passed +=
-            std::to_string(reader->CurrentRowId().value_or(-1)) + ":" + RowText(*reader) + ";";
-    EXPECT_EQ(passed, R"(1:1|"Ann"|30|1.5|10|"first";3:3|"Cy"|50|3.5|30|"third";)"
-                      R"(4:4|"Di"|60|4.5|40|"fourth";5:5|"Eve"|null|null|null|"none";)");
+    while (reader->Next()) {
+        const std::string before = texts();
+        passed += std::to_string(reader->CurrentRowId().value_or(-1)) + ":" + RowText(*reader);
+        EXPECT_EQ(texts(), before);
+        passed += " " + before + ";";
+    }
+    EXPECT_EQ(passed, R"(1:1|"Ann"|30|1.5|10|"first" 1 Ann 30 1.5 10 first ;)"
+                      R"(3:3|"Cy"|50|3.5|30|"third" 3 Cy 50 3.5 30 third ;)"
+                      R"(4:4|"Di"|60|4.5|40|"fourth" 4 Di 60 4.5 40 fourth ;)"
+                      R"(5:5|"Eve"|null|null|null|"none" 5 Eve - - - none ;)");
     EXPECT_FALSE(reader->Next());
     EXPECT_EQ(reader->CurrentRowId(), std::nullopt);
     const std::vector<std::string> named{this->path.string(), "People"};
