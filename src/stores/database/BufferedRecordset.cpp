@@ -288,13 +288,10 @@ bool BufferedRecordset::FindPrevious(std::string_view column, const FieldValue& 
 }
 
 const FieldValue& BufferedRecordset::FieldAt(std::size_t column) const {
-    const std::string_view name =
-        column < columns_.size() ? std::string_view(columns_[column].name) : "?";
-    const Entry& entry = CurrentEntry("read column", name);
     if (column >= columns_.size()) {
         throw Error("There is no column " + std::to_string(column + 1) + " in " + Where() + ".");
     }
-    return entry.row.values[column];
+    return CurrentEntry("read column", columns_[column].name).row.values[column];
 }
 
 void BufferedRecordset::SetField(std::string_view column, const FieldValue& value) {
