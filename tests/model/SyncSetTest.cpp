@@ -60,8 +60,7 @@ TEST(SyncSet, IdIndexFollowsChanges) {
 }
 
 // Many records, IDs shared and changed, records removed at the end and in
-// between: every lookup still finds what a walk of the set finds (the index
-// grows, frees slots inside probe runs and keeps each ID's records chained).
+// between: every lookup still finds what a walk of the set finds.
 TEST(SyncSet, IdIndexStaysExactThroughManyChanges) {
     std::mt19937 random(11);
     const auto anyId = [&] { return std::to_string(random() % 300); };
