@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "model/NumberKinds.h"
+#include "model/Text.h"
 
 namespace velmora {
 
@@ -19,16 +20,14 @@ bool IsAsciiLetter(char c) {
 
 char KeypadDigit(char letter) {
     static constexpr std::string_view kKeys = "22233344455566677778889999";
-    const char lower =
-        letter >= 'A' && letter <= 'Z' ? static_cast<char>(letter - 'A' + 'a') : letter;
-    return kKeys[static_cast<std::size_t>(lower - 'a')];
+    return kKeys[static_cast<std::size_t>(AsciiLower(letter) - 'a')];
 }
 
 bool IsExtensionWord(std::string_view word) {
-    std::string lower;
-    for (const char c : word)
-        lower += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return lower == "x" || lower == "ext" || lower == "extn" || lower == "extension";
+    for (const std::string_view known : {"x", "ext", "extn", "extension"}) {
+        if (EqualsIgnoringAsciiCase(word, known)) return true;
+    }
+    return false;
 }
 
 }  // namespace

@@ -194,15 +194,12 @@ std::string ToLowerText(std::string_view text) {
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-    const auto lower = [](char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    };
     // Nearly every text compared here is ASCII: it folds byte by byte, so the
     // first ASCII bytes that fold apart decide, and so do different lengths.
     if (a.size() == b.size()) {
         for (std::size_t i = 0; i < a.size(); ++i) {
             if (!ascii(a[i]) || !ascii(b[i])) return ToLowerText(a) == ToLowerText(b);
-            if (lower(a[i]) != lower(b[i])) return false;
+            if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
         }
         return true;
     }
@@ -211,6 +208,12 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     };
     if (allAscii(a) && allAscii(b)) return false;
     return ToLowerText(a) == ToLowerText(b);
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
 }
 
 }  // namespace velmora

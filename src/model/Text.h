@@ -31,4 +31,11 @@ std::string ToLowerText(std::string_view text);
 // Case-insensitive equality under the same folding.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 
+// ASCII letters folded to lower case, every other byte kept: for names that
+// are ASCII by definition (column names, vCard parameter names and types).
+constexpr char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 }  // namespace velmora

@@ -1,6 +1,3 @@
-#include <random>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "model/Error.h"
@@ -57,38 +54,6 @@ TEST(SyncSet, IdIndexFollowsChanges) {
     set.Item(1).ContactID = "5";  // behind the index's back
     EXPECT_THROW(FindByContactID("5", set), Error);
 #endif
-}
-
-// Many records, IDs shared and changed, records removed at the end and in
-// between: every lookup still finds what a walk of the set finds.
-TEST(SyncSet, IdIndexStaysExactThroughManyChanges) {
-    std::mt19937 random(11);
-    const auto anyId = [&] { return std::to_string(random() % 300); };
-    const auto walked = [](const SyncSet& set, const std::string& id) {
-        int found = 0;
-        for (int position = 1; position <= set.Count(); ++position) {
-            if (set.Item(position).ContactID == id) found = position;
-        }
-        return found;
-    };
-    SyncSet set;
-    for (int step = 0; step < 3000; ++step) {
-        const auto choice = random() % 10;
-        if (choice < 5 || set.Count() == 0) {
-            SyncObject record;
-            record.ContactID = anyId();
-            set.Append(std::move(record));
-        } else if (choice < 8) {
-            set.ChangeContactID(set.Item(1 + static_cast<int>(random() % set.Count())), anyId());
-        } else {
-            set.Remove(choice == 8 ? set.Count() : 1 + static_cast<int>(random() % set.Count()));
-        }
-        if (step % 100 != 99) continue;
-        for (int id = 0; id < 300; ++id) {
-            const std::string text = std::to_string(id);
-            ASSERT_EQ(set.PositionOfContactID(text), walked(set, text)) << "ID " << id;
-        }
-    }
 }
 
 }  // namespace

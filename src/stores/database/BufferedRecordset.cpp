@@ -5,18 +5,9 @@
 #include <utility>
 
 #include "model/Error.h"
+#include "model/Text.h"
 
 namespace velmora {
-
-namespace {
-
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-}  // namespace
 
 std::optional<std::size_t> FindColumn(const std::vector<ColumnLayout>& columns,
                                       std::string_view name) {
@@ -25,9 +16,23 @@ std::optional<std::size_t> FindColumn(const std::vector<ColumnLayout>& columns,
         if (columns[i].name == name) return i;
     }
     for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (SameNameIgnoringAsciiCase(columns[i].name, name)) return i;
+        if (EqualsIgnoringAsciiCase(columns[i].name, name)) return i;
     }
     return std::nullopt;
+}
+
+std::size_t RequireColumn(const std::vector<ColumnLayout>& columns, std::string_view name,
+                          std::string_view table, const std::filesystem::path& file) {
+    if (const auto index = FindColumn(columns, name)) return *index;
+    throw Error("The table " + std::string(table) + " in " + file.string() + " has no column " +
+                std::string(name) + ".");
+}
+
+void RequireColumnPlace(const std::vector<ColumnLayout>& columns, std::size_t place,
+                        std::string_view table, const std::filesystem::path& file) {
+    if (place < columns.size()) return;
+    throw Error("There is no column " + std::to_string(place + 1) + " in table " +
+                std::string(table) + " in " + file.string() + ".");
 }
 
 LookupKey LookupKeyOf(const FieldValue& value) {
@@ -127,8 +132,7 @@ const BufferedRecordset::Entry& BufferedRecordset::CurrentEntry(std::string_view
 }
 
 std::size_t BufferedRecordset::ColumnIndex(std::string_view column) const {
-    if (const auto index = FindColumn(columns_, column)) return *index;
-    throw Error("The " + Where() + " has no column " + std::string(column) + ".");
+    return RequireColumn(columns_, column, table_, database_);
 }
 
 bool BufferedRecordset::HasColumn(std::string_view column) const {
@@ -288,9 +292,7 @@ bool BufferedRecordset::FindPrevious(std::string_view column, const FieldValue& 
 }
 
 const FieldValue& BufferedRecordset::FieldAt(std::size_t column) const {
-    if (column >= columns_.size()) {
-        throw Error("There is no column " + std::to_string(column + 1) + " in " + Where() + ".");
-    }
+    RequireColumnPlace(columns_, column, table_, database_);
     return CurrentEntry("read column", columns_[column].name).row.values[column];
 }
 

@@ -26,6 +26,13 @@ struct ColumnLayout {
 std::optional<std::size_t> FindColumn(const std::vector<ColumnLayout>& columns,
                                       std::string_view name);
 
+// The same for a column that must be there, and a check of a column's
+// place: either is an error naming the table and its file when it fails.
+std::size_t RequireColumn(const std::vector<ColumnLayout>& columns, std::string_view name,
+                          std::string_view table, const std::filesystem::path& file);
+void RequireColumnPlace(const std::vector<ColumnLayout>& columns, std::size_t place,
+                        std::string_view table, const std::filesystem::path& file);
+
 // A row as stored: its key and one value per column of the layout.
 struct StoredRow {
     std::int64_t rowId = 0;

@@ -254,8 +254,7 @@ class SqliteRowReader final : public RowReader {
     }
 
     std::size_t ColumnIndex(std::string_view column) const override {
-        if (const auto index = FindColumn(columns_, column)) return *index;
-        throw Error("The " + Where() + " has no column " + std::string(column) + ".");
+        return RequireColumn(columns_, column, table_, path_);
     }
 
     const FieldValue& FieldAt(std::size_t column) const override {
@@ -283,10 +282,7 @@ class SqliteRowReader final : public RowReader {
     std::string Where() const { return "table " + table_ + " in " + path_.string(); }
 
     void CheckReadable(std::size_t column) const {
-        if (column >= columns_.size()) {
-            throw Error("There is no column " + std::to_string(column + 1) + " in " + Where() +
-                        ".");
-        }
+        RequireColumnPlace(columns_, column, table_, path_);
         if (!rowId_) {
             throw Error("Cannot read column " + columns_[column].name +
                         ": there is no current row in " + Where() + ".");

@@ -109,15 +109,6 @@ void CardFields::Assign(const std::array<std::string_view, kContactFieldCount>& 
     }
 }
 
-void CardFields::Set(std::size_t field, std::string_view value) {
-    const std::uint32_t start = field == 0 ? 0 : ends_[field - 1];
-    const std::uint32_t size = ends_[field] - start;
-    text_.replace(start, size, value);
-    const auto grown = static_cast<std::uint32_t>(value.size()) - size;  // modulo 2^32
-    for (std::size_t f = field; f < ends_.size(); ++f)
-        ends_[f] += grown;
-}
-
 bool CardIndex::StampVouches(const IndexedFile& recorded, const FileStamp& now) {
     return recorded.stamp.SameFileAs(now) && recorded.stamp.changedNs == now.changedNs &&
            now.changedNs < recorded.settledBeforeNs;

@@ -26,7 +26,6 @@ class CardFields {
     }
     // Every field at once, in their order; none may lie in this object's text.
     void Assign(const std::array<std::string_view, kContactFieldCount>& fields);
-    void Set(std::size_t field, std::string_view value);
 
     bool operator==(const CardFields&) const = default;
 

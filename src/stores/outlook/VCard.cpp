@@ -413,14 +413,6 @@ std::pair<std::string_view, std::string_view> SplitPlainParam(std::string_view p
     return {Trim(param.substr(0, equals)), param.substr(equals + 1)};
 }
 
-// Whether an ASCII text, its letters in lower case, is `lower`.
-bool LowerCaseOf(std::string_view text, std::string_view lower) {
-    return text.size() == lower.size() &&
-           std::equal(text.begin(), text.end(), lower.begin(), [](char c, char l) {
-               return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == l;
-           });
-}
-
 }  // namespace
 
 std::uint32_t TypesOf(const VCardLine& line, std::span<const std::string_view> types) {
@@ -440,11 +432,11 @@ std::uint32_t TypesOf(const VCardLine& line, std::span<const std::string_view> t
         }
         const auto [name, values] = SplitPlainParam(param);
         // A plain parameter is ASCII, which folds byte by byte.
-        if (!name.empty() && !LowerCaseOf(name, "type")) continue;
+        if (!name.empty() && !EqualsIgnoringAsciiCase(name, "type")) continue;
         // No quotes here: the values are split at every comma, in place.
         for (std::string_view rest = values;;) {
             const std::size_t comma = rest.find(',');
-            mark(Trim(rest.substr(0, comma)), LowerCaseOf);
+            mark(Trim(rest.substr(0, comma)), EqualsIgnoringAsciiCase);
             if (comma == std::string_view::npos) break;
             rest.remove_prefix(comma + 1);
         }

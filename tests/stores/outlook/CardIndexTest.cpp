@@ -1,3 +1,4 @@
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -33,7 +34,13 @@ struct IndexedFolder {
         IndexedFile file = recorded.Take(name);
         file.settledBeforeNs = INT64_MAX;
         file.stamp.contentHash ^= 1;
-        file.cards.front().fields.Set(static_cast<std::size_t>(F::MobileTelephoneNumber), mobile);
+        CardFields& fields = file.cards.front().fields;
+        std::array<std::string, kContactFieldCount> values;
+        std::array<std::string_view, kContactFieldCount> views;
+        for (std::size_t f = 0; f < kContactFieldCount; ++f)
+            views[f] = values[f] = std::string(fields[f]);
+        views[static_cast<std::size_t>(F::MobileTelephoneNumber)] = mobile;
+        fields.Assign(views);
         recorded.Put(name, file);
         ASSERT_TRUE(recorded.Save(index, folder));
     }
