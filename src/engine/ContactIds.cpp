@@ -1,5 +1,6 @@
 #include "engine/ContactIds.h"
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -46,6 +47,12 @@ const SyncObject* MatchByName(const RunState& state,
     return match;
 }
 
+// What a card without an ID takes its new one from.
+struct IdSources {
+    UsedNumbers used;
+    std::unordered_map<std::string, const SyncObject*> entriesByName;
+};
+
 // Gives the record another ID, keeping the count of IDs in use right.
 void SetId(SyncSet& set, UsedNumbers& used, SyncObject& record, std::string id) {
     used.Remove(record.ContactID);
@@ -64,28 +71,27 @@ void MarkForWriting(ActivityLog& log, SyncObject& record) {
 // contact, else the first in folder order. The others become new contacts;
 // their speed dials are the kept card's and go with the ID.
 void SeparateSharedIDs(RunState& state, ActivityLog& log) {
-    std::unordered_map<std::string, std::vector<SyncObject*>> cardsById;
-    for (SyncObject& record : state.OutlookSet) {
-        if (!record.ContactID.empty()) cardsById[record.ContactID].push_back(&record);
-    }
-    for (SyncObject& record : state.OutlookSet) {
-        auto found = cardsById.find(record.ContactID);
-        if (found == cardsById.end() || found->second.size() < 2) continue;
-        const std::vector<SyncObject*> cards = std::move(found->second);
-        cardsById.erase(found);
-        const SyncObject* sync = RecordWithID(state.SyncDataSet, cards.front()->ContactID);
-        SyncObject* keeper = cards.front();
-        for (SyncObject* card : cards) {
+    SyncSet& cards = state.OutlookSet;
+    for (SyncObject& record : cards) {
+        if (record.ContactID.empty()) continue;
+        const std::vector<int>& positions = cards.PositionsOfContactID(record.ContactID);
+        if (positions.size() < 2) continue;
+        std::vector<SyncObject*> sharing;
+        for (const int position : positions)
+            sharing.push_back(&cards.Item(position));
+        const SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID);
+        SyncObject* keeper = sharing.front();
+        for (SyncObject* card : sharing) {
             if (sync != nullptr && RecordsEqual(*card, *sync)) {
                 keeper = card;
                 break;
             }
         }
-        for (SyncObject* card : cards) {
+        for (SyncObject* card : sharing) {
             if (card == keeper) continue;
             WriteEvent(log, card->ContactName, " carries the contact ID ", card->ContactID,
                        " of another card, which keeps it; it will be treated as a new contact.");
-            state.OutlookSet.ChangeContactID(*card, "");
+            cards.ChangeContactID(*card, "");
             for (const NumberKindInfo& kind : kNumberKinds)
                 (card->*kind.speed).clear();
         }
@@ -116,11 +122,13 @@ void AssignContactIDs(RunState& state) {
     log.WriteLine("Verifying that all Outlook Contact items contain a contact ID.");
     SeparateSharedIDs(state, log);
     ReleaseIDsWithoutNumbers(state, log);
-    UsedNumbers used = UsedContactIDs(state);
-    const auto entries = EntriesByName(state.PhoneBookSet);
+    // Made for the first card that needs an ID: on most runs none does.
+    std::optional<IdSources> sources;
     for (SyncObject& record : state.OutlookSet) {
         if (!record.ContactID.empty() || !HasNumbers(record)) continue;
-        if (const SyncObject* entry = MatchByName(state, entries, record)) {
+        if (!sources) sources.emplace(UsedContactIDs(state), EntriesByName(state.PhoneBookSet));
+        UsedNumbers& used = sources->used;
+        if (const SyncObject* entry = MatchByName(state, sources->entriesByName, record)) {
             SetId(state.OutlookSet, used, record, entry->ContactID);
             WriteEvent(log, record.ContactName, " in Outlook has been matched with ",
                        entry->ContactName, " in the PhoneBook and assigned a contact ID of ",

@@ -1,6 +1,8 @@
 #include "engine/SpeedDials.h"
 
+#include <algorithm>
 #include <array>
+#include <optional>
 
 #include "engine/Records.h"
 #include "engine/UsedNumbers.h"
@@ -52,11 +54,21 @@ void AdoptPhoneBookValue(UsedNumbers& used, SyncObject& record, const SyncObject
     }
 }
 
+bool LacksSpeedDial(const SyncObject& record) {
+    return std::any_of(kNumberKinds.begin(), kNumberKinds.end(), [&](const NumberKindInfo& kind) {
+        return !(record.*kind.number).empty() && (record.*kind.speed).empty();
+    });
+}
+
 }  // namespace
 
 void AssignSpeedDials(RunState& state) {
-    UsedNumbers used = UsedSpeedDials(state);
+    // Counted for the first number without a speed dial: on most runs none lacks one.
+    std::optional<UsedNumbers> counted;
     for (SyncObject& record : state.OutlookSet) {
+        if (!LacksSpeedDial(record)) continue;
+        if (!counted) counted = UsedSpeedDials(state);
+        UsedNumbers& used = *counted;
         SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, record.ContactID);
         SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID);
         for (NumberKind kind : kSpeedDialAssignmentOrder) {

@@ -77,6 +77,12 @@ int SyncSet::PositionOfContactID(std::string_view contactId) const {
     return found == positionsById_.end() ? 0 : found->second.back();
 }
 
+const std::vector<int>& SyncSet::PositionsOfContactID(std::string_view contactId) const {
+    static const std::vector<int> none;
+    const auto found = positionsById_.find(contactId);
+    return found == positionsById_.end() ? none : found->second;
+}
+
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {
     SyncObject copy = cData;
     copy.Flag = RecordFlag::New;
