@@ -41,17 +41,18 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
 // Writes and flushes; the rename below makes it visible. Failures name the
 // file the caller asked for, not the temporary one.
 void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem::path& target,
-                  std::string_view bytes) {
+                  std::string_view bytes, Durability) {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) Fail(target, "written", SystemReason(errno));
 }
 #else
-// Creates the temporary file (never reusing one), writes it and waits until
-// the data is on the disk. Failures name the file the caller asked for.
+// Creates the temporary file (never reusing one), writes it and, when it is
+// to be durable, waits until the data is on the disk. Failures name the file
+// the caller asked for.
 void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem::path& target,
-                  std::string_view bytes) {
+                  std::string_view bytes, Durability durability) {
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) Fail(target, "written", SystemReason(errno));
     std::size_t written = 0;
@@ -65,7 +66,7 @@ void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem:
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0) {
+    if (durability == Durability::Flushed && ::fsync(fd) != 0) {
         const int error = errno;
         ::close(fd);
         Fail(target, "written", SystemReason(error));
@@ -87,13 +88,12 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
 }
 
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         bool mustBeNew) {
+                         Durability durability) {
     std::error_code error;
     const bool exists = std::filesystem::exists(path, error);
-    if (mustBeNew && exists) Fail(path, "created", "a file of that name exists already");
     const std::filesystem::path temporary = TemporaryPathBeside(path);
     try {
-        WriteAndSync(temporary, path, bytes);
+        WriteAndSync(temporary, path, bytes, durability);
         if (exists) {
             const auto permissions = std::filesystem::status(path, error).permissions();
             if (!error) std::filesystem::permissions(temporary, permissions, error);

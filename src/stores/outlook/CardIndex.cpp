@@ -25,6 +25,8 @@ constexpr std::int64_t kTimestampGrainNs = 2'000'000'000;
 // index made by a build whose content hash differs.
 class Writer {
   public:
+    explicit Writer(std::string& bytes) : bytes_(bytes) {}
+
     template <typename Number>
     requires std::is_integral_v<Number>
     void Put(Number value) { bytes_.append(reinterpret_cast<const char*>(&value), sizeof value); }
@@ -32,13 +34,9 @@ class Writer {
         Put(static_cast<std::uint32_t>(text.size()));
         bytes_.append(text);
     }
-    std::string Finish() {
-        Put(static_cast<std::uint64_t>(ContentHash(bytes_)));
-        return std::move(bytes_);
-    }
 
   private:
-    std::string bytes_;
+    std::string& bytes_;
 };
 
 class Reader {
@@ -74,7 +72,7 @@ class Reader {
     std::size_t at_ = 0;
 };
 
-void PutStamp(Writer& out, const FileStamp& stamp) {
+void PutStamp(Writer out, const FileStamp& stamp) {
     out.Put(stamp.device);
     out.Put(stamp.inode);
     out.Put(stamp.size);
@@ -133,25 +131,61 @@ void CardIndex::Put(std::string name, IndexedFile file) {
 }
 
 bool CardIndex::Save(const std::filesystem::path& file, const std::filesystem::path& folder) const {
-    Writer out;
+    std::size_t bytes = 0;
+    for (const auto& [name, indexed] : files_) {
+        bytes += CardIndexWriter::RecordBytes(name);
+        for (const IndexedCard& card : indexed.cards)
+            bytes += CardIndexWriter::RecordBytes(card);
+    }
+    CardIndexWriter out(folder, files_.size(), bytes);
+    for (const auto& [name, indexed] : files_) {
+        out.AddFile(name, indexed.stamp, indexed.settledBeforeNs, indexed.cards.size());
+        for (const IndexedCard& card : indexed.cards)
+            out.AddCard(card);
+    }
+    return out.Save(file);
+}
+
+CardIndexWriter::CardIndexWriter(const std::filesystem::path& folder, std::size_t files,
+                                 std::size_t bytes) {
+    bytes_.reserve(kMagic.size() + folder.native().size() + 64 + bytes);
+    Writer out(bytes_);
     out.Put(kMagic);
     out.Put(kVersion);
     out.Put(HashProbe());
     out.Put(folder.native());
-    out.Put(static_cast<std::uint64_t>(files_.size()));
-    for (const auto& [name, indexed] : files_) {
-        out.Put(name);
-        PutStamp(out, indexed.stamp);
-        out.Put(indexed.settledBeforeNs);
-        out.Put(static_cast<std::uint32_t>(indexed.cards.size()));
-        for (const IndexedCard& card : indexed.cards) {
-            out.Put(static_cast<std::uint8_t>((card.isContact ? 1 : 0) | (card.ownFileAs ? 2 : 0)));
-            for (std::size_t f = 0; f < kContactFieldCount; ++f)
-                out.Put(card.fields[f]);
-        }
-    }
+    out.Put(static_cast<std::uint64_t>(files));
+}
+
+std::size_t CardIndexWriter::RecordBytes(std::string_view name) {
+    constexpr std::size_t kFixed = 4 + 6 * 8 + 8 + 4;  // name's size, stamp, settled, cards
+    return kFixed + name.size();
+}
+
+std::size_t CardIndexWriter::RecordBytes(const IndexedCard& card) {
+    return 1 + 4 * kContactFieldCount + card.fields.TextSize();
+}
+
+void CardIndexWriter::AddFile(std::string_view name, const FileStamp& stamp,
+                              std::int64_t settledBeforeNs, std::size_t cards) {
+    Writer out(bytes_);
+    out.Put(name);
+    PutStamp(out, stamp);
+    out.Put(settledBeforeNs);
+    out.Put(static_cast<std::uint32_t>(cards));
+}
+
+void CardIndexWriter::AddCard(const IndexedCard& card) {
+    Writer out(bytes_);
+    out.Put(static_cast<std::uint8_t>((card.isContact ? 1 : 0) | (card.ownFileAs ? 2 : 0)));
+    for (std::size_t f = 0; f < kContactFieldCount; ++f)
+        out.Put(card.fields[f]);
+}
+
+bool CardIndexWriter::Save(const std::filesystem::path& file) {
+    Writer(bytes_).Put(static_cast<std::uint64_t>(ContentHash(bytes_)));
     try {
-        WriteFileAtomically(file, out.Finish());
+        WriteFileAtomically(file, bytes_, Durability::Cached);
         return true;
     } catch (const std::exception&) {
         return false;

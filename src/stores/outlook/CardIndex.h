@@ -27,6 +27,9 @@ class CardFields {
     // Every field at once, in their order; none may lie in this object's text.
     void Assign(const std::array<std::string_view, kContactFieldCount>& fields);
 
+    // Bytes of all fields together.
+    std::size_t TextSize() const { return text_.size(); }
+
     bool operator==(const CardFields&) const = default;
 
   private:
@@ -79,6 +82,35 @@ class CardIndex {
 
   private:
     std::unordered_map<std::string, IndexedFile> files_;
+};
+
+// Writes an index file record by record, from whatever holds the cards: a
+// folder of ten thousand cards gathered into a CardIndex first cost a run
+// that writes a copy of every card's fields.
+class CardIndexWriter {
+  public:
+    // An index of `files` files for the cards of `folder`; `bytes` is what
+    // their records will take, about (see RecordBytes), to size the buffer.
+    CardIndexWriter(const std::filesystem::path& folder, std::size_t files, std::size_t bytes);
+
+    // About what a file's record takes, not counting its cards'.
+    static std::size_t RecordBytes(std::string_view name);
+    // About what a card's record takes.
+    static std::size_t RecordBytes(const IndexedCard& card);
+
+    // A file's record; its `cards` cards follow.
+    void AddFile(std::string_view name, const FileStamp& stamp, std::int64_t settledBeforeNs,
+                 std::size_t cards);
+    void AddCard(const IndexedCard& card);
+
+    // Writes the index atomically, once all records are added (and once
+    // only); false when it could not be written. It is not flushed to the
+    // disk: written after the cards it describes are there, it can only lag
+    // behind them after a crash, and a file it no longer describes is read.
+    bool Save(const std::filesystem::path& file);
+
+  private:
+    std::string bytes_;
 };
 
 }  // namespace velmora

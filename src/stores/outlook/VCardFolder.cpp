@@ -464,21 +464,31 @@ class VCardAddressBook final : public AddressBook {
     // differs from the index read.
     void SaveIndex() {
         if (indexFile_.empty() || !indexStale_) return;
-        CardIndex index;
+        const auto indexed = [](const CardFile& file) {
+            return !file.gone && !file.unsaved && !file.changedElsewhere && !file.cards.empty();
+        };
+        const auto kept = [&](std::size_t e) { return !entries_[e].deleted; };
+        std::size_t files = 0;
+        std::size_t bytes = 0;
         for (const CardFile& file : files_) {
-            if (file.gone || file.unsaved || file.changedElsewhere || file.cards.empty()) continue;
-            IndexedFile indexed;
-            indexed.stamp = file.stamp;
-            indexed.settledBeforeNs = file.settledBeforeNs;
+            if (!indexed(file)) continue;
+            ++files;
+            bytes += CardIndexWriter::RecordBytes(file.name);
+            for (const std::size_t e : file.cards)
+                bytes += kept(e) ? CardIndexWriter::RecordBytes(FieldsOf(entries_[e])) : 0;
+        }
+        CardIndexWriter index(folder_, files, bytes);
+        for (const CardFile& file : files_) {
+            if (!indexed(file)) continue;
+            const auto cards = std::count_if(file.cards.begin(), file.cards.end(), kept);
+            index.AddFile(file.name, file.stamp, file.settledBeforeNs,
+                          static_cast<std::size_t>(cards));
             for (const std::size_t e : file.cards) {
-                const CardEntry& entry = entries_[e];
-                if (entry.deleted) continue;
-                indexed.cards.push_back(FieldsOf(entry));
+                if (kept(e)) index.AddCard(FieldsOf(entries_[e]));
             }
-            index.Put(file.name, std::move(indexed));
         }
         // A failure costs the next run time only; the cards are stored.
-        if (index.Save(indexFile_, folder_)) indexStale_ = false;
+        if (index.Save(indexFile_)) indexStale_ = false;
     }
 
     // The file's text with its cards as they now stand; a deleted card leaves
