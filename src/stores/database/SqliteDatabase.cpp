@@ -376,15 +376,14 @@ class SqliteDatabase final : public Database {
 
     void SetSavepoint() override {
         CheckDepth(1, "could not set a savepoint");
-        connection_->Execute("SAVEPOINT " + SavepointName(levels_->Depth() + 1),
-                             "could not set a savepoint");
+        RunPrepared(setSavepoint_, "SAVEPOINT ", levels_->Depth() + 1, "could not set a savepoint");
         levels_->Push();
     }
 
     void ReleaseSavepoint() override {
-        CheckDepth(2, "could not keep the changes since a savepoint");
-        connection_->Execute("RELEASE " + SavepointName(levels_->Depth()),
-                             "could not keep the changes since a savepoint");
+        const std::string_view what = "could not keep the changes since a savepoint";
+        CheckDepth(2, what);
+        RunPrepared(releaseSavepoint_, "RELEASE ", levels_->Depth(), what);
         levels_->Keep();
     }
 
@@ -399,7 +398,23 @@ class SqliteDatabase final : public Database {
     const std::filesystem::path& Path() const override { return connection_->Path(); }
 
   private:
+    using Prepared = std::vector<std::unique_ptr<SqliteStatement>>;
+
     static std::string SavepointName(int level) { return "velmora_" + std::to_string(level); }
+
+    // A writer sets and releases a savepoint for each contact: the statement
+    // of each level is prepared once, since preparing it cost more than
+    // running it.
+    void RunPrepared(Prepared& prepared, std::string_view verb, int level, std::string_view what) {
+        const auto at = static_cast<std::size_t>(level);
+        if (prepared.size() <= at) prepared.resize(at + 1);
+        if (!prepared[at]) {
+            prepared[at] = std::make_unique<SqliteStatement>(
+                connection_, std::string(verb) + SavepointName(level), what);
+        }
+        prepared[at]->Reset();
+        prepared[at]->Step(what);
+    }
 
     void CheckDepth(int depth, std::string_view what) const {
         if (levels_->Depth() < depth) {
@@ -464,6 +479,8 @@ class SqliteDatabase final : public Database {
 
     std::shared_ptr<SqliteConnection> connection_;
     std::shared_ptr<TransactionLevels> levels_ = std::make_shared<TransactionLevels>();
+    Prepared setSavepoint_;      // by level
+    Prepared releaseSavepoint_;  // by level
 };
 
 }  // namespace
