@@ -159,6 +159,9 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         duplicates->clear();
         auto read = aside->phoneBook.Take();
         *duplicates = read ? std::move(*read) : LoadPhoneBookRecords(s, *databases);
+        s.ExtraPhoneRows = 0;
+        for (const DuplicatePhoneRows& duplicate : *duplicates)
+            s.ExtraPhoneRows += static_cast<int>(duplicate.rows.size()) - 1;
     };
     stages[on(StageId::LoadSyncRecords)] = [=](RunState& s) {
         const bool readAside = aside->sync.Take().has_value();

@@ -39,6 +39,7 @@ RunPlan PlanOf(const RunState& state, const LoadedCounts& loaded) {
     plan.outlook = Count(state.OutlookSet, {Create}, {Write, SpeedDials, AssignID});
     plan.phoneBook = Count(state.PhoneBookSet, {Create}, {Write});
     plan.sync = Count(state.SyncDataSet, {New, Create}, {Write, Modified});
+    plan.extraPhoneRows = state.ExtraPhoneRows;
     return plan;
 }
 

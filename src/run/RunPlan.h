@@ -34,10 +34,13 @@ struct RunPlan {
     StoreChanges outlook;
     StoreChanges phoneBook;
     StoreChanges sync;
+    int extraPhoneRows = 0;  // rows held twice that the phone book's writer removes
 
     // Nothing to write to either database. (The address book knows by itself
     // whether a card is to be stored: a "W" record may change nothing.)
-    bool DatabasesUnchanged() const { return phoneBook.Total() == 0 && sync.Total() == 0; }
+    bool DatabasesUnchanged() const {
+        return phoneBook.Total() == 0 && sync.Total() == 0 && extraPhoneRows == 0;
+    }
 };
 
 // "2 added, 1 changed, 0 deleted"

@@ -17,6 +17,7 @@ void ResetRunState(RunState& state, const SettingsStore& store,
     ClearSet(state.PhoneBookSet);
     ClearSet(state.SyncDataSet);
     state.FailedWrites = 0;
+    state.ExtraPhoneRows = 0;
     state.settings = LoadSettings(store, programFolder);
 }
 

@@ -23,6 +23,11 @@ struct RunState {
     // ends with the error caption instead of reporting success.
     int FailedWrites = 0;
 
+    // Rows the phone book holds beyond one per contact and kind of number,
+    // found by its load: its writer removes them, which is a write even when
+    // no contact changes.
+    int ExtraPhoneRows = 0;
+
     // Set by the driver for the writers of its run: the first of them calls it
     // right before it stores anything, with the card files the address book
     // is about to write over or delete and those it is about to create, so

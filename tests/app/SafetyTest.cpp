@@ -148,6 +148,20 @@ TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     ExpectQuietRun(s.session);
 }
 
+// A run whose only write removes a phone row held twice backs the phone book up first.
+TEST_F(SafetyTest, RemovingADuplicatedPhoneRowIsBackedUp) {
+    s.ChangePhoneBook("INSERT INTO tblContactList VALUES (3, 'Contact 3', '5550000003', 4, 3, 6);");
+    const StoreTexts before = s.Stores();
+    const RunResult run = Run();
+    ASSERT_EQ(run.outcome, RunOutcome::Complete);
+    ASSERT_NE(s.Stores().phoneBook, before.phoneBook);
+    ASSERT_FALSE(run.backup.empty());
+    RestoreBackup(Backups(), run.backup.filename().string(), {}, s.settings.LogPath, 2);
+    EXPECT_EQ(s.Stores(), before);
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    ExpectQuietRun(s.session);
+}
+
 // A run that cannot back up stops before its first write, saying why.
 TEST_F(SafetyTest, ARunThatCannotBackUpWritesNothing) {
     ChangeBothSides();
