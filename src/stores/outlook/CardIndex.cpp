@@ -131,13 +131,7 @@ void CardIndex::Put(std::string name, IndexedFile file) {
 }
 
 bool CardIndex::Save(const std::filesystem::path& file, const std::filesystem::path& folder) const {
-    std::size_t bytes = 0;
-    for (const auto& [name, indexed] : files_) {
-        bytes += CardIndexWriter::RecordBytes(name);
-        for (const IndexedCard& card : indexed.cards)
-            bytes += CardIndexWriter::RecordBytes(card);
-    }
-    CardIndexWriter out(folder, files_.size(), bytes);
+    CardIndexWriter out(folder, files_.size(), 0);
     for (const auto& [name, indexed] : files_) {
         out.AddFile(name, indexed.stamp, indexed.settledBeforeNs, indexed.cards.size());
         for (const IndexedCard& card : indexed.cards)

@@ -90,12 +90,13 @@ class CardIndex {
 class CardIndexWriter {
   public:
     // An index of `files` files for the cards of `folder`; `bytes` is what
-    // their records will take, about (see RecordBytes), to size the buffer.
+    // their records will take (see RecordBytes), to size the buffer once, or
+    // 0 to let it grow.
     CardIndexWriter(const std::filesystem::path& folder, std::size_t files, std::size_t bytes);
 
-    // About what a file's record takes, not counting its cards'.
+    // What a file's record takes, not counting its cards'.
     static std::size_t RecordBytes(std::string_view name);
-    // About what a card's record takes.
+    // What a card's record takes.
     static std::size_t RecordBytes(const IndexedCard& card);
 
     // A file's record; its `cards` cards follow.
