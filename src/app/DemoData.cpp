@@ -107,8 +107,8 @@ DemoContact MakeContact(Generator& g, int& nextSpeedDial) {
     DemoContact c;
     std::tie(c.first, c.last) = g.UniqueName();
     auto give = [&](NumberKind kind, std::string value) {
-        NumberOf(c.numbers, kind) = std::move(value);
-        SpeedOf(c.numbers, kind) = std::to_string(nextSpeedDial++);
+        c.numbers.SetNumber(kind, value);
+        c.numbers.SetSpeed(kind, std::to_string(nextSpeedDial++));
     };
     give(NumberKind::Mobile, g.PhoneNumber());
     if (g.Chance(40)) give(NumberKind::Home, g.PhoneNumber());
@@ -143,7 +143,7 @@ TableDefinition PhoneBookTable(const std::vector<DemoContact>& contacts) {
     std::int64_t contactId = 1;
     for (const DemoContact& contact : contacts) {
         for (const auto& kind : kNumberKinds) {
-            const std::string& number = contact.numbers.*kind.number;
+            const std::string number(contact.numbers.Number(kind.kind));
             if (number.empty()) continue;
             const bool unmeasured =
                 kind.kind == NumberKind::DirectConnect || kind.kind == NumberKind::Email;
@@ -151,7 +151,7 @@ TableDefinition PhoneBookTable(const std::vector<DemoContact>& contacts) {
                 {FieldValue(), FieldValue(contactId),
                  FieldValue(Utf8Left(FileAsOf(contact), kPhoneBookNameLength)), FieldValue(number),
                  FieldValue(std::int64_t{kind.numberType}),
-                 FieldValue(std::stoll(contact.numbers.*kind.speed)),
+                 FieldValue(std::stoll(std::string(contact.numbers.Speed(kind.kind)))),
                  FieldValue(std::int64_t{unmeasured ? kUnmeasuredLengthCode
                                                     : NumberLengthCode(number.size())}),
                  FieldValue(std::string(contactId % 3 == 0 ? "Business" : "Personal"))});
@@ -175,11 +175,10 @@ VCard ContactCard(const DemoContact& contact, std::string_view uid, std::string_
     }
     if (!inclusion.empty()) WriteContactField(card, F::User2, inclusion);
     const SyncObject& n = contact.numbers;
-    WriteContactField(card, F::User1, n.DCNumber);
-    WriteContactField(card, F::Email1Address, n.EmailAddress);
+    WriteContactField(card, F::User1, n.Number(NumberKind::DirectConnect));
+    WriteContactField(card, F::Email1Address, n.Number(NumberKind::Email));
     for (const NumberKind kind : kOutlookPhoneFieldOrder) {
-        WriteContactField(card, FieldOf(kind),
-                          MaskPhoneNumber(NumberOf(n, kind), kDefaultMaskOption));
+        WriteContactField(card, FieldOf(kind), MaskPhoneNumber(n.Number(kind), kDefaultMaskOption));
     }
     FreezeCard(card);
     return card;

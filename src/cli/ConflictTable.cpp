@@ -38,9 +38,10 @@ std::string RenderConflictTable(const SyncObject& outlook, const SyncObject& pho
     rows.push_back(
         {LabelWords(kConflictNameLabel), {outlook.ContactName, "", phoneBook.ContactName, ""}});
     for (const auto& kind : kNumberKinds) {
-        rows.push_back({LabelWords(ConflictLabel(kind.kind)),
-                        {outlook.*kind.number, outlook.*kind.speed, phoneBook.*kind.number,
-                         phoneBook.*kind.speed}});
+        rows.push_back(
+            {LabelWords(ConflictLabel(kind.kind)),
+             {std::string(outlook.Number(kind.kind)), std::string(outlook.Speed(kind.kind)),
+              std::string(phoneBook.Number(kind.kind)), std::string(phoneBook.Speed(kind.kind))}});
     }
 
     std::size_t labelWidth = 0;  // words, a blank and at least three dots

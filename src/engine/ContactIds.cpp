@@ -93,7 +93,7 @@ void SeparateSharedIDs(RunState& state, ActivityLog& log) {
                        " of another card, which keeps it; it will be treated as a new contact.");
             cards.ChangeContactID(*card, "");
             for (const NumberKindInfo& kind : kNumberKinds)
-                (card->*kind.speed).clear();
+                card->SetSpeed(kind.kind, "");
         }
     }
 }

@@ -13,24 +13,25 @@ bool RecordsEqual(const SyncObject& a, const SyncObject& b) {
         return false;
     }
     return std::all_of(kNumberKinds.begin(), kNumberKinds.end(), [&](const NumberKindInfo& info) {
-        const std::string& x = a.*info.number;
-        const std::string& y = b.*info.number;
+        const std::string_view x = a.Number(info.kind);
+        const std::string_view y = b.Number(info.kind);
         const bool sameNumber =
             x == y || (info.kind == NumberKind::Email && EqualsIgnoringCase(x, y));
-        return sameNumber && a.*info.speed == b.*info.speed;
+        return sameNumber && a.Speed(info.kind) == b.Speed(info.kind);
     });
 }
 
 bool HasNumbers(const SyncObject& record) {
-    return std::any_of(kNumberKinds.begin(), kNumberKinds.end(),
-                       [&](const NumberKindInfo& kind) { return !(record.*kind.number).empty(); });
+    return std::any_of(kNumberKinds.begin(), kNumberKinds.end(), [&](const NumberKindInfo& kind) {
+        return !record.Number(kind.kind).empty();
+    });
 }
 
 void CopyValues(SyncObject& target, const SyncObject& source) {
     target.ContactName = source.ContactName;
     for (const NumberKindInfo& info : kNumberKinds) {
-        target.*info.number = source.*info.number;
-        target.*info.speed = source.*info.speed;
+        target.SetNumber(info.kind, source.Number(info.kind));
+        target.SetSpeed(info.kind, source.Speed(info.kind));
     }
 }
 

@@ -23,10 +23,15 @@ UsedNumbers UsedSpeedDials(const RunState& state) {
     for (const SyncSet* set : {&state.OutlookSet, &state.PhoneBookSet, &state.SyncDataSet}) {
         for (const SyncObject& record : *set) {
             for (const NumberKindInfo& info : kNumberKinds)
-                used.Add(record.*info.speed);
+                used.Add(record.Speed(info.kind));
         }
     }
     return used;
+}
+
+void SetSpeedDial(UsedNumbers& used, SyncObject& record, NumberKind kind, std::string_view value) {
+    used.Replace(record.Speed(kind), value);
+    record.SetSpeed(kind, value);
 }
 
 // The counterparts get the value where they hold a number of the kind, and no
@@ -35,10 +40,10 @@ UsedNumbers UsedSpeedDials(const RunState& state) {
 void GiveNewValue(UsedNumbers& used, SyncObject& record, SyncObject* phoneBook, SyncObject* sync,
                   NumberKind kind) {
     const std::string value = used.SmallestFree();
-    used.Assign(SpeedOf(record, kind), value);
+    SetSpeedDial(used, record, kind, value);
     for (SyncObject* counterpart : {phoneBook, sync}) {
         if (counterpart == nullptr) continue;
-        used.Assign(SpeedOf(*counterpart, kind), NumberOf(*counterpart, kind).empty() ? "" : value);
+        SetSpeedDial(used, *counterpart, kind, counterpart->Number(kind).empty() ? "" : value);
         MarkModified(*counterpart);
     }
 }
@@ -46,17 +51,17 @@ void GiveNewValue(UsedNumbers& used, SyncObject& record, SyncObject* phoneBook, 
 // The phone book's value is taken as it is, even when another contact uses it.
 void AdoptPhoneBookValue(UsedNumbers& used, SyncObject& record, const SyncObject& phoneBook,
                          SyncObject* sync, NumberKind kind) {
-    const std::string& value = SpeedOf(phoneBook, kind);
-    used.Assign(SpeedOf(record, kind), value);
-    if (sync != nullptr && SpeedOf(*sync, kind) != value) {
-        used.Assign(SpeedOf(*sync, kind), value);
+    const std::string_view value = phoneBook.Speed(kind);
+    SetSpeedDial(used, record, kind, value);
+    if (sync != nullptr && sync->Speed(kind) != value) {
+        SetSpeedDial(used, *sync, kind, value);
         MarkModified(*sync);
     }
 }
 
 bool LacksSpeedDial(const SyncObject& record) {
     return std::any_of(kNumberKinds.begin(), kNumberKinds.end(), [&](const NumberKindInfo& kind) {
-        return !(record.*kind.number).empty() && (record.*kind.speed).empty();
+        return !record.Number(kind.kind).empty() && record.Speed(kind.kind).empty();
     });
 }
 
@@ -72,8 +77,8 @@ void AssignSpeedDials(RunState& state) {
         SyncObject* phoneBook = RecordWithID(state.PhoneBookSet, record.ContactID);
         SyncObject* sync = RecordWithID(state.SyncDataSet, record.ContactID);
         for (NumberKind kind : kSpeedDialAssignmentOrder) {
-            if (NumberOf(record, kind).empty() || !SpeedOf(record, kind).empty()) continue;
-            if (phoneBook != nullptr && !SpeedOf(*phoneBook, kind).empty()) {
+            if (record.Number(kind).empty() || !record.Speed(kind).empty()) continue;
+            if (phoneBook != nullptr && !phoneBook->Speed(kind).empty()) {
                 AdoptPhoneBookValue(used, record, *phoneBook, sync, kind);
             } else {
                 GiveNewValue(used, record, phoneBook, sync, kind);

@@ -42,10 +42,9 @@ std::string UsedNumbers::SmallestFree() {
     return std::to_string(lowestCandidate_);
 }
 
-void UsedNumbers::Assign(std::string& field, std::string text) {
-    Remove(field);
+void UsedNumbers::Replace(std::string_view old, std::string_view text) {
+    Remove(old);
     Add(text);
-    field = std::move(text);
 }
 
 }  // namespace velmora

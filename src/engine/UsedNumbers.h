@@ -20,8 +20,8 @@ class UsedNumbers {
     // The decimal text of the smallest positive number that no field holds.
     std::string SmallestFree();
 
-    // Replaces a field's text, keeping the counts right.
-    void Assign(std::string& field, std::string text);
+    // Counts a field's text in place of its old one.
+    void Replace(std::string_view old, std::string_view text);
 
   private:
     std::unordered_map<std::int64_t, int> counts_;

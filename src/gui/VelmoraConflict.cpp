@@ -15,7 +15,7 @@ namespace velmora::gui {
 
 namespace {
 
-QLineEdit* Box(std::string_view prefix, std::string_view name, const std::string& value,
+QLineEdit* Box(std::string_view prefix, std::string_view name, std::string_view value,
                int widthInDigits) {
     auto* box = Named(new QLineEdit(ToQString(value)), std::string(prefix) + std::string(name));
     box->setMinimumWidth(box->fontMetrics().horizontalAdvance(QLatin1Char('0')) * widthInDigits);
@@ -82,8 +82,9 @@ QGroupBox* VelmoraConflict::MakeFrame(std::string_view objectName, const QString
         const NumberKindInfo& kind = kNumberKinds[k];
         const int row = static_cast<int>(k) + 1;
         column.numbers[k] =
-            Box(prefix, kConflictBoxes[k].number, record.*kind.number, kNumberWidth);
-        column.speeds[k] = Box(prefix, kConflictBoxes[k].speed, record.*kind.speed, kSpeedWidth);
+            Box(prefix, kConflictBoxes[k].number, record.Number(kind.kind), kNumberWidth);
+        column.speeds[k] =
+            Box(prefix, kConflictBoxes[k].speed, record.Speed(kind.kind), kSpeedWidth);
         column.speeds[k]->setMaximumWidth(column.speeds[k]->minimumWidth());
         grid->addWidget(new QLabel(ToQString(ConflictLabel(kind.kind))), row, 0);
         grid->addWidget(column.numbers[k], row, 1);
@@ -96,8 +97,8 @@ SyncObject VelmoraConflict::ValuesOf(const Column& column) {
     SyncObject values;
     values.ContactName = ToStdString(column.name->text());
     for (std::size_t k = 0; k < kNumberKinds.size(); ++k) {
-        values.*kNumberKinds[k].number = ToStdString(column.numbers[k]->text());
-        values.*kNumberKinds[k].speed = ToStdString(column.speeds[k]->text());
+        values.SetNumber(kNumberKinds[k].kind, ToStdString(column.numbers[k]->text()));
+        values.SetSpeed(kNumberKinds[k].kind, ToStdString(column.speeds[k]->text()));
     }
     return values;
 }

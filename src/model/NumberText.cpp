@@ -89,10 +89,10 @@ std::string MaskPhoneNumber(std::string_view digits, std::uint8_t maskOption) {
 std::string BuildSpeedDialTag(const SyncObject& record) {
     std::string tag;
     for (const auto& kind : kNumberKinds) {
-        if ((record.*kind.number).empty()) continue;
+        if (record.Number(kind.kind).empty()) continue;
         if (!tag.empty()) tag += ',';
         tag += kind.tagPrefix;
-        tag += record.*kind.speed;
+        tag += record.Speed(kind.kind);
     }
     return tag;
 }
@@ -130,7 +130,7 @@ void ApplySpeedDialTag(SyncObject& record, std::string_view tag) {
         const auto found = tag.find(kind.tagPrefix);
         if (found == std::string_view::npos) continue;
         // Read from where the prefix was found, without looking for it again.
-        record.*kind.speed = std::to_string(GetTagValue(kind.tagPrefix, tag.substr(found)));
+        record.SetSpeed(kind.kind, std::to_string(GetTagValue(kind.tagPrefix, tag.substr(found))));
     }
 }
 

@@ -10,7 +10,7 @@ std::int64_t CountOutlookNumbers(const SyncSet& outlookSet) {
     for (const SyncObject& record : outlookSet) {
         if (record.Flag == RecordFlag::Delete) continue;
         for (const auto& kind : kNumberKinds) {
-            if (!(record.*kind.number).empty()) ++count;
+            if (!record.Number(kind.kind).empty()) ++count;
         }
     }
     return count;

@@ -64,7 +64,7 @@ TEST_F(RunDriverTest, CapacityCheck) {
         for (int r = 0; r < 51; ++r) {
             SyncObject& record = s.OutlookSet.Append({});
             for (int n = 0; n < (r < 50 ? 5 : 9); ++n)
-                record.*kNumberKinds[n].number = "1";
+                record.SetNumber(kNumberKinds[n].kind, "1");
             if (r == 50) record.Flag = RecordFlag::Delete;
         }
     };

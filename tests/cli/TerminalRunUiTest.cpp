@@ -23,7 +23,9 @@ struct ScriptedReader : LineReader {
 
 SyncObject Contact(const char* name, const char* mobile, const char* speed) {
     SyncObject r;
-    std::tie(r.ContactName, r.MobileNumber, r.MobileSpeed) = std::tuple(name, mobile, speed);
+    r.ContactName = name;
+    r.SetNumber(NumberKind::Mobile, mobile);
+    r.SetSpeed(NumberKind::Mobile, speed);
     return r;
 }
 
@@ -39,7 +41,7 @@ TEST_F(TerminalRunUiTest, SettlesConflictsByModeOrQuestion) {
     TerminalRunUi keepPhoneBook(out, err, nullptr, ConflictMode::KeepPhoneBook, NameMode::Accept);
     auto choice = keepPhoneBook.ShowConflictDialog(outlook, phoneBook).value();
     EXPECT_EQ(choice.side, ConflictSide::PhoneBook);
-    EXPECT_EQ(choice.values.MobileNumber, "5559876543");
+    EXPECT_EQ(choice.values.Number(NumberKind::Mobile), "5559876543");
 
     ScriptedReader reader;
     reader.answers = {"x", "o", ""};

@@ -62,11 +62,12 @@ TEST(RecordsEqual, ComparesNameNumbersAndSpeedDialsOnly) {
     const SyncObject base = ParseRecord("1:Ann:M:H=555/3,E=ann@x.org/4");
     EXPECT_TRUE(RecordsEqual(base, ParseRecord("2:Ann::H=555/3,E=ann@x.org/4")));
     for (const NumberKindInfo& info : kNumberKinds) {
-        for (std::string SyncObject::*field : {info.number, info.speed}) {
-            SyncObject changed = base;
-            changed.*field += "9";
-            EXPECT_FALSE(RecordsEqual(base, changed)) << info.tagPrefix;
-        }
+        SyncObject changed = base;
+        changed.SetNumber(info.kind, std::string(base.Number(info.kind)) + "9");
+        EXPECT_FALSE(RecordsEqual(base, changed)) << info.tagPrefix;
+        changed = base;
+        changed.SetSpeed(info.kind, std::string(base.Speed(info.kind)) + "9");
+        EXPECT_FALSE(RecordsEqual(base, changed)) << info.tagPrefix;
     }
 }
 

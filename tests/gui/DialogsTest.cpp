@@ -39,8 +39,8 @@ SyncObject Record(const std::string& name, const std::string& digit) {
     SyncObject record;
     record.ContactName = name;
     for (const NumberKindInfo& kind : kNumberKinds) {
-        record.*kind.number = "555010" + digit + std::to_string(kind.numberType);
-        record.*kind.speed = std::to_string(kind.numberType) + digit;
+        record.SetNumber(kind.kind, "555010" + digit + std::to_string(kind.numberType));
+        record.SetSpeed(kind.kind, std::to_string(kind.numberType) + digit);
     }
     return record;
 }
@@ -134,8 +134,8 @@ class DialogsTest : public QObject {
         const auto edited = f.runUi->ShowConflictDialog(outlook, phoneBook);
         const auto kept = f.runUi->ShowConflictDialog(outlook, phoneBook);
         QVERIFY(!f.runUi->ShowConflictDialog(outlook, phoneBook));
-        phoneBook.MobileNumber = "5559876";
-        phoneBook.DCSpeed = "77";
+        phoneBook.SetNumber(NumberKind::Mobile, "5559876");
+        phoneBook.SetSpeed(NumberKind::DirectConnect, "77");
         QVERIFY(edited && edited->side == ConflictSide::PhoneBook && edited->values == phoneBook);
         QVERIFY(kept && kept->side == ConflictSide::Outlook && kept->values == outlook);
     }

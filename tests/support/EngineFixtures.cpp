@@ -32,9 +32,11 @@ std::vector<std::string_view> Split(std::string_view text, std::string_view sepa
 std::string Render(const SyncObject& record) {
     std::string numbers;
     for (const NumberKindInfo& info : kNumberKinds) {
-        if ((record.*info.number).empty() && (record.*info.speed).empty()) continue;
+        const std::string_view number = record.Number(info.kind);
+        const std::string_view speed = record.Speed(info.kind);
+        if (number.empty() && speed.empty()) continue;
         numbers += (numbers.empty() ? "" : ",") + std::string(KindCode(info)) + "=" +
-                   record.*info.number + "/" + record.*info.speed;
+                   std::string(number) + "/" + std::string(speed);
     }
     return record.ContactID + ":" + record.ContactName + ":" + std::string(LetterOf(record.Flag)) +
            ":" + numbers;
@@ -67,8 +69,8 @@ SyncObject ParseRecord(std::string_view text) {
             [&](const auto& info) { return KindCode(info) == entry.substr(0, equals); });
         if (slash == std::string_view::npos || slash < equals || kind == kNumberKinds.end())
             throw std::invalid_argument("not kind=number/speed: " + std::string(entry));
-        record.*kind->number = entry.substr(equals + 1, slash - equals - 1);
-        record.*kind->speed = entry.substr(slash + 1);
+        record.SetNumber(kind->kind, entry.substr(equals + 1, slash - equals - 1));
+        record.SetSpeed(kind->kind, entry.substr(slash + 1));
     }
     return record;
 }

@@ -28,7 +28,7 @@ constexpr std::array<std::string_view, 10> kLastNames{"Lee",      "O'Neil", "Smi
 constexpr std::array<std::string_view, 3> kIncludedFlags{"YES", "Y", "yes"};
 constexpr std::array<std::string_view, 3> kExcludedFlags{"", "No", "N"};
 
-std::uint8_t LengthCode(NumberKind kind, const std::string& number) {
+std::uint8_t LengthCode(NumberKind kind, std::string_view number) {
     const bool unmeasured = kind == NumberKind::DirectConnect || kind == NumberKind::Email;
     return unmeasured ? kUnmeasuredLengthCode : NumberLengthCode(number.size());
 }
@@ -50,7 +50,7 @@ TableDefinition PhoneBookTable() {
 }
 
 std::vector<FieldValue> PhoneBookRow(std::int64_t id, const std::string& name, NumberKind kind,
-                                     const std::string& number, std::int64_t speed) {
+                                     std::string_view number, std::int64_t speed) {
     return {FieldValue(id),     FieldValue(name),
             FieldValue(number), FieldValue(KindInfo(kind).numberType),
             FieldValue(speed),  FieldValue(LengthCode(kind, number))};
@@ -59,7 +59,7 @@ std::vector<FieldValue> PhoneBookRow(std::int64_t id, const std::string& name, N
 std::vector<NumberKind> KindsWithNumbers(const SyncObject& record, bool with = true) {
     std::vector<NumberKind> kinds;
     for (const NumberKindInfo& info : kNumberKinds)
-        if ((record.*info.number).empty() != with) kinds.push_back(info.kind);
+        if (record.Number(info.kind).empty() != with) kinds.push_back(info.kind);
     return kinds;
 }
 
@@ -104,7 +104,7 @@ class SpeedDialPool {
     explicit SpeedDialPool(const SyncSet& phoneBook) {
         for (const SyncObject& record : phoneBook) {
             for (const NumberKind kind : KindsWithNumbers(record)) {
-                if (const auto value = WholeNumberOf(FieldValue(SpeedOf(record, kind))))
+                if (const auto value = WholeNumberOf(FieldValue(record.Speed(kind))))
                     used_.insert(*value);
             }
         }
@@ -177,11 +177,11 @@ std::string ScenarioGenerator::NewNumber(NumberKind kind) {
     }
 }
 
-std::string ScenarioGenerator::TypedNumber(NumberKind kind, const std::string& number) {
-    if (kind == NumberKind::DirectConnect) return number;
+std::string ScenarioGenerator::TypedNumber(NumberKind kind, std::string_view number) {
+    if (kind == NumberKind::DirectConnect) return std::string(number);
     if (kind == NumberKind::Email) {
         // People type capitals the phone does not keep.
-        std::string typed = number;
+        std::string typed(number);
         if (Chance(0.3)) typed[0] = static_cast<char>(typed[0] - 'a' + 'A');
         if (Chance(0.3)) typed.replace(typed.find("example"), 7, "Example");
         return typed;
@@ -198,7 +198,7 @@ SyncObject ScenarioGenerator::NewContact() {
     std::shuffle(kinds.begin(), kinds.end(), random_);
     const std::size_t count = 1 + Pick(4);
     for (std::size_t i = 0; i < count; ++i)
-        NumberOf(contact, kinds[i]) = NewNumber(kinds[i]);
+        contact.SetNumber(kinds[i], NewNumber(kinds[i]));
     return contact;
 }
 
@@ -255,7 +255,7 @@ void ScenarioGenerator::WriteInitialStores(const SyncSession& session) {
             id += Chance(0.2) ? 2 + static_cast<std::int64_t>(Pick(3)) : 1;
             for (const NumberKind kind : KindsWithNumbers(contact)) {
                 phoneBook.rows.push_back(PhoneBookRow(id, PhoneName(contact.ContactName), kind,
-                                                      NumberOf(contact, kind),
+                                                      contact.Number(kind),
                                                       speedDials[nextSpeedDial++]));
             }
             steps_.push_back("phone book holds " + contact.ContactName + " (ID " +
@@ -281,7 +281,7 @@ void ScenarioGenerator::WriteCard(AddressBook& addressBook, const SyncObject& co
     addressBook.Set(card, ContactField::FileAs, contact.ContactName);
     addressBook.Set(card, ContactField::FullName, contact.ContactName);
     for (const NumberKind kind : KindsWithNumbers(contact))
-        addressBook.Set(card, FieldOf(kind), TypedNumber(kind, NumberOf(contact, kind)));
+        addressBook.Set(card, FieldOf(kind), TypedNumber(kind, contact.Number(kind)));
     addressBook.Set(card, ContactField::User2, inclusion);
 }
 
@@ -349,7 +349,7 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
                             book.Get(card, ContactField::User3) + ")";
     SyncObject numbers;
     for (const NumberKindInfo& info : kNumberKinds)
-        numbers.*info.number = book.Get(card, FieldOf(info.kind));
+        numbers.SetNumber(info.kind, book.Get(card, FieldOf(info.kind)));
     const auto present = KindsWithNumbers(numbers);
     const auto absent = KindsWithNumbers(numbers, false);
     // Another program may write the ID otherwise: it is still the same ID.
@@ -401,10 +401,10 @@ void ScenarioGenerator::EditCard(AddressBook& book, CardHandle card) {
         SyncObject tagged = numbers;
         ApplySpeedDialTag(tagged, book.Get(card, ContactField::User4));
         const NumberKind kind = present[Pick(present.size())];
-        SpeedOf(tagged, kind) = std::to_string(900 + ++speedDialEdits_);
+        tagged.SetSpeed(kind, std::to_string(900 + ++speedDialEdits_));
         book.Set(card, ContactField::User4, BuildSpeedDialTag(tagged));
         steps_.push_back(who + " speed dial of " + std::string(KindWord(kind)) + " " +
-                         SpeedOf(tagged, kind));
+                         std::string(tagged.Speed(kind)));
     } else {
         const NumberKind kind = present[Pick(present.size())];
         book.Set(card, FieldOf(kind), "");
@@ -442,9 +442,8 @@ void ScenarioGenerator::EditPhoneBook(const SyncSession& session, const LoadedSt
         const SyncObject contact = NewContact();
         const std::int64_t id = nextId++;
         for (const NumberKind kind : KindsWithNumbers(contact)) {
-            AddPhoneBookRow(*rows,
-                            PhoneBookRow(id, PhoneName(contact.ContactName), kind,
-                                         NumberOf(contact, kind), ChooseSpeedDial(speedDials)));
+            AddPhoneBookRow(*rows, PhoneBookRow(id, PhoneName(contact.ContactName), kind,
+                                                contact.Number(kind), ChooseSpeedDial(speedDials)));
         }
         steps_.push_back("phone book: " + contact.ContactName + " (ID " + std::to_string(id) +
                          ") added");

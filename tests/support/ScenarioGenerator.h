@@ -60,7 +60,7 @@ class ScenarioGenerator {
     std::string NewNumber(NumberKind kind);
     SyncObject NewContact();
     // How a person might type the number in the address book.
-    std::string TypedNumber(NumberKind kind, const std::string& number);
+    std::string TypedNumber(NumberKind kind, std::string_view number);
 
     void WriteCard(AddressBook& addressBook, const SyncObject& contact, std::string_view inclusion);
 

@@ -21,7 +21,7 @@ using Violations = std::vector<std::string>;
 bool SameNamesAndNumbers(const SyncObject& a, const SyncObject& b) {
     if (PhoneName(a.ContactName) != PhoneName(b.ContactName)) return false;
     for (const NumberKindInfo& kind : kNumberKinds)
-        if (a.*kind.number != b.*kind.number) return false;
+        if (a.Number(kind.kind) != b.Number(kind.kind)) return false;
     return true;
 }
 
@@ -76,7 +76,7 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
     compare(after.sync, after.addressBook, "the sync database", "the address book");
     for (const SyncObject& record : after.phoneBook) {
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!(record.*kind.number).empty() && (record.*kind.speed).empty()) {
+            if (!record.Number(kind.kind).empty() && record.Speed(kind.kind).empty()) {
                 violations.push_back("the phone book's " + std::string(KindWord(kind.kind)) +
                                      " of " + Describe(record) + " has no speed dial");
             }
@@ -87,8 +87,9 @@ void CheckAgreement(const LoadedStores& after, Violations& violations) {
 // The speed dials the address book's tag states (a new number has none) are the other's.
 bool StatedSpeedDialsKept(const SyncObject& addressBook, const SyncObject& other) {
     for (const NumberKindInfo& kind : kNumberKinds) {
-        const std::string& speed = addressBook.*kind.speed;
-        if (!speed.empty() && !(addressBook.*kind.number).empty() && speed != other.*kind.speed)
+        const std::string_view speed = addressBook.Speed(kind.kind);
+        if (!speed.empty() && !addressBook.Number(kind.kind).empty() &&
+            speed != other.Speed(kind.kind))
             return false;
     }
     return true;
@@ -240,8 +241,8 @@ std::map<std::string, std::vector<Holder>> SpeedDialHolders(const SyncSet& phone
     std::map<std::string, std::vector<Holder>> holders;
     for (const SyncObject& record : phoneBook) {
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!(record.*kind.number).empty())
-                holders[record.*kind.speed].push_back({record.ContactID, &kind});
+            if (!record.Number(kind.kind).empty())
+                holders[std::string(record.Speed(kind.kind))].push_back({record.ContactID, &kind});
         }
     }
     return holders;
@@ -249,8 +250,8 @@ std::map<std::string, std::vector<Holder>> SpeedDialHolders(const SyncSet& phone
 
 bool HeldIn(const SyncSet& phoneBook, const Holder& holder, const std::string& value) {
     const SyncObject* record = WithId(phoneBook, holder.id);
-    return record != nullptr && !(record->*holder.kind->number).empty() &&
-           record->*holder.kind->speed == value;
+    return record != nullptr && !record->Number(holder.kind->kind).empty() &&
+           record->Speed(holder.kind->kind) == value;
 }
 
 // A shared speed dial is fine only if every number holding it held it in the
@@ -277,9 +278,11 @@ void CheckSpeedDials(const LoadedStores& agreed, const LoadedStores& edited,
 std::string Describe(const SyncObject& record) {
     std::string numbers;
     for (const NumberKindInfo& kind : kNumberKinds) {
-        if ((record.*kind.number).empty() && (record.*kind.speed).empty()) continue;
+        const std::string_view number = record.Number(kind.kind);
+        const std::string_view speed = record.Speed(kind.kind);
+        if (number.empty() && speed.empty()) continue;
         numbers += (numbers.empty() ? "" : ",") + std::string(SyncColumnOf(kind.kind)) + "=" +
-                   record.*kind.number + "/" + record.*kind.speed;
+                   std::string(number) + "/" + std::string(speed);
     }
     return record.ContactID + ":" + record.ContactName + ":" + numbers;
 }

@@ -61,15 +61,15 @@ Window* OpenedWindow() {
     return nullptr;
 }
 
-SyncObject SampleRecord(std::string name, std::string mobile, std::string mobileSpeed) {
+SyncObject SampleRecord(std::string name, std::string_view mobile, std::string_view mobileSpeed) {
     SyncObject record;
     record.ContactName = std::move(name);
-    record.MobileNumber = std::move(mobile);
-    record.MobileSpeed = std::move(mobileSpeed);
-    record.HomeNumber = "4155550142";
-    record.HomeSpeed = "7";
-    record.EmailAddress = "rossi.chiara@example.com";
-    record.EmailSpeed = "8";
+    record.SetNumber(NumberKind::Mobile, mobile);
+    record.SetSpeed(NumberKind::Mobile, mobileSpeed);
+    record.SetNumber(NumberKind::Home, "4155550142");
+    record.SetSpeed(NumberKind::Home, "7");
+    record.SetNumber(NumberKind::Email, "rossi.chiara@example.com");
+    record.SetSpeed(NumberKind::Email, "8");
     return record;
 }
 

@@ -28,8 +28,8 @@ struct LoadedContact {
 
 // The first row of `rows` that holds the number and speed dial, or else the
 // number; the first row when none does.
-std::size_t MatchingRow(const std::vector<DuplicatePhoneRows::Row>& rows, const std::string& number,
-                        const std::string& speedDial) {
+std::size_t MatchingRow(const std::vector<DuplicatePhoneRows::Row>& rows, std::string_view number,
+                        std::string_view speedDial) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (rows[i].number == number && SameValueText(rows[i].speedDial, speedDial)) return i;
     }
@@ -81,8 +81,8 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
         SyncObject& record = state.PhoneBookSet.Item(contact.position);
         if (!firstRow) {
             firstRow = rowId;
-            record.*kind->number = std::move(number);
-            record.*kind->speed = std::move(speed);
+            record.SetNumber(kind->kind, number);
+            record.SetSpeed(kind->kind, speed);
             continue;
         }
         auto [duplicate, added] = duplicated.try_emplace({found->second, kind->kind});
@@ -91,7 +91,8 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
                 DuplicatePhoneRows{record.ContactID,
                                    record.ContactName,
                                    kind->kind,
-                                   {{*firstRow, record.*kind->number, record.*kind->speed}},
+                                   {{*firstRow, std::string(record.Number(kind->kind)),
+                                     std::string(record.Speed(kind->kind))}},
                                    0};
         }
         duplicate->second.rows.push_back({rowId, std::move(number), std::move(speed)});
@@ -109,12 +110,13 @@ void ChoosePhoneRowsToKeep(RunState& state, PhoneBookDuplicates& duplicates) {
         duplicate.kept = 0;
         if (const int sync = FindByContactID(duplicate.contactId, state.SyncDataSet); sync > 0) {
             const SyncObject& record = state.SyncDataSet.Item(sync);
-            duplicate.kept = MatchingRow(duplicate.rows, record.*kind.number, record.*kind.speed);
+            duplicate.kept =
+                MatchingRow(duplicate.rows, record.Number(kind.kind), record.Speed(kind.kind));
         }
         if (const int phone = FindByContactID(duplicate.contactId, state.PhoneBookSet); phone > 0) {
             SyncObject& record = state.PhoneBookSet.Item(phone);
-            record.*kind.number = duplicate.rows[duplicate.kept].number;
-            record.*kind.speed = duplicate.rows[duplicate.kept].speedDial;
+            record.SetNumber(kind.kind, duplicate.rows[duplicate.kept].number);
+            record.SetSpeed(kind.kind, duplicate.rows[duplicate.kept].speedDial);
         }
     }
 }

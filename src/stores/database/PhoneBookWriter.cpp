@@ -197,12 +197,12 @@ class PhoneBookWriter {
 
     void AddRows(const SyncObject& record) {
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!(record.*kind.number).empty()) AddRow(record, kind);
+            if (!record.Number(kind.kind).empty()) AddRow(record, kind);
         }
     }
 
     void AddRow(const SyncObject& record, const NumberKindInfo& kind) {
-        const std::string& number = record.*kind.number;
+        const std::string number(record.Number(kind.kind));
         const std::string word(KindWord(kind.kind));
         const bool added =
             Attempt("add a " + word + " of " + number + " for " + record.ContactName, [&] {
@@ -211,7 +211,7 @@ class PhoneBookWriter {
                 rows_.SetField(PhoneBookColumn::ContactID, contactId);
                 rows_.SetField(PhoneBookColumn::ContactName,
                                Utf8Left(record.ContactName, kPhoneBookNameLength));
-                rows_.SetField(PhoneBookColumn::SpeedDial, record.*kind.speed);
+                rows_.SetField(PhoneBookColumn::SpeedDial, std::string(record.Speed(kind.kind)));
                 rows_.SetField(PhoneBookColumn::Number, number);
                 rows_.SetField(PhoneBookColumn::NumberType, kind.numberType);
                 rows_.SetField(PhoneBookColumn::PhoneNumberLength, LengthCodeOf(kind, number));
@@ -239,7 +239,7 @@ class PhoneBookWriter {
             });
         });
         for (const NumberKindInfo& kind : kNumberKinds) {
-            if (!present[IndexOf(kind)] && !(record.*kind.number).empty()) AddRow(record, kind);
+            if (!present[IndexOf(kind)] && !record.Number(kind.kind).empty()) AddRow(record, kind);
         }
     }
 
@@ -257,7 +257,7 @@ class PhoneBookWriter {
         if (!Attempt(ReadingRowFor(record), [&] { old = ReadOwnRow(); })) return;
         if (!old) return;
         const NumberKindInfo& kind = *old->kind;
-        const std::string& number = record.*kind.number;
+        const std::string number(record.Number(kind.kind));
         const std::string word(KindWord(kind.kind));
 
         if (!deleted[IndexOf(kind)] && number.empty() && !old->number.empty()) {
@@ -301,7 +301,7 @@ class PhoneBookWriter {
             }
         }
 
-        const std::string& speedDial = record.*kind.speed;
+        const std::string speedDial(record.Speed(kind.kind));
         if (!speedDial.empty() && !SameValueText(speedDial, old->speedDial)) {
             const std::string what = "speed dial of the " + word + " for " + record.ContactName;
             const bool changed =

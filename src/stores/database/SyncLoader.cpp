@@ -104,9 +104,9 @@ SyncObject& ImportSyncData(SyncSet& set, const RowSource& syncObject,
         const RowColumn& column = EntryOf(columns.numbers, kind.kind);
         if (kind.kind == NumberKind::Email) {
             // A null address is no address.
-            record.*kind.number = syncObject.TextAt(column.index).value_or("");
+            record.SetNumber(kind.kind, syncObject.TextAt(column.index).value_or(""));
         } else {
-            record.*kind.number = RequiredText(syncObject, column, record.ContactID);
+            record.SetNumber(kind.kind, RequiredText(syncObject, column, record.ContactID));
         }
     }
     ApplySpeedDialTag(record, RequiredText(syncObject, columns.speedDial, record.ContactID));

@@ -26,10 +26,10 @@ void SetColumns(Recordset& rows, const SyncObject& record, RowValues how) {
                                                 : record.ContactName);
     rows.SetField(SyncColumn::SpeedDial, BuildSpeedDialTag(record));
     for (const NumberKindInfo& kind : kNumberKinds) {
-        const std::string& number = record.*kind.number;
+        const std::string_view number = record.Number(kind.kind);
         const bool keepStored = kind.kind == NumberKind::Email && how.keepAddressWithSlash &&
-                                number.find('/') != std::string::npos;
-        if (!keepStored) rows.SetField(SyncColumnOf(kind.kind), number);
+                                number.find('/') != std::string_view::npos;
+        if (!keepStored) rows.SetField(SyncColumnOf(kind.kind), std::string(number));
     }
 }
 

@@ -71,15 +71,16 @@ SyncObject& ImportOutlookData(SyncSet& set, const AddressBook& book, CardHandle 
         if (kind.kind == NumberKind::Email) continue;
         const std::string text = book.Get(card, FieldOf(kind.kind));
         // The direct connect number is kept as typed; phone numbers as dialled.
-        record.*kind.number = kind.kind == NumberKind::DirectConnect ? text : DigitsOnly(text);
+        record.SetNumber(kind.kind,
+                         kind.kind == NumberKind::DirectConnect ? text : DigitsOnly(text));
     }
-    record.EmailAddress = EmailAddressOf(book, card);
+    record.SetNumber(NumberKind::Email, EmailAddressOf(book, card));
     ApplySpeedDialTag(record, book.Get(card, ContactField::User4));
     // The tag outlives a number the person removed. Its entry then means
     // nothing, and kept, it would make a number removed on both sides look
     // like two different changes.
     for (const NumberKindInfo& kind : kNumberKinds) {
-        if ((record.*kind.number).empty()) (record.*kind.speed).clear();
+        if (record.Number(kind.kind).empty()) record.SetSpeed(kind.kind, "");
     }
     record.Flag = RecordFlag::None;
     return set.Append(std::move(record));

@@ -123,17 +123,19 @@ class OutlookWriter {
         if (PhoneName(record.ContactName) != PhoneName(found.name)) {
             ChangeNames(record, card, found.name);
         }
-        if (record.DCNumber != found.user1) {
-            book_.Set(card, F::User1, record.DCNumber);
-            LogChange(KindInfo(NumberKind::DirectConnect), record, found.user1, record.DCNumber);
+        const std::string_view directConnect = record.Number(NumberKind::DirectConnect);
+        if (directConnect != found.user1) {
+            book_.Set(card, F::User1, directConnect);
+            LogChange(KindInfo(NumberKind::DirectConnect), record, found.user1, directConnect);
         }
         // Addresses are compared as the phone keeps them, in lower case: the
         // card keeps the capitals the person typed.
-        if (!EqualsIgnoringCase(record.EmailAddress, found.email)) {
+        const std::string_view address = record.Number(NumberKind::Email);
+        if (!EqualsIgnoringCase(address, found.email)) {
             const std::string typed = Get(card, F::Email1Address);
-            book_.Set(card, F::Email1Address, record.EmailAddress);
-            if (record.EmailAddress.empty()) book_.Set(card, F::Email1DisplayName, "");
-            LogChange(KindInfo(NumberKind::Email), record, typed, record.EmailAddress);
+            book_.Set(card, F::Email1Address, address);
+            if (address.empty()) book_.Set(card, F::Email1DisplayName, "");
+            LogChange(KindInfo(NumberKind::Email), record, typed, address);
         }
         for (const NumberKind kind : kOutlookPhoneFieldOrder)
             RewriteNumber(record, card, KindInfo(kind));
@@ -148,7 +150,7 @@ class OutlookWriter {
     // punctuation or blanks is left as the person typed it.
     void RewriteNumber(const SyncObject& record, CardHandle card, const NumberKindInfo& kind) {
         const std::string outlookDigits = DigitsOnly(Get(card, FieldOf(kind)));
-        const std::string digits = DigitsOnly(record.*kind.number);
+        const std::string digits = DigitsOnly(record.Number(kind.kind));
         if (digits == outlookDigits) return;
         const std::string masked = MaskPhoneNumber(digits, settings_.MaskOption);
         book_.Set(card, FieldOf(kind), masked);
@@ -240,13 +242,13 @@ class OutlookWriter {
         SetNames(card, names);
         book_.Set(card, F::User3, record.ContactID);
         SetNicknameIfMatched(record, card);
-        book_.Set(card, F::User1, record.DCNumber);
-        if (!record.EmailAddress.empty()) {
-            book_.Set(card, F::Email1Address, record.EmailAddress);
+        book_.Set(card, F::User1, record.Number(NumberKind::DirectConnect));
+        if (const std::string_view address = record.Number(NumberKind::Email); !address.empty()) {
+            book_.Set(card, F::Email1Address, address);
             book_.Set(card, F::Email1AddressType, "SMTP");
         }
         for (const NumberKind kind : kOutlookPhoneFieldOrder) {
-            const std::string& number = NumberOf(record, kind);
+            const std::string_view number = record.Number(kind);
             if (number.empty()) continue;
             book_.Set(card, FieldOf(KindInfo(kind)),
                       MaskPhoneNumber(DigitsOnly(number), settings_.MaskOption));
@@ -280,7 +282,7 @@ class OutlookWriter {
             if (value.empty()) continue;
             const OutlookKindInfo& words = OutlookKind(kind);
             log_.WriteLine(std::string(words.addedLineStart) + value +
-                           std::string(words.addedLineSpeedDial) + record.*info.speed);
+                           std::string(words.addedLineSpeedDial) + std::string(record.Speed(kind)));
         }
     }
 
