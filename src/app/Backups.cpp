@@ -300,14 +300,13 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
             throw Error("The backup folder " + (folder / kCardsFolder).string() +
                         " could not be created: " + error.message() + ".");
         }
-        for (const std::filesystem::path& card : request.changedCards) {
+        for (const std::string& card : request.changedCards) {
             // A card another program removed meanwhile is not written by the
             // run either (it reports it), so there is nothing to keep.
-            if (KeepCardFile(card, folder / kCardsFolder / card.filename()))
-                info.cards.push_back(card.filename().string());
+            if (KeepCardFile(request.contacts / card, folder / kCardsFolder / card))
+                info.cards.push_back(card);
         }
-        for (const std::filesystem::path& card : request.createdCards)
-            info.created.push_back(card.filename().string());
+        info.created = request.createdCards;
         WriteFileAtomically(folder / kManifestName, ManifestText(info));
     } catch (const std::exception&) {
         std::error_code ignored;  // the error being thrown says what went wrong
@@ -375,11 +374,10 @@ RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::str
     undo.log = logPath;
     for (const auto* names : {&info.cards, &info.created}) {
         for (const std::string& card : *names) {
-            const std::filesystem::path path = info.contacts / card;
-            if (Exists(path)) {
-                undo.changedCards.push_back(path);
+            if (Exists(info.contacts / card)) {
+                undo.changedCards.push_back(card);
             } else if (names == &info.cards) {
-                undo.createdCards.push_back(path);
+                undo.createdCards.push_back(card);
             }
         }
     }

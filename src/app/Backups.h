@@ -25,10 +25,10 @@ struct BackupRequest {
     std::filesystem::path sync;       // copied when it exists
     std::filesystem::path contacts;   // the folder of the card files
     std::filesystem::path log;        // the log of what follows
-    std::vector<std::filesystem::path> changedCards;  // copied (those that exist)
-    std::vector<std::filesystem::path> createdCards;  // only named
-    std::string counts;                               // the contacts each store held, for the list
-    std::string plan;                                 // what the run was to do, for the list
+    std::vector<std::string> changedCards;  // file names in `contacts`: copied (those that exist)
+    std::vector<std::string> createdCards;  // file names in `contacts`: only named
+    std::string counts;                     // the contacts each store held, for the list
+    std::string plan;                       // what the run was to do, for the list
 };
 
 // A finished backup, as its manifest describes it.

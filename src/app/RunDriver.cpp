@@ -152,9 +152,9 @@ RunResult RunDriver::Run() {
     plan_ = PlanOf(state_, loaded);
     if (auto stopped = AskAboutDeletions()) return *stopped;
 
-    state_.BeforeFirstWrite = [this](const std::vector<std::filesystem::path>& changedCards,
-                                     const std::vector<std::filesystem::path>& createdCards) {
-        BackUpBeforeWriting(changedCards, createdCards);
+    state_.BeforeFirstWrite = [this](std::vector<std::string> changedCards,
+                                     std::vector<std::string> createdCards) {
+        BackUpBeforeWriting(std::move(changedCards), std::move(createdCards));
     };
     for (const StageId id : kWriteStages) {
         // The address-book writer asks for the backup itself, knowing its
@@ -197,8 +197,8 @@ std::optional<RunResult> RunDriver::AskAboutDeletions() {
     return std::nullopt;
 }
 
-void RunDriver::BackUpBeforeWriting(const std::vector<std::filesystem::path>& changedCards,
-                                    const std::vector<std::filesystem::path>& createdCards) {
+void RunDriver::BackUpBeforeWriting(std::vector<std::string> changedCards,
+                                    std::vector<std::string> createdCards) {
     if (backupDecided_) return;
     backupDecided_ = true;
     if (safety_.backupsFolder.empty()) return;
@@ -210,8 +210,8 @@ void RunDriver::BackUpBeforeWriting(const std::vector<std::filesystem::path>& ch
                                                      .sync = settings.SyncPath,
                                                      .contacts = settings.ContactsPath,
                                                      .log = settings.LogPath,
-                                                     .changedCards = changedCards,
-                                                     .createdCards = createdCards,
+                                                     .changedCards = std::move(changedCards),
+                                                     .createdCards = std::move(createdCards),
                                                      .counts = CountsText(plan_.loaded),
                                                      .plan = PlanText(plan_)});
         PruneBackups(safety_.backupsFolder, settings.KeepBackups);

@@ -67,8 +67,8 @@ class RunDriver {
     std::optional<RunResult> AskAboutDeletions();
     // The backup before the first write, once per run; none for a run that
     // writes nothing.
-    void BackUpBeforeWriting(const std::vector<std::filesystem::path>& changedCards,
-                             const std::vector<std::filesystem::path>& createdCards);
+    void BackUpBeforeWriting(std::vector<std::string> changedCards,
+                             std::vector<std::string> createdCards);
     void RunStage(StageId id);
 
     RunState& state_;

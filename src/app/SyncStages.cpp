@@ -44,8 +44,8 @@ class AnnouncingBook final : public AddressBook {
     PendingCardFiles PendingFiles() const override { return inner_.PendingFiles(); }
     std::vector<CardFailure> SaveChanges() override {
         if (state_.BeforeFirstWrite) {
-            const PendingCardFiles pending = inner_.PendingFiles();
-            state_.BeforeFirstWrite(pending.changed, pending.created);
+            PendingCardFiles pending = inner_.PendingFiles();
+            state_.BeforeFirstWrite(std::move(pending.changed), std::move(pending.created));
         }
         return inner_.SaveChanges();
     }

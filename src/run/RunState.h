@@ -30,10 +30,11 @@ struct RunState {
 
     // Set by the driver for the writers of its run: the first of them calls it
     // right before it stores anything, with the card files the address book
-    // is about to write over or delete and those it is about to create, so
-    // that they are backed up first. It throws when that fails.
-    std::function<void(const std::vector<std::filesystem::path>& changedCards,
-                       const std::vector<std::filesystem::path>& createdCards)>
+    // is about to write over or delete and those it is about to create (their
+    // names in its folder), so that they are backed up first. It throws when
+    // that fails.
+    std::function<void(std::vector<std::string> changedCards,
+                       std::vector<std::string> createdCards)>
         BeforeFirstWrite;
 };
 

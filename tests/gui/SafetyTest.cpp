@@ -138,7 +138,7 @@ class SafetyTest : public QObject {
                                                  .sync = f.dir / "Data" / "Velmora.db",
                                                  .contacts = cards,
                                                  .log = f.dir / "Data" / "SyncLog.txt",
-                                                 .changedCards = {card},
+                                                 .changedCards = {"a.vcf"},
                                                  .createdCards = {},
                                                  .counts = "",
                                                  .plan = ""});

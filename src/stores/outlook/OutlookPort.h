@@ -53,11 +53,12 @@ struct CardFailure {
 };
 
 // The files the next SaveChanges would store: those it would write over or
-// delete, and those of the cards it would create. A backend that keeps no
-// files names none.
+// delete, and those of the cards it would create, by their names in the
+// book's folder (a first run names thousands: a path object each would cost
+// more than their cards). A backend that keeps no files names none.
 struct PendingCardFiles {
-    std::vector<std::filesystem::path> changed;
-    std::vector<std::filesystem::path> created;
+    std::vector<std::string> changed;
+    std::vector<std::string> created;
 };
 
 // The address book of one run. Opening it reads every item once; changes are

@@ -181,11 +181,11 @@ class VCardAddressBook final : public AddressBook {
             if (entry.file != kNoFile) {
                 touched[entry.file] = true;
             } else if (!entry.deleted) {
-                pending.created.push_back(NewCardPath(entry));
+                pending.created.push_back(entry.newUid + ".vcf");
             }
         }
         for (std::size_t f = 0; f < touched.size(); ++f) {
-            if (touched[f]) pending.changed.push_back(PathOf(files_[f]));
+            if (touched[f]) pending.changed.push_back(files_[f].name);
         }
         return pending;
     }
