@@ -8,7 +8,10 @@ namespace velmora {
 void SyncObject::SetSlot(std::size_t slot, std::string_view text) {
     const std::uint32_t begin = slot == 0 ? 0 : ends_[slot - 1];
     const std::uint32_t oldSize = ends_[slot] - begin;
-    if (texts_.size() - oldSize + text.size() > std::numeric_limits<std::uint32_t>::max()) {
+    // The loaders set every slot, most of them to nothing.
+    if (oldSize == 0 && text.empty()) return;
+    const std::size_t size = texts_.size() - oldSize + text.size();
+    if (size > std::numeric_limits<std::uint32_t>::max()) {
         throw std::length_error("A contact's numbers are too long to keep.");
     }
     texts_.replace(begin, oldSize, text);  // the text may be a view of texts_ itself
