@@ -1,6 +1,7 @@
 #include "engine/ContactIds.h"
 
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <vector>
 
@@ -74,7 +75,7 @@ void SeparateSharedIDs(RunState& state, ActivityLog& log) {
     SyncSet& cards = state.OutlookSet;
     for (SyncObject& record : cards) {
         if (record.ContactID.empty()) continue;
-        const std::vector<int>& positions = cards.PositionsOfContactID(record.ContactID);
+        const std::span<const int> positions = cards.PositionsOfContactID(record.ContactID);
         if (positions.size() < 2) continue;
         std::vector<SyncObject*> sharing;
         for (const int position : positions)

@@ -77,10 +77,10 @@ int SyncSet::PositionOfContactID(std::string_view contactId) const {
     return found == positionsById_.end() ? 0 : found->second.back();
 }
 
-const std::vector<int>& SyncSet::PositionsOfContactID(std::string_view contactId) const {
-    static const std::vector<int> none;
+std::span<const int> SyncSet::PositionsOfContactID(std::string_view contactId) const {
     const auto found = positionsById_.find(contactId);
-    return found == positionsById_.end() ? none : found->second;
+    if (found == positionsById_.end()) return {};
+    return found->second;
 }
 
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {

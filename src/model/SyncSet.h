@@ -2,10 +2,13 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include <absl/container/flat_hash_map.h>
+#include <absl/container/inlined_vector.h>
 
 #include "model/SyncObject.h"
 
@@ -79,7 +82,7 @@ class SyncSet {
     // has it; by the index, not by walking the set.
     int PositionOfContactID(std::string_view contactId) const;
     // Positions of every record with exactly that contact ID, ascending.
-    const std::vector<int>& PositionsOfContactID(std::string_view contactId) const;
+    std::span<const int> PositionsOfContactID(std::string_view contactId) const;
 
     iterator begin() { return iterator(records_.begin()); }
     iterator end() { return iterator(records_.end()); }
@@ -92,15 +95,19 @@ class SyncSet {
     void RebuildIndex();
 
     Storage records_;
-    // Looks IDs up as string_view, without making a string for each lookup.
+    // Positions of the records of each contact ID, in ascending order; nearly
+    // every ID has one record, kept in the table itself. A flat table, looked
+    // up by string_view: a table of nodes, each with a vector of its own, made
+    // a run with nothing to do at 100 000 contacts spend a sixth of its time
+    // in cache misses.
     struct IdHash {
         using is_transparent = void;
         std::size_t operator()(std::string_view id) const {
             return std::hash<std::string_view>{}(id);
         }
     };
-    // Positions of the records of each contact ID, in ascending order.
-    std::unordered_map<std::string, std::vector<int>, IdHash, std::equal_to<>> positionsById_;
+    absl::flat_hash_map<std::string, absl::InlinedVector<int, 1>, IdHash, std::equal_to<>>
+        positionsById_;
 };
 
 // Position of the last record whose ContactID equals the text exactly, 0
