@@ -1,7 +1,6 @@
 #include <array>
 #include <map>
 #include <optional>
-#include <unordered_map>
 
 #include "model/NumberKinds.h"
 #include "stores/database/PhoneBookDatabase.h"
@@ -53,13 +52,18 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
     const RowColumn numberColumn = ColumnOf(*rows, PhoneBookColumn::Number);
     const RowColumn typeColumn = ColumnOf(*rows, PhoneBookColumn::NumberType);
     const RowColumn speedColumn = ColumnOf(*rows, PhoneBookColumn::SpeedDial);
-    std::unordered_map<std::string, std::size_t> byId;  // into `contacts`
+    // A contact's first row makes its record; the set's own index of IDs
+    // finds it for the rows that follow.
+    const int loadedBefore = state.PhoneBookSet.Count();
     std::vector<LoadedContact> contacts;
     // Duplicated kinds by contact (in the order of its first row) and kind.
     std::map<std::pair<std::size_t, NumberKind>, DuplicatePhoneRows> duplicated;
     while (rows->Next()) {
         std::string id = PositiveContactId(*rows, idColumn);
-        const auto [found, first] = byId.try_emplace(id, contacts.size());
+        const int known = state.PhoneBookSet.PositionOfContactID(id);
+        const bool first = known <= loadedBefore;
+        const std::size_t at =
+            first ? contacts.size() : static_cast<std::size_t>(known - loadedBefore - 1);
         std::string speed;
         if (first) {
             SyncObject record;
@@ -75,7 +79,7 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
         if (kind == nullptr) continue;
         std::string number = RequiredText(*rows, numberColumn, id);
         if (first) speed = RequiredText(*rows, speedColumn, id);
-        LoadedContact& contact = contacts[found->second];
+        LoadedContact& contact = contacts[at];
         auto& firstRow = contact.firstRow[static_cast<std::size_t>(kind->kind)];
         const std::int64_t rowId = rows->CurrentRowId().value_or(0);
         SyncObject& record = state.PhoneBookSet.Item(contact.position);
@@ -85,7 +89,7 @@ PhoneBookDuplicates LoadPhoneBookRecords(RunState& state, DatabaseEngine& engine
             record.SetSpeed(kind->kind, speed);
             continue;
         }
-        auto [duplicate, added] = duplicated.try_emplace({found->second, kind->kind});
+        auto [duplicate, added] = duplicated.try_emplace({at, kind->kind});
         if (added) {
             duplicate->second =
                 DuplicatePhoneRows{record.ContactID,

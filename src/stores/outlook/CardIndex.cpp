@@ -1,5 +1,6 @@
 #include "stores/outlook/CardIndex.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -210,6 +211,10 @@ CardIndex CardIndex::Load(const std::filesystem::path& file, const std::filesyst
         return {};
     }
     CardIndex index;
+    // Room for every record at once, as many as the body could hold.
+    constexpr std::size_t kLeastRecordBytes = 32;
+    index.files_.reserve(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, body.size() / kLeastRecordBytes)));
     for (std::uint64_t f = 0; f < count; ++f) {
         std::string name;
         IndexedFile indexed;
