@@ -81,7 +81,8 @@ class SyncSet {
     // Position of the last record with exactly that contact ID, 0 when none
     // has it; by the index, not by walking the set.
     int PositionOfContactID(std::string_view contactId) const;
-    // Positions of every record with exactly that contact ID, ascending.
+    // Positions of every record with exactly that contact ID, ascending; the
+    // view lasts until the set next changes.
     std::span<const int> PositionsOfContactID(std::string_view contactId) const;
 
     iterator begin() { return iterator(records_.begin()); }
