@@ -6,8 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include <absl/container/flat_hash_map.h>
 
 #include "stores/outlook/FileBatch.h"
 #include "stores/outlook/OutlookPort.h"
@@ -81,7 +82,8 @@ class CardIndex {
     bool Save(const std::filesystem::path& file, const std::filesystem::path& folder) const;
 
   private:
-    std::unordered_map<std::string, IndexedFile> files_;
+    // A flat table: a run looks every card file up in it.
+    absl::flat_hash_map<std::string, IndexedFile> files_;
 };
 
 // Writes an index file record by record, from whatever holds the cards: a
