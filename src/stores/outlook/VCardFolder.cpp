@@ -181,7 +181,7 @@ class VCardAddressBook final : public AddressBook {
             if (entry.file != kNoFile) {
                 touched[entry.file] = true;
             } else if (!entry.deleted) {
-                pending.created.push_back(entry.newUid + ".vcf");
+                pending.created.push_back(NewCardName(entry));
             }
         }
         for (std::size_t f = 0; f < touched.size(); ++f) {
@@ -548,8 +548,9 @@ class VCardAddressBook final : public AddressBook {
 
     std::filesystem::path PathOf(const CardFile& file) const { return folder_ / file.name; }
 
+    static std::string NewCardName(const CardEntry& entry) { return entry.newUid + ".vcf"; }
     std::filesystem::path NewCardPath(const CardEntry& entry) const {
-        return folder_ / (entry.newUid + ".vcf");
+        return folder_ / NewCardName(entry);
     }
 
     // A file of its own for a new card, named after the UID chosen when the
