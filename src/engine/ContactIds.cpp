@@ -56,8 +56,7 @@ struct IdSources {
 
 // Gives the record another ID, keeping the count of IDs in use right.
 void SetId(SyncSet& set, UsedNumbers& used, SyncObject& record, std::string id) {
-    used.Remove(record.ContactID);
-    used.Add(id);
+    used.Replace(record.ContactID, id);
     set.ChangeContactID(record, std::move(id));
 }
 

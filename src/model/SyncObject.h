@@ -1,10 +1,9 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "model/PackedTexts.h"
 #include "model/RecordFlag.h"
 
 namespace velmora {
@@ -35,10 +34,12 @@ struct SyncObject {
     int Card = 0;
 
     // The number (or e-mail address) of a kind, and its speed dial.
-    std::string_view Number(NumberKind kind) const { return Slot(NumberSlot(kind)); }
-    std::string_view Speed(NumberKind kind) const { return Slot(NumberSlot(kind) + 1); }
-    void SetNumber(NumberKind kind, std::string_view text) { SetSlot(NumberSlot(kind), text); }
-    void SetSpeed(NumberKind kind, std::string_view text) { SetSlot(NumberSlot(kind) + 1, text); }
+    std::string_view Number(NumberKind kind) const { return texts_[NumberSlot(kind)]; }
+    std::string_view Speed(NumberKind kind) const { return texts_[NumberSlot(kind) + 1]; }
+    void SetNumber(NumberKind kind, std::string_view text) { texts_.Set(NumberSlot(kind), text); }
+    void SetSpeed(NumberKind kind, std::string_view text) {
+        texts_.Set(NumberSlot(kind) + 1, text);
+    }
 
     bool operator==(const SyncObject&) const = default;
 
@@ -46,18 +47,9 @@ struct SyncObject {
     static constexpr std::size_t NumberSlot(NumberKind kind) {
         return 2 * static_cast<std::size_t>(kind);
     }
-    std::string_view Slot(std::size_t slot) const;
-    void SetSlot(std::size_t slot, std::string_view text);
 
-    // Slot 2k is kind k's number, 2k + 1 its speed dial; each slot's text ends
-    // where the next begins.
-    std::string texts_;
-    std::array<std::uint32_t, 2 * kNumberKindCount> ends_{};
+    // Slot 2k is kind k's number, 2k + 1 its speed dial.
+    PackedTexts<2 * kNumberKindCount> texts_;
 };
-
-inline std::string_view SyncObject::Slot(std::size_t slot) const {
-    const std::uint32_t begin = slot == 0 ? 0 : ends_[slot - 1];
-    return std::string_view(texts_).substr(begin, ends_[slot] - begin);
-}
 
 }  // namespace velmora

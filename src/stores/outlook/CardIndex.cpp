@@ -96,18 +96,6 @@ std::uint64_t HashProbe() {
 
 }  // namespace
 
-void CardFields::Assign(const std::array<std::string_view, kContactFieldCount>& fields) {
-    std::size_t size = 0;
-    for (const std::string_view field : fields)
-        size += field.size();
-    text_.clear();
-    text_.reserve(size);
-    for (std::size_t f = 0; f < fields.size(); ++f) {
-        text_.append(fields[f]);
-        ends_[f] = static_cast<std::uint32_t>(text_.size());
-    }
-}
-
 bool CardIndex::StampVouches(const IndexedFile& recorded, const FileStamp& now) {
     return recorded.stamp.SameFileAs(now) && recorded.stamp.changedNs == now.changedNs &&
            now.changedNs < recorded.settledBeforeNs;

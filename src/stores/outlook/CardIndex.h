@@ -10,6 +10,7 @@
 
 #include <absl/container/flat_hash_map.h>
 
+#include "model/PackedTexts.h"
 #include "stores/outlook/FileBatch.h"
 #include "stores/outlook/OutlookPort.h"
 
@@ -19,24 +20,7 @@ namespace velmora {
 // one text: a folder's cards hold hundreds of thousands of fields, nearly
 // all short or empty. Held as a string each, loading them from the card
 // index took 60 million instructions at 10 000 cards; in one text, 35.
-class CardFields {
-  public:
-    std::string_view operator[](std::size_t field) const {
-        const std::uint32_t start = field == 0 ? 0 : ends_[field - 1];
-        return std::string_view(text_).substr(start, ends_[field] - start);
-    }
-    // Every field at once, in their order; none may lie in this object's text.
-    void Assign(const std::array<std::string_view, kContactFieldCount>& fields);
-
-    // Bytes of all fields together.
-    std::size_t TextSize() const { return text_.size(); }
-
-    bool operator==(const CardFields&) const = default;
-
-  private:
-    std::string text_;
-    std::array<std::uint32_t, kContactFieldCount> ends_{};  // where each field ends in text_
-};
+using CardFields = PackedTexts<kContactFieldCount>;
 
 // One card as a run read it.
 struct IndexedCard {
