@@ -188,7 +188,7 @@ FileChange NewCardFile(const std::filesystem::path& folder, std::string_view uid
                        std::string text) {
     FileChange change;
     change.kind = FileChange::Kind::Create;
-    change.path = folder / (std::string(uid) + ".vcf");
+    change.path = (folder / (std::string(uid) + ".vcf")).string();
     change.bytes = std::move(text);
     return change;
 }

@@ -119,8 +119,7 @@ struct Step {
     FileOutcome outcome;
     bool Failed() const { return outcome.failure.has_value(); }
     void Fail(const std::string& why) {
-        outcome.failure =
-            "The contact file " + change->path.string() + " was not written: " + why + ".";
+        outcome.failure = "The contact file " + change->path + " was not written: " + why + ".";
     }
 };
 
@@ -128,7 +127,7 @@ struct Step {
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
     std::error_code error;
-    step.target = change.path.native();
+    step.target = change.path;
     // A link is written through; removed, the link goes and what it points to
     // (perhaps outside the folder) stays.
     if (change.kind != FileChange::Kind::Remove &&

@@ -51,7 +51,9 @@ std::size_t ContentHash(std::string_view bytes);
 struct FileChange {
     enum class Kind { Replace, Create, Remove };
     Kind kind = Kind::Replace;
-    std::filesystem::path path;
+    // As plain text: a first run changes thousands of files, and a path
+    // object, split into its components, would cost more than the file's text.
+    std::string path;
     std::string bytes;
     FileStamp expected;
 };

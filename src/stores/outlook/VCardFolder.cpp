@@ -31,9 +31,13 @@ constexpr std::size_t kNoFile = SIZE_MAX;
 
 // A card as loaded or created, and what happened to it since.
 struct CardEntry {
-    // The card's lines: absent for a card taken from the card index until it
-    // has to be written.
-    std::optional<VCard> card;
+    // The card's lines, held only while the card is being written: a card
+    // is parsed from its file's bytes when a field of it is to change, and
+    // let go of once the run moves on to another card (a first run writes
+    // nearly every card, and their lines would be most of its memory).
+    std::unique_ptr<VCard> card;  // a pointer: most entries have none
+    // The card's text as written, once its lines are let go; "" otherwise.
+    std::string text;
     // Its fields as they read now, while `fieldsCurrent`: reads come from
     // here rather than from the lines, which take a pass over the card each.
     mutable IndexedCard indexed;
@@ -56,7 +60,10 @@ struct CardFile {
     std::string name;  // in the book's folder: a path object per file costs more than the file
     FileStamp stamp;
     std::int64_t settledBeforeNs = 0;  // see IndexedFile
-    bool parsed = false;               // `gaps` and the cards' lines are read
+    bool parsed = false;               // `gaps` are read; each card has its lines or text
+    // The bytes read when the book was opened, kept until the file is parsed
+    // (they need no second read, nor a check that they are still on disk).
+    std::optional<std::string> bytes;
     // Its bytes were no longer those first read when it had to be parsed:
     // another program's change, which a save must not overwrite.
     bool changedElsewhere = false;
@@ -133,13 +140,14 @@ class VCardAddressBook final : public AddressBook {
         if (!entry.card) {
             const std::string_view current = entry.indexed.fields[static_cast<std::size_t>(field)];
             if (WriteKeepsCard(field, current, entry.indexed.ownFileAs, value)) return;
-            ReadCardsOf(entry.file);
+            ReadLinesOf(entry);
             if (!entry.card) {
                 // Its file changed meanwhile; saving reports the card.
                 entry.changed = true;
                 return;
             }
         }
+        MoveOnTo(Index(card));
         WriteContactField(*entry.card, field, value);
         if (!entry.card->dirty) return;
         entry.changed = true;
@@ -150,10 +158,11 @@ class VCardAddressBook final : public AddressBook {
 
     CardHandle Create() override {
         CardEntry entry;
-        entry.card = NewContactCard();
+        entry.card = std::make_unique<VCard>(NewContactCard());
         entry.changed = true;
         entry.newUid = UnusedUid();
         entries_.push_back(std::move(entry));
+        MoveOnTo(entries_.size() - 1);
         return Count();
     }
 
@@ -195,6 +204,18 @@ class VCardAddressBook final : public AddressBook {
         std::vector<std::size_t> changedFiles;  // per change: its file
         std::vector<CardFailure> failures;
         const std::size_t loadedFiles = files_.size();
+        // A first run changes nearly every file: room for them at once, since
+        // growing would hold the old and the new room together.
+        const auto changedCards = static_cast<std::size_t>(
+            std::count_if(entries_.begin(), entries_.end(),
+                          [](const CardEntry& entry) { return entry.changed; }));
+        const auto createdCards = static_cast<std::size_t>(
+            std::count_if(entries_.begin(), entries_.end(), [](const CardEntry& entry) {
+                return entry.changed && entry.file == kNoFile && !entry.deleted;
+            }));
+        changes.reserve(changedCards);
+        changedFiles.reserve(changedCards);
+        files_.reserve(files_.size() + createdCards);
         for (std::size_t f = 0; f < loadedFiles; ++f) {
             if (auto change = ChangeOf(f)) {
                 changes.push_back(std::move(*change));
@@ -228,9 +249,15 @@ class VCardAddressBook final : public AddressBook {
             for (const std::size_t e : file.cards) {
                 if (!entries_[e].changed) continue;
                 failures.push_back({static_cast<CardHandle>(e + 1), *outcomes[c].failure});
-                // A card whose file could not be made stays new.
-                if (changes[c].kind == FileChange::Kind::Create) entries_[e].file = kNoFile;
+                // A card whose file could not be made stays new, with its text.
+                if (changes[c].kind == FileChange::Kind::Create) {
+                    entries_[e].file = kNoFile;
+                    if (!entries_[e].card) entries_[e].text = std::move(changes[c].bytes);
+                }
             }
+            // A file that could not be made holds no card: a later save makes
+            // it anew rather than replace it.
+            if (changes[c].kind == FileChange::Kind::Create) file.cards.clear();
         }
         for (CardEntry& entry : entries_)
             entry.changed = false;
@@ -386,17 +413,18 @@ class VCardAddressBook final : public AddressBook {
             return same;
         }
         VCardFileContent content = ParseVCardFile(read.bytes, path);
-        file.gaps = std::move(content.gaps);
-        file.parsed = true;
-        for (VCard& card : content.cards) {
+        for (const VCard& card : content.cards) {
             CheckMappedValues(card, path);
+            // Its fields are all the run reads; its lines wait for a write.
             CardEntry entry;
             entry.isContact = !IsDistributionList(card);
-            entry.card = std::move(card);
+            entry.indexed = SummaryOf(card);
+            entry.fieldsCurrent = true;
             entry.file = files_.size();
             file.cards.push_back(entries_.size());
             entries_.push_back(std::move(entry));
         }
+        file.bytes = std::move(read.bytes);
         files_.push_back(std::move(file));
         return false;
     }
@@ -428,9 +456,52 @@ class VCardAddressBook final : public AddressBook {
             CardEntry& entry = entries_[e];
             FieldsOf(entry);
             entry.card.reset();
+            std::string().swap(entry.text);
         }
         std::vector<std::string>().swap(file.gaps);
         file.parsed = false;
+    }
+
+    // The run writes one card after another: once it turns to another card,
+    // the lines of the one it changed last are let go of, keeping its text
+    // and fields.
+    void MoveOnTo(std::size_t e) {
+        if (writing_ != e && writing_ < entries_.size()) LetGoOfLines(entries_[writing_]);
+        writing_ = e;
+    }
+
+    void LetGoOfLines(CardEntry& entry) {
+        if (!entry.card || !entry.changed || entry.deleted) return;
+        FieldsOf(entry);
+        entry.text = FinishedText(entry);
+        entry.card.reset();
+    }
+
+    // Makes a card's lines ready for a write: from its text when the run let
+    // go of them, or else from its file.
+    void ReadLinesOf(CardEntry& entry) {
+        if (entry.text.empty()) {
+            ReadCardsOf(entry.file);
+            return;
+        }
+        entry.card =
+            std::make_unique<VCard>(std::move(ParseVCardFile(entry.text, folder_).cards.front()));
+        std::string().swap(entry.text);
+    }
+
+    // A card's text as it is to be stored. Servers refuse a card without a
+    // UID; one we write gets one.
+    std::string FinishedText(CardEntry& entry) {
+        if (!entry.card) return entry.text;
+        if (entry.changed) {
+            if (entry.file == kNoFile) {
+                SetCardUid(*entry.card, entry.newUid);
+            } else if (CardUid(*entry.card).empty()) {
+                SetCardUid(*entry.card, NewUid());
+            }
+            FreezeCard(*entry.card);
+        }
+        return CardText(*entry.card);
     }
 
     // Parses a file whose cards came from the index, so they can be written.
@@ -440,6 +511,11 @@ class VCardAddressBook final : public AddressBook {
     void ReadCardsOf(std::size_t f) {
         CardFile& file = files_[f];
         if (file.parsed || file.changedElsewhere) return;
+        if (file.bytes) {
+            const std::string bytes = *std::exchange(file.bytes, std::nullopt);
+            TakeCards(file, ParseVCardFile(bytes, PathOf(file)));
+            return;
+        }
         std::optional<FileRead> read;
         try {
             read = ReadFileWithStamp(PathOf(file));
@@ -448,16 +524,20 @@ class VCardAddressBook final : public AddressBook {
         }
         if (read && read->bytes.size() == file.stamp.size &&
             read->stamp.contentHash == file.stamp.contentHash) {
-            VCardFileContent content = ParseVCardFile(read->bytes, PathOf(file));
-            if (content.cards.size() == file.cards.size()) {
-                file.gaps = std::move(content.gaps);
-                for (std::size_t i = 0; i < file.cards.size(); ++i)
-                    entries_[file.cards[i]].card = std::move(content.cards[i]);
-                file.parsed = true;
-                return;
-            }
+            if (TakeCards(file, ParseVCardFile(read->bytes, PathOf(file)))) return;
         }
         file.changedElsewhere = true;
+    }
+
+    // Gives a file's cards their lines; false when the file no longer holds
+    // as many cards as were read.
+    bool TakeCards(CardFile& file, VCardFileContent content) {
+        if (content.cards.size() != file.cards.size()) return false;
+        file.gaps = std::move(content.gaps);
+        for (std::size_t i = 0; i < file.cards.size(); ++i)
+            entries_[file.cards[i]].card = std::make_unique<VCard>(std::move(content.cards[i]));
+        file.parsed = true;
+        return true;
     }
 
     // Keeps what the folder's files now hold for the next run, when that
@@ -497,14 +577,7 @@ class VCardAddressBook final : public AddressBook {
         std::string text = file.gaps.front();
         for (std::size_t i = 0; i < file.cards.size(); ++i) {
             CardEntry& entry = entries_[file.cards[i]];
-            if (!entry.deleted) {
-                if (entry.changed) {
-                    // Servers refuse a card without a UID; one we write gets one.
-                    if (CardUid(*entry.card).empty()) SetCardUid(*entry.card, NewUid());
-                    FreezeCard(*entry.card);
-                }
-                text += CardText(*entry.card);
-            }
+            if (!entry.deleted) text += FinishedText(entry);
             text += file.gaps[i + 1];
         }
         return text;
@@ -520,7 +593,7 @@ class VCardAddressBook final : public AddressBook {
         const bool anyLeft = std::any_of(file.cards.begin(), file.cards.end(),
                                          [&](std::size_t e) { return !entries_[e].deleted; });
         FileChange change;
-        change.path = PathOf(file);
+        change.path = PathOf(file).string();
         change.expected = file.stamp;
         if (!anyLeft) {
             change.kind = FileChange::Kind::Remove;
@@ -558,8 +631,11 @@ class VCardAddressBook final : public AddressBook {
     FileChange NewFileFor(std::size_t e) {
         CardEntry& entry = entries_[e];
         const std::filesystem::path path = NewCardPath(entry);
-        SetCardUid(*entry.card, entry.newUid);
-        FreezeCard(*entry.card);
+        FileChange change;
+        change.kind = FileChange::Kind::Create;
+        change.path = path.string();
+        // The change takes over the text of a card whose lines are let go.
+        change.bytes = entry.card ? FinishedText(entry) : std::move(entry.text);
         CardFile file;
         file.name = path.filename().string();
         file.gaps = {"", ""};
@@ -567,10 +643,6 @@ class VCardAddressBook final : public AddressBook {
         file.cards = {e};
         entry.file = files_.size();
         files_.push_back(std::move(file));
-        FileChange change;
-        change.kind = FileChange::Kind::Create;
-        change.path = path;
-        change.bytes = CardText(*entry.card);
         return change;
     }
 
@@ -579,7 +651,8 @@ class VCardAddressBook final : public AddressBook {
     bool indexStale_ = false;          // the index file no longer says what the folder holds
     std::vector<CardFile> files_;
     std::vector<CardEntry> entries_;
-    bool leftovers_ = false;  // temporary files a killed run left behind
+    std::size_t writing_ = SIZE_MAX;  // the entry last written, whose lines are held
+    bool leftovers_ = false;          // temporary files a killed run left behind
 };
 
 }  // namespace

@@ -117,6 +117,26 @@ TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     EXPECT_EQ(this->Stored(), again + "\n");
 }
 
+// A run writes card after card and may come back to one: each card keeps
+// every change, whichever card was written last.
+TYPED_TEST(ContactsPortContract, CardsWrittenInTurnsKeepEveryChange) {
+    this->backend.Add("User3=1; FileAs=Ann");
+    this->backend.Add("User3=2; FileAs=Bob");
+    auto book = this->backend.Open();
+    book->Set(1, F::PagerNumber, "555 0101");
+    const CardHandle cy = book->Create();
+    book->Set(cy, F::FileAs, "Cy");
+    book->Set(2, F::NickName, "B");
+    book->Set(1, F::NickName, "A");
+    book->Set(cy, F::User3, "3");
+    EXPECT_EQ(book->Get(1, F::PagerNumber), "555 0101");
+    EXPECT_EQ(book->Get(cy, F::FileAs), "Cy");
+    EXPECT_TRUE(book->SaveChanges().empty());
+    EXPECT_EQ(scenarios::RenderAddressBookSorted(*this->backend.Open()),
+              "User3=1; FileAs=Ann; NickName=A; PagerNumber=555 0101\n"
+              "User3=2; FileAs=Bob; NickName=B\nUser3=3; FileAs=Cy\n");
+}
+
 // Another program's edit is reported and kept; the other cards are stored.
 TYPED_TEST(ContactsPortContract, NeverOverwritesAnotherProgramsEdit) {
     this->backend.Add("User3=1; FileAs=Ann");

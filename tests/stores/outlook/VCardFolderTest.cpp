@@ -238,10 +238,25 @@ TEST_F(VCardFolderTest, SharedFiles) {
     const std::string second = Uid({"FN:Ren\xE9", "NOTE:caf\xE9", "X-VELMORA-CONTACT-ID:7"});
     EXPECT_EQ(File("all.vcf"), first + "\r\n" + second);
 
-    const auto book = OpenVCardFolder(folder);
+    // Written in turns with a card of another file, both cards of the
+    // shared file keep their changes.
+    Write("all.vcf", Uid({"FN:Zo\xEB"}) + "\r\n" + second);
+    Write("b.vcf", MakeCard({"FN:Bob"}));
+    auto book = OpenVCardFolder(folder);
+    book->Set(2, ContactField::NickName, "R");
+    book->Set(3, ContactField::NickName, "B");
+    book->Set(1, ContactField::NickName, "Z");
+    book->Set(2, ContactField::User3, "8");
+    EXPECT_EQ(Failures(*book), "");
+    const std::string firstNamed = Uid({"FN:Zo\xEB", "NICKNAME:Z"});
+    const std::string secondNamed =
+        Uid({"FN:Ren\xE9", "NOTE:caf\xE9", "X-VELMORA-CONTACT-ID:8", "NICKNAME:R"});
+    EXPECT_EQ(File("all.vcf"), firstNamed + "\r\n" + secondNamed);
+
+    book = OpenVCardFolder(folder);
     book->Delete(1);
     EXPECT_EQ(Failures(*book), "");
-    EXPECT_EQ(File("all.vcf"), "\r\n" + second);
+    EXPECT_EQ(File("all.vcf"), "\r\n" + secondNamed);
 }
 
 // Another program's change or removal since the read is never overwritten.
@@ -286,6 +301,26 @@ TEST_F(VCardFolderTest, NewCardsAndFiles) {
     Save(2, "User3=6");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);
     EXPECT_EQ(std::filesystem::status(folder / annFile).permissions(), mode);
+}
+
+// A new card whose file cannot be made keeps what was written to it, and a
+// later save stores it with the changes made since.
+TEST_F(VCardFolderTest, ANewCardWhoseFileFailsStaysNew) {
+    const auto book = OpenVCardFolder(folder);
+    const CardHandle ann = book->Create();
+    book->Set(ann, F::FullName, "Ann Lee");
+    book->Set(book->Create(), F::FullName, "Bob Ray");  // the writer moves on
+    const std::string annFile = book->PendingFiles().created.front();
+    const std::string theirs = MakeCard({"FN:Someone else"});
+    Write(annFile, theirs);
+    EXPECT_THAT(Failures(*book), HasSubstr(annFile));
+    EXPECT_EQ(File(annFile), theirs);
+
+    std::filesystem::remove(folder / annFile);
+    book->Set(ann, F::NickName, "Annie");
+    EXPECT_EQ(Failures(*book), "");
+    EXPECT_EQ(File(annFile),
+              MakeCard({"FN:Ann Lee", "N:;;;;", "UID:" + annFile.substr(0, 36), "NICKNAME:Annie"}));
 }
 
 // Links, same-byte rewrites and a killed run's temporary files.
