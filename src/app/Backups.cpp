@@ -247,12 +247,17 @@ void RemoveFile(const std::filesystem::path& path, std::string_view what) {
 
 }  // namespace
 
-void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to) {
+void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyInto into) {
     const SqliteHandle source = OpenForCopy(from, SQLITE_OPEN_READONLY);
     std::error_code error;
     if (to.has_parent_path()) std::filesystem::create_directories(to.parent_path(), error);
     const SqliteHandle target = OpenForCopy(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     const std::string where = from.string() + " could not be copied to " + to.string() + ": ";
+    if (into == CopyInto::NewFile && sqlite3_exec(target.get(), "PRAGMA journal_mode=OFF", nullptr,
+                                                  nullptr, nullptr) != SQLITE_OK) {
+        throw Error("The database " + where + sqlite3_errmsg(target.get()) + ".");
+    }
     sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source.get(), "main");
     if (backup == nullptr)
         throw Error("The database " + where + sqlite3_errmsg(target.get()) + ".");
@@ -287,11 +292,11 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
         info.counts = request.counts;
         info.plan = request.plan;
         if (Exists(request.phoneBook)) {
-            CopyDatabase(request.phoneBook, folder / kPhoneBookCopy);
+            CopyDatabase(request.phoneBook, folder / kPhoneBookCopy, CopyInto::NewFile);
             info.phoneBookCopied = true;
         }
         if (Exists(request.sync)) {
-            CopyDatabase(request.sync, folder / kSyncCopy);
+            CopyDatabase(request.sync, folder / kSyncCopy, CopyInto::NewFile);
             info.syncCopied = true;
         }
         std::error_code error;

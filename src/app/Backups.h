@@ -85,9 +85,16 @@ struct RestoreReport {
 RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::string_view name,
                             const RunLocker& lock, const std::filesystem::path& logPath, int keep);
 
+// Where a database copy goes: over a database in use, which a crash midway
+// must leave as it was (SQLite's journal does), or into a new file that
+// nothing reads unless the copy finished, which needs no journal and the
+// flushes it costs.
+enum class CopyInto { InUse, NewFile };
+
 // Copies a SQLite database page by page through the online backup API, so
 // the copy is whole even while another program has the file open. Throws
 // Error naming both files.
-void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to);
+void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path& to,
+                  CopyInto into = CopyInto::InUse);
 
 }  // namespace velmora
