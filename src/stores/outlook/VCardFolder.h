@@ -20,7 +20,10 @@ namespace velmora {
 //
 // With an index file (a CardIndex), a file whose stamp or bytes show it as
 // the index recorded it is not parsed; its cards are read from the index
-// until one of them is written. Saving brings the index up to date.
+// until one of them is written. Saving brings the index up to date. Any
+// other file is parsed for its cards' fields, and its bytes are kept to be
+// parsed again when a card of it is written: a card's lines are held only
+// while it is being written.
 std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder,
                                              const std::filesystem::path& indexFile = {});
 
