@@ -206,13 +206,12 @@ class VCardAddressBook final : public AddressBook {
         const std::size_t loadedFiles = files_.size();
         // A first run changes nearly every file: room for them at once, since
         // growing would hold the old and the new room together.
-        const auto changedCards = static_cast<std::size_t>(
-            std::count_if(entries_.begin(), entries_.end(),
-                          [](const CardEntry& entry) { return entry.changed; }));
-        const auto createdCards = static_cast<std::size_t>(
-            std::count_if(entries_.begin(), entries_.end(), [](const CardEntry& entry) {
-                return entry.changed && entry.file == kNoFile && !entry.deleted;
-            }));
+        std::size_t changedCards = 0;
+        std::size_t createdCards = 0;
+        for (const CardEntry& entry : entries_) {
+            changedCards += entry.changed ? 1 : 0;
+            createdCards += AwaitsItsFile(entry) ? 1 : 0;
+        }
         changes.reserve(changedCards);
         changedFiles.reserve(changedCards);
         files_.reserve(files_.size() + createdCards);
@@ -228,10 +227,9 @@ class VCardAddressBook final : public AddressBook {
             }
         }
         for (std::size_t e = 0; e < entries_.size(); ++e) {
-            const CardEntry& entry = entries_[e];
-            if (entry.changed && entry.file == kNoFile && !entry.deleted) {
+            if (AwaitsItsFile(entries_[e])) {
                 changes.push_back(NewFileFor(e));
-                changedFiles.push_back(entry.file);
+                changedFiles.push_back(entries_[e].file);
             }
         }
         const std::vector<FileOutcome> outcomes = ApplyFileChanges(changes);
@@ -277,6 +275,11 @@ class VCardAddressBook final : public AddressBook {
 
   private:
     std::size_t Index(CardHandle card) const { return static_cast<std::size_t>(card - 1); }
+
+    // A created card the next save is to give a file of its own.
+    static bool AwaitsItsFile(const CardEntry& entry) {
+        return entry.changed && entry.file == kNoFile && !entry.deleted;
+    }
 
     const CardEntry& At(CardHandle card) const {
         if (card < 1 || card > Count()) {
@@ -470,6 +473,7 @@ class VCardAddressBook final : public AddressBook {
         writing_ = e;
     }
 
+    // Keeps a changed card's text and fields in place of its lines.
     void LetGoOfLines(CardEntry& entry) {
         if (!entry.card || !entry.changed || entry.deleted) return;
         FieldsOf(entry);
