@@ -200,71 +200,36 @@ class VCardAddressBook final : public AddressBook {
     }
 
     std::vector<CardFailure> SaveChanges() override {
-        std::vector<FileChange> changes;
-        std::vector<std::size_t> changedFiles;  // per change: its file
         std::vector<CardFailure> failures;
-        const std::size_t loadedFiles = files_.size();
-        // A first run changes nearly every file: room for them at once, since
-        // growing would hold the old and the new room together.
         std::size_t changedCards = 0;
         std::size_t createdCards = 0;
         for (const CardEntry& entry : entries_) {
             changedCards += entry.changed ? 1 : 0;
             createdCards += AwaitsItsFile(entry) ? 1 : 0;
         }
-        changes.reserve(changedCards);
-        changedFiles.reserve(changedCards);
+        // Room for the new files at once: growing would hold the old and the
+        // new room together.
         files_.reserve(files_.size() + createdCards);
+        Batch batch(changedCards);
+        const std::size_t loadedFiles = files_.size();
         for (std::size_t f = 0; f < loadedFiles; ++f) {
             if (auto change = ChangeOf(f)) {
-                changes.push_back(std::move(*change));
-                changedFiles.push_back(f);
                 // Its text holds the cards now: their lines need not wait for
                 // the batch (a failed file keeps its cards' fields, as read).
                 ForgetLinesOf(f);
+                Add(batch, std::move(*change), f, failures);
             } else if (files_[f].changedElsewhere) {
                 RefuseChangedElsewhere(f, failures);
             }
         }
         for (std::size_t e = 0; e < entries_.size(); ++e) {
-            if (AwaitsItsFile(entries_[e])) {
-                changes.push_back(NewFileFor(e));
-                changedFiles.push_back(entries_[e].file);
-            }
+            if (!AwaitsItsFile(entries_[e])) continue;
+            FileChange change = NewFileFor(e);
+            Add(batch, std::move(change), entries_[e].file, failures);
         }
-        const std::vector<FileOutcome> outcomes = ApplyFileChanges(changes);
-        for (std::size_t c = 0; c < changes.size(); ++c) {
-            CardFile& file = files_[changedFiles[c]];
-            indexStale_ = true;
-            if (!outcomes[c].failure) {
-                file.stamp = outcomes[c].stamp;
-                // Only the bytes can show that no one changed it since.
-                file.settledBeforeNs = 0;
-                file.gone = changes[c].kind == FileChange::Kind::Remove;
-                continue;
-            }
-            file.unsaved = true;
-            for (const std::size_t e : file.cards) {
-                if (!entries_[e].changed) continue;
-                failures.push_back({static_cast<CardHandle>(e + 1), *outcomes[c].failure});
-                // A card whose file could not be made stays new, with its text.
-                if (changes[c].kind == FileChange::Kind::Create) {
-                    entries_[e].file = kNoFile;
-                    if (!entries_[e].card) entries_[e].text = std::move(changes[c].bytes);
-                }
-            }
-            // A file that could not be made holds no card: a later save makes
-            // it anew rather than replace it.
-            if (changes[c].kind == FileChange::Kind::Create) file.cards.clear();
-        }
+        Store(batch, failures);
         for (CardEntry& entry : entries_)
             entry.changed = false;
-        // The new texts are stored: they need not be held beside the index,
-        // nor the new cards' lines beside what the run writes next.
-        std::vector<FileChange>().swap(changes);
-        for (std::size_t c = 0; c < changedFiles.size(); ++c) {
-            if (!outcomes[c].failure) ForgetLinesOf(changedFiles[c]);
-        }
         if (leftovers_) {
             RemoveLeftoverTemporaryFiles(folder_);
             leftovers_ = false;
@@ -275,6 +240,70 @@ class VCardAddressBook final : public AddressBook {
 
   private:
     std::size_t Index(CardHandle card) const { return static_cast<std::size_t>(card - 1); }
+
+    // File changes stored together. A first run changes nearly every file:
+    // it stores them in a few batches of thousands, each flushed with its
+    // file system in one go, rather than hold the new texts, temporary names
+    // and steps of all of them at once.
+    struct Batch {
+        // Batches of about the same size, so that none is so small that its
+        // files are flushed one by one.
+        explicit Batch(std::size_t expected) {
+            constexpr std::size_t kMostAtOnce = 4096;
+            const std::size_t batches =
+                std::max<std::size_t>(1, (expected + kMostAtOnce - 1) / kMostAtOnce);
+            size = std::max<std::size_t>(1, (expected + batches - 1) / batches);
+            changes.reserve(size);
+            files.reserve(size);
+        }
+        std::size_t size = 0;
+        std::vector<FileChange> changes;
+        std::vector<std::size_t> files;  // per change: its file
+    };
+
+    void Add(Batch& batch, FileChange change, std::size_t file,
+             std::vector<CardFailure>& failures) {
+        batch.changes.push_back(std::move(change));
+        batch.files.push_back(file);
+        if (batch.changes.size() >= batch.size) Store(batch, failures);
+    }
+
+    // Stores a batch and notes what became of each file; the cards of a file
+    // that could not be stored are reported.
+    void Store(Batch& batch, std::vector<CardFailure>& failures) {
+        if (batch.changes.empty()) return;
+        const std::vector<FileOutcome> outcomes = ApplyFileChanges(batch.changes);
+        for (std::size_t c = 0; c < batch.changes.size(); ++c) {
+            FileChange& change = batch.changes[c];
+            CardFile& file = files_[batch.files[c]];
+            indexStale_ = true;
+            if (!outcomes[c].failure) {
+                file.stamp = outcomes[c].stamp;
+                // Only the bytes can show that no one changed it since.
+                file.settledBeforeNs = 0;
+                file.gone = change.kind == FileChange::Kind::Remove;
+                // Its text is stored: the lines of a new card need not be
+                // held beside what the run writes next.
+                ForgetLinesOf(batch.files[c]);
+                continue;
+            }
+            file.unsaved = true;
+            for (const std::size_t e : file.cards) {
+                if (!entries_[e].changed) continue;
+                failures.push_back({static_cast<CardHandle>(e + 1), *outcomes[c].failure});
+                // A card whose file could not be made stays new, with its text.
+                if (change.kind == FileChange::Kind::Create) {
+                    entries_[e].file = kNoFile;
+                    if (!entries_[e].card) entries_[e].text = std::move(change.bytes);
+                }
+            }
+            // A file that could not be made holds no card: a later save makes
+            // it anew rather than replace it.
+            if (change.kind == FileChange::Kind::Create) file.cards.clear();
+        }
+        batch.changes.clear();
+        batch.files.clear();
+    }
 
     // A created card the next save is to give a file of its own.
     static bool AwaitsItsFile(const CardEntry& entry) {

@@ -352,9 +352,10 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     EXPECT_TRUE(std::filesystem::exists(elsewhere.Path() / "real.vcf"));
 }
 
-// Batches of every size store each card and still refuse a read-only one.
+// Batches of every size, and saves of several batches, store each card and
+// still refuse a read-only one.
 TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
-    for (const int cards : {300, 1100}) {
+    for (const int cards : {300, 1100, 4500}) {  // 4500: stored in two batches
         SCOPED_TRACE(cards);
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
