@@ -198,8 +198,8 @@ class VCardFileParser {
             if (IsCardMarker(line, "END") && depth == 0) {
                 read_.push_back(std::move(line));
                 // The card's lines, with room for the two a run adds (its
-                // contact ID and speed dials) and no more: the lines of all
-                // cards are most of a first run's memory.
+                // contact ID and speed dials) and no more: growing would copy
+                // them, and a run parses each card it writes.
                 card.lines.reserve(read_.size() + 2);
                 std::move(read_.begin(), read_.end(), std::back_inserter(card.lines));
                 card.version = VersionOf(card);
