@@ -655,25 +655,21 @@ class VCardAddressBook final : public AddressBook {
     std::filesystem::path PathOf(const CardFile& file) const { return folder_ / file.name; }
 
     static std::string NewCardName(const CardEntry& entry) { return entry.newUid + ".vcf"; }
-    std::filesystem::path NewCardPath(const CardEntry& entry) const {
-        return folder_ / NewCardName(entry);
-    }
 
     // A file of its own for a new card, named after the UID chosen when the
     // card was made.
     FileChange NewFileFor(std::size_t e) {
         CardEntry& entry = entries_[e];
-        const std::filesystem::path path = NewCardPath(entry);
-        FileChange change;
-        change.kind = FileChange::Kind::Create;
-        change.path = path.string();
-        // The change takes over the text of a card whose lines are let go.
-        change.bytes = entry.card ? FinishedText(entry) : std::move(entry.text);
         CardFile file;
-        file.name = path.filename().string();
+        file.name = NewCardName(entry);
         file.gaps = {"", ""};
         file.parsed = true;
         file.cards = {e};
+        FileChange change;
+        change.kind = FileChange::Kind::Create;
+        change.path = PathOf(file).string();
+        // The change takes over the text of a card whose lines are let go.
+        change.bytes = entry.card ? FinishedText(entry) : std::move(entry.text);
         entry.file = files_.size();
         files_.push_back(std::move(file));
         return change;
