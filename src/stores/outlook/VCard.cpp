@@ -319,7 +319,13 @@ VCardFileContent ParseVCardFile(std::string_view bytes, const std::filesystem::p
 }
 
 std::string CardText(const VCard& card) {
+    // Sized at once: a run holds the text of every card it writes until it
+    // saves them, and a string grown line by line holds up to twice its text.
+    std::size_t size = 0;
+    for (const VCardLine& line : card.lines)
+        size += line.raw.size();
     std::string text;
+    text.reserve(size);
     for (const VCardLine& line : card.lines)
         text += line.raw;
     return text;
