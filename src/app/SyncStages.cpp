@@ -19,6 +19,7 @@
 #include "stores/outlook/OutlookLoader.h"
 #include "stores/outlook/OutlookWriter.h"
 #include "stores/outlook/VCardFolder.h"
+#include "util/FreedMemory.h"
 
 namespace velmora {
 
@@ -120,6 +121,14 @@ ReadsAside ReadStoresTogether(RunState& s, DatabaseEngine& databases,
     return {Collect(phoneBook), Collect(sync)};
 }
 
+// No stage after a store's writer reads that store's records. A first run
+// writes nearly every contact, and its last writers peaked with the records
+// of all three stores held, and with what the writers before them freed.
+void ReleaseWritten(SyncSet& records) {
+    ClearSet(records);
+    ReturnFreedMemory();
+}
+
 }  // namespace
 
 StoreBackends DefaultStoreBackends() {
@@ -181,9 +190,11 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         const std::unique_ptr<AddressBook> loaded = std::move(*book);
         AnnouncingBook announcing(*loaded, s);
         ApplyWriteReport(s, WriteOutlookContacts(s, announcing, ui));
+        ReleaseWritten(s.OutlookSet);
     };
     stages[on(StageId::WritePhoneBookDatabase)] = [=](RunState& s) {
         ApplyWriteReport(s, WritePhoneBookDatabase(s, *databases, *duplicates));
+        ReleaseWritten(s.PhoneBookSet);
     };
     stages[on(StageId::WriteSyncDatabase)] = [=](RunState& s) {
         ApplyWriteReport(s, WriteSyncDatabase(s, *databases));
