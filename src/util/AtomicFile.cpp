@@ -6,6 +6,7 @@
 #include <random>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "model/Error.h"
 
@@ -37,44 +38,6 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
     return path.parent_path() / name.str();
 }
 
-#ifdef _WIN32
-// Writes and flushes; the rename below makes it visible. Failures name the
-// file the caller asked for, not the temporary one.
-void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem::path& target,
-                  std::string_view bytes, Durability) {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) Fail(target, "written", SystemReason(errno));
-}
-#else
-// Creates the temporary file (never reusing one), writes it and, when it is
-// to be durable, waits until the data is on the disk. Failures name the file
-// the caller asked for.
-void WriteAndSync(const std::filesystem::path& temporary, const std::filesystem::path& target,
-                  std::string_view bytes, Durability durability) {
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) Fail(target, "written", SystemReason(errno));
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = errno;
-            ::close(fd);
-            Fail(target, "written", SystemReason(error));
-        }
-        written += static_cast<std::size_t>(n);
-    }
-    if (durability == Durability::Flushed && ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        Fail(target, "written", SystemReason(error));
-    }
-    if (::close(fd) != 0) Fail(target, "written", SystemReason(errno));
-}
-#endif
-
 }  // namespace
 
 std::string ReadWholeFile(const std::filesystem::path& path) {
@@ -87,23 +50,82 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     return content.str();
 }
 
+#ifdef _WIN32
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path path)
+    : path_(std::move(path)), temporary_(TemporaryPathBeside(path_)) {
+    out_.open(temporary_, std::ios::binary | std::ios::trunc);
+    if (!out_) Fail(path_, "written", SystemReason(errno));
+}
+
+void AtomicFileWriter::Append(std::string_view bytes) {
+    out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out_) Fail(path_, "written", SystemReason(errno));
+}
+
+void AtomicFileWriter::Close() {
+    if (!out_.is_open()) return;
+    out_.close();
+    if (!out_) Fail(path_, "written", SystemReason(errno));
+}
+#else
+// Never reuses a file: a temporary file of that name is another writer's.
+AtomicFileWriter::AtomicFileWriter(std::filesystem::path path)
+    : path_(std::move(path)), temporary_(TemporaryPathBeside(path_)) {
+    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ < 0) Fail(path_, "written", SystemReason(errno));
+}
+
+void AtomicFileWriter::Append(std::string_view bytes) {
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t n = ::write(fd_, bytes.data() + written, bytes.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) Fail(path_, "written", SystemReason(errno));
+        written += static_cast<std::size_t>(n);
+    }
+}
+
+void AtomicFileWriter::Close() {
+    if (fd_ < 0) return;
+    const int result = ::close(std::exchange(fd_, -1));
+    if (result != 0) Fail(path_, "written", SystemReason(errno));
+}
+#endif
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (committed_) return;
+    try {
+        Close();
+    } catch (const Error&) {
+        // The temporary file goes either way.
+    }
+    std::error_code error;
+    std::filesystem::remove(temporary_, error);
+}
+
+void AtomicFileWriter::Commit(Durability durability) {
+#ifndef _WIN32
+    if (durability == Durability::Flushed && ::fsync(fd_) != 0)
+        Fail(path_, "written", SystemReason(errno));
+#else
+    (void)durability;
+#endif
+    Close();
+    std::error_code error;
+    if (std::filesystem::exists(path_, error)) {
+        const auto permissions = std::filesystem::status(path_, error).permissions();
+        if (!error) std::filesystem::permissions(temporary_, permissions, error);
+    }
+    std::filesystem::rename(temporary_, path_, error);
+    if (error) Fail(path_, "written", error.message());
+    committed_ = true;
+}
+
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          Durability durability) {
-    std::error_code error;
-    const bool exists = std::filesystem::exists(path, error);
-    const std::filesystem::path temporary = TemporaryPathBeside(path);
-    try {
-        WriteAndSync(temporary, path, bytes, durability);
-        if (exists) {
-            const auto permissions = std::filesystem::status(path, error).permissions();
-            if (!error) std::filesystem::permissions(temporary, permissions, error);
-        }
-        std::filesystem::rename(temporary, path, error);
-        if (error) Fail(path, "written", error.message());
-    } catch (...) {
-        std::filesystem::remove(temporary, error);
-        throw;
-    }
+    AtomicFileWriter out(path);
+    out.Append(bytes);
+    out.Commit(durability);
 }
 
 }  // namespace velmora

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#ifdef _WIN32
+#include <fstream>
+#endif
 #include <string>
 #include <string_view>
 
@@ -17,9 +20,34 @@ std::string ReadWholeFile(const std::filesystem::path& path);
 // costs a run that writes tens of milliseconds.
 enum class Durability { Flushed, Cached };
 
-// Writes the bytes to a temporary file in the same folder, flushes it to the
-// disk (unless `Cached`) and renames it over `path`, so a reader sees the old
-// file or the new one, never a part. An existing file's permissions are kept.
+// A file written in parts to a temporary file in the same folder, which
+// Commit flushes to the disk (unless `Cached`) and renames over `path`, so a
+// reader sees the old file or the new one, never a part. An existing file's
+// permissions are kept. Left uncommitted, the temporary file is removed.
+class AtomicFileWriter {
+  public:
+    explicit AtomicFileWriter(std::filesystem::path path);
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+    ~AtomicFileWriter();
+
+    void Append(std::string_view bytes);
+    void Commit(Durability durability = Durability::Flushed);
+
+  private:
+    void Close();
+
+    std::filesystem::path path_;
+    std::filesystem::path temporary_;
+#ifdef _WIN32
+    std::ofstream out_;
+#else
+    int fd_ = -1;
+#endif
+    bool committed_ = false;
+};
+
+// The whole file at once.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          Durability durability = Durability::Flushed);
 

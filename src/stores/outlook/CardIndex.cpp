@@ -15,11 +15,27 @@ namespace {
 constexpr std::string_view kMagic = "Velmora card index\n";
 // Raised whenever the layout changes or cards' fields are read differently:
 // the index holds the fields as the build that wrote it read them.
-constexpr std::uint32_t kVersion = 2;
+constexpr std::uint32_t kVersion = 3;
 
 // Timestamps of file systems are as fine as a second (2 s on FAT); a file
 // must have changed longer ago than that before its stamp is trusted alone.
 constexpr std::int64_t kTimestampGrainNs = 2'000'000'000;
+
+// The checksum at the end of the index covers its body in parts of this
+// size, so that the index can be written as it is made.
+constexpr std::size_t kPartBytes = 64 * 1024;
+constexpr std::uint64_t kChecksumSeed = 0x9e3779b97f4a7c15ULL;
+
+std::uint64_t AddToChecksum(std::uint64_t checksum, std::string_view part) {
+    return (checksum ^ static_cast<std::uint64_t>(ContentHash(part))) * 0x100000001b3ULL;
+}
+
+std::uint64_t ChecksumOf(std::string_view body) {
+    std::uint64_t checksum = kChecksumSeed;
+    for (std::size_t at = 0; at < body.size(); at += kPartBytes)
+        checksum = AddToChecksum(checksum, body.substr(at, kPartBytes));
+    return checksum;
+}
 
 // The index is written and read on one machine by one program, so numbers
 // go in their native form; the header's hash of a known text refuses an
@@ -120,19 +136,25 @@ void CardIndex::Put(std::string name, IndexedFile file) {
 }
 
 bool CardIndex::Save(const std::filesystem::path& file, const std::filesystem::path& folder) const {
-    CardIndexWriter out(folder, files_.size(), 0);
-    for (const auto& [name, indexed] : files_) {
-        out.AddFile(name, indexed.stamp, indexed.settledBeforeNs, indexed.cards.size());
-        for (const IndexedCard& card : indexed.cards)
-            out.AddCard(card);
+    try {
+        CardIndexWriter out(file, folder, files_.size());
+        for (const auto& [name, indexed] : files_) {
+            out.AddFile(name, indexed.stamp, indexed.settledBeforeNs, indexed.cards.size());
+            for (const IndexedCard& card : indexed.cards)
+                out.AddCard(card);
+        }
+        out.Commit();
+        return true;
+    } catch (const std::exception&) {
+        return false;
     }
-    return out.Save(file);
 }
 
-CardIndexWriter::CardIndexWriter(const std::filesystem::path& folder, std::size_t files,
-                                 std::size_t bytes) {
-    bytes_.reserve(kMagic.size() + folder.native().size() + 64 + bytes);
-    Writer out(bytes_);
+CardIndexWriter::CardIndexWriter(const std::filesystem::path& file,
+                                 const std::filesystem::path& folder, std::size_t files)
+    : out_(file), checksum_(kChecksumSeed) {
+    part_.reserve(2 * kPartBytes);
+    Writer out(part_);
     out.Put(kMagic);
     out.Put(kVersion);
     out.Put(HashProbe());
@@ -140,39 +162,40 @@ CardIndexWriter::CardIndexWriter(const std::filesystem::path& folder, std::size_
     out.Put(static_cast<std::uint64_t>(files));
 }
 
-std::size_t CardIndexWriter::RecordBytes(std::string_view name) {
-    constexpr std::size_t kFixed = 4 + 6 * 8 + 8 + 4;  // name's size, stamp, settled, cards
-    return kFixed + name.size();
-}
-
-std::size_t CardIndexWriter::RecordBytes(const IndexedCard& card) {
-    return 1 + 4 * kContactFieldCount + card.fields.TextSize();
-}
-
 void CardIndexWriter::AddFile(std::string_view name, const FileStamp& stamp,
                               std::int64_t settledBeforeNs, std::size_t cards) {
-    Writer out(bytes_);
+    Writer out(part_);
     out.Put(name);
     PutStamp(out, stamp);
     out.Put(settledBeforeNs);
     out.Put(static_cast<std::uint32_t>(cards));
+    WriteFullParts();
 }
 
 void CardIndexWriter::AddCard(const IndexedCard& card) {
-    Writer out(bytes_);
+    Writer out(part_);
     out.Put(static_cast<std::uint8_t>((card.isContact ? 1 : 0) | (card.ownFileAs ? 2 : 0)));
     for (std::size_t f = 0; f < kContactFieldCount; ++f)
         out.Put(card.fields[f]);
+    WriteFullParts();
 }
 
-bool CardIndexWriter::Save(const std::filesystem::path& file) {
-    Writer(bytes_).Put(static_cast<std::uint64_t>(ContentHash(bytes_)));
-    try {
-        WriteFileAtomically(file, bytes_, Durability::Cached);
-        return true;
-    } catch (const std::exception&) {
-        return false;
+void CardIndexWriter::WriteFullParts() {
+    if (part_.size() < kPartBytes) return;
+    std::size_t at = 0;
+    for (; part_.size() - at >= kPartBytes; at += kPartBytes) {
+        const std::string_view part(part_.data() + at, kPartBytes);
+        checksum_ = AddToChecksum(checksum_, part);
+        out_.Append(part);
     }
+    part_.erase(0, at);
+}
+
+void CardIndexWriter::Commit() {
+    if (!part_.empty()) checksum_ = AddToChecksum(checksum_, part_);
+    Writer(part_).Put(checksum_);
+    out_.Append(part_);
+    out_.Commit(Durability::Cached);
 }
 
 CardIndex CardIndex::Load(const std::filesystem::path& file, const std::filesystem::path& folder) {
@@ -187,7 +210,7 @@ CardIndex CardIndex::Load(const std::filesystem::path& file, const std::filesyst
     const std::string_view body(bytes.data(), bytes.size() - kChecksum);
     std::uint64_t checksum = 0;
     std::memcpy(&checksum, bytes.data() + body.size(), kChecksum);
-    if (checksum != ContentHash(body)) return {};
+    if (checksum != ChecksumOf(body)) return {};
 
     Reader in(body);
     std::string magic, folderText;

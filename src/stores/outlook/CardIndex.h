@@ -13,6 +13,7 @@
 #include "model/PackedTexts.h"
 #include "stores/outlook/FileBatch.h"
 #include "stores/outlook/OutlookPort.h"
+#include "util/AtomicFile.h"
 
 namespace velmora {
 
@@ -62,7 +63,8 @@ class CardIndex {
     void Put(std::string name, IndexedFile file);
     std::size_t Size() const { return files_.size(); }
 
-    // Writes the index atomically; false when it could not be written.
+    // Writes the index atomically; false when it could not be written (it is
+    // a cache: the failure costs the next run time only).
     bool Save(const std::filesystem::path& file, const std::filesystem::path& folder) const;
 
   private:
@@ -75,29 +77,30 @@ class CardIndex {
 // that writes a copy of every card's fields.
 class CardIndexWriter {
   public:
-    // An index of `files` files for the cards of `folder`; `bytes` is what
-    // their records will take (see RecordBytes), to size the buffer once, or
-    // 0 to let it grow.
-    CardIndexWriter(const std::filesystem::path& folder, std::size_t files, std::size_t bytes);
-
-    // What a file's record takes, not counting its cards'.
-    static std::size_t RecordBytes(std::string_view name);
-    // What a card's record takes.
-    static std::size_t RecordBytes(const IndexedCard& card);
+    // Starts the index `file` of `files` files for the cards of `folder`, in
+    // a temporary file beside it. It is written in parts as the records come:
+    // held whole, the index of a first run's ten thousand cards (3 MB) raised
+    // the run's peak of memory. Failures throw velmora::Error.
+    CardIndexWriter(const std::filesystem::path& file, const std::filesystem::path& folder,
+                    std::size_t files);
 
     // A file's record; its `cards` cards follow.
     void AddFile(std::string_view name, const FileStamp& stamp, std::int64_t settledBeforeNs,
                  std::size_t cards);
     void AddCard(const IndexedCard& card);
 
-    // Writes the index atomically, once all records are added (and once
-    // only); false when it could not be written. It is not flushed to the
-    // disk: written after the cards it describes are there, it can only lag
-    // behind them after a crash, and a file it no longer describes is read.
-    bool Save(const std::filesystem::path& file);
+    // Puts the index in its place once all records are added. It is not
+    // flushed to the disk: written after the cards it describes are there, it
+    // can only lag behind them after a crash, and a file it no longer
+    // describes is read.
+    void Commit();
 
   private:
-    std::string bytes_;
+    void WriteFullParts();
+
+    AtomicFileWriter out_;
+    std::string part_;  // not yet written
+    std::uint64_t checksum_;
 };
 
 }  // namespace velmora

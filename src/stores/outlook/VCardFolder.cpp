@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -581,27 +582,23 @@ class VCardAddressBook final : public AddressBook {
             return !file.gone && !file.unsaved && !file.changedElsewhere && !file.cards.empty();
         };
         const auto kept = [&](std::size_t e) { return !entries_[e].deleted; };
-        std::size_t files = 0;
-        std::size_t bytes = 0;
-        for (const CardFile& file : files_) {
-            if (!indexed(file)) continue;
-            ++files;
-            bytes += CardIndexWriter::RecordBytes(file.name);
-            for (const std::size_t e : file.cards)
-                bytes += kept(e) ? CardIndexWriter::RecordBytes(FieldsOf(entries_[e])) : 0;
-        }
-        CardIndexWriter index(folder_, files, bytes);
-        for (const CardFile& file : files_) {
-            if (!indexed(file)) continue;
-            const auto cards = std::count_if(file.cards.begin(), file.cards.end(), kept);
-            index.AddFile(file.name, file.stamp, file.settledBeforeNs,
-                          static_cast<std::size_t>(cards));
-            for (const std::size_t e : file.cards) {
-                if (kept(e)) index.AddCard(FieldsOf(entries_[e]));
+        const auto files = std::count_if(files_.begin(), files_.end(), indexed);
+        try {
+            CardIndexWriter index(indexFile_, folder_, static_cast<std::size_t>(files));
+            for (const CardFile& file : files_) {
+                if (!indexed(file)) continue;
+                const auto cards = std::count_if(file.cards.begin(), file.cards.end(), kept);
+                index.AddFile(file.name, file.stamp, file.settledBeforeNs,
+                              static_cast<std::size_t>(cards));
+                for (const std::size_t e : file.cards) {
+                    if (kept(e)) index.AddCard(FieldsOf(entries_[e]));
+                }
             }
+            index.Commit();
+            indexStale_ = false;
+        } catch (const std::exception&) {
+            // A failure costs the next run time only; the cards are stored.
         }
-        // A failure costs the next run time only; the cards are stored.
-        if (index.Save(indexFile_)) indexStale_ = false;
     }
 
     // The file's text with its cards as they now stand; a deleted card leaves

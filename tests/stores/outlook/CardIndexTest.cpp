@@ -78,6 +78,45 @@ TEST(CardIndex, IgnoresADamagedIndex) {
     EXPECT_EQ(CardIndex::Load(f.dir / "missing", f.folder).Size(), 0u);
 }
 
+// An index written in parts as it is made reads back whole, leaves no
+// temporary file, and damage to any of its parts makes it no index.
+TEST(CardIndex, ReadsBackAnIndexWrittenInParts) {
+    test::TempDir dir;
+    const std::filesystem::path folder = dir / "Contacts";
+    const std::filesystem::path file = dir / "cards.index";
+    CardIndex written;
+    const std::string address(200, 'a');
+    for (int i = 0; i < 1000; ++i) {
+        const std::string name = std::to_string(i);
+        std::array<std::string_view, kContactFieldCount> fields{};
+        fields[static_cast<std::size_t>(F::FullName)] = name;
+        fields[static_cast<std::size_t>(F::Email1Address)] = address;
+        IndexedFile indexed;
+        indexed.cards.resize(1);
+        indexed.cards.front().fields.Assign(fields);
+        written.Put(name + ".vcf", std::move(indexed));
+    }
+    ASSERT_TRUE(written.Save(file, folder));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    const CardIndex read = CardIndex::Load(file, folder);
+    EXPECT_EQ(read.Size(), 1000u);
+    ASSERT_NE(read.Find("999.vcf"), nullptr);
+    EXPECT_EQ(read.Find("999.vcf")->cards.front().fields[static_cast<std::size_t>(F::FullName)],
+              "999");
+
+    const std::string bytes = test::ReadFileBytes(file);
+    ASSERT_GT(bytes.size(), 3u * 64 * 1024);
+    for (const std::size_t at : {std::size_t{100}, bytes.size() / 2, bytes.size() - 9}) {
+        std::string damaged = bytes;
+        damaged[at] ^= 0x20;
+        test::WriteFileBytes(file, damaged);
+        EXPECT_EQ(CardIndex::Load(file, folder).Size(), 0u) << "damaged at " << at;
+    }
+}
+
 // A card taken from the index is written with its file's others; the index follows.
 TEST(CardIndex, WritesCardsTakenFromTheIndex) {
     IndexedFolder f;
