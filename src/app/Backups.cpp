@@ -34,6 +34,8 @@ struct SqliteCloser {
 };
 using SqliteHandle = std::unique_ptr<sqlite3, SqliteCloser>;
 
+constexpr const char* kSmallCache = "PRAGMA cache_size=-64";  // KiB
+
 SqliteHandle OpenForCopy(const std::filesystem::path& path, int flags) {
     sqlite3* db = nullptr;
     const int rc = sqlite3_open_v2(path.string().c_str(), &db, flags, nullptr);
@@ -254,9 +256,17 @@ void CopyDatabase(const std::filesystem::path& from, const std::filesystem::path
     if (to.has_parent_path()) std::filesystem::create_directories(to.parent_path(), error);
     const SqliteHandle target = OpenForCopy(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     const std::string where = from.string() + " could not be copied to " + to.string() + ": ";
-    if (into == CopyInto::NewFile && sqlite3_exec(target.get(), "PRAGMA journal_mode=OFF", nullptr,
-                                                  nullptr, nullptr) != SQLITE_OK) {
-        throw Error("The database " + where + sqlite3_errmsg(target.get()) + ".");
+    const auto pragma = [&](const SqliteHandle& db, const char* sql) {
+        if (sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            throw Error("The database " + where + sqlite3_errmsg(db.get()) + ".");
+    };
+    // Each page is copied once, so a cache would only hold the whole
+    // database a moment, at the peak of a first run's memory. A new file
+    // needs no journal to spill its pages early; a live one keeps its cache.
+    pragma(source, kSmallCache);
+    if (into == CopyInto::NewFile) {
+        pragma(target, "PRAGMA journal_mode=OFF");
+        pragma(target, kSmallCache);
     }
     sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", source.get(), "main");
     if (backup == nullptr)
@@ -278,7 +288,7 @@ std::string BackupInfo::Describe() const {
 }
 
 std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
-                                 const BackupRequest& request) {
+                                 BackupRequest request) {
     const Moment now = Now();
     const std::filesystem::path folder = NewBackupFolder(backupsFolder, now.name);
     try {
@@ -305,13 +315,14 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
             throw Error("The backup folder " + (folder / kCardsFolder).string() +
                         " could not be created: " + error.message() + ".");
         }
-        for (const std::string& card : request.changedCards) {
+        // The names are moved, not copied: a first run names thousands.
+        for (std::string& card : request.changedCards) {
             // A card another program removed meanwhile is not written by the
             // run either (it reports it), so there is nothing to keep.
             if (KeepCardFile(request.contacts / card, folder / kCardsFolder / card))
-                info.cards.push_back(card);
+                info.cards.push_back(std::move(card));
         }
-        info.created = request.createdCards;
+        info.created = std::move(request.createdCards);
         WriteFileAtomically(folder / kManifestName, ManifestText(info));
     } catch (const std::exception&) {
         std::error_code ignored;  // the error being thrown says what went wrong
@@ -387,7 +398,7 @@ RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::str
         }
     }
     RestoreReport report;
-    report.undoBackup = MakeBackup(backupsFolder, undo);
+    report.undoBackup = MakeBackup(backupsFolder, std::move(undo));
 
     const std::string event(kEventPrefix);
     const auto restoreDatabase = [&](const std::filesystem::path& live, bool copied,

@@ -55,8 +55,7 @@ struct BackupInfo {
 
 // Makes a backup and returns its folder. Throws Error naming what could not
 // be copied; a backup that failed half-way is removed.
-std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
-                                 const BackupRequest& request);
+std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder, BackupRequest request);
 
 // Removes the oldest backups beyond `keep`. Throws Error naming a folder that
 // could not be removed.
