@@ -42,12 +42,31 @@ std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
 
 std::string ReadWholeFile(const std::filesystem::path& path) {
     errno = 0;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in) Fail(path, "read", SystemReason(errno));
-    std::ostringstream content;
-    content << in.rdbuf();
+    // Read at once into a text of the file's size: streamed into a growing
+    // buffer and copied out, the card index of 100 000 cards (30 MB) was
+    // copied three times, a twentieth of a run with nothing to do.
+    std::string content;
+    const std::streamoff size = in.tellg();
+    if (size > 0) {
+        content.resize(static_cast<std::size_t>(size));
+        in.seekg(0);
+        in.read(content.data(), size);
+        content.resize(static_cast<std::size_t>(in.gcount()));
+        in.clear(in.rdstate() & ~(std::ios::eofbit | std::ios::failbit));
+    } else {
+        in.seekg(0);
+    }
+    // Whatever the size did not tell: a file that grew meanwhile, or one
+    // whose size the system does not know beforehand.
+    std::ostringstream rest;
+    if (in.peek() != std::ifstream::traits_type::eof()) {
+        rest << in.rdbuf();
+        content += rest.view();
+    }
     if (in.bad()) Fail(path, "read", SystemReason(errno));
-    return content.str();
+    return content;
 }
 
 #ifdef _WIN32
