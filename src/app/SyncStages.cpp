@@ -1,6 +1,8 @@
 #include "app/SyncStages.h"
 
+#include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <optional>
@@ -19,7 +21,7 @@
 #include "stores/outlook/OutlookLoader.h"
 #include "stores/outlook/OutlookWriter.h"
 #include "stores/outlook/VCardFolder.h"
-#include "util/FreedMemory.h"
+#include "util/Allocator.h"
 
 namespace velmora {
 
@@ -129,6 +131,19 @@ void ReleaseWritten(SyncSet& records) {
     ReturnFreedMemory();
 }
 
+// A run over a large address book takes its memory in huge pages where the
+// system allows: at 100 000 contacts a run with nothing to do spent a fifth
+// of its time in page faults. At 10 000 it gained 15 ms and held 8 MB more,
+// so only books whose card index (some 300 bytes a card) passes this size
+// do; a first run has no index yet.
+constexpr std::uintmax_t kHugePagesFromIndexBytes = 8 * 1024 * 1024;
+
+bool IsLarge(const Settings& settings) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(CardIndexPath(settings), error);
+    return !error && size >= kHugePagesFromIndexBytes;
+}
+
 }  // namespace
 
 StoreBackends DefaultStoreBackends() {
@@ -158,6 +173,7 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
 
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
+        UseHugePages(IsLarge(s.settings));
         *aside = {};
         *aside = ReadStoresTogether(s, *databases, [&] {
             *book = open(s);

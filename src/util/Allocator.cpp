@@ -1,26 +1,40 @@
-#include "util/FreedMemory.h"
+#include "util/Allocator.h"
 
+#include <cstddef>  // says whether the C library is glibc
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
 
-#ifdef __ELF__
-// mimalloc, when the program links it (the tests do not); weak, so that a
-// program without it still links.
-extern "C" void mi_collect(bool force) __attribute__((weak));
+// mimalloc, when the program links it (the tests do not): its functions are
+// declared weak, so that a program without it still links.
+#if defined(__ELF__) && __has_include(<mimalloc.h>)
+#include <mimalloc.h>
+#pragma weak mi_collect
+#pragma weak mi_option_set
+#define VELMORA_MIMALLOC 1
 #endif
 
 namespace velmora {
 
 void ReturnFreedMemory() {
-#ifdef __ELF__
-    if (mi_collect != nullptr) {
+#ifdef VELMORA_MIMALLOC
+    if (&mi_collect != nullptr) {
         mi_collect(true);
         return;
     }
 #endif
 #ifdef __GLIBC__
     malloc_trim(0);
+#endif
+}
+
+void UseHugePages(bool use) {
+#ifdef VELMORA_MIMALLOC
+    if (&mi_option_set == nullptr) return;
+    mi_option_set(mi_option_large_os_pages, use ? 1 : 0);
+    mi_option_set(mi_option_eager_commit_delay, use ? 0 : 1);
+#else
+    (void)use;
 #endif
 }
 

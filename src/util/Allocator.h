@@ -7,4 +7,9 @@ namespace velmora {
 // right inside a stage but not between stages that each peak on their own.
 void ReturnFreedMemory();
 
+// Whether memory allocated from now on may come in huge pages (2 MiB), where
+// the system allows them: fewer page faults for a large run, more memory
+// held for a small one.
+void UseHugePages(bool use);
+
 }  // namespace velmora
