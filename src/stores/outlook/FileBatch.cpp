@@ -123,29 +123,31 @@ struct Step {
     }
 };
 
-// Where the change goes, and whether it may go there at all.
+// Where the change goes, and whether it may go there at all. One look at
+// the name tells whether it is a link: a first run checks thousands.
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
-    std::error_code error;
     step.target = change.path;
-    // A link is written through; removed, the link goes and what it points to
-    // (perhaps outside the folder) stays.
-    if (change.kind != FileChange::Kind::Remove &&
-        std::filesystem::is_symlink(change.path, error)) {
-        step.target = std::filesystem::canonical(change.path, error).native();
-        if (error) return step.Fail("it is a link to a file that cannot be reached");
-    }
+    struct stat status {};
+    bool found = ::lstat(change.path.c_str(), &status) == 0;
     if (change.kind == FileChange::Kind::Create) {
-        if (std::filesystem::exists(std::filesystem::symlink_status(step.target, error))) {
-            step.Fail("a file of that name exists already");
-        }
+        // Anything of that name, a link included, is not ours to replace.
+        if (found) step.Fail("a file of that name exists already");
         mode = 0666;
         return;
     }
-    struct stat status {};
-    if (::stat(step.target.c_str(), &status) != 0) {
-        return step.Fail("it was removed by another program after it was read");
+    if (found && S_ISLNK(status.st_mode)) {
+        // A link is written through; removed, the link goes and what it
+        // points to (perhaps outside the folder) stays. Either way the file
+        // it points to is the one that was read.
+        if (change.kind != FileChange::Kind::Remove) {
+            std::error_code error;
+            step.target = std::filesystem::canonical(change.path, error).native();
+            if (error) return step.Fail("it is a link to a file that cannot be reached");
+        }
+        found = ::stat(change.path.c_str(), &status) == 0;
     }
+    if (!found) return step.Fail("it was removed by another program after it was read");
     if (!StillAsRead(step.target, change.expected, &status)) {
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept. "
