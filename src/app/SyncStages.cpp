@@ -138,7 +138,7 @@ void ReleaseWritten(SyncSet& records) {
 // do; a first run has no index yet.
 constexpr std::uintmax_t kHugePagesFromIndexBytes = 8 * 1024 * 1024;
 
-bool IsLarge(const Settings& settings) {
+bool IsLargeAddressBook(const Settings& settings) {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(CardIndexPath(settings), error);
     return !error && size >= kHugePagesFromIndexBytes;
@@ -173,7 +173,7 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
 
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
-        UseHugePages(IsLarge(s.settings));
+        UseHugePages(IsLargeAddressBook(s.settings));
         *aside = {};
         *aside = ReadStoresTogether(s, *databases, [&] {
             *book = open(s);

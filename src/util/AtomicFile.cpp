@@ -46,7 +46,7 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     if (!in) Fail(path, "read", SystemReason(errno));
     // Read at once into a text of the file's size: streamed into a growing
     // buffer and copied out, the card index of 100 000 cards (30 MB) was
-    // copied three times, a twentieth of a run with nothing to do.
+    // copied three times, a tenth of a run with nothing to do.
     std::string content;
     const std::streamoff size = in.tellg();
     if (size > 0) {
