@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <system_error>
@@ -49,22 +50,16 @@ std::string ReadWholeFile(const std::filesystem::path& path) {
     // copied three times, a tenth of a run with nothing to do.
     std::string content;
     const std::streamoff size = in.tellg();
+    in.seekg(0);
     if (size > 0) {
         content.resize(static_cast<std::size_t>(size));
-        in.seekg(0);
         in.read(content.data(), size);
         content.resize(static_cast<std::size_t>(in.gcount()));
         in.clear(in.rdstate() & ~(std::ios::eofbit | std::ios::failbit));
-    } else {
-        in.seekg(0);
     }
     // Whatever the size did not tell: a file that grew meanwhile, or one
     // whose size the system does not know beforehand.
-    std::ostringstream rest;
-    if (in.peek() != std::ifstream::traits_type::eof()) {
-        rest << in.rdbuf();
-        content += rest.view();
-    }
+    content.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     if (in.bad()) Fail(path, "read", SystemReason(errno));
     return content;
 }
