@@ -4,7 +4,9 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <functional>
+#include <mutex>
 #include <random>
 #include <set>
 #include <span>
@@ -92,7 +94,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string HiddenBeside(const std::string& path, std::string_view suffix) {
-    static std::mt19937_64 random{std::random_device{}()};
+    thread_local std::mt19937_64 random{std::random_device{}()};
     const std::size_t slash = path.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     std::ostringstream name;
@@ -335,6 +337,49 @@ void RemoveFile(Step& step) {
     ::unlink(aside.c_str());
 }
 
+// Steps are independent of each other, so a large batch is worked through
+// by two threads. On a virtual machine each of the system's calls costs far
+// more than the disk: a first run of ten thousand cards spent most of its
+// writing time in them. The folder's own lock still takes creating, renaming
+// and removing one at a time, so more threads would mostly wait for it.
+constexpr std::size_t kThreads = 2;
+// Steps a thread takes at once, and fewer than which a batch is not shared:
+// a thread costs more than a phone's worth of files.
+constexpr std::size_t kStepsPerTurn = 64;
+constexpr std::size_t kStepsWorthAThread = 512;
+
+template <typename Work>
+void ForEachStep(std::span<Step> steps, const Work& work) {
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto takeTurns = [&] {
+        try {
+            for (std::size_t start = next.fetch_add(kStepsPerTurn); start < steps.size();
+                 start = next.fetch_add(kStepsPerTurn)) {
+                for (Step& step :
+                     steps.subspan(start, std::min(kStepsPerTurn, steps.size() - start)))
+                    work(step);
+            }
+        } catch (...) {
+            const std::lock_guard lock(failureLock);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        for (std::size_t t = 1; t < kThreads && steps.size() >= kStepsWorthAThread; ++t) {
+            try {
+                helpers.emplace_back(takeTurns);
+            } catch (const std::system_error&) {
+                break;  // no thread to be had: this one does it all
+            }
+        }
+        takeTurns();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
 void FlushFolders(const std::vector<Step>& steps) {
     std::set<std::string> folders;
     for (const Step& step : steps) {
@@ -387,38 +432,45 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
 
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
     std::vector<Step> steps(changes.size());
+    for (std::size_t i = 0; i < changes.size(); ++i)
+        steps[i].change = &changes[i];
     const auto writes = std::count_if(changes.begin(), changes.end(), [](const FileChange& c) {
         return c.kind != FileChange::Kind::Remove;
     });
-    const bool together = static_cast<std::size_t>(writes) > kFlushEachUpTo;
-    for (std::size_t start = 0; start < changes.size(); start += kOpenAtOnce) {
-        const std::size_t end = std::min(changes.size(), start + kOpenAtOnce);
-        for (std::size_t i = start; i < end; ++i) {
-            Step& step = steps[i];
-            step.change = &changes[i];
-            mode_t mode = 0666;
-            Check(step, mode);
+    const auto prepare = [](Step& step, bool keepOpen) {
+        mode_t mode = 0666;
+        Check(step, mode);
+        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
+            WriteTemporary(step, mode, keepOpen);
+        }
+    };
+    if (static_cast<std::size_t>(writes) > kFlushEachUpTo) {
+        ForEachStep(steps, [&](Step& step) { prepare(step, false); });
+        FlushTemporariesTogether(steps);
+    } else {
+        for (std::size_t start = 0; start < steps.size(); start += kOpenAtOnce) {
+            const auto chunk =
+                std::span(steps).subspan(start, std::min(kOpenAtOnce, steps.size() - start));
+            for (Step& step : chunk)
+                prepare(step, true);
+            FlushTemporaries(chunk);
+        }
+    }
+    ForEachStep(steps, [](Step& step) {
+        if (!step.Failed()) {
+            if (step.change->kind == FileChange::Kind::Remove) {
+                RemoveFile(step);
+            } else {
+                SwapIn(step);
+            }
             if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-                WriteTemporary(step, mode, !together);
+                step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
             }
         }
-        if (!together) FlushTemporaries(std::span(steps).subspan(start, end - start));
-    }
-    if (together) FlushTemporariesTogether(steps);
-    for (Step& step : steps) {
-        if (step.Failed()) continue;
-        if (step.change->kind == FileChange::Kind::Remove) {
-            RemoveFile(step);
-        } else {
-            SwapIn(step);
-        }
-        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
-        }
-    }
-    for (Step& step : steps) {
+        // What is left under the temporary name: the old file swapped out, or
+        // the new text of a change refused.
         if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
-    }
+    });
     FlushFolders(steps);
     std::vector<FileOutcome> outcomes;
     outcomes.reserve(steps.size());
