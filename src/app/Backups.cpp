@@ -16,6 +16,7 @@
 #include "run/AppInfo.h"
 #include "run/RunUi.h"
 #include "util/AtomicFile.h"
+#include "util/FolderLinks.h"
 
 namespace velmora {
 
@@ -210,25 +211,31 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
     throw Error("Too many backups were made in one second in " + backupsFolder.string() + ".");
 }
 
-// A card is kept by a second link to its file where the folders share a file
-// system: a run never writes into a card's file (it puts a new file in its
-// place), so the linked file keeps the text as it was, and linking costs no
-// copy and no new file. A symbolic link, or a card on another file system,
-// is copied. False when there is no card to keep.
-bool KeepCardFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(from, error);
-    if (std::filesystem::is_regular_file(status)) {
-        std::filesystem::create_hard_link(from, to, error);
-        if (!error) return true;
-    } else if (!std::filesystem::exists(std::filesystem::status(from, error))) {
-        return false;
+// A card (a file name in `from`) is kept in `to` by a second link to its
+// file where the folders share a file system: a run never writes into a
+// card's file (it puts a new file in its place), so the linked file keeps the
+// text as it was, and linking costs no copy and no new file. A symbolic link
+// is followed, for the same reason: the run puts a new file in place of the
+// one it points to. A card on another file system is copied. False when there
+// is no card to keep.
+bool KeepCardFile(const FolderLinks& links, const std::string& card,
+                  const std::filesystem::path& from, const std::filesystem::path& to) {
+    switch (links.Link(card)) {
+        case FolderLinks::Outcome::Linked:
+            return true;
+        case FolderLinks::Outcome::Missing:
+            return false;
+        case FolderLinks::Outcome::NotLinkable:
+            break;
     }
-    error.clear();
-    std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, error);
+    const std::filesystem::path source = from / card;
+    const std::filesystem::path copy = to / card;
+    std::error_code error;
+    std::filesystem::copy_file(source, copy, std::filesystem::copy_options::overwrite_existing,
+                               error);
     if (error) {
-        throw Error("The card " + from.string() + " could not be copied to " + to.string() + ": " +
-                    error.message() + ".");
+        throw Error("The card " + source.string() + " could not be copied to " + copy.string() +
+                    ": " + error.message() + ".");
     }
     return true;
 }
@@ -316,11 +323,15 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
                         " could not be created: " + error.message() + ".");
         }
         // The names are moved, not copied: a first run names thousands.
-        for (std::string& card : request.changedCards) {
-            // A card another program removed meanwhile is not written by the
-            // run either (it reports it), so there is nothing to keep.
-            if (KeepCardFile(request.contacts / card, folder / kCardsFolder / card))
-                info.cards.push_back(std::move(card));
+        if (!request.changedCards.empty()) {
+            const std::filesystem::path copies = folder / kCardsFolder;
+            const FolderLinks links(request.contacts, copies);
+            for (std::string& card : request.changedCards) {
+                // A card another program removed meanwhile is not written by
+                // the run either (it reports it), so there is nothing to keep.
+                if (KeepCardFile(links, card, request.contacts, copies))
+                    info.cards.push_back(std::move(card));
+            }
         }
         info.created = std::move(request.createdCards);
         WriteFileAtomically(folder / kManifestName, ManifestText(info));

@@ -162,6 +162,26 @@ TEST_F(SafetyTest, RemovingADuplicatedPhoneRowIsBackedUp) {
     ExpectQuietRun(s.session);
 }
 
+// A card that is a link to a file elsewhere is written through the link and
+// backed up as the text it held, not as the link.
+TEST_F(SafetyTest, ALinkedCardIsBackedUpAsTheTextItHeld) {
+    const std::filesystem::path card = s.settings.ContactsPath / "3.vcf";
+    const std::filesystem::path elsewhere = s.dir.Path() / "elsewhere.vcf";
+    std::filesystem::rename(card, elsewhere);
+    std::filesystem::create_symlink(elsewhere, card);
+    const std::string before = ReadFileBytes(elsewhere);
+    s.ChangePhoneBook("UPDATE tblContactList SET Number = '5554440000' WHERE ContactID = 3;");
+
+    const RunResult run = Run();
+    ASSERT_EQ(run.outcome, RunOutcome::Complete);
+    const std::filesystem::path kept = run.backup / "cards" / "3.vcf";
+    EXPECT_FALSE(std::filesystem::is_symlink(kept));
+    EXPECT_EQ(ReadFileBytes(kept), before);
+    EXPECT_TRUE(std::filesystem::is_symlink(card));
+    EXPECT_THAT(ReadFileBytes(elsewhere), ::testing::HasSubstr("(555) 444-0000"));
+    ExpectQuietRun(s.session);
+}
+
 // A run that cannot back up stops before its first write, saying why.
 TEST_F(SafetyTest, ARunThatCannotBackUpWritesNothing) {
     ChangeBothSides();
