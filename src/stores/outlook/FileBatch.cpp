@@ -4,9 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <exception>
 #include <functional>
-#include <mutex>
 #include <random>
 #include <set>
 #include <span>
@@ -22,6 +20,7 @@
 
 #include "model/Error.h"
 #include "model/Text.h"
+#include "util/Parallel.h"
 
 namespace velmora {
 
@@ -340,44 +339,14 @@ void RemoveFile(Step& step) {
 // Steps are independent of each other, so a large batch is worked through
 // by two threads. On a virtual machine each of the system's calls costs far
 // more than the disk: a first run of ten thousand cards spent most of its
-// writing time in them. The folder's own lock still takes creating, renaming
-// and removing one at a time, so more threads would mostly wait for it.
-constexpr std::size_t kThreads = 2;
-// Steps a thread takes at once, and fewer than which a batch is not shared:
-// a thread costs more than a phone's worth of files.
-constexpr std::size_t kStepsPerTurn = 64;
-constexpr std::size_t kStepsWorthAThread = 512;
-
+// writing time in them.
 template <typename Work>
 void ForEachStep(std::span<Step> steps, const Work& work) {
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    const auto takeTurns = [&] {
-        try {
-            for (std::size_t start = next.fetch_add(kStepsPerTurn); start < steps.size();
-                 start = next.fetch_add(kStepsPerTurn)) {
-                for (Step& step :
-                     steps.subspan(start, std::min(kStepsPerTurn, steps.size() - start)))
-                    work(step);
-            }
-        } catch (...) {
-            const std::lock_guard lock(failureLock);
-            if (!failure) failure = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t t = 1; t < kThreads && steps.size() >= kStepsWorthAThread; ++t) {
-            try {
-                helpers.emplace_back(takeTurns);
-            } catch (const std::system_error&) {
-                break;  // no thread to be had: this one does it all
-            }
-        }
-        takeTurns();
-    }
-    if (failure) std::rethrow_exception(failure);
+    // A thread costs more than a phone's worth of files.
+    constexpr std::size_t kStepsPerTurn = 64;
+    constexpr std::size_t kStepsWorthAThread = 512;
+    InParallel(steps.size(), kStepsPerTurn, kStepsWorthAThread,
+               [&](std::size_t i) { work(steps[i]); });
 }
 
 void FlushFolders(const std::vector<Step>& steps) {

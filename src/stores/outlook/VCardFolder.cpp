@@ -23,6 +23,7 @@
 #include "stores/outlook/FileBatch.h"
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
+#include "util/Parallel.h"
 
 namespace velmora {
 
@@ -373,9 +374,24 @@ class VCardAddressBook final : public AddressBook {
         const std::vector<std::string> names = CardFileNames(folderFd);
         files_.reserve(names.size());
         entries_.reserve(names.size());  // a file holds one card, as a rule
+        // The files are looked at by two threads, a round at a time, and
+        // taken into the book in name order: a first run reads and parses
+        // thousands, and a failure is reported for the first bad file by
+        // name, as one thread would.
+        constexpr std::size_t kFilesPerRound = 256;
+        constexpr std::size_t kFilesPerTurn = 16;
+        constexpr std::size_t kFilesWorthAThread = 64;
+        std::vector<FileLook> looks;
         std::size_t fromIndex = 0;
-        for (const std::string& name : names)
-            fromIndex += LoadFile(name, index, folderFd) ? 1 : 0;
+        for (std::size_t start = 0; start < names.size(); start += kFilesPerRound) {
+            const std::size_t count = std::min(kFilesPerRound, names.size() - start);
+            looks.assign(count, {});
+            InParallel(count, kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
+                looks[i] = LookAt(names[start + i], index, folderFd);
+            });
+            for (std::size_t i = 0; i < count; ++i)
+                fromIndex += TakeFile(names[start + i], std::move(looks[i]), index) ? 1 : 0;
+        }
         // Files gone from the folder, or new in it, change the index too.
         if (index.Size() != names.size() || fromIndex != names.size()) indexStale_ = true;
     }
@@ -413,52 +429,84 @@ class VCardAddressBook final : public AddressBook {
                     " could not be read: " + std::generic_category().message(error) + ".");
     }
 
-    // Reads a file's cards: from the index when its stamp, or else its bytes,
-    // are as the index recorded them (true), or else by parsing it.
-    bool LoadFile(const std::string& name, CardIndex& index, int folderFd) {
+    // What a file of the folder holds, as one thread finds it: whether its
+    // stamp vouches for the index's record, or else its bytes and, unless
+    // they are the index's, its cards. Only reads; any thread may call it.
+    struct FileLook {
+        bool vouched = false;
+        std::optional<FileRead> read;
+        std::int64_t settledBefore = 0;  // as the read began
+        std::optional<std::vector<IndexedCard>> parsed;
+        std::exception_ptr failure;  // why it could not be read
+    };
+
+    FileLook LookAt(const std::string& name, const CardIndex& index, int folderFd) const {
+        FileLook look;
+        try {
+            const IndexedFile* recorded = index.Find(name);
+            if (recorded) {
+                const auto now = StampWithoutReading(folderFd, name.c_str());
+                look.vouched = now && CardIndex::StampVouches(*recorded, *now);
+                if (look.vouched) return look;
+            }
+            look.settledBefore = CardIndex::SettledBeforeNow();
+            const std::filesystem::path path = folder_ / name;
+            look.read = ReadFileWithStamp(path);
+            if (recorded && SameBytes(recorded->stamp, look.read->stamp)) return look;
+            VCardFileContent content = ParseVCardFile(look.read->bytes, path);
+            look.parsed.emplace();
+            look.parsed->reserve(content.cards.size());
+            for (const VCard& card : content.cards) {
+                CheckMappedValues(card, path);
+                // Its fields are all the run reads; its lines wait for a write.
+                look.parsed->push_back(SummaryOf(card));
+            }
+        } catch (...) {
+            look.failure = std::current_exception();
+        }
+        return look;
+    }
+
+    static bool SameBytes(const FileStamp& recorded, const FileStamp& read) {
+        return recorded.size == read.size && recorded.contentHash == read.contentHash;
+    }
+
+    // Takes a file's cards into the book as they were looked at: from the
+    // index when its stamp, or else its bytes, are as the index recorded
+    // them, or else as parsed. True when the index's record of the file
+    // stands as it was.
+    bool TakeFile(const std::string& name, FileLook look, CardIndex& index) {
+        if (look.failure) std::rethrow_exception(look.failure);
         CardFile file;
         file.name = name;
-        const IndexedFile* recorded = index.Find(name);
-        if (recorded) {
-            const auto now = StampWithoutReading(folderFd, name.c_str());
-            if (now && CardIndex::StampVouches(*recorded, *now)) {
-                file.stamp = recorded->stamp;
-                file.settledBeforeNs = recorded->settledBeforeNs;
-                AddIndexed(std::move(file), index.Take(name));
-                return true;
-            }
+        if (look.vouched) {
+            IndexedFile recorded = index.Take(name);
+            file.stamp = recorded.stamp;
+            file.settledBeforeNs = recorded.settledBeforeNs;
+            AddIndexed(std::move(file), std::move(recorded));
+            return true;
         }
-        const std::int64_t settledBefore = CardIndex::SettledBeforeNow();
-        const std::filesystem::path path = PathOf(file);
-        const FileRead read = ReadFileWithStamp(path);
+        FileRead& read = *look.read;
         file.stamp = read.stamp;
-        file.settledBeforeNs = read.stamp.changedNs < settledBefore ? settledBefore : 0;
-        if (recorded && recorded->stamp.size == read.stamp.size &&
-            recorded->stamp.contentHash == read.stamp.contentHash) {
-            const bool sameStamp = file.stamp.SameFileAs(recorded->stamp) &&
-                                   file.stamp.changedNs == recorded->stamp.changedNs;
+        file.settledBeforeNs = read.stamp.changedNs < look.settledBefore ? look.settledBefore : 0;
+        if (!look.parsed) {
+            const IndexedFile& recorded = *index.Find(name);
+            const bool sameStamp = file.stamp.SameFileAs(recorded.stamp) &&
+                                   file.stamp.changedNs == recorded.stamp.changedNs;
             // Not settled yet: the index stays as it was rather than be
             // written again for nothing.
             if (sameStamp && file.settledBeforeNs == 0)
-                file.settledBeforeNs = recorded->settledBeforeNs;
-            const bool same = sameStamp && file.settledBeforeNs == recorded->settledBeforeNs;
+                file.settledBeforeNs = recorded.settledBeforeNs;
+            const bool same = sameStamp && file.settledBeforeNs == recorded.settledBeforeNs;
             AddIndexed(std::move(file), index.Take(name));
             return same;
         }
-        VCardFileContent content = ParseVCardFile(read.bytes, path);
-        for (const VCard& card : content.cards) {
-            CheckMappedValues(card, path);
-            // Its fields are all the run reads; its lines wait for a write.
-            CardEntry entry;
-            entry.isContact = !IsDistributionList(card);
-            entry.indexed = SummaryOf(card);
-            entry.fieldsCurrent = true;
-            entry.file = files_.size();
-            file.cards.push_back(entries_.size());
-            entries_.push_back(std::move(entry));
-        }
+        // The bytes need no second read, nor a check that they are still on
+        // disk, when the file is parsed for a write.
         file.bytes = std::move(read.bytes);
-        files_.push_back(std::move(file));
+        IndexedFile parsed;
+        parsed.cards = std::move(*look.parsed);
+        AddIndexed(std::move(file), std::move(parsed));
         return false;
     }
 

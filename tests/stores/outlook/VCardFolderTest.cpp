@@ -143,6 +143,15 @@ TEST_F(VCardFolderTest, UnreadableCardsNameFileAndLine) {
     Write("bad.vcf", MakeCard({"FN:Ann", "PHOTO;ENCODING=b;TYPE=JPEG:/9j/4AAQ"}));
     EXPECT_NO_THROW(open());
 
+    // Among hundreds of cards, read by more than one thread, the first bad
+    // one by name is named, whichever was read first.
+    for (int i = 0; i < 600; ++i)
+        Write("c" + std::to_string(1000 + i) + ".vcf", Uid({"FN:Card"}));
+    for (const char* bad : {"c1577.vcf", "c1130.vcf", "c1100.vcf"})
+        Write(bad, "FN:Ann\r\n");
+    EXPECT_THAT(open, ThrowsMessage<Error>(
+                          StartsWith("The contact file " + (folder / "c1100.vcf").string())));
+
     std::filesystem::remove_all(folder);
     const std::string named = "The address book folder " + folder.string();
     EXPECT_THAT(open, ThrowsMessage<Error>(named + " does not exist."));

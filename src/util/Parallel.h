@@ -1,0 +1,54 @@
+#pragma once
+
+#include <algorithm>
+#include <atomic>
+#include <cstddef>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace velmora {
+
+// Calls work(i) for every i below `count`, on this thread and, when there
+// are at least `worthAThread` items, on one more. Items are taken `perTurn`
+// at a time, in no set order, so work on one item must not touch another's.
+// The first exception thrown by any call is rethrown once all threads are
+// done. Two threads, because the machines this runs on have two cores or
+// more, and the work given here (the system's calls on one folder's files)
+// is held up by that folder's own lock beyond two.
+template <typename Work>
+void InParallel(std::size_t count, std::size_t perTurn, std::size_t worthAThread,
+                const Work& work) {
+    std::atomic<std::size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto takeTurns = [&] {
+        try {
+            for (std::size_t start = next.fetch_add(perTurn); start < count;
+                 start = next.fetch_add(perTurn)) {
+                const std::size_t end = std::min(count, start + perTurn);
+                for (std::size_t i = start; i < end; ++i)
+                    work(i);
+            }
+        } catch (...) {
+            const std::lock_guard lock(failureLock);
+            if (!failure) failure = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> helpers;
+        if (count >= worthAThread) {
+            try {
+                helpers.emplace_back(takeTurns);
+            } catch (const std::system_error&) {
+                // No thread to be had: this one does it all.
+            }
+        }
+        takeTurns();
+    }
+    if (failure) std::rethrow_exception(failure);
+}
+
+}  // namespace velmora
