@@ -4,12 +4,12 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sstream>
 #include <system_error>
 #include <utility>
 
 #include "model/Error.h"
+#include "util/Random.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -33,9 +33,8 @@ std::string SystemReason(int error) {
 }
 
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
-    static std::mt19937_64 random{std::random_device{}()};
     std::ostringstream name;
-    name << "." << path.filename().string() << "." << std::hex << random() << ".tmp";
+    name << "." << path.filename().string() << "." << std::hex << ThreadRandom()() << ".tmp";
     return path.parent_path() / name.str();
 }
 

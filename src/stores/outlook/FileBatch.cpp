@@ -21,6 +21,7 @@
 #include "model/Error.h"
 #include "model/Text.h"
 #include "util/Parallel.h"
+#include "util/Random.h"
 
 namespace velmora {
 
@@ -93,7 +94,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string HiddenBeside(const std::string& path, std::string_view suffix) {
-    thread_local std::mt19937_64 random{std::random_device{}()};
+    std::mt19937_64& random = ThreadRandom();
     const std::size_t slash = path.rfind('/');
     const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
     std::ostringstream name;

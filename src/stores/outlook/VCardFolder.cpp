@@ -24,6 +24,7 @@
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
 #include "util/Parallel.h"
+#include "util/Random.h"
 
 namespace velmora {
 
@@ -77,7 +78,7 @@ struct CardFile {
 
 // A random (version 4) UUID in lower case.
 std::string NewUid() {
-    static std::mt19937_64 random{std::random_device{}()};
+    std::mt19937_64& random = ThreadRandom();
     std::array<unsigned char, 16> bytes{};
     for (auto& byte : bytes)
         byte = static_cast<unsigned char>(random());
@@ -162,7 +163,9 @@ class VCardAddressBook final : public AddressBook {
         CardEntry entry;
         entry.card = std::make_unique<VCard>(NewContactCard());
         entry.changed = true;
-        entry.newUid = UnusedUid();
+        // Random, so no file of the folder bears its name but by a chance too
+        // small to count; should one, the save refuses to replace it.
+        entry.newUid = NewUid();
         entries_.push_back(std::move(entry));
         MoveOnTo(entries_.size() - 1);
         return Count();
@@ -685,16 +688,6 @@ class VCardAddressBook final : public AddressBook {
             return std::nullopt;
         }
         return change;
-    }
-
-    // A UID whose file is not in the folder yet.
-    std::string UnusedUid() const {
-        std::string uid;
-        std::error_code error;
-        do {
-            uid = NewUid();
-        } while (std::filesystem::exists(folder_ / (uid + ".vcf"), error));
-        return uid;
     }
 
     std::filesystem::path PathOf(const CardFile& file) const { return folder_ / file.name; }
