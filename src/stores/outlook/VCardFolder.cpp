@@ -380,8 +380,10 @@ class VCardAddressBook final : public AddressBook {
         // The files are looked at by two threads, a round at a time, and
         // taken into the book in name order: a first run reads and parses
         // thousands, and a failure is reported for the first bad file by
-        // name, as one thread would.
-        constexpr std::size_t kFilesPerRound = 256;
+        // name, as one thread would. A round is large, since each starts a
+        // thread: rounds of 256 files made a run after edits at 100 000
+        // contacts 0.3 s slower, mostly in the new threads' first memory.
+        constexpr std::size_t kFilesPerRound = 4096;
         constexpr std::size_t kFilesPerTurn = 16;
         constexpr std::size_t kFilesWorthAThread = 64;
         std::vector<FileLook> looks;
