@@ -15,9 +15,9 @@ namespace velmora {
 // are at least `worthAThread` items, on one more. Items are taken `perTurn`
 // at a time, in no set order, so work on one item must not touch another's.
 // The first exception thrown by any call is rethrown once all threads are
-// done. Two threads, because the machines this runs on have two cores or
-// more, and the work given here (the system's calls on one folder's files)
-// is held up by that folder's own lock beyond two.
+// done. Two threads at most: the work given here (the system's calls on
+// one folder's files) takes turns at that folder's lock, so a third mostly
+// waits, and on a single core the second costs little.
 template <typename Work>
 void InParallel(std::size_t count, std::size_t perTurn, std::size_t worthAThread,
                 const Work& work) {

@@ -11,6 +11,7 @@ namespace {
 
 using K = NumberKind;
 using ::testing::Contains;
+using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
@@ -180,6 +181,26 @@ TEST_F(SafetyTest, ALinkedCardIsBackedUpAsTheTextItHeld) {
     EXPECT_TRUE(std::filesystem::is_symlink(card));
     EXPECT_THAT(ReadFileBytes(elsewhere), ::testing::HasSubstr("(555) 444-0000"));
     ExpectQuietRun(s.session);
+}
+
+// A backup keeps the cards it is given that are there, leaves out one removed
+// meanwhile, and one whose folder cannot be opened leaves no backup behind.
+TEST(MakeBackupTest, KeepsTheCardsThereAndNothingHalfMade) {
+    TempDir dir;
+    const std::filesystem::path backups = dir / "Backups";
+    BackupRequest request;
+    request.before = "the test";
+    request.contacts = dir / "Contacts";
+    request.changedCards = {"a.vcf", "gone.vcf"};
+    WriteFileBytes(request.contacts / "a.vcf", "card a");
+    const std::filesystem::path made = MakeBackup(backups, request);
+    EXPECT_EQ(FilesBelow(made / "cards"),
+              (std::map<std::string, std::string>{{"a.vcf", "card a"}}));
+    EXPECT_THAT(FindBackup(backups, made.filename().string()).cards, ElementsAre("a.vcf"));
+
+    request.contacts = dir / "Nowhere";
+    EXPECT_THAT([&] { MakeBackup(backups, request); }, ErrorNaming({request.contacts.string()}));
+    EXPECT_THAT(ListBackups(backups), SizeIs(1));
 }
 
 // A run that cannot back up stops before its first write, saying why.
