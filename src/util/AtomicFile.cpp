@@ -33,12 +33,19 @@ std::string SystemReason(int error) {
 }
 
 std::filesystem::path TemporaryPathBeside(const std::filesystem::path& path) {
-    std::ostringstream name;
-    name << "." << path.filename().string() << "." << std::hex << ThreadRandom()() << ".tmp";
-    return path.parent_path() / name.str();
+    return path.parent_path() / HiddenNameBeside(path.filename().string(), ".tmp");
 }
 
 }  // namespace
+
+std::string HiddenNameBeside(const std::string& path, std::string_view suffix) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    std::ostringstream name;
+    name << path.substr(0, start) << "." << path.substr(start) << "." << std::hex
+         << ThreadRandom()() << suffix;
+    return name.str();
+}
 
 std::string ReadWholeFile(const std::filesystem::path& path) {
     errno = 0;

@@ -47,6 +47,11 @@ class AtomicFileWriter {
     bool committed_ = false;
 };
 
+// A hidden, random name beside `path` (a path with "/" or a bare name):
+// ".<name>.<random hex><suffix>" in the same folder, for a file of ours
+// that a killed run may leave behind.
+std::string HiddenNameBeside(const std::string& path, std::string_view suffix);
+
 // The whole file at once.
 void WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          Durability durability = Durability::Flushed);

@@ -5,10 +5,8 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
-#include <random>
 #include <set>
 #include <span>
-#include <sstream>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -20,8 +18,8 @@
 
 #include "model/Error.h"
 #include "model/Text.h"
+#include "util/AtomicFile.h"
 #include "util/Parallel.h"
-#include "util/Random.h"
 
 namespace velmora {
 
@@ -93,16 +91,6 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-std::string HiddenBeside(const std::string& path, std::string_view suffix) {
-    std::mt19937_64& random = ThreadRandom();
-    const std::size_t slash = path.rfind('/');
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    std::ostringstream name;
-    name << path.substr(0, start) << "." << path.substr(start) << "." << std::hex << random()
-         << suffix;
-    return name.str();
-}
-
 bool Exchange(const std::string& a, const std::string& b) {
 #ifdef RENAME_EXCHANGE
     return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
@@ -163,7 +151,7 @@ void Check(Step& step, mode_t& mode) {
 // Writes the new text to a temporary file beside the target, left open for
 // its flush when `keepOpen`.
 void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
-    step.temporary = HiddenBeside(step.target, ".tmp");
+    step.temporary = HiddenNameBeside(step.target, ".tmp");
     const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return step.Fail(Reason(errno));
     const std::string& bytes = step.change->bytes;
@@ -327,7 +315,7 @@ void SwapIn(Step& step) {
 }
 
 void RemoveFile(Step& step) {
-    const std::string aside = HiddenBeside(step.target, ".del");
+    const std::string aside = HiddenNameBeside(step.target, ".del");
     if (::rename(step.target.c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
     if (!StillAsRead(aside, step.change->expected)) {
         if (::link(aside.c_str(), step.target.c_str()) == 0) ::unlink(aside.c_str());
