@@ -209,6 +209,9 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         if (!*book)
             throw Error("The address book was not read in this run, so it cannot be written.");
         const std::unique_ptr<AddressBook> loaded = std::move(*book);
+        // The run peaks in this writer: the files' text that the reading
+        // threads held and freed goes back first, not kept for reuse.
+        ReturnFreedMemory();
         AnnouncingBook announcing(*loaded, s);
         ApplyWriteReport(s, WriteOutlookContacts(s, announcing, ui));
         ReleaseWritten(s.OutlookSet);
