@@ -367,6 +367,13 @@ std::optional<FileStamp> StampWithoutReading(int folder, const char* name) {
     return StampOf(status);
 }
 
+std::optional<FileStamp> StampOfEntry(int folder, const char* name) {
+    struct stat status {};
+    if (::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    if (!S_ISREG(status.st_mode)) return std::nullopt;
+    return StampOf(status);
+}
+
 FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {

@@ -42,6 +42,10 @@ std::optional<FileStamp> StampWithoutReading(const std::filesystem::path& path);
 // The same for a file of an open folder, named within it: no path to walk.
 std::optional<FileStamp> StampWithoutReading(int folder, const char* name);
 
+// The stamp of an entry of an open folder as it is, a link not followed:
+// nullopt for anything but a regular file.
+std::optional<FileStamp> StampOfEntry(int folder, const char* name);
+
 // The hash a stamp keeps of a file's bytes.
 std::size_t ContentHash(std::string_view bytes);
 

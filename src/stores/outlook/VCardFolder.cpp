@@ -71,6 +71,7 @@ struct CardFile {
     // another program's change, which a save must not overwrite.
     bool changedElsewhere = false;
     bool gone = false;              // removed by a save
+    bool written = false;           // by the save under way
     bool unsaved = false;           // a save failed: the file no longer holds what the cards say
     std::vector<std::string> gaps;  // gaps[0] before the first card, gaps[i + 1] after card i
     std::vector<std::size_t> cards;
@@ -239,6 +240,7 @@ class VCardAddressBook final : public AddressBook {
             RemoveLeftoverTemporaryFiles(folder_);
             leftovers_ = false;
         }
+        SettleWrittenFiles();
         SaveIndex();
         return failures;
     }
@@ -284,9 +286,10 @@ class VCardAddressBook final : public AddressBook {
             indexStale_ = true;
             if (!outcomes[c].failure) {
                 file.stamp = outcomes[c].stamp;
-                // Only the bytes can show that no one changed it since.
+                // Trusted by its stamp only once it has settled (see below).
                 file.settledBeforeNs = 0;
                 file.gone = change.kind == FileChange::Kind::Remove;
+                file.written = !file.gone;
                 // Its text is stored: the lines of a new card need not be
                 // held beside what the run writes next.
                 ForgetLinesOf(batch.files[c]);
@@ -308,6 +311,38 @@ class VCardAddressBook final : public AddressBook {
         }
         batch.changes.clear();
         batch.files.clear();
+    }
+
+    // Lets the next run trust the stamps of the files this save wrote, not
+    // read them again, where nothing but their own swap into place can have
+    // changed them. A file qualifies when, looked at now, it is the file
+    // written (inode, size and mtime as the write left them) and its last
+    // change (the swap) came after its bytes were written, so that a later
+    // write would have moved its mtime, and before the folder's own last
+    // change: any change from now on gives it a later ctime, by the file
+    // system's own clock, than the one recorded. A link's file lies in
+    // another folder, perhaps on another clock, and is read again instead.
+    void SettleWrittenFiles() {
+        std::vector<std::size_t> written;
+        for (std::size_t f = 0; f < files_.size(); ++f) {
+            if (std::exchange(files_[f].written, false)) written.push_back(f);
+        }
+        if (indexFile_.empty() || written.empty()) return;
+        const FolderDescriptor opened(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        const auto folder = StampWithoutReading(opened.fd, ".");
+        if (opened.fd < 0 || !folder) return;
+        constexpr std::size_t kFilesPerTurn = 64;
+        constexpr std::size_t kFilesWorthAThread = 512;
+        InParallel(written.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
+            CardFile& file = files_[written[i]];
+            const auto now = StampOfEntry(opened.fd, file.name.c_str());
+            if (!now || !now->SameFileAs(file.stamp) || now->changedNs <= file.stamp.changedNs ||
+                now->changedNs >= folder->changedNs) {
+                return;
+            }
+            file.stamp.changedNs = now->changedNs;
+            file.settledBeforeNs = folder->changedNs;
+        });
     }
 
     // A created card the next save is to give a file of its own.

@@ -66,6 +66,25 @@ TEST(CardIndex, TrustsAStampOnlyWhileItIsUnchangedAndSettled) {
     EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550101");
 }
 
+// A file the save wrote is trusted next time only while it is untouched: a
+// rewrite in place right after, of the same size and with its mtime put
+// back, is read.
+TEST(CardIndex, ReadsAWrittenFileRewrittenInPlace) {
+    IndexedFolder f;
+    {
+        const auto book = f.Open();
+        book->Set(1, F::MobileTelephoneNumber, "5550111");
+        ASSERT_TRUE(book->SaveChanges().empty());
+    }
+    const auto card = f.folder / "01.vcf";
+    const auto written = std::filesystem::last_write_time(card);
+    std::string bytes = test::ReadFileBytes(card);
+    bytes.replace(bytes.find("5550111"), 7, "5550199");
+    test::WriteFileBytes(card, bytes);
+    std::filesystem::last_write_time(card, written);
+    EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550199");
+}
+
 // A damaged index is no index.
 TEST(CardIndex, IgnoresADamagedIndex) {
     IndexedFolder f;
