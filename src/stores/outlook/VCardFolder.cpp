@@ -322,6 +322,9 @@ class VCardAddressBook final : public AddressBook {
     // change: any change from now on gives it a later ctime, by the file
     // system's own clock, than the one recorded. A link's file lies in
     // another folder, perhaps on another clock, and is read again instead.
+    // A file that does not qualify (swapped in during the folder's last
+    // tick) is read by the next run, which finds its stamp as recorded
+    // here and so does not take the index for stale.
     void SettleWrittenFiles() {
         std::vector<std::size_t> written;
         for (std::size_t f = 0; f < files_.size(); ++f) {
@@ -329,19 +332,19 @@ class VCardAddressBook final : public AddressBook {
         }
         if (indexFile_.empty() || written.empty()) return;
         const FolderDescriptor opened(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (opened.fd < 0) return;
         const auto folder = StampWithoutReading(opened.fd, ".");
-        if (opened.fd < 0 || !folder) return;
+        if (!folder) return;
         constexpr std::size_t kFilesPerTurn = 64;
         constexpr std::size_t kFilesWorthAThread = 512;
         InParallel(written.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
             CardFile& file = files_[written[i]];
             const auto now = StampOfEntry(opened.fd, file.name.c_str());
-            if (!now || !now->SameFileAs(file.stamp) || now->changedNs <= file.stamp.changedNs ||
-                now->changedNs >= folder->changedNs) {
-                return;
-            }
+            if (!now || !now->SameFileAs(file.stamp)) return;
+            const bool settled =
+                now->changedNs > file.stamp.changedNs && now->changedNs < folder->changedNs;
             file.stamp.changedNs = now->changedNs;
-            file.settledBeforeNs = folder->changedNs;
+            if (settled) file.settledBeforeNs = folder->changedNs;
         });
     }
 
