@@ -66,23 +66,38 @@ TEST(CardIndex, TrustsAStampOnlyWhileItIsUnchangedAndSettled) {
     EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550101");
 }
 
-// A file the save wrote is trusted next time only while it is untouched: a
-// rewrite in place right after, of the same size and with its mtime put
-// back, is read.
-TEST(CardIndex, ReadsAWrittenFileRewrittenInPlace) {
-    IndexedFolder f;
+// The files a save wrote are trusted by their stamps from then on, and no
+// longer once one is rewritten in place, even to the same size and with its
+// mtime put back. The first of many is swapped in well before the folder's
+// last change, whatever the grain of the file system's times.
+TEST(CardIndex, TrustsTheFilesASaveWroteUntilOneIsRewritten) {
+    test::TempDir dir;
+    const auto folder = dir / "Contacts";
+    const auto index = dir / "cards.index";
+    const auto name = [](int i) { return "c" + std::to_string(10000 + i) + ".vcf"; };
+    for (int i = 0; i < 1100; ++i) {
+        test::WriteFileBytes(folder / name(i), test::MakeCard({"FN:Card " + std::to_string(i),
+                                                               "TEL;TYPE=cell:5550101"}));
+    }
     {
-        const auto book = f.Open();
-        book->Set(1, F::MobileTelephoneNumber, "5550111");
+        const auto book = OpenVCardFolder(folder, index);
+        for (CardHandle card = 1; card <= book->Count(); ++card)
+            book->Set(card, F::MobileTelephoneNumber, "5550111");
         ASSERT_TRUE(book->SaveChanges().empty());
     }
-    const auto card = f.folder / "01.vcf";
+    const CardIndex saved = CardIndex::Load(index, folder);
+    ASSERT_NE(saved.Find(name(0)), nullptr);
+    EXPECT_GT(saved.Find(name(0))->settledBeforeNs, 0);
+
+    const auto card = folder / name(0);
     const auto written = std::filesystem::last_write_time(card);
     std::string bytes = test::ReadFileBytes(card);
     bytes.replace(bytes.find("5550111"), 7, "5550199");
     test::WriteFileBytes(card, bytes);
     std::filesystem::last_write_time(card, written);
-    EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550199");
+    const auto book = OpenVCardFolder(folder, index);
+    EXPECT_EQ(book->Get(1, F::MobileTelephoneNumber), "5550199");
+    EXPECT_EQ(book->Get(2, F::MobileTelephoneNumber), "5550111");
 }
 
 // A damaged index is no index.
