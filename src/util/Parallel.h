@@ -12,15 +12,16 @@
 namespace velmora {
 
 // Calls work(i) for every i below `count`, on this thread and, when there
-// are at least `worthAThread` items, on one more. Items are taken `perTurn`
-// at a time, in no set order, so work on one item must not touch another's.
-// The first exception thrown by any call is rethrown once all threads are
-// done. Two threads at most: the work given here (the system's calls on
-// one folder's files) takes turns at that folder's lock, so a third mostly
-// waits, and on a single core the second costs little.
+// are at least `worthAThread` items, on up to `threads - 1` more. Items are
+// taken `perTurn` at a time, in no set order, so work on one item must not
+// touch another's. The first exception thrown by any call is rethrown once
+// all threads are done. Two threads by default: the work given here (the
+// system's calls on one folder's files) takes turns at that folder's lock,
+// so a third mostly waits, and on a single core the second costs little.
+// Work that waits on the disk rather than the lock may take more.
 template <typename Work>
-void InParallel(std::size_t count, std::size_t perTurn, std::size_t worthAThread,
-                const Work& work) {
+void InParallel(std::size_t count, std::size_t perTurn, std::size_t worthAThread, const Work& work,
+                std::size_t threads = 2) {
     std::atomic<std::size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureLock;
@@ -39,11 +40,12 @@ void InParallel(std::size_t count, std::size_t perTurn, std::size_t worthAThread
     };
     {
         std::vector<std::jthread> helpers;
-        if (count >= worthAThread) {
+        const std::size_t more = count >= worthAThread ? std::min(threads, count) - 1 : 0;
+        for (std::size_t h = 0; h < more; ++h) {
             try {
                 helpers.emplace_back(takeTurns);
             } catch (const std::system_error&) {
-                // No thread to be had: this one does it all.
+                break;  // no more threads to be had: fewer do it all
             }
         }
         takeTurns();

@@ -1,7 +1,6 @@
 #include "stores/outlook/FileBatch.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -9,7 +8,6 @@
 #include <span>
 #include <string_view>
 #include <system_error>
-#include <thread>
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -214,23 +212,12 @@ int FlushTemporary(Step& step) {
 // each was written, so the flushes mostly wait for each other.
 void FlushTemporaries(std::span<Step> steps) {
     std::vector<int> errors(steps.size(), 0);
-    std::atomic<std::size_t> next{0};
-    const auto flushSome = [&] {
-        for (std::size_t i = next++; i < steps.size(); i = next++) {
+    InParallel(
+        steps.size(), 1, 2,
+        [&](std::size_t i) {
             if (steps[i].fd >= 0) errors[i] = FlushTemporary(steps[i]);
-        }
-    };
-    {
-        std::vector<std::jthread> helpers;
-        for (std::size_t h = 1; h < std::min(kFlushesAtOnce, steps.size()); ++h) {
-            try {
-                helpers.emplace_back(flushSome);
-            } catch (const std::system_error&) {
-                break;  // no more threads to be had: fewer flushes at once
-            }
-        }
-        flushSome();
-    }
+        },
+        kFlushesAtOnce);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (errors[i] == 0) continue;
         ::unlink(steps[i].temporary.c_str());
