@@ -101,7 +101,10 @@ bool Exchange(const std::string& a, const std::string& b) {
 // One change as it goes through the batch.
 struct Step {
     const FileChange* change = nullptr;
-    std::string target;  // the file itself, a link followed
+    // The file a link at the path points to; "" where the path is the file
+    // (nearly always: a batch holds thousands of steps).
+    std::string linkTarget;
+    const std::string& Target() const { return linkTarget.empty() ? change->path : linkTarget; }
     std::string temporary;
     int fd = -1;  // the temporary file, open until it is flushed
     FileOutcome outcome;
@@ -115,7 +118,6 @@ struct Step {
 // the name tells whether it is a link: a first run checks thousands.
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
-    step.target = change.path;
     struct stat status {};
     bool found = ::lstat(change.path.c_str(), &status) == 0;
     if (change.kind == FileChange::Kind::Create) {
@@ -130,13 +132,13 @@ void Check(Step& step, mode_t& mode) {
         // it points to is the one that was read.
         if (change.kind != FileChange::Kind::Remove) {
             std::error_code error;
-            step.target = std::filesystem::canonical(change.path, error).native();
+            step.linkTarget = std::filesystem::canonical(change.path, error).native();
             if (error) return step.Fail("it is a link to a file that cannot be reached");
         }
         found = ::stat(change.path.c_str(), &status) == 0;
     }
     if (!found) return step.Fail("it was removed by another program after it was read");
-    if (!StillAsRead(step.target, change.expected, &status)) {
+    if (!StillAsRead(step.Target(), change.expected, &status)) {
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept. "
             "Please run the synchronization again");
@@ -149,7 +151,7 @@ void Check(Step& step, mode_t& mode) {
 // Writes the new text to a temporary file beside the target, left open for
 // its flush when `keepOpen`.
 void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
-    step.temporary = HiddenNameBeside(step.target, ".tmp");
+    step.temporary = HiddenNameBeside(step.Target(), ".tmp");
     const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return step.Fail(Reason(errno));
     const std::string& bytes = step.change->bytes;
@@ -271,22 +273,22 @@ void SwapIn(Step& step) {
     if (change.kind == FileChange::Kind::Create) {
         // Never over a file that appeared meanwhile.
 #ifdef RENAME_NOREPLACE
-        if (::renameat2(AT_FDCWD, step.temporary.c_str(), AT_FDCWD, step.target.c_str(),
+        if (::renameat2(AT_FDCWD, step.temporary.c_str(), AT_FDCWD, step.Target().c_str(),
                         RENAME_NOREPLACE) == 0) {
             step.temporary.clear();
             return;
         }
         if (errno == EEXIST) return step.Fail("a file of that name appeared meanwhile");
 #endif
-        if (::link(step.temporary.c_str(), step.target.c_str()) != 0) {
+        if (::link(step.temporary.c_str(), step.Target().c_str()) != 0) {
             step.Fail(errno == EEXIST ? "a file of that name appeared meanwhile" : Reason(errno));
         }
         return;
     }
-    if (Exchange(step.temporary, step.target)) {
+    if (Exchange(step.temporary, step.Target())) {
         // What came out must be the file we read, or theirs goes back.
         if (!StillAsRead(step.temporary, change.expected)) {
-            Exchange(step.temporary, step.target);
+            Exchange(step.temporary, step.Target());
             step.Fail(
                 "it was changed by another program while it was being written, and that "
                 "change is kept. Please run the synchronization again");
@@ -294,18 +296,18 @@ void SwapIn(Step& step) {
         return;
     }
     // A file system without exchange: the check as late as it can be.
-    if (!StillAsRead(step.target, change.expected)) {
+    if (!StillAsRead(step.Target(), change.expected)) {
         return step.Fail("it was changed by another program after it was read");
     }
-    if (::rename(step.temporary.c_str(), step.target.c_str()) != 0) step.Fail(Reason(errno));
+    if (::rename(step.temporary.c_str(), step.Target().c_str()) != 0) step.Fail(Reason(errno));
     step.temporary.clear();
 }
 
 void RemoveFile(Step& step) {
-    const std::string aside = HiddenNameBeside(step.target, ".del");
-    if (::rename(step.target.c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
+    const std::string aside = HiddenNameBeside(step.Target(), ".del");
+    if (::rename(step.Target().c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
     if (!StillAsRead(aside, step.change->expected)) {
-        if (::link(aside.c_str(), step.target.c_str()) == 0) ::unlink(aside.c_str());
+        if (::link(aside.c_str(), step.Target().c_str()) == 0) ::unlink(aside.c_str());
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept");
     }
@@ -328,7 +330,7 @@ void ForEachStep(std::span<Step> steps, const Work& work) {
 void FlushFolders(const std::vector<Step>& steps) {
     std::set<std::string> folders;
     for (const Step& step : steps) {
-        if (!step.target.empty()) folders.insert(FolderOf(step.target));
+        folders.insert(FolderOf(step.Target()));
     }
     for (const auto& folder : folders) {
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -382,8 +384,17 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
     return read;
 }
 
-std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
-    std::vector<Step> steps(changes.size());
+struct PreparedFileChanges::Steps {
+    std::vector<Step> steps;
+    bool flushTogether = false;  // else each was flushed as it was written
+    bool flushed = false;
+    bool finished = false;
+};
+
+PreparedFileChanges::PreparedFileChanges(const std::vector<FileChange>& changes)
+    : steps_(std::make_unique<Steps>()) {
+    std::vector<Step>& steps = steps_->steps;
+    steps.resize(changes.size());
     for (std::size_t i = 0; i < changes.size(); ++i)
         steps[i].change = &changes[i];
     const auto writes = std::count_if(changes.begin(), changes.end(), [](const FileChange& c) {
@@ -392,22 +403,49 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
     const auto prepare = [](Step& step, bool keepOpen) {
         mode_t mode = 0666;
         Check(step, mode);
-        if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-            WriteTemporary(step, mode, keepOpen);
-        }
+        if (step.Failed() || step.change->kind == FileChange::Kind::Remove) return;
+        WriteTemporary(step, mode, keepOpen);
+        if (!step.Failed()) step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
     };
-    if (static_cast<std::size_t>(writes) > kFlushEachUpTo) {
+    steps_->flushTogether = static_cast<std::size_t>(writes) > kFlushEachUpTo;
+    if (steps_->flushTogether) {
         ForEachStep(steps, [&](Step& step) { prepare(step, false); });
-        FlushTemporariesTogether(steps);
-    } else {
-        for (std::size_t start = 0; start < steps.size(); start += kOpenAtOnce) {
-            const auto chunk =
-                std::span(steps).subspan(start, std::min(kOpenAtOnce, steps.size() - start));
-            for (Step& step : chunk)
-                prepare(step, true);
-            FlushTemporaries(chunk);
-        }
+        return;
     }
+    for (std::size_t start = 0; start < steps.size(); start += kOpenAtOnce) {
+        const auto chunk =
+            std::span(steps).subspan(start, std::min(kOpenAtOnce, steps.size() - start));
+        for (Step& step : chunk)
+            prepare(step, true);
+        FlushTemporaries(chunk);
+    }
+    steps_->flushed = true;
+}
+
+PreparedFileChanges::PreparedFileChanges(PreparedFileChanges&&) noexcept = default;
+PreparedFileChanges& PreparedFileChanges::operator=(PreparedFileChanges&&) noexcept = default;
+
+PreparedFileChanges::~PreparedFileChanges() {
+    if (!steps_ || steps_->finished) return;
+    for (Step& step : steps_->steps) {
+        if (step.fd >= 0) ::close(step.fd);
+        if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
+    }
+}
+
+bool PreparedFileChanges::AwaitsFlush() const {
+    return !steps_->flushed;
+}
+
+void PreparedFileChanges::Flush() {
+    if (steps_->flushed) return;
+    FlushTemporariesTogether(steps_->steps);
+    steps_->flushed = true;
+}
+
+std::vector<FileOutcome> PreparedFileChanges::Finish() {
+    Flush();
+    std::vector<Step>& steps = steps_->steps;
     ForEachStep(steps, [](Step& step) {
         if (!step.Failed()) {
             if (step.change->kind == FileChange::Kind::Remove) {
@@ -415,20 +453,23 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
             } else {
                 SwapIn(step);
             }
-            if (!step.Failed() && step.change->kind != FileChange::Kind::Remove) {
-                step.outcome.stamp.contentHash = ContentHash(step.change->bytes);
-            }
         }
         // What is left under the temporary name: the old file swapped out, or
         // the new text of a change refused.
         if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
+        step.temporary.clear();
     });
+    steps_->finished = true;
     FlushFolders(steps);
     std::vector<FileOutcome> outcomes;
     outcomes.reserve(steps.size());
     for (Step& step : steps)
         outcomes.push_back(std::move(step.outcome));
     return outcomes;
+}
+
+std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
+    return PreparedFileChanges(changes).Finish();
 }
 
 void RemoveLeftoverTemporaryFiles(const std::filesystem::path& folder) {

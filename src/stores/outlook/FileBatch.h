@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -82,6 +83,30 @@ struct FileOutcome {
 // Temporary files are hidden (".<name>.<hex>.tmp") and removed whatever
 // happens. One outcome per change, in order.
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes);
+
+// ApplyFileChanges in its three steps, so that a save of many files can
+// write the next batch's temporary files while this batch's flush waits on
+// the disk. Made, it has checked each change and written its temporary file
+// (and flushed it, in a batch small enough to flush file by file); Flush
+// brings the rest to the disk and may run on a thread of its own; Finish
+// swaps each file in and flushes the folder. The changes must outlive it,
+// but once made it no longer needs their bytes. Left unfinished, it removes
+// its temporary files.
+class PreparedFileChanges {
+  public:
+    explicit PreparedFileChanges(const std::vector<FileChange>& changes);
+    PreparedFileChanges(PreparedFileChanges&&) noexcept;
+    PreparedFileChanges& operator=(PreparedFileChanges&&) noexcept;
+    ~PreparedFileChanges();
+
+    bool AwaitsFlush() const;
+    void Flush();
+    std::vector<FileOutcome> Finish();  // one outcome per change, in order
+
+  private:
+    struct Steps;
+    std::unique_ptr<Steps> steps_;
+};
 
 // Removes hidden temporary files of ours that a killed run left in the folder.
 void RemoveLeftoverTemporaryFiles(const std::filesystem::path& folder);

@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <random>
@@ -234,6 +235,7 @@ class VCardAddressBook final : public AddressBook {
             Add(batch, std::move(change), entries_[e].file, failures);
         }
         Store(batch, failures);
+        FinishInFlight(failures);
         for (CardEntry& entry : entries_)
             entry.changed = false;
         if (leftovers_) {
@@ -275,14 +277,54 @@ class VCardAddressBook final : public AddressBook {
         if (batch.changes.size() >= batch.size) Store(batch, failures);
     }
 
-    // Stores a batch and notes what became of each file; the cards of a file
-    // that could not be stored are reported.
+    // A batch whose temporary files are written, on its way to the disk.
+    struct InFlight {
+        InFlight(std::vector<FileChange> batchChanges, std::vector<std::size_t> batchFiles)
+            : changes(std::move(batchChanges)), files(std::move(batchFiles)), prepared(changes) {}
+        std::vector<FileChange> changes;
+        std::vector<std::size_t> files;  // per change: its file
+        PreparedFileChanges prepared;
+        std::future<void> flushed;  // its flush, while that runs aside
+    };
+
+    // Stores a batch in two halves. Its temporary files are written now and
+    // flushed on a thread of their own; the batch before is then swapped in,
+    // its own flush having had this batch's writing to get done. A save of
+    // thousands of cards so writes while the disk flushes, rather than wait.
     void Store(Batch& batch, std::vector<CardFailure>& failures) {
         if (batch.changes.empty()) return;
-        const std::vector<FileOutcome> outcomes = ApplyFileChanges(batch.changes);
-        for (std::size_t c = 0; c < batch.changes.size(); ++c) {
-            FileChange& change = batch.changes[c];
-            CardFile& file = files_[batch.files[c]];
+        auto next = std::make_unique<InFlight>(std::move(batch.changes), std::move(batch.files));
+        batch.changes.clear();
+        batch.files.clear();
+        // A replacing text is in its temporary file now; only a new card's
+        // is kept, for the card should its file not be made.
+        for (FileChange& change : next->changes) {
+            if (change.kind == FileChange::Kind::Replace) std::string().swap(change.bytes);
+        }
+        if (next->prepared.AwaitsFlush()) {
+            try {
+                next->flushed = std::async(std::launch::async,
+                                           [&prepared = next->prepared] { prepared.Flush(); });
+            } catch (const std::system_error&) {
+                next->prepared.Flush();  // no thread to be had
+            }
+        }
+        FinishInFlight(failures);
+        inFlight_ = std::move(next);
+        batch.changes.reserve(batch.size);
+        batch.files.reserve(batch.size);
+    }
+
+    // Swaps in the batch in flight and notes what became of each file; the
+    // cards of a file that could not be stored are reported.
+    void FinishInFlight(std::vector<CardFailure>& failures) {
+        if (!inFlight_) return;
+        const std::unique_ptr<InFlight> batch = std::move(inFlight_);
+        if (batch->flushed.valid()) batch->flushed.get();
+        const std::vector<FileOutcome> outcomes = batch->prepared.Finish();
+        for (std::size_t c = 0; c < batch->changes.size(); ++c) {
+            FileChange& change = batch->changes[c];
+            CardFile& file = files_[batch->files[c]];
             indexStale_ = true;
             if (!outcomes[c].failure) {
                 file.stamp = outcomes[c].stamp;
@@ -292,7 +334,7 @@ class VCardAddressBook final : public AddressBook {
                 file.written = !file.gone;
                 // Its text is stored: the lines of a new card need not be
                 // held beside what the run writes next.
-                ForgetLinesOf(batch.files[c]);
+                ForgetLinesOf(batch->files[c]);
                 continue;
             }
             file.unsaved = true;
@@ -309,8 +351,6 @@ class VCardAddressBook final : public AddressBook {
             // it anew rather than replace it.
             if (change.kind == FileChange::Kind::Create) file.cards.clear();
         }
-        batch.changes.clear();
-        batch.files.clear();
     }
 
     // Lets the next run trust the stamps of the files this save wrote, not
@@ -758,8 +798,9 @@ class VCardAddressBook final : public AddressBook {
     bool indexStale_ = false;          // the index file no longer says what the folder holds
     std::vector<CardFile> files_;
     std::vector<CardEntry> entries_;
-    std::size_t writing_ = SIZE_MAX;  // the entry last written, whose lines are held
-    bool leftovers_ = false;          // temporary files a killed run left behind
+    std::size_t writing_ = SIZE_MAX;      // the entry last written, whose lines are held
+    bool leftovers_ = false;              // temporary files a killed run left behind
+    std::unique_ptr<InFlight> inFlight_;  // the batch stored last, not yet swapped in
 };
 
 }  // namespace

@@ -361,8 +361,9 @@ TEST_F(VCardFolderTest, FileSettingsAndLeftovers) {
     EXPECT_TRUE(std::filesystem::exists(elsewhere.Path() / "real.vcf"));
 }
 
-// Batches of every size, and saves of several batches, store each card and
-// still refuse a read-only one.
+// Batches of every size, and saves of several batches (each swapped in
+// while the next is written), store each card, refuse a read-only one in
+// the first batch and in the last, and leave no temporary file behind.
 TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
     for (const int cards : {300, 1100, 4500}) {  // 4500: stored in two batches
         SCOPED_TRACE(cards);
@@ -371,18 +372,26 @@ TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
         const auto name = [](int i) { return "c" + std::to_string(10000 + i) + ".vcf"; };
         for (int i = 0; i < cards; ++i)
             Write(name(i), Uid({"FN:Card " + std::to_string(i)}));
-        std::filesystem::permissions(folder / name(150), std::filesystem::perms::owner_read);
+        const int last = cards - 2;
+        for (const int readOnly : {150, last})
+            std::filesystem::permissions(folder / name(readOnly),
+                                         std::filesystem::perms::owner_read);
         const auto book = OpenVCardFolder(folder);
         for (CardHandle card = 1; card <= cards; ++card)
             book->Set(card, F::User3, std::to_string(card));
         book->Set(book->Create(), F::FullName, "New");
-        EXPECT_EQ(Failures(*book), "The contact file " + (folder / name(150)).string() +
-                                       " was not written: it is read-only.\n");
+        const auto refused = [&](int i) {
+            return "The contact file " + (folder / name(i)).string() +
+                   " was not written: it is read-only.\n";
+        };
+        EXPECT_EQ(Failures(*book), refused(150) + refused(last));
         EXPECT_EQ(File(name(0)), Uid({"FN:Card 0", "X-VELMORA-CONTACT-ID:1"}));
         EXPECT_EQ(File(name(cards - 1)), Uid({"FN:Card " + std::to_string(cards - 1),
                                               "X-VELMORA-CONTACT-ID:" + std::to_string(cards)}));
         EXPECT_EQ(File(name(150)), Uid({"FN:Card 150"}));
+        EXPECT_EQ(File(name(last)), Uid({"FN:Card " + std::to_string(last)}));
         EXPECT_EQ(OpenVCardFolder(folder)->Count(), cards + 1);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), cards + 1);
     }
 }
 
