@@ -17,6 +17,7 @@
 #include "run/RunUi.h"
 #include "util/AtomicFile.h"
 #include "util/FolderLinks.h"
+#include "util/Parallel.h"
 
 namespace velmora {
 
@@ -326,11 +327,14 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
         if (!request.changedCards.empty()) {
             const std::filesystem::path copies = folder / kCardsFolder;
             const FolderLinks links(request.contacts, copies);
-            for (std::string& card : request.changedCards) {
+            std::vector<char> kept(request.changedCards.size(), 0);
+            InParallel(request.changedCards.size(), 64, 512, [&](std::size_t i) {
+                kept[i] = KeepCardFile(links, request.changedCards[i], request.contacts, copies);
+            });
+            for (std::size_t i = 0; i < kept.size(); ++i) {
                 // A card another program removed meanwhile is not written by
                 // the run either (it reports it), so there is nothing to keep.
-                if (KeepCardFile(links, card, request.contacts, copies))
-                    info.cards.push_back(std::move(card));
+                if (kept[i]) info.cards.push_back(std::move(request.changedCards[i]));
             }
         }
         info.created = std::move(request.createdCards);

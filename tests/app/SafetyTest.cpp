@@ -183,7 +183,8 @@ TEST_F(SafetyTest, ALinkedCardIsBackedUpAsTheTextItHeld) {
     ExpectQuietRun(s.session);
 }
 
-// A backup keeps the cards it is given that are there, leaves out one removed
+// A backup keeps the cards it is given that are there, in their order (a
+// first run's thousands are linked on two threads), leaves out those removed
 // meanwhile, and one whose folder cannot be opened leaves no backup behind.
 TEST(MakeBackupTest, KeepsTheCardsThereAndNothingHalfMade) {
     TempDir dir;
@@ -191,12 +192,19 @@ TEST(MakeBackupTest, KeepsTheCardsThereAndNothingHalfMade) {
     BackupRequest request;
     request.before = "the test";
     request.contacts = dir / "Contacts";
-    request.changedCards = {"a.vcf", "gone.vcf"};
-    WriteFileBytes(request.contacts / "a.vcf", "card a");
+    std::map<std::string, std::string> there;
+    std::vector<std::string> kept;
+    for (int i = 0; i < 600; ++i) {
+        const std::string card = "c" + std::to_string(1000 + i) + ".vcf";
+        request.changedCards.push_back(card);
+        if (i % 100 == 7) continue;  // removed meanwhile
+        there[card] = "card " + std::to_string(i);
+        kept.push_back(card);
+        WriteFileBytes(request.contacts / card, there[card]);
+    }
     const std::filesystem::path made = MakeBackup(backups, request);
-    EXPECT_EQ(FilesBelow(made / "cards"),
-              (std::map<std::string, std::string>{{"a.vcf", "card a"}}));
-    EXPECT_THAT(FindBackup(backups, made.filename().string()).cards, ElementsAre("a.vcf"));
+    EXPECT_EQ(FilesBelow(made / "cards"), there);
+    EXPECT_EQ(FindBackup(backups, made.filename().string()).cards, kept);
 
     request.contacts = dir / "Nowhere";
     EXPECT_THAT([&] { MakeBackup(backups, request); }, ErrorNaming({request.contacts.string()}));
