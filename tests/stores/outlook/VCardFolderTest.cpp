@@ -2,6 +2,10 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "model/Error.h"
 #include "stores/outlook/VCardFolder.h"
@@ -393,6 +397,71 @@ TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
         EXPECT_EQ(OpenVCardFolder(folder)->Count(), cards + 1);
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), cards + 1);
     }
+}
+
+// A save killed as it swaps in its first batch (the next batch's temporary
+// files already written) leaves each card whole, old or new; the next save
+// clears the temporary files and stores every card.
+TEST_F(VCardFolderTest, ASaveKilledMidwayLeavesEachCardWhole) {
+    constexpr int kCards = 4500;  // two batches
+    const auto name = [](int i) { return "c" + std::to_string(10000 + i) + ".vcf"; };
+    const auto card = [](int i, bool written) {
+        std::vector<std::string> lines{"FN:Card " + std::to_string(i)};
+        if (written) lines.push_back("X-VELMORA-CONTACT-ID:" + std::to_string(i + 1));
+        return Uid(lines);
+    };
+    for (int i = 0; i < kCards; ++i)
+        Write(name(i), card(i, false));
+    const auto setEvery = [](AddressBook& book) {
+        for (CardHandle c = 1; c <= kCards; ++c)
+            book.Set(c, F::User3, std::to_string(c));
+    };
+    const std::string first = (folder / name(0)).string();
+    struct stat status {};
+    ASSERT_EQ(stat(first.c_str(), &status), 0);
+    const ino_t firstInode = status.st_ino;
+
+    const pid_t saving = fork();
+    if (saving == 0) {
+        const auto book = OpenVCardFolder(folder);
+        setEvery(*book);
+        book->SaveChanges();
+        _exit(0);
+    }
+    int ended = 0;
+    while (waitpid(saving, &ended, WNOHANG) == 0) {
+        if (stat(first.c_str(), &status) == 0 && status.st_ino != firstInode) {
+            kill(saving, SIGKILL);
+            waitpid(saving, &ended, 0);
+            break;
+        }
+    }
+    ASSERT_TRUE(WIFSIGNALED(ended));
+    int temporary = 0;
+    int written = 0;
+    for (const auto& [file, text] : test::FilesBelow(folder)) {
+        if (file.front() == '.') {
+            ++temporary;
+            continue;
+        }
+        const int i = std::stoi(file.substr(1)) - 10000;
+        if (text == card(i, true)) {
+            ++written;
+        } else {
+            EXPECT_EQ(text, card(i, false)) << file;
+        }
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_GT(temporary, kCards / 2);  // the second batch's, at least
+
+    const auto book = OpenVCardFolder(folder);
+    setEvery(*book);
+    EXPECT_EQ(Failures(*book), "");
+    int stored = 0;
+    for (const auto& [file, text] : test::FilesBelow(folder))
+        stored += file.front() != '.' && text == card(std::stoi(file.substr(1)) - 10000, true);
+    EXPECT_EQ(stored, kCards);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), kCards);
 }
 
 // A written card without a UID gets one; an unwritten one is left alone.
