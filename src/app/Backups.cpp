@@ -327,10 +327,13 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
         if (!request.changedCards.empty()) {
             const std::filesystem::path copies = folder / kCardsFolder;
             const FolderLinks links(request.contacts, copies);
+            // A first run keeps thousands, linked on two threads.
             std::vector<char> kept(request.changedCards.size(), 0);
-            InParallel(request.changedCards.size(), 64, 512, [&](std::size_t i) {
-                kept[i] = KeepCardFile(links, request.changedCards[i], request.contacts, copies);
-            });
+            InParallel(
+                request.changedCards.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
+                    kept[i] =
+                        KeepCardFile(links, request.changedCards[i], request.contacts, copies);
+                });
             for (std::size_t i = 0; i < kept.size(); ++i) {
                 // A card another program removed meanwhile is not written by
                 // the run either (it reports it), so there is nothing to keep.

@@ -11,6 +11,12 @@
 
 namespace velmora {
 
+// Work of a few of the system's calls on each file of a folder: taken 64
+// files at a time, and worth a second thread from 512 (a thread costs more
+// than a phone's worth of files).
+inline constexpr std::size_t kFilesPerTurn = 64;
+inline constexpr std::size_t kFilesWorthAThread = 512;
+
 // Calls work(i) for every i below `count`, on this thread and, when there
 // are at least `worthAThread` items, on up to `threads - 1` more. Items are
 // taken `perTurn` at a time, in no set order, so work on one item must not

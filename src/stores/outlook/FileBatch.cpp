@@ -320,10 +320,7 @@ void RemoveFile(Step& step) {
 // writing time in them.
 template <typename Work>
 void ForEachStep(std::span<Step> steps, const Work& work) {
-    // A thread costs more than a phone's worth of files.
-    constexpr std::size_t kStepsPerTurn = 64;
-    constexpr std::size_t kStepsWorthAThread = 512;
-    InParallel(steps.size(), kStepsPerTurn, kStepsWorthAThread,
+    InParallel(steps.size(), kFilesPerTurn, kFilesWorthAThread,
                [&](std::size_t i) { work(steps[i]); });
 }
 

@@ -375,8 +375,6 @@ class VCardAddressBook final : public AddressBook {
         if (opened.fd < 0) return;
         const auto folder = StampWithoutReading(opened.fd, ".");
         if (!folder) return;
-        constexpr std::size_t kFilesPerTurn = 64;
-        constexpr std::size_t kFilesWorthAThread = 512;
         InParallel(written.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
             CardFile& file = files_[written[i]];
             const auto now = StampOfEntry(opened.fd, file.name.c_str());
@@ -462,14 +460,14 @@ class VCardAddressBook final : public AddressBook {
         // thread: rounds of 256 files made a run after edits at 100 000
         // contacts 0.3 s slower, mostly in the new threads' first memory.
         constexpr std::size_t kFilesPerRound = 4096;
-        constexpr std::size_t kFilesPerTurn = 16;
-        constexpr std::size_t kFilesWorthAThread = 64;
+        constexpr std::size_t kReadsPerTurn = 16;
+        constexpr std::size_t kReadsWorthAThread = 64;
         std::vector<FileLook> looks;
         std::size_t fromIndex = 0;
         for (std::size_t start = 0; start < names.size(); start += kFilesPerRound) {
             const std::size_t count = std::min(kFilesPerRound, names.size() - start);
             looks.assign(count, {});
-            InParallel(count, kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
+            InParallel(count, kReadsPerTurn, kReadsWorthAThread, [&](std::size_t i) {
                 looks[i] = LookAt(names[start + i], index, folderFd);
             });
             for (std::size_t i = 0; i < count; ++i)
