@@ -382,6 +382,19 @@ FileRead ReadFileWithStamp(const std::filesystem::path& path) {
 }
 
 struct PreparedFileChanges::Steps {
+    Steps() = default;
+    Steps(const Steps&) = delete;
+    Steps& operator=(const Steps&) = delete;
+    // Given up before it was finished, or failing halfway (its making
+    // included), it leaves no temporary file behind.
+    ~Steps() {
+        if (finished) return;
+        for (Step& step : steps) {
+            if (step.fd >= 0) ::close(step.fd);
+            if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
+        }
+    }
+
     std::vector<Step> steps;
     bool flushTogether = false;  // else each was flushed as it was written
     bool flushed = false;
@@ -422,13 +435,7 @@ PreparedFileChanges::PreparedFileChanges(const std::vector<FileChange>& changes)
 PreparedFileChanges::PreparedFileChanges(PreparedFileChanges&&) noexcept = default;
 PreparedFileChanges& PreparedFileChanges::operator=(PreparedFileChanges&&) noexcept = default;
 
-PreparedFileChanges::~PreparedFileChanges() {
-    if (!steps_ || steps_->finished) return;
-    for (Step& step : steps_->steps) {
-        if (step.fd >= 0) ::close(step.fd);
-        if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
-    }
-}
+PreparedFileChanges::~PreparedFileChanges() = default;
 
 bool PreparedFileChanges::AwaitsFlush() const {
     return !steps_->flushed;
