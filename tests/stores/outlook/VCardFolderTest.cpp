@@ -401,7 +401,8 @@ TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
 
 // A save killed as it swaps in its first batch (the next batch's temporary
 // files already written) leaves each card whole, old or new; the next save
-// clears the temporary files and stores every card.
+// clears the temporary files and stores every card, and one more writes
+// nothing.
 TEST_F(VCardFolderTest, ASaveKilledMidwayLeavesEachCardWhole) {
     constexpr int kCards = 4500;  // two batches
     const auto name = [](int i) { return "c" + std::to_string(10000 + i) + ".vcf"; };
@@ -462,6 +463,16 @@ TEST_F(VCardFolderTest, ASaveKilledMidwayLeavesEachCardWhole) {
         stored += file.front() != '.' && text == card(std::stoi(file.substr(1)) - 10000, true);
     EXPECT_EQ(stored, kCards);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), kCards);
+
+    // And a save of the same values then writes nothing.
+    ASSERT_EQ(stat(folder.c_str(), &status), 0);
+    const auto folderChanged = status.st_mtim;
+    const auto again = OpenVCardFolder(folder);
+    setEvery(*again);
+    EXPECT_EQ(Failures(*again), "");
+    ASSERT_EQ(stat(folder.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mtim.tv_sec, folderChanged.tv_sec);
+    EXPECT_EQ(status.st_mtim.tv_nsec, folderChanged.tv_nsec);
 }
 
 // A written card without a UID gets one; an unwritten one is left alone.
