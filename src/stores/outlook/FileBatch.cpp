@@ -432,9 +432,6 @@ PreparedFileChanges::PreparedFileChanges(const std::vector<FileChange>& changes)
     steps_->flushed = true;
 }
 
-PreparedFileChanges::PreparedFileChanges(PreparedFileChanges&&) noexcept = default;
-PreparedFileChanges& PreparedFileChanges::operator=(PreparedFileChanges&&) noexcept = default;
-
 PreparedFileChanges::~PreparedFileChanges() = default;
 
 bool PreparedFileChanges::AwaitsFlush() const {

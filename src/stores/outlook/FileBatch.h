@@ -95,8 +95,6 @@ std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes
 class PreparedFileChanges {
   public:
     explicit PreparedFileChanges(const std::vector<FileChange>& changes);
-    PreparedFileChanges(PreparedFileChanges&&) noexcept;
-    PreparedFileChanges& operator=(PreparedFileChanges&&) noexcept;
     ~PreparedFileChanges();
 
     bool AwaitsFlush() const;
