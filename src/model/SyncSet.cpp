@@ -29,7 +29,7 @@ void SyncSet::Remove(int position) {
     if (last) {
         auto& positions = positionsById_[records_.back()->ContactID];
         positions.pop_back();
-        if (positions.empty()) positionsById_.erase(records_.back()->ContactID);
+        if (Live(positions).empty()) positionsById_.erase(records_.back()->ContactID);
     }
     records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(index));
     // Later records move one place down.
@@ -52,18 +52,41 @@ void SyncSet::RebuildIndex() {
         IndexRecord(position);
 }
 
+SyncSet::Positions::iterator SyncSet::FirstLive(Positions& positions) {
+    return std::lower_bound(positions.begin(), positions.end(), 1);
+}
+
+std::span<const int> SyncSet::Live(const Positions& positions) {
+    return {std::lower_bound(positions.begin(), positions.end(), 1), positions.end()};
+}
+
+// Takes a position out of an ID's list. A first run gives thousands of cards
+// without an ID their IDs in set order, so their positions leave the front of
+// one long list: each is marked gone (0) rather than erased, which would move
+// all the others every time, and the marks are cleared once they are half the
+// list.
+void SyncSet::TakeOut(Positions& positions, Positions::iterator at) {
+    if (at != FirstLive(positions)) {
+        positions.erase(at);
+        return;
+    }
+    *at = 0;
+    const auto gone = at - positions.begin() + 1;
+    if (2 * gone >= std::ssize(positions)) positions.erase(positions.begin(), at + 1);
+}
+
 void SyncSet::ChangeContactID(SyncObject& record, std::string contactId) {
     if (record.ContactID == contactId) return;
     const auto found = positionsById_.find(record.ContactID);
     int position = 0;
     if (found != positionsById_.end()) {
         auto& positions = found->second;
-        const auto at = std::find_if(positions.begin(), positions.end(),
+        const auto at = std::find_if(FirstLive(positions), positions.end(),
                                      [&](int p) { return &Item(p) == &record; });
         if (at != positions.end()) {
             position = *at;
-            positions.erase(at);
-            if (positions.empty()) positionsById_.erase(found);
+            TakeOut(positions, at);
+            if (Live(positions).empty()) positionsById_.erase(found);
         }
     }
     if (position == 0) throw Error("The record of " + record.ContactName + " is not in this set.");
@@ -80,7 +103,7 @@ int SyncSet::PositionOfContactID(std::string_view contactId) const {
 std::span<const int> SyncSet::PositionsOfContactID(std::string_view contactId) const {
     const auto found = positionsById_.find(contactId);
     if (found == positionsById_.end()) return {};
-    return found->second;
+    return Live(found->second);
 }
 
 SyncObject& SyncSet::CloneNew(const SyncObject& cData) {

@@ -1,3 +1,6 @@
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "model/Error.h"
@@ -54,6 +57,33 @@ TEST(SyncSet, IdIndexFollowsChanges) {
     set.Item(1).ContactID = "5";  // behind the index's back
     EXPECT_THROW(FindByContactID("5", set), Error);
 #endif
+}
+
+// Many records without an ID get theirs in set order (a first run), some
+// out of order, one gets none back: every lookup and every list of positions
+// stays as walking the set would give it.
+TEST(SyncSet, IdIndexFollowsManyRecordsLeavingOneId) {
+    SyncSet set;
+    for (int i = 0; i < 40; ++i)
+        set.Append({});
+    set.ChangeContactID(set.Item(30), "x");
+    for (int position = 1; position <= 25; ++position) {
+        set.ChangeContactID(set.Item(position), std::to_string(position));
+        EXPECT_EQ(FindByContactID("", set), 40);
+    }
+    set.ChangeContactID(set.Item(3), "");
+    set.ChangeContactID(set.Item(40), "y");
+    const std::span<const int> left = set.PositionsOfContactID("");
+    EXPECT_EQ(std::vector<int>(left.begin(), left.end()),
+              (std::vector<int>{3, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37, 38, 39}));
+    EXPECT_EQ(FindByContactID("", set), 39);
+    for (const int position : {3, 26, 27, 28, 29, 31, 32, 33, 34, 35, 36, 37, 38, 39})
+        set.ChangeContactID(set.Item(position), "z");
+    EXPECT_EQ(FindByContactID("", set), 0);
+    EXPECT_TRUE(set.PositionsOfContactID("").empty());
+    set.Append({});
+    EXPECT_EQ(FindByContactID("", set), 41);
+    EXPECT_EQ(FindByContactID("z", set), 39);
 }
 
 }  // namespace
