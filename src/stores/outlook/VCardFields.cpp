@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdint>
 #include <optional>
 
 #include "model/Error.h"
@@ -69,6 +70,47 @@ const FieldRule& RuleOf(ContactField field) {
     return kFieldRules[static_cast<std::size_t>(field)];
 }
 
+// The fields read from each property, in the table's order: a card's line is
+// matched to its property once, rather than to each of the fields (the
+// fields of every card are read many times in a run).
+struct PropertyFields {
+    std::string_view property;
+    std::array<std::uint8_t, kContactFieldCount> fields{};
+    std::size_t count = 0;
+};
+constexpr std::size_t CountMappedProperties() {
+    std::size_t count = 0;
+    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        std::size_t earlier = 0;
+        while (earlier < f && kFieldRules[earlier].property != kFieldRules[f].property)
+            ++earlier;
+        if (earlier == f) ++count;
+    }
+    return count;
+}
+constexpr std::size_t kMappedProperties = CountMappedProperties();
+
+constexpr std::array<PropertyFields, kMappedProperties> MakePropertyFields() {
+    std::array<PropertyFields, kMappedProperties> table{};
+    std::size_t used = 0;
+    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+        std::size_t p = 0;
+        while (p < used && table[p].property != kFieldRules[f].property)
+            ++p;
+        if (p == used) table[used++].property = kFieldRules[f].property;
+        table[p].fields[table[p].count++] = static_cast<std::uint8_t>(f);
+    }
+    return table;
+}
+constexpr std::array<PropertyFields, kMappedProperties> kPropertyFields = MakePropertyFields();
+
+const PropertyFields* FieldsOfProperty(std::string_view property) {
+    for (const PropertyFields& entry : kPropertyFields) {
+        if (entry.property == property) return &entry;
+    }
+    return nullptr;
+}
+
 // A number's class is told by the first of these types it has.
 constexpr std::array<std::string_view, 5> kTelTypes{"fax", "pager", "cell", "work", "home"};
 constexpr std::array<TelClass, 5> kTelClasses{TelClass::Fax, TelClass::Pager, TelClass::Cell,
@@ -120,10 +162,13 @@ class FieldReader {
         for (std::size_t i = 0; i < card.lines.size(); ++i) {
             const VCardLine& line = card.lines[i];
             if (line.nested) continue;
+            const PropertyFields* mapped = FieldsOfProperty(line.name);
+            if (mapped == nullptr) continue;
             std::optional<TelClass> telClass;
-            for (std::size_t f = 0; f < kContactFieldCount; ++f) {
+            for (std::size_t m = 0; m < mapped->count; ++m) {
+                const std::size_t f = mapped->fields[m];
                 const FieldRule& rule = kFieldRules[f];
-                if (line.name != rule.property || counts_[f] > rule.slot) continue;
+                if (counts_[f] > rule.slot) continue;
                 if (rule.rule == Rule::Tel) {
                     if (!telClass) telClass = TelClassOf(line);
                     if (*telClass != rule.telClass) continue;
