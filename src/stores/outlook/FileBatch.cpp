@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <span>
 #include <string_view>
@@ -56,16 +57,16 @@ bool ReadAll(int fd, std::string& bytes) {
 // Whether the file at `path` (whose status, when known, is `status`) is still
 // the one read: by its stamp, and where that differs (a program that rewrote
 // the same bytes), by its content.
-bool StillAsRead(const std::string& path, const FileStamp& expected,
+bool StillAsRead(int folder, const char* name, const FileStamp& expected,
                  const struct stat* known = nullptr) {
     struct stat status {};
     if (known != nullptr) {
         status = *known;
-    } else if (::stat(path.c_str(), &status) != 0) {
+    } else if (::fstatat(folder, name, &status, 0) != 0) {
         return false;
     }
     if (StampOf(status).SameFileAs(expected)) return true;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     std::string bytes;
     const bool read = ReadAll(fd, bytes);
@@ -89,24 +90,30 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
-bool Exchange(const std::string& a, const std::string& b) {
+bool Exchange(int folder, const char* a, const char* b) {
 #ifdef RENAME_EXCHANGE
-    return ::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
+    return ::renameat2(folder, a, folder, b, RENAME_EXCHANGE) == 0;
 #else
     errno = ENOSYS;
     return false;
 #endif
 }
 
-// One change as it goes through the batch.
+// One change as it goes through the batch. Its file is named within its
+// folder, opened once for the batch: each call then looks up one name rather
+// than walk the whole path from the root, and a first run makes about ten
+// calls for each of thousands of files.
 struct Step {
     const FileChange* change = nullptr;
-    // The file a link at the path points to; "" where the path is the file
-    // (nearly always: a batch holds thousands of steps).
+    int folder = AT_FDCWD;  // the change's folder, or AT_FDCWD should it not open
+    std::string_view name;  // the change's file within `folder` (the end of its path)
+    // The file a link at the path points to, by its whole path; "" where the
+    // path is the file (nearly always: a batch holds thousands of steps).
     std::string linkTarget;
-    const std::string& Target() const { return linkTarget.empty() ? change->path : linkTarget; }
-    std::string temporary;
-    int fd = -1;  // the temporary file, open until it is flushed
+    int TargetFolder() const { return linkTarget.empty() ? folder : AT_FDCWD; }
+    const char* TargetName() const { return linkTarget.empty() ? name.data() : linkTarget.c_str(); }
+    std::string temporary;  // within TargetFolder()
+    int fd = -1;            // the temporary file, open until it is flushed
     FileOutcome outcome;
     bool Failed() const { return outcome.failure.has_value(); }
     void Fail(const std::string& why) {
@@ -114,12 +121,17 @@ struct Step {
     }
 };
 
+void RemoveTemporary(Step& step) {
+    if (!step.temporary.empty()) ::unlinkat(step.TargetFolder(), step.temporary.c_str(), 0);
+    step.temporary.clear();
+}
+
 // Where the change goes, and whether it may go there at all. One look at
 // the name tells whether it is a link: a first run checks thousands.
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
     struct stat status {};
-    bool found = ::lstat(change.path.c_str(), &status) == 0;
+    bool found = ::fstatat(step.folder, step.name.data(), &status, AT_SYMLINK_NOFOLLOW) == 0;
     if (change.kind == FileChange::Kind::Create) {
         // Anything of that name, a link included, is not ours to replace.
         if (found) step.Fail("a file of that name exists already");
@@ -135,10 +147,10 @@ void Check(Step& step, mode_t& mode) {
             step.linkTarget = std::filesystem::canonical(change.path, error).native();
             if (error) return step.Fail("it is a link to a file that cannot be reached");
         }
-        found = ::stat(change.path.c_str(), &status) == 0;
+        found = ::fstatat(step.folder, step.name.data(), &status, 0) == 0;
     }
     if (!found) return step.Fail("it was removed by another program after it was read");
-    if (!StillAsRead(step.Target(), change.expected, &status)) {
+    if (!StillAsRead(step.TargetFolder(), step.TargetName(), change.expected, &status)) {
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept. "
             "Please run the synchronization again");
@@ -151,8 +163,9 @@ void Check(Step& step, mode_t& mode) {
 // Writes the new text to a temporary file beside the target, left open for
 // its flush when `keepOpen`.
 void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
-    step.temporary = HiddenNameBeside(step.Target(), ".tmp");
-    const int fd = ::open(step.temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    step.temporary = HiddenNameBeside(step.TargetName(), ".tmp");
+    const int fd = ::openat(step.TargetFolder(), step.temporary.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return step.Fail(Reason(errno));
     const std::string& bytes = step.change->bytes;
     std::size_t written = 0;
@@ -182,8 +195,7 @@ void WriteTemporary(Step& step, mode_t mode, bool keepOpen) {
     if (!keepOpen && ::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) {
         if (keepOpen) ::close(fd);
-        ::unlink(step.temporary.c_str());
-        step.temporary.clear();
+        RemoveTemporary(step);
         return step.Fail(Reason(error));
     }
     if (keepOpen) step.fd = fd;
@@ -222,10 +234,51 @@ void FlushTemporaries(std::span<Step> steps) {
         kFlushesAtOnce);
     for (std::size_t i = 0; i < steps.size(); ++i) {
         if (errors[i] == 0) continue;
-        ::unlink(steps[i].temporary.c_str());
-        steps[i].temporary.clear();
+        RemoveTemporary(steps[i]);
         steps[i].Fail(Reason(errors[i]));
     }
+}
+
+// The folder of a step's file, open: the batch's own, or for a link's target
+// one opened here and closed when it goes.
+class FolderOfStep {
+  public:
+    FolderOfStep(const Step& step, const char* file)
+        : fd_(step.TargetFolder()), own_(fd_ == AT_FDCWD) {
+        if (own_) fd_ = ::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    }
+    FolderOfStep(const FolderOfStep&) = delete;
+    FolderOfStep& operator=(const FolderOfStep&) = delete;
+    ~FolderOfStep() {
+        if (own_ && fd_ >= 0) ::close(fd_);
+    }
+    int fd() const { return fd_; }
+
+  private:
+    int fd_;
+    bool own_;
+};
+
+// Calls `use` once with each open folder (or -1) of the files that `fileOf`
+// names for the steps (nullptr for none), until it returns false.
+template <typename FileOf, typename Use>
+void ForEachFolder(const std::vector<Step>& steps, const FileOf& fileOf, const Use& use) {
+    std::set<int> batchFolders;
+    std::set<std::string> linkFolders;
+    for (const Step& step : steps) {
+        const char* file = fileOf(step);
+        if (file == nullptr) continue;
+        const bool added = step.TargetFolder() == AT_FDCWD
+                               ? linkFolders.insert(FolderOf(file)).second
+                               : batchFolders.insert(step.TargetFolder()).second;
+        if (!added) continue;
+        const FolderOfStep folder(step, file);
+        if (!use(folder.fd())) return;
+    }
+}
+
+const char* TemporaryOf(const Step& step) {
+    return step.temporary.empty() ? nullptr : step.temporary.c_str();
 }
 
 // Every temporary file on the disk in one go: one syncfs per file system
@@ -233,24 +286,15 @@ void FlushTemporaries(std::span<Step> steps) {
 // target's folder, so each folder is looked at once.
 void FlushTemporariesTogether(std::vector<Step>& steps) {
 #ifdef __linux__
-    std::set<std::string> folders;
     std::set<dev_t> flushed;
     bool done = true;
-    for (const Step& step : steps) {
-        if (step.temporary.empty()) continue;
-        const auto [folder, added] = folders.insert(FolderOf(step.temporary));
-        if (!added) continue;
-        const int fd = ::open(folder->c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ForEachFolder(steps, TemporaryOf, [&](int folder) {
         struct stat status {};
-        const bool synced = fd >= 0 && ::fstat(fd, &status) == 0 &&
-                            (flushed.contains(status.st_dev) || ::syncfs(fd) == 0);
-        if (fd >= 0) ::close(fd);
-        if (!synced) {
-            done = false;
-            break;
-        }
-        flushed.insert(status.st_dev);
-    }
+        done = folder >= 0 && ::fstat(folder, &status) == 0 &&
+               (flushed.contains(status.st_dev) || ::syncfs(folder) == 0);
+        if (done) flushed.insert(status.st_dev);
+        return done;
+    });
     if (done) return;
 #endif
     for (std::size_t start = 0; start < steps.size(); start += kOpenAtOnce) {
@@ -258,11 +302,10 @@ void FlushTemporariesTogether(std::vector<Step>& steps) {
             std::span(steps).subspan(start, std::min(kOpenAtOnce, steps.size() - start));
         for (Step& step : chunk) {
             if (step.temporary.empty()) continue;
-            step.fd = ::open(step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
+            step.fd = ::openat(step.TargetFolder(), step.temporary.c_str(), O_RDONLY | O_CLOEXEC);
             if (step.fd >= 0) continue;
             step.Fail(Reason(errno));
-            ::unlink(step.temporary.c_str());
-            step.temporary.clear();
+            RemoveTemporary(step);
         }
         FlushTemporaries(chunk);
     }
@@ -270,25 +313,26 @@ void FlushTemporariesTogether(std::vector<Step>& steps) {
 
 void SwapIn(Step& step) {
     const FileChange& change = *step.change;
+    const int folder = step.TargetFolder();
+    const char* temporary = step.temporary.c_str();
     if (change.kind == FileChange::Kind::Create) {
         // Never over a file that appeared meanwhile.
 #ifdef RENAME_NOREPLACE
-        if (::renameat2(AT_FDCWD, step.temporary.c_str(), AT_FDCWD, step.Target().c_str(),
-                        RENAME_NOREPLACE) == 0) {
+        if (::renameat2(folder, temporary, folder, step.TargetName(), RENAME_NOREPLACE) == 0) {
             step.temporary.clear();
             return;
         }
         if (errno == EEXIST) return step.Fail("a file of that name appeared meanwhile");
 #endif
-        if (::link(step.temporary.c_str(), step.Target().c_str()) != 0) {
+        if (::linkat(folder, temporary, folder, step.TargetName(), 0) != 0) {
             step.Fail(errno == EEXIST ? "a file of that name appeared meanwhile" : Reason(errno));
         }
         return;
     }
-    if (Exchange(step.temporary, step.Target())) {
+    if (Exchange(folder, temporary, step.TargetName())) {
         // What came out must be the file we read, or theirs goes back.
-        if (!StillAsRead(step.temporary, change.expected)) {
-            Exchange(step.temporary, step.Target());
+        if (!StillAsRead(folder, temporary, change.expected)) {
+            Exchange(folder, temporary, step.TargetName());
             step.Fail(
                 "it was changed by another program while it was being written, and that "
                 "change is kept. Please run the synchronization again");
@@ -296,22 +340,25 @@ void SwapIn(Step& step) {
         return;
     }
     // A file system without exchange: the check as late as it can be.
-    if (!StillAsRead(step.Target(), change.expected)) {
+    if (!StillAsRead(folder, step.TargetName(), change.expected)) {
         return step.Fail("it was changed by another program after it was read");
     }
-    if (::rename(step.temporary.c_str(), step.Target().c_str()) != 0) step.Fail(Reason(errno));
+    if (::renameat(folder, temporary, folder, step.TargetName()) != 0) step.Fail(Reason(errno));
     step.temporary.clear();
 }
 
 void RemoveFile(Step& step) {
-    const std::string aside = HiddenNameBeside(step.Target(), ".del");
-    if (::rename(step.Target().c_str(), aside.c_str()) != 0) return step.Fail(Reason(errno));
-    if (!StillAsRead(aside, step.change->expected)) {
-        if (::link(aside.c_str(), step.Target().c_str()) == 0) ::unlink(aside.c_str());
+    const int folder = step.TargetFolder();
+    const std::string aside = HiddenNameBeside(step.TargetName(), ".del");
+    if (::renameat(folder, step.TargetName(), folder, aside.c_str()) != 0)
+        return step.Fail(Reason(errno));
+    if (!StillAsRead(folder, aside.c_str(), step.change->expected)) {
+        if (::linkat(folder, aside.c_str(), folder, step.TargetName(), 0) == 0)
+            ::unlinkat(folder, aside.c_str(), 0);
         return step.Fail(
             "it was changed by another program after it was read, and that change is kept");
     }
-    ::unlink(aside.c_str());
+    ::unlinkat(folder, aside.c_str(), 0);
 }
 
 // Steps are independent of each other, so a large batch is worked through
@@ -325,16 +372,10 @@ void ForEachStep(std::span<Step> steps, const Work& work) {
 }
 
 void FlushFolders(const std::vector<Step>& steps) {
-    std::set<std::string> folders;
-    for (const Step& step : steps) {
-        folders.insert(FolderOf(step.Target()));
-    }
-    for (const auto& folder : folders) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd < 0) continue;
-        ::fsync(fd);
-        ::close(fd);
-    }
+    ForEachFolder(steps, std::mem_fn(&Step::TargetName), [](int folder) {
+        if (folder >= 0) ::fsync(folder);
+        return true;
+    });
 }
 
 }  // namespace
@@ -361,7 +402,11 @@ std::optional<FileStamp> StampOfEntry(int folder, const char* name) {
 }
 
 FileRead ReadFileWithStamp(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    return ReadFileWithStamp(AT_FDCWD, path.c_str(), path);
+}
+
+FileRead ReadFileWithStamp(int folder, const char* name, const std::filesystem::path& path) {
+    const int fd = ::openat(folder, name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         throw Error("The file " + path.string() + " could not be read: " + Reason(errno) + ".");
     }
@@ -388,14 +433,39 @@ struct PreparedFileChanges::Steps {
     // Given up before it was finished, or failing halfway (its making
     // included), it leaves no temporary file behind.
     ~Steps() {
-        if (finished) return;
+        if (!finished) {
+            for (Step& step : steps) {
+                if (step.fd >= 0) ::close(step.fd);
+                RemoveTemporary(step);
+            }
+        }
+        for (const int folder : folders)
+            ::close(folder);
+    }
+
+    // Opens each step's folder, once.
+    void OpenFolders() {
+        std::map<std::string_view, int> opened;
         for (Step& step : steps) {
-            if (step.fd >= 0) ::close(step.fd);
-            if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
+            const std::string_view path = step.change->path;
+            const std::size_t slash = path.rfind('/');
+            const std::string_view folder =
+                slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+            auto [at, added] = opened.emplace(folder, AT_FDCWD);
+            if (added) {
+                const std::string name = folder.empty() ? std::string(".") : std::string(folder);
+                const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                if (fd >= 0) folders.push_back(at->second = fd);
+            }
+            // A folder that does not open leaves the whole path to name the
+            // file, and the calls on it say why it cannot be written.
+            step.folder = at->second;
+            step.name = step.folder == AT_FDCWD ? path : path.substr(folder.size());
         }
     }
 
     std::vector<Step> steps;
+    std::vector<int> folders;    // open for the batch
     bool flushTogether = false;  // else each was flushed as it was written
     bool flushed = false;
     bool finished = false;
@@ -407,6 +477,7 @@ PreparedFileChanges::PreparedFileChanges(const std::vector<FileChange>& changes)
     steps.resize(changes.size());
     for (std::size_t i = 0; i < changes.size(); ++i)
         steps[i].change = &changes[i];
+    steps_->OpenFolders();
     const auto writes = std::count_if(changes.begin(), changes.end(), [](const FileChange& c) {
         return c.kind != FileChange::Kind::Remove;
     });
@@ -457,8 +528,7 @@ std::vector<FileOutcome> PreparedFileChanges::Finish() {
         }
         // What is left under the temporary name: the old file swapped out, or
         // the new text of a change refused.
-        if (!step.temporary.empty()) ::unlink(step.temporary.c_str());
-        step.temporary.clear();
+        RemoveTemporary(step);
     });
     steps_->finished = true;
     FlushFolders(steps);

@@ -35,6 +35,9 @@ struct FileRead {
 // Reads a whole file and what it was at that moment; throws velmora::Error
 // naming the file.
 FileRead ReadFileWithStamp(const std::filesystem::path& path);
+// The same for a file of an open folder, named within it; `path` names it in
+// messages.
+FileRead ReadFileWithStamp(int folder, const char* name, const std::filesystem::path& path);
 
 // The stamp of a file without reading it (no content hash); nullopt when it
 // cannot be looked at.

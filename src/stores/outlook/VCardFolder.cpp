@@ -532,7 +532,7 @@ class VCardAddressBook final : public AddressBook {
             }
             look.settledBefore = CardIndex::SettledBeforeNow();
             const std::filesystem::path path = folder_ / name;
-            look.read = ReadFileWithStamp(path);
+            look.read = ReadFileWithStamp(folderFd, name.c_str(), path);
             if (recorded && SameBytes(recorded->stamp, look.read->stamp)) return look;
             VCardFileContent content = ParseVCardFile(look.read->bytes, path);
             look.parsed.emplace();
