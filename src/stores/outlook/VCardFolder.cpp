@@ -16,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "model/Error.h"
@@ -24,6 +25,7 @@
 #include "stores/outlook/FileBatch.h"
 #include "stores/outlook/VCard.h"
 #include "stores/outlook/VCardFields.h"
+#include "util/AtomicFile.h"
 #include "util/Parallel.h"
 #include "util/Random.h"
 
@@ -113,6 +115,28 @@ struct FolderDescriptor {
     }
     int fd;
 };
+
+// Changes an open folder once the file system's clock (the coarse one it
+// dates changes by) has passed `ns`: a hidden file is made and removed. False
+// when the clock does not get there within a few ticks.
+bool ChangeFolderAfter(int folder, std::int64_t ns) {
+    constexpr int kTicksAtMost = 50;  // of a millisecond each
+    for (int waited = 0;; ++waited) {
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        if (std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec > ns) break;
+        if (waited == kTicksAtMost) return false;
+        const timespec tick{0, 1'000'000};
+        ::nanosleep(&tick, nullptr);
+    }
+    // Named as a killed run's temporary files are, so that one left behind
+    // is removed by the next run.
+    const std::string name = HiddenNameBeside("settled.vcf", ".tmp");
+    const int fd = ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    return ::unlinkat(folder, name.c_str(), 0) == 0;
+}
 
 // Whether a folder entry is a regular file, or a link to one.
 bool IsRegularFile(int folder, const dirent& entry) {
@@ -362,9 +386,12 @@ class VCardAddressBook final : public AddressBook {
     // change: any change from now on gives it a later ctime, by the file
     // system's own clock, than the one recorded. A link's file lies in
     // another folder, perhaps on another clock, and is read again instead.
-    // A file that does not qualify (swapped in during the folder's last
-    // tick) is read by the next run, which finds its stamp as recorded
-    // here and so does not take the index for stale.
+    // The files swapped in during the folder's last tick of the clock (a
+    // few milliseconds: hundreds of files of a large save) would be read
+    // again by the next two runs; once the clock has moved on, a change to
+    // the folder dates it after them, and they qualify too. A file that does
+    // not qualify is read by the next run, which finds its stamp as
+    // recorded here and so does not take the index for stale.
     void SettleWrittenFiles() {
         std::vector<std::size_t> written;
         for (std::size_t f = 0; f < files_.size(); ++f) {
@@ -373,17 +400,38 @@ class VCardAddressBook final : public AddressBook {
         if (indexFile_.empty() || written.empty()) return;
         const FolderDescriptor opened(::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (opened.fd < 0) return;
-        const auto folder = StampWithoutReading(opened.fd, ".");
+        auto folder = StampWithoutReading(opened.fd, ".");
         if (!folder) return;
+        std::vector<char> inLastTick(written.size(), 0);
         InParallel(written.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
             CardFile& file = files_[written[i]];
             const auto now = StampOfEntry(opened.fd, file.name.c_str());
             if (!now || !now->SameFileAs(file.stamp)) return;
-            const bool settled =
-                now->changedNs > file.stamp.changedNs && now->changedNs < folder->changedNs;
+            const bool swappedAfterWritten = now->changedNs > file.stamp.changedNs;
             file.stamp.changedNs = now->changedNs;
-            if (settled) file.settledBeforeNs = folder->changedNs;
+            if (!swappedAfterWritten) return;
+            if (now->changedNs < folder->changedNs) {
+                file.settledBeforeNs = folder->changedNs;
+            } else {
+                inLastTick[i] = 1;
+            }
         });
+        std::int64_t latest = 0;
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            if (inLastTick[i]) latest = std::max(latest, files_[written[i]].stamp.changedNs);
+        }
+        if (latest == 0 || !ChangeFolderAfter(opened.fd, latest)) return;
+        folder = StampWithoutReading(opened.fd, ".");
+        if (!folder) return;
+        for (std::size_t i = 0; i < written.size(); ++i) {
+            if (!inLastTick[i]) continue;
+            CardFile& file = files_[written[i]];
+            const auto now = StampOfEntry(opened.fd, file.name.c_str());
+            if (now && now->SameFileAs(file.stamp) && now->changedNs == file.stamp.changedNs &&
+                now->changedNs < folder->changedNs) {
+                file.settledBeforeNs = folder->changedNs;
+            }
+        }
     }
 
     // A created card the next save is to give a file of its own.

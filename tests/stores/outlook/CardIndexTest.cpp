@@ -66,10 +66,11 @@ TEST(CardIndex, TrustsAStampOnlyWhileItIsUnchangedAndSettled) {
     EXPECT_EQ(f.Open()->Get(1, F::MobileTelephoneNumber), "5550101");
 }
 
-// The files a save wrote are trusted by their stamps from then on, and no
-// longer once one is rewritten in place, even to the same size and with its
-// mtime put back. The first of many is swapped in well before the folder's
-// last change, whatever the grain of the file system's times.
+// Every file a save wrote is trusted by its stamp from then on, those
+// swapped in during the folder's last tick of the clock too, and no longer
+// once it is rewritten in place, even to the same size and with its mtime
+// put back: the first of many, swapped in well before the folder's last
+// change, and the last.
 TEST(CardIndex, TrustsTheFilesASaveWroteUntilOneIsRewritten) {
     test::TempDir dir;
     const auto folder = dir / "Contacts";
@@ -86,18 +87,24 @@ TEST(CardIndex, TrustsTheFilesASaveWroteUntilOneIsRewritten) {
         ASSERT_TRUE(book->SaveChanges().empty());
     }
     const CardIndex saved = CardIndex::Load(index, folder);
-    ASSERT_NE(saved.Find(name(0)), nullptr);
-    EXPECT_GT(saved.Find(name(0))->settledBeforeNs, 0);
+    for (int i = 0; i < 1100; ++i) {
+        ASSERT_NE(saved.Find(name(i)), nullptr);
+        EXPECT_GT(saved.Find(name(i))->settledBeforeNs, 0) << name(i);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1100);
 
-    const auto card = folder / name(0);
-    const auto written = std::filesystem::last_write_time(card);
-    std::string bytes = test::ReadFileBytes(card);
-    bytes.replace(bytes.find("5550111"), 7, "5550199");
-    test::WriteFileBytes(card, bytes);
-    std::filesystem::last_write_time(card, written);
+    for (const int i : {0, 1099}) {
+        const auto card = folder / name(i);
+        const auto written = std::filesystem::last_write_time(card);
+        std::string bytes = test::ReadFileBytes(card);
+        bytes.replace(bytes.find("5550111"), 7, "5550199");
+        test::WriteFileBytes(card, bytes);
+        std::filesystem::last_write_time(card, written);
+    }
     const auto book = OpenVCardFolder(folder, index);
     EXPECT_EQ(book->Get(1, F::MobileTelephoneNumber), "5550199");
     EXPECT_EQ(book->Get(2, F::MobileTelephoneNumber), "5550111");
+    EXPECT_EQ(book->Get(1100, F::MobileTelephoneNumber), "5550199");
 }
 
 // A damaged index is no index.
