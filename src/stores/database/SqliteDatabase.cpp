@@ -79,6 +79,7 @@ class SqliteTableStorage final : public TableStorage {
         selectOne_ = Prepare(select_ + " WHERE " + rowId_ + " = ?1", reading);
         delete_ = Prepare("DELETE FROM " + QuoteIdentifier(table_) + " WHERE " + rowId_ + " = ?1",
                           reading);
+        insertsKeepValues_ = InsertsKeepValues(reading);
     }
 
     std::vector<StoredRow> ReadAll(const RowFilter* only) override {
@@ -106,7 +107,9 @@ class SqliteTableStorage final : public TableStorage {
         });
         BindValues(insert, values);
         ChangeOneRow(insert, what);
-        return ReadOne(sqlite3_last_insert_rowid(connection_->Handle()));
+        const std::int64_t rowId = sqlite3_last_insert_rowid(connection_->Handle());
+        if (StoredAsBound(values)) return RowAsBound(rowId, values);
+        return ReadOne(rowId);
     }
 
     StoredRow Update(std::int64_t rowId, const std::vector<ColumnValue>& values) override {
@@ -188,6 +191,69 @@ class SqliteTableStorage final : public TableStorage {
         if (!changedOne) connection_->Fail(what, "the row no longer exists");
     }
 
+    // Whether a new row of the table holds just the values bound and nulls:
+    // no trigger, no default and no generated column, text kept in UTF-8.
+    // Its INTEGER PRIMARY KEY, if any, holds the row's ID.
+    bool InsertsKeepValues(std::string_view what) {
+        SqliteStatement triggers(connection_,
+                                 "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND "
+                                 "tbl_name = ?1 COLLATE NOCASE",
+                                 what);
+        triggers.Bind(1, table_);
+        if (!triggers.Step(what) || triggers.Column(0).WholeNumber() != 0) return false;
+        SqliteStatement columns(connection_,
+                                "SELECT name, type, pk, hidden, dflt_value IS NOT NULL FROM "
+                                "pragma_table_xinfo(?1)",
+                                what);
+        columns.Bind(1, table_);
+        std::size_t keys = 0;
+        while (columns.Step(what)) {
+            if (columns.Column(3).WholeNumber() != 0 || columns.Column(4).WholeNumber() != 0)
+                return false;
+            if (columns.Column(2).WholeNumber() == 0) continue;
+            ++keys;
+            const auto type = TextOf(columns.Column(1)).value_or("");
+            if (sqlite3_stricmp(type.c_str(), "INTEGER") == 0)
+                rowIdColumn_ = FindColumn(columns_, columns.Column(0).Text());
+        }
+        if (keys != 1) rowIdColumn_.reset();
+        SqliteStatement encoding(connection_, "PRAGMA encoding", what);
+        return encoding.Step(what) && TextOf(encoding.Column(0)) == "UTF-8";
+    }
+
+    // Whether SQLite stores each value as it is bound: null, or of the kind
+    // the column's type keeps (an untyped column keeps any). Otherwise it
+    // converts the value, and the row is read back.
+    bool StoredAsBound(const std::vector<ColumnValue>& values) const {
+        if (!insertsKeepValues_) return false;
+        return std::all_of(values.begin(), values.end(), [&](const ColumnValue& set) {
+            const FieldValue& value = set.value;
+            switch (columns_[set.column].type) {
+                case ColumnType::Blob:
+                    return true;
+                case ColumnType::Text:
+                    return value.IsNull() || value.IsText();
+                case ColumnType::Integer:
+                case ColumnType::Numeric:
+                    return value.IsNull() || value.IsWholeNumber();
+                case ColumnType::Real:
+                    return value.IsNull() || value.IsReal();
+            }
+            return false;
+        });
+    }
+
+    StoredRow RowAsBound(std::int64_t rowId, const std::vector<ColumnValue>& values) const {
+        StoredRow row;
+        row.rowId = rowId;
+        row.values.resize(columns_.size());
+        for (const ColumnValue& set : values)
+            row.values[set.column] = set.value;
+        // Given or not (null), it holds the ID the row got.
+        if (rowIdColumn_) row.values[*rowIdColumn_] = rowId;
+        return row;
+    }
+
     StoredRow RowOf(const SqliteStatement& statement) const {
         StoredRow row;
         row.rowId = statement.Column(0).WholeNumber();
@@ -217,6 +283,10 @@ class SqliteTableStorage final : public TableStorage {
     std::string select_;
     std::unique_ptr<SqliteStatement> selectOne_;
     std::unique_ptr<SqliteStatement> delete_;
+    // A new row need not be read back (see InsertsKeepValues); the column
+    // that is the row's ID, if any.
+    bool insertsKeepValues_ = false;
+    std::optional<std::size_t> rowIdColumn_;
     StatementCache inserts_;
     StatementCache updates_;
 };

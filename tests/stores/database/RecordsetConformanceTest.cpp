@@ -211,6 +211,58 @@ TYPED_TEST(RecordsetContract, ValuesAreConvertedOrRefusedByColumnType) {
     EXPECT_EQ(RowText(*this->Open()), R"(1|"Ann"|13|1000|2.5|"-7")");
 }
 
+// What a recordset holds of each row, kinds and all, from its first row on.
+std::string Rows(Recordset& rows) {
+    std::string text;
+    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
+        for (const char* column : {"Key", "Name", "Legs", "Weight", "Amount", "Tag"}) {
+            const FieldValue value = rows.Field(column);
+            text += value.IsWholeNumber() ? "i" : value.IsReal() ? "r" : value.IsText() ? "t" : "";
+            text += DescribeValue(value) + " ";
+        }
+        text += ";";
+    }
+    return text;
+}
+
+// New rows of a table without defaults hold, in the recordset that added
+// them, what the file then holds: a key given, or left to the table, or
+// null, is the row's ID; a value the column's type keeps is as given, and
+// one it changes (a real number into a numeric column) is as stored.
+TYPED_TEST(RecordsetContract, NewRowsHoldWhatTheFileHolds) {
+    TableDefinition pets;
+    pets.name = "Pets";
+    for (const auto& [name, type] : {std::pair{"Key", ColumnType::Integer},
+                                     {"Name", ColumnType::Text},
+                                     {"Legs", ColumnType::Integer},
+                                     {"Weight", ColumnType::Real},
+                                     {"Amount", ColumnType::Numeric},
+                                     {"Tag", ColumnType::Blob}}) {
+        ColumnDefinition& column = pets.columns.emplace_back();
+        column.name = name;
+        column.type = type;
+        column.primaryKey = column.name == "Key";
+    }
+    const std::filesystem::path file = this->backend.PathOf("Data/Pets.db");
+    this->backend.engine.CreateDatabase(file, {pets});
+    const auto database = this->backend.engine.OpenDatabase(file);
+    const auto rows = database->OpenRecordset("Pets");
+    const std::vector<std::vector<std::pair<const char*, FieldValue>>> added{
+        {{"Name", "Rex"}, {"Legs", "4"}, {"Weight", 12}, {"Amount", 2.0}, {"Tag", 7}},
+        {{"Key", 10}, {"Name", "Tom"}, {"Legs", 4}, {"Weight", 4.5}, {"Amount", 2.5}},
+        {{"Key", FieldValue()}, {"Name", "Bo"}, {"Tag", "x"}}};
+    for (const auto& values : added) {
+        rows->AddNew();
+        for (const auto& [column, value] : values)
+            rows->SetField(column, value);
+        rows->Update();
+    }
+    const std::string held = Rows(*rows);
+    EXPECT_EQ(held, R"(i1 t"Rex" i4 r12 i2 i7 ;i10 t"Tom" i4 r4.5 r2.5 null ;)"
+                    R"(i11 t"Bo" null null null t"x" ;)");
+    EXPECT_EQ(Rows(*this->backend.engine.OpenDatabase(file)->OpenRecordset("Pets")), held);
+}
+
 // Lookups from either end or the current row; 40, 40.0 and " 040" are one key.
 TYPED_TEST(RecordsetContract, FindsRowsByKeyFromEitherEnd) {
     auto rows = this->Open();
