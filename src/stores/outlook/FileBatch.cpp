@@ -105,13 +105,14 @@ bool Exchange(int folder, const char* a, const char* b) {
 // calls for each of thousands of files.
 struct Step {
     const FileChange* change = nullptr;
-    int folder = AT_FDCWD;  // the change's folder, or AT_FDCWD should it not open
-    std::string_view name;  // the change's file within `folder` (the end of its path)
+    int folder = AT_FDCWD;     // the change's folder, or AT_FDCWD should it not open
+    std::uint32_t nameAt = 0;  // where the change's path names its file within `folder`
+    const char* Name() const { return change->path.c_str() + nameAt; }
     // The file a link at the path points to, by its whole path; "" where the
     // path is the file (nearly always: a batch holds thousands of steps).
     std::string linkTarget;
     int TargetFolder() const { return linkTarget.empty() ? folder : AT_FDCWD; }
-    const char* TargetName() const { return linkTarget.empty() ? name.data() : linkTarget.c_str(); }
+    const char* TargetName() const { return linkTarget.empty() ? Name() : linkTarget.c_str(); }
     std::string temporary;  // within TargetFolder()
     int fd = -1;            // the temporary file, open until it is flushed
     FileOutcome outcome;
@@ -131,7 +132,7 @@ void RemoveTemporary(Step& step) {
 void Check(Step& step, mode_t& mode) {
     const FileChange& change = *step.change;
     struct stat status {};
-    bool found = ::fstatat(step.folder, step.name.data(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+    bool found = ::fstatat(step.folder, step.Name(), &status, AT_SYMLINK_NOFOLLOW) == 0;
     if (change.kind == FileChange::Kind::Create) {
         // Anything of that name, a link included, is not ours to replace.
         if (found) step.Fail("a file of that name exists already");
@@ -147,7 +148,7 @@ void Check(Step& step, mode_t& mode) {
             step.linkTarget = std::filesystem::canonical(change.path, error).native();
             if (error) return step.Fail("it is a link to a file that cannot be reached");
         }
-        found = ::fstatat(step.folder, step.name.data(), &status, 0) == 0;
+        found = ::fstatat(step.folder, step.Name(), &status, 0) == 0;
     }
     if (!found) return step.Fail("it was removed by another program after it was read");
     if (!StillAsRead(step.TargetFolder(), step.TargetName(), change.expected, &status)) {
@@ -460,7 +461,7 @@ struct PreparedFileChanges::Steps {
             // A folder that does not open leaves the whole path to name the
             // file, and the calls on it say why it cannot be written.
             step.folder = at->second;
-            step.name = step.folder == AT_FDCWD ? path : path.substr(folder.size());
+            step.nameAt = step.folder == AT_FDCWD ? 0 : static_cast<std::uint32_t>(folder.size());
         }
     }
 
