@@ -100,12 +100,27 @@ bool SplitProperty(std::string_view logical, VCardLine& line) {
         if (logical[i] == ':' && !quoted) colon = i;
     }
     if (colon == std::string_view::npos) return false;
-    const auto head = SplitOutsideQuotes(logical.substr(0, colon), ';');
-    line.nameText = std::string(head.front());
-    const std::string_view name = Trim(head.front());
+    // The name, then each parameter up to the next ';' outside quotes.
+    const std::string_view head = logical.substr(0, colon);
+    std::size_t start = 0;
+    bool inName = true;
+    quoted = false;
+    line.params.clear();
+    for (std::size_t i = 0; i <= head.size(); ++i) {
+        if (i < head.size() && head[i] == '"') quoted = !quoted;
+        if (i < head.size() && (head[i] != ';' || quoted)) continue;
+        const std::string_view part = head.substr(start, i - start);
+        if (inName) {
+            line.nameText = std::string(part);
+            inName = false;
+        } else {
+            line.params.emplace_back(part);
+        }
+        start = i + 1;
+    }
+    const std::string_view name = Trim(line.nameText);
     const std::size_t dot = name.rfind('.');
     line.name = ToUpperText(dot == std::string_view::npos ? name : name.substr(dot + 1));
-    line.params.assign(head.begin() + 1, head.end());
     line.value = std::string(logical.substr(colon + 1));
     return !line.name.empty();
 }
@@ -224,17 +239,28 @@ class VCardFileParser {
         VCardLine line;
         const PhysicalLine& first = lines_[next_++];
         line.lineNumber = first.number;
-        std::string logical(first.text);
+        // Nearly every line is whole: it is joined with its continuations
+        // only when it has some.
+        std::string_view logical = first.text;
+        std::string joined;
+        // Keeps the first `keep` bytes of the line so far and adds `more`; the
+        // line grows in place, so that a value of many soft line breaks still
+        // reads in linear time.
+        const auto join = [&](std::size_t keep, std::string_view more) {
+            if (logical.data() != joined.data()) joined.assign(logical);
+            joined.resize(keep);
+            joined.append(more);
+            logical = joined;
+        };
         line.raw.append(first.text).append(first.ending);
         QuotedPrintableProbe quotedPrintable;
         while (next_ < lines_.size()) {
             const PhysicalLine& more = lines_[next_];
             if (!logical.empty() && logical.back() == '=' && quotedPrintable.Check(logical) &&
                 !StopsSoftLineBreakAt(more.text)) {
-                logical.pop_back();
-                logical.append(more.text);
+                join(logical.size() - 1, more.text);
             } else if (!more.text.empty() && (more.text[0] == ' ' || more.text[0] == '\t')) {
-                logical.append(more.text.substr(1));
+                join(logical.size(), more.text.substr(1));
             } else {
                 break;
             }
