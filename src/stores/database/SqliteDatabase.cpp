@@ -5,6 +5,7 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include <sqlite3.h>
 
@@ -140,7 +141,8 @@ class SqliteTableStorage final : public TableStorage {
     }
 
   private:
-    using StatementCache = std::map<std::string, std::unique_ptr<SqliteStatement>>;
+    // Prepared statements by the columns they set, in order.
+    using StatementCache = std::map<std::vector<std::size_t>, std::unique_ptr<SqliteStatement>>;
 
     std::string Where() const { return "table " + table_; }
 
@@ -169,12 +171,14 @@ class SqliteTableStorage final : public TableStorage {
     template <typename MakeSql>
     SqliteStatement& Cached(StatementCache& cache, const std::vector<ColumnValue>& values,
                             std::string_view what, MakeSql makeSql) {
-        std::string key;
+        // The key is made in a buffer kept for it: a writer asks for a
+        // statement for every row it writes.
+        cacheKey_.clear();
         for (const ColumnValue& set : values)
-            key += std::to_string(set.column) + ",";
-        auto& statement = cache[key];
-        if (!statement) statement = Prepare(makeSql(), what);
-        return *statement;
+            cacheKey_.push_back(set.column);
+        auto found = cache.find(cacheKey_);
+        if (found == cache.end()) found = cache.emplace(cacheKey_, Prepare(makeSql(), what)).first;
+        return *found->second;
     }
 
     static void BindValues(SqliteStatement& statement, const std::vector<ColumnValue>& values) {
@@ -289,6 +293,7 @@ class SqliteTableStorage final : public TableStorage {
     std::optional<std::size_t> rowIdColumn_;
     StatementCache inserts_;
     StatementCache updates_;
+    std::vector<std::size_t> cacheKey_;
 };
 
 // A table's rows read as the pass goes, each column converted when it is
