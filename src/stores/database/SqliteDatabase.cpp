@@ -1,6 +1,7 @@
 #include "stores/database/SqliteDatabase.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <optional>
 #include <system_error>
@@ -66,6 +67,48 @@ std::string SelectAllSql(const std::string& table, const std::vector<ColumnLayou
     return "SELECT " + selected + " FROM " + QuoteIdentifier(table);
 }
 
+// Whether a column of this type stores the value as it is given: null, or a
+// value of the kind the type keeps (an untyped column keeps any). Otherwise
+// SQLite converts it.
+bool KeptAsGiven(ColumnType type, const FieldValue& value) {
+    switch (type) {
+        case ColumnType::Blob:
+            return true;
+        case ColumnType::Text:
+            return value.IsNull() || value.IsText();
+        case ColumnType::Integer:
+        case ColumnType::Numeric:
+            return value.IsNull() || value.IsWholeNumber();
+        case ColumnType::Real:
+            return value.IsNull() || value.IsReal();
+    }
+    return false;
+}
+
+// The value of a column's default as the table defines it (`sql`), where it
+// is a plain one: NULL, a text in single quotes, or a whole number. Anything
+// else (an expression, a time, a real number, whose text SQLite reads its own
+// way) is nullopt.
+std::optional<FieldValue> PlainDefault(std::string_view sql) {
+    if (sql.size() == 4 && sqlite3_strnicmp(sql.data(), "NULL", 4) == 0) return FieldValue();
+    if (sql.size() >= 2 && sql.front() == '\'' && sql.back() == '\'') {
+        const std::string_view quoted = sql.substr(1, sql.size() - 2);
+        std::string text;
+        for (std::size_t i = 0; i < quoted.size(); ++i) {
+            // A quote within stands doubled.
+            if (quoted[i] == '\'' && (i + 1 == quoted.size() || quoted[++i] != '\''))
+                return std::nullopt;
+            text += quoted[i];
+        }
+        return FieldValue(std::move(text));
+    }
+    if (!sql.empty() && sql.front() == '+') sql.remove_prefix(1);
+    std::int64_t whole = 0;
+    const auto [end, error] = std::from_chars(sql.data(), sql.data() + sql.size(), whole);
+    if (sql.empty() || error != std::errc() || end != sql.data() + sql.size()) return std::nullopt;
+    return FieldValue(whole);
+}
+
 // The rows of one table of an open file.
 class SqliteTableStorage final : public TableStorage {
   public:
@@ -80,6 +123,7 @@ class SqliteTableStorage final : public TableStorage {
         selectOne_ = Prepare(select_ + " WHERE " + rowId_ + " = ?1", reading);
         delete_ = Prepare("DELETE FROM " + QuoteIdentifier(table_) + " WHERE " + rowId_ + " = ?1",
                           reading);
+        defaults_.resize(columns_.size());
         insertsKeepValues_ = InsertsKeepValues(reading);
     }
 
@@ -195,9 +239,10 @@ class SqliteTableStorage final : public TableStorage {
         if (!changedOne) connection_->Fail(what, "the row no longer exists");
     }
 
-    // Whether a new row of the table holds just the values bound and nulls:
-    // no trigger, no default and no generated column, text kept in UTF-8.
-    // Its INTEGER PRIMARY KEY, if any, holds the row's ID.
+    // Whether a new row of the table holds just the values bound, and for
+    // the other columns nulls or their plain defaults (`defaults_`): no
+    // trigger, no generated column, no default of another kind, text kept in
+    // UTF-8. Its INTEGER PRIMARY KEY, if any, holds the row's ID.
     bool InsertsKeepValues(std::string_view what) {
         SqliteStatement triggers(connection_,
                                  "SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND "
@@ -206,14 +251,19 @@ class SqliteTableStorage final : public TableStorage {
         triggers.Bind(1, table_);
         if (!triggers.Step(what) || triggers.Column(0).WholeNumber() != 0) return false;
         SqliteStatement columns(connection_,
-                                "SELECT name, type, pk, hidden, dflt_value IS NOT NULL FROM "
+                                "SELECT name, type, pk, hidden, dflt_value FROM "
                                 "pragma_table_xinfo(?1)",
                                 what);
         columns.Bind(1, table_);
         std::size_t keys = 0;
         while (columns.Step(what)) {
-            if (columns.Column(3).WholeNumber() != 0 || columns.Column(4).WholeNumber() != 0)
-                return false;
+            if (columns.Column(3).WholeNumber() != 0) return false;
+            if (const FieldValue defined = columns.Column(4); !defined.IsNull()) {
+                const auto column = FindColumn(columns_, columns.Column(0).Text());
+                const auto value = PlainDefault(TextOf(defined).value_or(""));
+                if (!column || !value || !KeptAsGiven(columns_[*column].type, *value)) return false;
+                defaults_[*column] = *value;
+            }
             if (columns.Column(2).WholeNumber() == 0) continue;
             ++keys;
             const auto type = TextOf(columns.Column(1)).value_or("");
@@ -225,32 +275,19 @@ class SqliteTableStorage final : public TableStorage {
         return encoding.Step(what) && TextOf(encoding.Column(0)) == "UTF-8";
     }
 
-    // Whether SQLite stores each value as it is bound: null, or of the kind
-    // the column's type keeps (an untyped column keeps any). Otherwise it
-    // converts the value, and the row is read back.
+    // Whether SQLite stores each value as it is bound. Otherwise it converts
+    // some value, and the row is read back.
     bool StoredAsBound(const std::vector<ColumnValue>& values) const {
         if (!insertsKeepValues_) return false;
         return std::all_of(values.begin(), values.end(), [&](const ColumnValue& set) {
-            const FieldValue& value = set.value;
-            switch (columns_[set.column].type) {
-                case ColumnType::Blob:
-                    return true;
-                case ColumnType::Text:
-                    return value.IsNull() || value.IsText();
-                case ColumnType::Integer:
-                case ColumnType::Numeric:
-                    return value.IsNull() || value.IsWholeNumber();
-                case ColumnType::Real:
-                    return value.IsNull() || value.IsReal();
-            }
-            return false;
+            return KeptAsGiven(columns_[set.column].type, set.value);
         });
     }
 
     StoredRow RowAsBound(std::int64_t rowId, const std::vector<ColumnValue>& values) const {
         StoredRow row;
         row.rowId = rowId;
-        row.values.resize(columns_.size());
+        row.values = defaults_;
         for (const ColumnValue& set : values)
             row.values[set.column] = set.value;
         // Given or not (null), it holds the ID the row got.
@@ -291,6 +328,7 @@ class SqliteTableStorage final : public TableStorage {
     // that is the row's ID, if any.
     bool insertsKeepValues_ = false;
     std::optional<std::size_t> rowIdColumn_;
+    std::vector<FieldValue> defaults_;  // by column; null where there is none
     StatementCache inserts_;
     StatementCache updates_;
     std::vector<std::size_t> cacheKey_;
