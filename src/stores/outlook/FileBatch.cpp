@@ -85,9 +85,15 @@ mode_t ProcessUmask() {
 
 // Paths of a batch are kept as plain text: a std::filesystem::path holds a
 // list of its parts too, which for thousands of cards costs megabytes.
-std::string FolderOf(const std::string& path) {
+// Where the file's own name begins in a path (0: it is all name).
+std::size_t NameStart(std::string_view path) {
     const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+std::string FolderOf(std::string_view path) {
+    const std::size_t start = NameStart(path);
+    return start == 0 ? std::string(".") : std::string(path.substr(0, start));
 }
 
 bool Exchange(int folder, const char* a, const char* b) {
@@ -449,19 +455,16 @@ struct PreparedFileChanges::Steps {
         std::map<std::string_view, int> opened;
         for (Step& step : steps) {
             const std::string_view path = step.change->path;
-            const std::size_t slash = path.rfind('/');
-            const std::string_view folder =
-                slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
-            auto [at, added] = opened.emplace(folder, AT_FDCWD);
+            const std::size_t start = NameStart(path);
+            auto [at, added] = opened.emplace(path.substr(0, start), AT_FDCWD);
             if (added) {
-                const std::string name = folder.empty() ? std::string(".") : std::string(folder);
-                const int fd = ::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
                 if (fd >= 0) folders.push_back(at->second = fd);
             }
             // A folder that does not open leaves the whole path to name the
             // file, and the calls on it say why it cannot be written.
             step.folder = at->second;
-            step.nameAt = step.folder == AT_FDCWD ? 0 : static_cast<std::uint32_t>(folder.size());
+            step.nameAt = step.folder == AT_FDCWD ? 0 : static_cast<std::uint32_t>(start);
         }
     }
 

@@ -78,35 +78,27 @@ struct PropertyFields {
     std::array<std::uint8_t, kContactFieldCount> fields{};
     std::size_t count = 0;
 };
-constexpr std::size_t CountMappedProperties() {
-    std::size_t count = 0;
-    for (std::size_t f = 0; f < kContactFieldCount; ++f) {
-        std::size_t earlier = 0;
-        while (earlier < f && kFieldRules[earlier].property != kFieldRules[f].property)
-            ++earlier;
-        if (earlier == f) ++count;
-    }
-    return count;
-}
-constexpr std::size_t kMappedProperties = CountMappedProperties();
-
-constexpr std::array<PropertyFields, kMappedProperties> MakePropertyFields() {
-    std::array<PropertyFields, kMappedProperties> table{};
+struct PropertyTable {
+    std::array<PropertyFields, kContactFieldCount> entries{};  // at most one a field
     std::size_t used = 0;
+};
+constexpr PropertyTable MakePropertyFields() {
+    PropertyTable table;
     for (std::size_t f = 0; f < kContactFieldCount; ++f) {
         std::size_t p = 0;
-        while (p < used && table[p].property != kFieldRules[f].property)
+        while (p < table.used && table.entries[p].property != kFieldRules[f].property)
             ++p;
-        if (p == used) table[used++].property = kFieldRules[f].property;
-        table[p].fields[table[p].count++] = static_cast<std::uint8_t>(f);
+        if (p == table.used) table.entries[table.used++].property = kFieldRules[f].property;
+        PropertyFields& entry = table.entries[p];
+        entry.fields[entry.count++] = static_cast<std::uint8_t>(f);
     }
     return table;
 }
-constexpr std::array<PropertyFields, kMappedProperties> kPropertyFields = MakePropertyFields();
+constexpr PropertyTable kPropertyFields = MakePropertyFields();
 
 const PropertyFields* FieldsOfProperty(std::string_view property) {
-    for (const PropertyFields& entry : kPropertyFields) {
-        if (entry.property == property) return &entry;
+    for (std::size_t p = 0; p < kPropertyFields.used; ++p) {
+        if (kPropertyFields.entries[p].property == property) return &kPropertyFields.entries[p];
     }
     return nullptr;
 }

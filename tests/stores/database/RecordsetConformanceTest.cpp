@@ -1,5 +1,4 @@
 #include <chrono>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -244,36 +243,14 @@ TableDefinition PetsTable(const char* name) {
     return pets;
 }
 
-// New rows of a table without defaults hold, in the recordset that added
-// them, what the file then holds: a key given, or left to the table, or
-// null, is the row's ID; a value the column's type keeps is as given, and
-// one it changes (a real number into a numeric column) is as stored.
+// New rows hold, in the recordset that added them, what the file then
+// holds. Without defaults: a key given, or left to the table, or null, is
+// the row's ID; a value the column's type keeps is as given, and one it
+// changes (a real number into a numeric column) is as stored. With them:
+// the default of each column not given, and what was given (null too),
+// whether the defaults are plain values (a text with a quote in it, whole
+// numbers) or not (a real number, whose text SQLite reads its own way).
 TYPED_TEST(RecordsetContract, NewRowsHoldWhatTheFileHolds) {
-    const std::filesystem::path file = this->backend.PathOf("Data/Pets.db");
-    this->backend.engine.CreateDatabase(file, {PetsTable("Pets")});
-    const auto database = this->backend.engine.OpenDatabase(file);
-    const auto rows = database->OpenRecordset("Pets");
-    const std::vector<std::vector<std::pair<const char*, FieldValue>>> added{
-        {{"Name", "Rex"}, {"Legs", "4"}, {"Weight", 12}, {"Amount", 2.0}, {"Tag", 7}},
-        {{"Key", 10}, {"Name", "Tom"}, {"Legs", 4}, {"Weight", 4.5}, {"Amount", 2.5}},
-        {{"Key", FieldValue()}, {"Name", "Bo"}, {"Tag", "x"}}};
-    for (const auto& values : added) {
-        rows->AddNew();
-        for (const auto& [column, value] : values)
-            rows->SetField(column, value);
-        rows->Update();
-    }
-    const std::string held = Rows(*rows);
-    EXPECT_EQ(held, R"(i1 t"Rex" i4 r12 i2 i7 ;i10 t"Tom" i4 r4.5 r2.5 null ;)"
-                    R"(i11 t"Bo" null null null t"x" ;)");
-    EXPECT_EQ(Rows(*this->backend.engine.OpenDatabase(file)->OpenRecordset("Pets")), held);
-}
-
-// New rows hold the default of each column not given, and what was given
-// (null too) where it was, as the file does: where the defaults are plain
-// values (a text with a quote in it, whole numbers) and where one is not (a
-// real number, whose text SQLite reads its own way).
-TYPED_TEST(RecordsetContract, NewRowsHoldTheDefaultsOfColumnsNotGiven) {
     TableDefinition plain = PetsTable("Plain");
     plain.columns[1].defaultValue = FieldValue("it's");  // Name
     plain.columns[2].defaultValue = FieldValue(-3);      // Legs
@@ -281,15 +258,27 @@ TYPED_TEST(RecordsetContract, NewRowsHoldTheDefaultsOfColumnsNotGiven) {
     TableDefinition real = PetsTable("Real");
     real.columns[1].defaultValue = FieldValue("x");
     real.columns[3].defaultValue = FieldValue(1.5);  // Weight
-    const std::filesystem::path file = this->backend.PathOf("Data/Defaults.db");
-    this->backend.engine.CreateDatabase(file, {plain, real});
+    const std::filesystem::path file = this->backend.PathOf("Data/Pets.db");
+    this->backend.engine.CreateDatabase(file, {PetsTable("Pets"), plain, real});
+
+    using Added = std::vector<std::vector<std::pair<const char*, FieldValue>>>;
+    const Added converted{
+        {{"Name", "Rex"}, {"Legs", "4"}, {"Weight", 12}, {"Amount", 2.0}, {"Tag", 7}},
+        {{"Key", 10}, {"Name", "Tom"}, {"Legs", 4}, {"Weight", 4.5}, {"Amount", 2.5}},
+        {{"Key", FieldValue()}, {"Name", "Bo"}, {"Tag", "x"}}};
+    const Added some{{{"Name", "Rex"}},
+                     {{"Legs", 4}, {"Weight", 2.5}},
+                     {{"Name", FieldValue()}, {"Amount", FieldValue()}}};
+    const std::vector<std::tuple<const char*, Added, std::string>> cases{
+        {"Pets", converted,
+         R"(i1 t"Rex" i4 r12 i2 i7 ;i10 t"Tom" i4 r4.5 r2.5 null ;i11 t"Bo" null null null t"x" ;)"},
+        {"Plain", some,
+         R"(i1 t"Rex" i-3 null i5 null ;i2 t"it's" i4 r2.5 i5 null ;i3 null i-3 null null null ;)"},
+        {"Real", some,
+         R"(i1 t"Rex" null r1.5 null null ;i2 t"x" i4 r2.5 null null ;)"
+         R"(i3 null null r1.5 null null ;)"}};
     const auto database = this->backend.engine.OpenDatabase(file);
-    const std::vector<std::vector<std::pair<const char*, FieldValue>>> added{
-        {{"Name", "Rex"}},
-        {{"Legs", 4}, {"Weight", 2.5}},
-        {{"Name", FieldValue()}, {"Amount", FieldValue()}}};
-    std::map<std::string, std::string> held;
-    for (const char* table : {"Plain", "Real"}) {
+    for (const auto& [table, added, expected] : cases) {
         const auto rows = database->OpenRecordset(table);
         for (const auto& values : added) {
             rows->AddNew();
@@ -297,14 +286,10 @@ TYPED_TEST(RecordsetContract, NewRowsHoldTheDefaultsOfColumnsNotGiven) {
                 rows->SetField(column, value);
             rows->Update();
         }
-        held[table] = Rows(*rows);
-        EXPECT_EQ(Rows(*this->backend.engine.OpenDatabase(file)->OpenRecordset(table)), held[table])
+        EXPECT_EQ(Rows(*rows), expected) << table;
+        EXPECT_EQ(Rows(*this->backend.engine.OpenDatabase(file)->OpenRecordset(table)), expected)
             << table;
     }
-    EXPECT_EQ(held["Plain"], R"(i1 t"Rex" i-3 null i5 null ;i2 t"it's" i4 r2.5 i5 null ;)"
-                             R"(i3 null i-3 null null null ;)");
-    EXPECT_EQ(held["Real"], R"(i1 t"Rex" null r1.5 null null ;i2 t"x" i4 r2.5 null null ;)"
-                            R"(i3 null null r1.5 null null ;)");
 }
 
 // Lookups from either end or the current row; 40, 40.0 and " 040" are one key.
