@@ -1,7 +1,6 @@
 #include "stores/database/SqliteDatabase.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <optional>
 #include <system_error>
@@ -12,6 +11,7 @@
 
 #include "model/Error.h"
 #include "stores/database/BufferedRecordset.h"
+#include "stores/database/FieldValue.h"
 #include "stores/database/SqliteConnection.h"
 
 namespace velmora {
@@ -102,11 +102,9 @@ std::optional<FieldValue> PlainDefault(std::string_view sql) {
         }
         return FieldValue(std::move(text));
     }
-    if (!sql.empty() && sql.front() == '+') sql.remove_prefix(1);
-    std::int64_t whole = 0;
-    const auto [end, error] = std::from_chars(sql.data(), sql.data() + sql.size(), whole);
-    if (sql.empty() || error != std::errc() || end != sql.data() + sql.size()) return std::nullopt;
-    return FieldValue(whole);
+    auto number = ParseDecimal(sql);
+    if (!number || !number->IsWholeNumber()) return std::nullopt;
+    return number;
 }
 
 // The rows of one table of an open file.
