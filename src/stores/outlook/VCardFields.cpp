@@ -475,6 +475,11 @@ IndexedCard SummaryOf(const VCard& card) {
     return summary;
 }
 
+bool WritesOnlyItself(ContactField field) {
+    const FieldRule& rule = RuleOf(field);
+    return rule.rule == Rule::Text && FieldsOfProperty(rule.property)->count == 1;
+}
+
 void WriteContactField(VCard& card, ContactField field, std::string_view value) {
     const FieldRule& rule = RuleOf(field);
     const FieldReader reader(card);

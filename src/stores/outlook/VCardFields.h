@@ -21,6 +21,10 @@ std::string ReadContactField(const VCard& card, ContactField field);
 // the value the field already reads changes nothing.
 void WriteContactField(VCard& card, ContactField field, std::string_view value);
 
+// Whether writing the field leaves every other field reading as before: a
+// text of a property that no other field reads.
+bool WritesOnlyItself(ContactField field);
+
 // Whether writing `value` into a field that now reads `current` leaves the
 // card as it is; `ownFileAs`: the card has a file-as line of its own.
 bool WriteKeepsCard(ContactField field, std::string_view current, bool ownFileAs,

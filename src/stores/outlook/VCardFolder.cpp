@@ -180,9 +180,16 @@ class VCardAddressBook final : public AddressBook {
         WriteContactField(*entry.card, field, value);
         if (!entry.card->dirty) return;
         entry.changed = true;
-        // Writing one field can change what others read (the file-as text
-        // made from the names).
-        entry.fieldsCurrent = false;
+        if (entry.fieldsCurrent && WritesOnlyItself(field)) {
+            // A first run gives thousands of cards an ID and speed dials:
+            // only that field is read again, not the whole card.
+            entry.indexed.fields.Set(static_cast<std::size_t>(field),
+                                     ReadContactField(*entry.card, field));
+        } else {
+            // Writing one field can change what others read (the file-as
+            // text made from the names).
+            entry.fieldsCurrent = false;
+        }
     }
 
     CardHandle Create() override {

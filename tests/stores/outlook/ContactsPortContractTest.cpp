@@ -120,6 +120,27 @@ TYPED_TEST(ContactsPortContract, FieldsReadBackAsWritten) {
     EXPECT_EQ(this->Stored(), again + "\n");
 }
 
+// While a card is written, every field reads as it will be stored: after a
+// field no other reads (the contact ID), and after a name the file-as text
+// is made from.
+TYPED_TEST(ContactsPortContract, FieldsReadAsTheyWillBeStored) {
+    this->backend.Add("User3=7; FullName=Ann Lee; NickName=Annie");
+    this->backend.Add("FullName=Bob Ray");
+    auto book = this->backend.Open();
+    book->Set(1, F::User3, "8");
+    book->Set(1, F::NickName, "");
+    book->Set(2, F::User4, "M:3");
+    book->Set(2, F::LastName, "Ray");
+    book->Set(2, F::User3, "9");
+    EXPECT_EQ(book->Get(1, F::User3), "8");
+    EXPECT_EQ(book->Get(1, F::NickName), "");
+    EXPECT_EQ(book->Get(2, F::User3), "9");
+    EXPECT_EQ(book->Get(2, F::User4), "M:3");
+    const std::string reads = test::RenderAddressBook(*book);
+    EXPECT_TRUE(book->SaveChanges().empty());
+    EXPECT_EQ(this->Stored(), reads);
+}
+
 // A run writes card after card and may come back to one: each card keeps
 // every change, whichever card was written last.
 TYPED_TEST(ContactsPortContract, CardsWrittenInTurnsKeepEveryChange) {
