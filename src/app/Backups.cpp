@@ -85,14 +85,6 @@ std::string Unescaped(std::string_view value) {
 
 std::string ManifestText(const BackupInfo& info) {
     std::string text = std::string(kManifestTitle) + "\n";
-    // A first run names thousands of cards: made in room of its final size
-    // rather than grown, which held it up to twice over.
-    std::size_t cardLines = 0;
-    for (const std::string& card : info.cards)
-        cardLines += card.size() + 6;
-    for (const std::string& card : info.created)
-        cardLines += card.size() + 9;
-    text.reserve(1024 + info.plan.size() + info.counts.size() + cardLines);
     const auto line = [&text](std::string_view key, std::string_view value) {
         text += std::string(key) + "=" + Escaped(value) + "\n";
     };

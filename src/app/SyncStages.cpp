@@ -29,8 +29,6 @@ namespace {
 
 // The book as the writer sees it: before it stores anything, the run is told
 // which card files are about to be written, so they can be backed up first.
-// The backup is made while the save prepares, and the first card changes only
-// once it is done.
 class AnnouncingBook final : public AddressBook {
   public:
     AnnouncingBook(AddressBook& inner, RunState& state) : inner_(inner), state_(state) {}
@@ -47,30 +45,12 @@ class AnnouncingBook final : public AddressBook {
     void Delete(CardHandle card) override { inner_.Delete(card); }
     std::string Describe(CardHandle card) const override { return inner_.Describe(card); }
     PendingCardFiles PendingFiles() const override { return inner_.PendingFiles(); }
-    std::vector<CardFailure> SaveChanges(const std::function<void()>& beforeFirstChange) override {
-        if (!state_.BeforeFirstWrite) return inner_.SaveChanges(beforeFirstChange);
-        PendingCardFiles pending = inner_.PendingFiles();
-        const auto backUp = [&] {
+    std::vector<CardFailure> SaveChanges() override {
+        if (state_.BeforeFirstWrite) {
+            PendingCardFiles pending = inner_.PendingFiles();
             state_.BeforeFirstWrite(std::move(pending.changed), std::move(pending.created));
-            ReturnFreedMemory();  // of this thread, which the save cannot reuse
-        };
-        // A first run backs up thousands of cards: that runs beside the
-        // save's writing of its new texts, which changes nothing yet.
-        std::future<void> aside;
-        try {
-            aside = std::async(std::launch::async, backUp);
-        } catch (const std::system_error&) {
-            backUp();  // no thread to be had
         }
-        bool awaited = false;
-        const auto backedUp = [&] {
-            if (std::exchange(awaited, true)) return;
-            if (aside.valid()) aside.get();  // a failed backup stops the save here
-            if (beforeFirstChange) beforeFirstChange();
-        };
-        std::vector<CardFailure> failures = inner_.SaveChanges(backedUp);
-        backedUp();
-        return failures;
+        return inner_.SaveChanges();
     }
 
   private:

@@ -1,7 +1,6 @@
 #include "support/InMemoryAddressBook.h"
 
 #include <algorithm>
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -90,8 +89,7 @@ class FakeBook final : public AddressBook {
     // Nothing here lives in a file.
     PendingCardFiles PendingFiles() const override { return {}; }
 
-    std::vector<CardFailure> SaveChanges(const std::function<void()>& beforeFirstChange) override {
-        if (beforeFirstChange) beforeFirstChange();
+    std::vector<CardFailure> SaveChanges() override {
         std::vector<CardFailure> failures;
         for (std::size_t i = 0; i < cards_.size(); ++i) {
             Card& card = cards_[i];

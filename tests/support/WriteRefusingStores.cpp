@@ -1,6 +1,5 @@
 #include "support/WriteRefusingStores.h"
 
-#include <functional>
 #include <string>
 #include <utility>
 
@@ -48,9 +47,7 @@ class RefusingAddressBook final : public AddressBook {
     void Delete(CardHandle card) override { Refuse("Delete of contact " + Who(card)); }
     std::string Describe(CardHandle card) const override { return inner_->Describe(card); }
     PendingCardFiles PendingFiles() const override { return inner_->PendingFiles(); }
-    std::vector<CardFailure> SaveChanges(const std::function<void()>& beforeFirstChange) override {
-        return inner_->SaveChanges(beforeFirstChange);
-    }
+    std::vector<CardFailure> SaveChanges() override { return inner_->SaveChanges(); }
 
   private:
     std::string Who(CardHandle card) const {

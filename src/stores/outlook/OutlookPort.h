@@ -93,15 +93,7 @@ class AddressBook {
     // Stores every card changed, created or deleted since the book was opened
     // or last saved. A card that cannot be stored is left as it is on disk
     // and reported; the others are stored all the same.
-    //
-    // `beforeFirstChange`, when given, is called once: before the first card
-    // changes on disk, or before the save returns when none does. The save
-    // may prepare its work meanwhile (in hidden files no reader takes for
-    // cards), so what is about to change can be backed up while it does.
-    // Should it throw, nothing is stored and the error passes on.
-    virtual std::vector<CardFailure> SaveChanges(
-        const std::function<void()>& beforeFirstChange) = 0;
-    std::vector<CardFailure> SaveChanges() { return SaveChanges(nullptr); }
+    virtual std::vector<CardFailure> SaveChanges() = 0;
 };
 
 // Opens (reads) the address book; throws velmora::Error when it cannot be

@@ -237,10 +237,7 @@ class VCardAddressBook final : public AddressBook {
         return pending;
     }
 
-    std::vector<CardFailure> SaveChanges(const std::function<void()>& beforeFirstChange) override {
-        // Until the first file is swapped in, only hidden temporary files are
-        // made: the caller's work before the change runs beside them.
-        awaitedBeforeChange_ = beforeFirstChange;
+    std::vector<CardFailure> SaveChanges() override {
         std::vector<CardFailure> failures;
         std::size_t changedCards = 0;
         std::size_t createdCards = 0;
@@ -270,7 +267,6 @@ class VCardAddressBook final : public AddressBook {
         }
         Store(batch, failures);
         FinishInFlight(failures);
-        ChangesMayBegin();
         for (CardEntry& entry : entries_)
             entry.changed = false;
         if (leftovers_) {
@@ -356,7 +352,6 @@ class VCardAddressBook final : public AddressBook {
         if (!inFlight_) return;
         const std::unique_ptr<InFlight> batch = std::move(inFlight_);
         if (batch->flushed.valid()) batch->flushed.get();
-        ChangesMayBegin();
         const std::vector<FileOutcome> outcomes = batch->prepared.Finish();
         for (std::size_t c = 0; c < batch->changes.size(); ++c) {
             FileChange& change = batch->changes[c];
@@ -386,13 +381,6 @@ class VCardAddressBook final : public AddressBook {
             // A file that could not be made holds no card: a later save makes
             // it anew rather than replace it.
             if (change.kind == FileChange::Kind::Create) file.cards.clear();
-        }
-    }
-
-    // Calls what the save was given to wait for before its first change, once.
-    void ChangesMayBegin() {
-        if (const std::function<void()> awaited = std::exchange(awaitedBeforeChange_, nullptr)) {
-            awaited();
         }
     }
 
@@ -866,8 +854,6 @@ class VCardAddressBook final : public AddressBook {
     std::size_t writing_ = SIZE_MAX;      // the entry last written, whose lines are held
     bool leftovers_ = false;              // temporary files a killed run left behind
     std::unique_ptr<InFlight> inFlight_;  // the batch stored last, not yet swapped in
-    // During a save: what it waits for before its first change (called once).
-    std::function<void()> awaitedBeforeChange_;
 };
 
 }  // namespace

@@ -18,7 +18,6 @@ struct FakeBackend {
     void Add(std::string_view fields) { test::AddContact(book, fields); }
     void AddList() { book.AddDistributionList(); }
     std::unique_ptr<AddressBook> Open() { return book.Open(); }
-    std::unique_ptr<AddressBook> OpenBeside() { return book.Open(); }
     void ReplaceElsewhere(int index, std::string_view fields) {
         const auto parsed = test::ParseFields(fields);
         book.ReplaceContact(index, {parsed.begin(), parsed.end()});
@@ -33,8 +32,6 @@ struct VCardBackend {
         test::WriteFileBytes(dir / "Contacts" / (std::to_string(100 + added++) + ".vcf"), card);
     }
     std::unique_ptr<AddressBook> Open() { return OpenVCardFolder(dir / "Contacts"); }
-    // As a reader beside a save would: storing nothing, its index included.
-    std::unique_ptr<AddressBook> OpenBeside() { return OpenVCardFolder(dir / "Contacts"); }
     void ReplaceElsewhere(int index, std::string_view fields) {
         test::WriteFileBytes(dir / "Contacts" / (std::to_string(99 + index) + ".vcf"),
                              test::ContactCardText(test::ParseFields(fields)));
@@ -159,35 +156,6 @@ TYPED_TEST(ContactsPortContract, CardsWrittenInTurnsKeepEveryChange) {
     EXPECT_EQ(scenarios::RenderAddressBookSorted(*this->backend.Open()),
               "User3=1; FileAs=Ann; NickName=A; PagerNumber=555 0101\n"
               "User3=2; FileAs=Bob; NickName=B\nUser3=3; FileAs=Cy\n");
-}
-
-// What the caller gives a save to wait for runs once, before any card
-// changes, also when there is nothing to store; should it fail, nothing is
-// stored and its error passes on.
-TYPED_TEST(ContactsPortContract, WaitsForItsCallerBeforeTheFirstChange) {
-    this->backend.Add("User3=1; FileAs=Ann");
-    this->backend.Add("User3=2; FileAs=Bob");
-    const std::string before = this->Stored();
-    const auto change = [](AddressBook& book) {
-        book.Set(1, F::PagerNumber, "555 0101");
-        book.Delete(2);
-        book.Set(book.Create(), F::FileAs, "Cy");
-    };
-    auto failing = this->backend.Open();
-    change(*failing);
-    EXPECT_THROW(failing->SaveChanges([] { throw Error("The backup failed."); }), Error);
-    EXPECT_EQ(this->Stored(), before);
-
-    auto book = this->backend.Open();
-    change(*book);
-    std::vector<std::string> seen;
-    const auto look = [&] { seen.push_back(test::RenderAddressBook(*this->backend.OpenBeside())); };
-    EXPECT_TRUE(book->SaveChanges(look).empty());
-    EXPECT_EQ(seen, std::vector<std::string>{before});
-    EXPECT_EQ(scenarios::RenderAddressBookSorted(*this->backend.Open()),
-              "FileAs=Cy\nUser3=1; FileAs=Ann; PagerNumber=555 0101\n");
-    EXPECT_TRUE(book->SaveChanges(look).empty());
-    EXPECT_EQ(seen.size(), 2u);
 }
 
 // Another program's edit is reported and kept; the other cards are stored.

@@ -475,42 +475,6 @@ TEST_F(VCardFolderTest, ASaveKilledMidwayLeavesEachCardWhole) {
     EXPECT_EQ(status.st_mtim.tv_nsec, folderChanged.tv_nsec);
 }
 
-// A save of two batches waits for its caller with its new texts being
-// written to hidden files and every card as it was; should the caller fail,
-// the folder is left as it was, without them.
-TEST_F(VCardFolderTest, ASaveWaitsForItsCallerBeforeItsFirstChange) {
-    constexpr int kCards = 4500;  // two batches
-    for (int i = 0; i < kCards; ++i)
-        Write("c" + std::to_string(10000 + i) + ".vcf", Uid({"FN:Card " + std::to_string(i)}));
-    const auto before = test::FilesBelow(folder);
-    // Files not as before (hidden ones apart), and hidden ones.
-    const auto compare = [&] {
-        std::pair<int, int> changedAndHidden{0, 0};
-        for (const auto& [file, text] : test::FilesBelow(folder)) {
-            const auto was = before.find(file);
-            if (file.front() == '.') {
-                ++changedAndHidden.second;
-            } else if (was == before.end() || was->second != text) {
-                ++changedAndHidden.first;
-            }
-        }
-        return changedAndHidden;
-    };
-    const auto book = OpenVCardFolder(folder);
-    for (CardHandle c = 1; c <= kCards; ++c)
-        book->Set(c, F::User3, std::to_string(c));
-    std::vector<std::pair<int, int>> atCalls;
-    const auto failingBackup = [&] {
-        atCalls.push_back(compare());
-        throw Error("The backup failed.");
-    };
-    EXPECT_THROW(book->SaveChanges(failingBackup), Error);
-    ASSERT_EQ(atCalls.size(), 1u);
-    EXPECT_EQ(atCalls.front().first, 0);
-    EXPECT_GT(atCalls.front().second, 0);
-    EXPECT_EQ(compare(), std::make_pair(0, 0));
-}
-
 // A written card without a UID gets one; an unwritten one is left alone.
 TEST_F(VCardFolderTest, WrittenCardsGetAUid) {
     Write("a.vcf", MakeCard({"FN:Ann"}));
