@@ -109,14 +109,16 @@ char32_t ToLower(char32_t c) {
 
 template <typename Map>
 std::string MapCodePoints(std::string_view text, Map map) {
-    std::string out;
-    out.reserve(text.size());
-    // Most text the stores hold is ASCII: mapped byte by byte, without decoding.
+    // Most text the stores hold is ASCII (a card's every property name is
+    // mapped): mapped byte by byte in place, without decoding.
     std::size_t at = 0;
-    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) {
-        out += static_cast<char>(map(static_cast<char32_t>(text[at])));
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80)
         ++at;
-    }
+    std::string out(text.substr(0, at));
+    for (char& c : out)
+        c = static_cast<char>(map(static_cast<char32_t>(c)));
+    if (at == text.size()) return out;
+    out.reserve(text.size());
     while (at < text.size()) {
         const auto decoded = DecodeAt(text, at);
         if (!decoded) {
@@ -184,12 +186,13 @@ std::string ToUtf8(std::string_view text) {
     return IsValidUtf8(text) ? std::string(text) : Windows1252ToUtf8(text);
 }
 
+// The maps are given as lambdas, so that each call of them is inlined.
 std::string ToUpperText(std::string_view text) {
-    return MapCodePoints(text, ToUpper);
+    return MapCodePoints(text, [](char32_t c) { return ToUpper(c); });
 }
 
 std::string ToLowerText(std::string_view text) {
-    return MapCodePoints(text, ToLower);
+    return MapCodePoints(text, [](char32_t c) { return ToLower(c); });
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {

@@ -77,6 +77,7 @@ struct PropertyFields {
     std::string_view property;
     std::array<std::uint8_t, kContactFieldCount> fields{};
     std::size_t count = 0;
+    std::uint32_t mask = 0;  // a bit for each of the fields
 };
 struct PropertyTable {
     std::array<PropertyFields, kContactFieldCount> entries{};  // at most one a field
@@ -91,6 +92,7 @@ constexpr PropertyTable MakePropertyFields() {
         if (p == table.used) table.entries[table.used++].property = kFieldRules[f].property;
         PropertyFields& entry = table.entries[p];
         entry.fields[entry.count++] = static_cast<std::uint8_t>(f);
+        entry.mask |= std::uint32_t{1} << f;
     }
     return table;
 }
@@ -150,12 +152,17 @@ std::string_view TelUriNumber(std::string_view uri) {
 // reading every field costs about what reading one does.
 class FieldReader {
   public:
-    explicit FieldReader(const VCard& card) : card_(card) {
+    static constexpr std::uint32_t kEveryField = (std::uint32_t{1} << kContactFieldCount) - 1;
+
+    // `wanted`: a bit for each field whose lines are to be found (the lines
+    // of others are passed over, numbers' types unread); the fields read
+    // must read no others' lines.
+    explicit FieldReader(const VCard& card, std::uint32_t wanted = kEveryField) : card_(card) {
         for (std::size_t i = 0; i < card.lines.size(); ++i) {
             const VCardLine& line = card.lines[i];
             if (line.nested) continue;
             const PropertyFields* mapped = FieldsOfProperty(line.name);
-            if (mapped == nullptr) continue;
+            if (mapped == nullptr || (mapped->mask & wanted) == 0) continue;
             std::optional<TelClass> telClass;
             for (std::size_t m = 0; m < mapped->count; ++m) {
                 const std::size_t f = mapped->fields[m];
@@ -437,8 +444,29 @@ std::string TrimmedText(const VCardLine& line) {
 
 }  // namespace
 
+std::uint32_t FieldBit(ContactField field) {
+    return std::uint32_t{1} << static_cast<std::size_t>(field);
+}
+
+// The fields whose lines a field reads: a name, the file-as text and the
+// e-mail display name read others'.
+std::uint32_t LinesReadBy(ContactField field) {
+    switch (RuleOf(field).rule) {
+        case Rule::Text:
+        case Rule::FullName:
+        case Rule::Tel:
+        case Rule::EmailType:
+            return FieldBit(field);
+        case Rule::FileAs:
+        case Rule::NamePart:
+        case Rule::EmailDisplayName:
+            break;
+    }
+    return FieldReader::kEveryField;
+}
+
 std::string ReadContactField(const VCard& card, ContactField field) {
-    return FieldReader(card).Read(field);
+    return FieldReader(card, LinesReadBy(field)).Read(field);
 }
 
 bool WriteKeepsCard(ContactField field, std::string_view current, bool ownFileAs,
@@ -482,7 +510,8 @@ bool WritesOnlyItself(ContactField field) {
 
 void WriteContactField(VCard& card, ContactField field, std::string_view value) {
     const FieldRule& rule = RuleOf(field);
-    const FieldReader reader(card);
+    // Whether the card has a file-as line of its own reads only that line.
+    const FieldReader reader(card, LinesReadBy(field) | FieldBit(F::FileAs));
     if (WriteKeepsCard(field, reader.Read(field), reader.HasLine(F::FileAs), value)) return;
     switch (rule.rule) {
         case Rule::EmailDisplayName:
