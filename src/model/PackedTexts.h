@@ -52,6 +52,10 @@ class PackedTexts {
     // Bytes of all texts together.
     std::size_t TextSize() const { return text_.size(); }
 
+    // Gives back the room a Set grew the buffer by (up to its size again),
+    // for a holder kept long among thousands.
+    void Fit() { text_.shrink_to_fit(); }
+
     bool operator==(const PackedTexts&) const = default;
 
   private:

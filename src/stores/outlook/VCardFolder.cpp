@@ -183,8 +183,9 @@ class VCardAddressBook final : public AddressBook {
         if (entry.fieldsCurrent && WritesOnlyItself(field)) {
             // A first run gives thousands of cards an ID and speed dials:
             // only that field is read again, not the whole card.
-            entry.indexed.fields.Set(static_cast<std::size_t>(field),
-                                     ReadContactField(*entry.card, field));
+            CardFields& fields = entry.indexed.fields;
+            fields.Set(static_cast<std::size_t>(field), ReadContactField(*entry.card, field));
+            fields.Fit();
         } else {
             // Writing one field can change what others read (the file-as
             // text made from the names).
