@@ -442,8 +442,6 @@ std::string TrimmedText(const VCardLine& line) {
     return text;
 }
 
-}  // namespace
-
 std::uint32_t FieldBit(ContactField field) {
     return std::uint32_t{1} << static_cast<std::size_t>(field);
 }
@@ -464,6 +462,8 @@ std::uint32_t LinesReadBy(ContactField field) {
     }
     return FieldReader::kEveryField;
 }
+
+}  // namespace
 
 std::string ReadContactField(const VCard& card, ContactField field) {
     return FieldReader(card, LinesReadBy(field)).Read(field);
