@@ -4,6 +4,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 #include "model/Error.h"
 #include "model/Text.h"
@@ -74,19 +75,26 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-// Splits `text` at every `separator` that is not inside double quotes.
-std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
+// Calls `use` with each part of `text` between the `separator`s that are not
+// inside double quotes, in order.
+template <typename Use>
+void ForEachPartOutsideQuotes(std::string_view text, char separator, const Use& use) {
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '"') quoted = !quoted;
         if (text[i] == separator && !quoted) {
-            parts.push_back(text.substr(start, i - start));
+            use(text.substr(start, i - start));
             start = i + 1;
         }
     }
-    parts.push_back(text.substr(start));
+    use(text.substr(start));
+}
+
+std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    ForEachPartOutsideQuotes(text, separator,
+                             [&](std::string_view part) { parts.push_back(part); });
     return parts;
 }
 
@@ -100,24 +108,16 @@ bool SplitProperty(std::string_view logical, VCardLine& line) {
         if (logical[i] == ':' && !quoted) colon = i;
     }
     if (colon == std::string_view::npos) return false;
-    // The name, then each parameter up to the next ';' outside quotes.
-    const std::string_view head = logical.substr(0, colon);
-    std::size_t start = 0;
-    bool inName = true;
-    quoted = false;
+    // The name, then each parameter, split in place: a card has many lines.
+    bool first = true;
     line.params.clear();
-    for (std::size_t i = 0; i <= head.size(); ++i) {
-        if (i < head.size() && head[i] == '"') quoted = !quoted;
-        if (i < head.size() && (head[i] != ';' || quoted)) continue;
-        const std::string_view part = head.substr(start, i - start);
-        if (inName) {
+    ForEachPartOutsideQuotes(logical.substr(0, colon), ';', [&](std::string_view part) {
+        if (std::exchange(first, false)) {
             line.nameText = std::string(part);
-            inName = false;
         } else {
             line.params.emplace_back(part);
         }
-        start = i + 1;
-    }
+    });
     const std::string_view name = Trim(line.nameText);
     const std::size_t dot = name.rfind('.');
     line.name = ToUpperText(dot == std::string_view::npos ? name : name.substr(dot + 1));

@@ -73,6 +73,15 @@ const FieldRule& RuleOf(ContactField field) {
 // The fields read from each property, in the table's order: a card's line is
 // matched to its property once, rather than to each of the fields (the
 // fields of every card are read many times in a run).
+// Sets of fields, a bit each.
+constexpr std::uint32_t FieldBit(std::size_t field) {
+    return std::uint32_t{1} << field;
+}
+constexpr std::uint32_t FieldBit(ContactField field) {
+    return FieldBit(static_cast<std::size_t>(field));
+}
+constexpr std::uint32_t kEveryField = FieldBit(kContactFieldCount) - 1;
+
 struct PropertyFields {
     std::string_view property;
     std::array<std::uint8_t, kContactFieldCount> fields{};
@@ -92,7 +101,7 @@ constexpr PropertyTable MakePropertyFields() {
         if (p == table.used) table.entries[table.used++].property = kFieldRules[f].property;
         PropertyFields& entry = table.entries[p];
         entry.fields[entry.count++] = static_cast<std::uint8_t>(f);
-        entry.mask |= std::uint32_t{1} << f;
+        entry.mask |= FieldBit(f);
     }
     return table;
 }
@@ -152,8 +161,6 @@ std::string_view TelUriNumber(std::string_view uri) {
 // reading every field costs about what reading one does.
 class FieldReader {
   public:
-    static constexpr std::uint32_t kEveryField = (std::uint32_t{1} << kContactFieldCount) - 1;
-
     // `wanted`: a bit for each field whose lines are to be found (the lines
     // of others are passed over, numbers' types unread); the fields read
     // must read no others' lines.
@@ -442,10 +449,6 @@ std::string TrimmedText(const VCardLine& line) {
     return text;
 }
 
-std::uint32_t FieldBit(ContactField field) {
-    return std::uint32_t{1} << static_cast<std::size_t>(field);
-}
-
 // The fields whose lines a field reads: a name, the file-as text and the
 // e-mail display name read others'.
 std::uint32_t LinesReadBy(ContactField field) {
@@ -460,7 +463,7 @@ std::uint32_t LinesReadBy(ContactField field) {
         case Rule::EmailDisplayName:
             break;
     }
-    return FieldReader::kEveryField;
+    return kEveryField;
 }
 
 }  // namespace
@@ -505,7 +508,7 @@ IndexedCard SummaryOf(const VCard& card) {
 
 bool WritesOnlyItself(ContactField field) {
     const FieldRule& rule = RuleOf(field);
-    return rule.rule == Rule::Text && FieldsOfProperty(rule.property)->count == 1;
+    return rule.rule == Rule::Text && FieldsOfProperty(rule.property)->mask == FieldBit(field);
 }
 
 void WriteContactField(VCard& card, ContactField field, std::string_view value) {
