@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <condition_variable>
 #include <ctime>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -212,6 +215,18 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
     throw Error("Too many backups were made in one second in " + backupsFolder.string() + ".");
 }
 
+// The folder of a backup's card copies, made when it is not there yet.
+std::filesystem::path CardsFolderOf(const std::filesystem::path& folder) {
+    std::filesystem::path copies = folder / kCardsFolder;
+    std::error_code error;
+    std::filesystem::create_directory(copies, error);
+    if (error) {
+        throw Error("The backup folder " + copies.string() +
+                    " could not be created: " + error.message() + ".");
+    }
+    return copies;
+}
+
 // A card (a file name in `from`) is kept in `to` by a second link to its
 // file where the folders share a file system: a run never writes into a
 // card's file (it puts a new file in its place), so the linked file keeps the
@@ -219,8 +234,8 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
 // is followed, for the same reason: the run puts a new file in place of the
 // one it points to. A card on another file system is copied. False when there
 // is no card to keep.
-bool KeepCardFile(const FolderLinks& links, const std::string& card,
-                  const std::filesystem::path& from, const std::filesystem::path& to) {
+bool KeepCardFile(const FolderLinks& links, const char* card, const std::filesystem::path& from,
+                  const std::filesystem::path& to) {
     switch (links.Link(card)) {
         case FolderLinks::Outcome::Linked:
             return true;
@@ -295,11 +310,160 @@ std::string BackupInfo::Describe() const {
            " kept, " + std::to_string(created.size()) + " to be created";
 }
 
-std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
-                                 BackupRequest request) {
-    const Moment now = Now();
-    const std::filesystem::path folder = NewBackupFolder(backupsFolder, now.name);
+// The cards of a backup under way, kept on a thread of its own as they are
+// named. Their names are packed in one text: a first run names thousands.
+struct BackupUnderWay::Keeper {
+    enum Kept : char { NotYet, Yes, Missing };
+
+    Keeper(std::filesystem::path backups, std::filesystem::path from)
+        : backupsFolder(std::move(backups)), contacts(std::move(from)) {
+        try {
+            thread = std::thread([this] { Work(); });
+        } catch (const std::system_error&) {
+            // No thread to be had: Finish keeps the cards itself.
+        }
+    }
+    Keeper(const Keeper&) = delete;
+    Keeper& operator=(const Keeper&) = delete;
+    ~Keeper() { Stop(); }
+
+    void Add(std::string_view card) {
+        {
+            const std::lock_guard lock(mutex);
+            starts.push_back(names.size());
+            names.append(card);
+            names.push_back('\0');
+            kept.push_back(NotYet);
+        }
+        named.notify_one();
+    }
+
+    // Lets the thread keep the cards named so far, and waits for it.
+    void Stop() {
+        {
+            const std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        named.notify_one();
+        if (thread.joinable()) thread.join();
+    }
+
+    // The names of the cards kept, sorted.
+    std::vector<std::string_view> KeptNames() const {
+        std::vector<std::string_view> sorted;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            if (kept[i] == Yes) sorted.push_back(NameAt(i));
+        }
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
+
+    std::string_view NameAt(std::size_t i) const {
+        const std::size_t end = i + 1 < starts.size() ? starts[i + 1] - 1 : names.size() - 1;
+        return std::string_view(names).substr(starts[i], end - starts[i]);
+    }
+
+    // The backup's folder is made here too, off the run's way; so is every
+    // card named, until Stop or a failure.
+    void Work() {
+        try {
+            made = Now();
+            folder = NewBackupFolder(backupsFolder, made.name);
+            const std::filesystem::path copies = CardsFolderOf(folder);
+            const FolderLinks links(contacts, copies);
+            std::string name;
+            std::unique_lock lock(mutex);
+            for (;;) {
+                named.wait(lock, [this] { return stopping || next < starts.size(); });
+                if (next == starts.size()) return;
+                const std::size_t i = next++;
+                name.assign(NameAt(i));
+                lock.unlock();
+                const Kept outcome =
+                    KeepCardFile(links, name.c_str(), contacts, copies) ? Yes : Missing;
+                lock.lock();
+                kept[i] = outcome;
+            }
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+
+    const std::filesystem::path backupsFolder;
+    const std::filesystem::path contacts;
+    Moment made;
+    std::filesystem::path folder;  // once made
+    std::exception_ptr failure;    // what stopped the thread
+    std::mutex mutex;              // guards what follows
+    std::condition_variable named;
+    std::string names;  // each followed by a NUL, which no file name holds
+    std::vector<std::size_t> starts;
+    std::vector<Kept> kept;
+    std::size_t next = 0;  // the first name not yet taken by the thread
+    bool stopping = false;
+    std::thread thread;
+};
+
+namespace {
+
+// Keeps the request's changed cards in `copies`, in its order; those kept
+// early (sorted) count as kept, and those kept early that the request does
+// not name (a card written back as it was) are let go.
+void KeepChangedCards(BackupRequest& request, const std::filesystem::path& copies,
+                      const std::vector<std::string_view>& keptEarly, BackupInfo& info) {
+    if (!request.changedCards.empty()) {
+        const FolderLinks links(request.contacts, copies);
+        // A first run keeps thousands, linked on two threads.
+        std::vector<char> kept(request.changedCards.size(), 0);
+        InParallel(request.changedCards.size(), kFilesPerTurn, kFilesWorthAThread,
+                   [&](std::size_t i) {
+                       const std::string& card = request.changedCards[i];
+                       kept[i] = std::binary_search(keptEarly.begin(), keptEarly.end(), card) ||
+                                 KeepCardFile(links, card.c_str(), request.contacts, copies);
+                   });
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            // A card another program removed meanwhile is not written by
+            // the run either (it reports it), so there is nothing to keep.
+            if (kept[i]) info.cards.push_back(std::move(request.changedCards[i]));
+        }
+    }
+    std::vector<std::string_view> named(info.cards.begin(), info.cards.end());
+    std::sort(named.begin(), named.end());
+    for (const std::string_view card : keptEarly) {
+        if (std::binary_search(named.begin(), named.end(), card)) continue;
+        // A copy left behind holds what the card holds now and is listed
+        // nowhere, so its removal failing harms nothing.
+        std::error_code ignored;
+        std::filesystem::remove(copies / card, ignored);
+    }
+}
+
+}  // namespace
+
+BackupUnderWay::BackupUnderWay(std::filesystem::path backupsFolder, std::filesystem::path contacts)
+    : backupsFolder_(std::move(backupsFolder)), contacts_(std::move(contacts)) {}
+
+BackupUnderWay::~BackupUnderWay() {
+    if (!keeper_) return;
+    keeper_->Stop();
+    std::error_code ignored;  // nothing lists an unfinished backup
+    if (!keeper_->folder.empty()) std::filesystem::remove_all(keeper_->folder, ignored);
+}
+
+void BackupUnderWay::KeepCard(std::string_view card) {
+    if (!keeper_) keeper_ = std::make_unique<Keeper>(backupsFolder_, contacts_);
+    keeper_->Add(card);
+}
+
+std::filesystem::path BackupUnderWay::Finish(BackupRequest request) {
+    const std::unique_ptr<Keeper> early = std::move(keeper_);
+    if (early) early->Stop();
+    const bool madeEarly = early && !early->folder.empty();
+    const Moment now = madeEarly ? early->made : Now();
+    std::filesystem::path folder = madeEarly ? early->folder : std::filesystem::path();
     try {
+        if (early && early->failure) std::rethrow_exception(early->failure);
+        if (!madeEarly) folder = NewBackupFolder(backupsFolder_, now.name);
         BackupInfo info;
         info.made = now.text;
         info.before = request.before;
@@ -317,37 +481,22 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
             CopyDatabase(request.sync, folder / kSyncCopy, CopyInto::NewFile);
             info.syncCopied = true;
         }
-        std::error_code error;
-        std::filesystem::create_directory(folder / kCardsFolder, error);
-        if (error) {
-            throw Error("The backup folder " + (folder / kCardsFolder).string() +
-                        " could not be created: " + error.message() + ".");
-        }
-        // The names are moved, not copied: a first run names thousands.
-        if (!request.changedCards.empty()) {
-            const std::filesystem::path copies = folder / kCardsFolder;
-            const FolderLinks links(request.contacts, copies);
-            // A first run keeps thousands, linked on two threads.
-            std::vector<char> kept(request.changedCards.size(), 0);
-            InParallel(
-                request.changedCards.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
-                    kept[i] =
-                        KeepCardFile(links, request.changedCards[i], request.contacts, copies);
-                });
-            for (std::size_t i = 0; i < kept.size(); ++i) {
-                // A card another program removed meanwhile is not written by
-                // the run either (it reports it), so there is nothing to keep.
-                if (kept[i]) info.cards.push_back(std::move(request.changedCards[i]));
-            }
-        }
+        KeepChangedCards(request, CardsFolderOf(folder),
+                         early ? early->KeptNames() : std::vector<std::string_view>(), info);
         info.created = std::move(request.createdCards);
         WriteFileAtomically(folder / kManifestName, ManifestText(info));
     } catch (const std::exception&) {
         std::error_code ignored;  // the error being thrown says what went wrong
-        std::filesystem::remove_all(folder, ignored);
+        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
         throw;
     }
     return folder;
+}
+
+std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
+                                 BackupRequest request) {
+    BackupUnderWay backup(backupsFolder, request.contacts);
+    return backup.Finish(std::move(request));
 }
 
 void PruneBackups(const std::filesystem::path& backupsFolder, int keep) {

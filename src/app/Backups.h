@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,37 @@ struct BackupInfo {
 // Makes a backup and returns its folder. Throws Error naming what could not
 // be copied; a backup that failed half-way is removed.
 std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder, BackupRequest request);
+
+// A backup begun while the run still works out what it will write: each card
+// file named as about to change is kept at once, on a thread of its own,
+// beside the run's work on the cards (a first run names thousands, which
+// would otherwise wait for it). Finish makes it whole; one not finished is
+// removed, with all it kept.
+class BackupUnderWay {
+  public:
+    BackupUnderWay(std::filesystem::path backupsFolder, std::filesystem::path contacts);
+    BackupUnderWay(const BackupUnderWay&) = delete;
+    BackupUnderWay& operator=(const BackupUnderWay&) = delete;
+    ~BackupUnderWay();
+
+    // A card file (its name in the contacts folder) about to be written over
+    // or deleted; naming one twice keeps it once. Never throws: what could
+    // not be kept is reported by Finish.
+    void KeepCard(std::string_view card);
+
+    // The backup of `request` (of the contacts folder given above), as
+    // MakeBackup makes it: the changed cards not kept yet are kept now, those
+    // kept that the request does not name are let go, then the databases and
+    // the manifest are written. Throws Error naming what failed, here or
+    // while the cards were kept. Call it once.
+    std::filesystem::path Finish(BackupRequest request);
+
+  private:
+    struct Keeper;
+    std::filesystem::path backupsFolder_;
+    std::filesystem::path contacts_;
+    std::unique_ptr<Keeper> keeper_;  // from the first card named
+};
 
 // Removes the oldest backups beyond `keep`. Throws Error naming a folder that
 // could not be removed.

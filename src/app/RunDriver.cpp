@@ -99,6 +99,10 @@ RunResult RunDriver::Start() {
         }
     }();
     state_.BeforeFirstWrite = nullptr;
+    state_.CardFileChanging = nullptr;
+    // A backup begun by a run that stopped before its first write is
+    // removed: it was never finished.
+    backupUnderWay_.reset();
     return result;
 }
 
@@ -156,6 +160,15 @@ RunResult RunDriver::Run() {
                                      std::vector<std::string> createdCards) {
         BackUpBeforeWriting(std::move(changedCards), std::move(createdCards));
     };
+    if (!safety_.backupsFolder.empty()) {
+        state_.CardFileChanging = [this](std::string_view card) {
+            if (!backupUnderWay_) {
+                backupUnderWay_ = std::make_unique<BackupUnderWay>(safety_.backupsFolder,
+                                                                   state_.settings.ContactsPath);
+            }
+            backupUnderWay_->KeepCard(card);
+        };
+    }
     for (const StageId id : kWriteStages) {
         // The address-book writer asks for the backup itself, knowing its
         // cards; a table without one still gets the databases backed up.
@@ -163,6 +176,7 @@ RunResult RunDriver::Run() {
         RunStage(id);
     }
     state_.BeforeFirstWrite = nullptr;
+    state_.CardFileChanging = nullptr;
 
     if (state_.settings.PMAfter) {
         ui_.SetStatusCaption(StatusCaption::WaitingForManager);
@@ -201,19 +215,25 @@ void RunDriver::BackUpBeforeWriting(std::vector<std::string> changedCards,
                                     std::vector<std::string> createdCards) {
     if (backupDecided_) return;
     backupDecided_ = true;
+    // Gone when this returns: what it kept for a run that writes nothing is
+    // removed with it.
+    std::unique_ptr<BackupUnderWay> backup = std::move(backupUnderWay_);
     if (safety_.backupsFolder.empty()) return;
     if (changedCards.empty() && createdCards.empty() && plan_.DatabasesUnchanged()) return;
     const Settings& settings = state_.settings;
     try {
-        backup_ = MakeBackup(safety_.backupsFolder, {.before = "the synchronization",
-                                                     .phoneBook = settings.PhoneBookPath,
-                                                     .sync = settings.SyncPath,
-                                                     .contacts = settings.ContactsPath,
-                                                     .log = settings.LogPath,
-                                                     .changedCards = std::move(changedCards),
-                                                     .createdCards = std::move(createdCards),
-                                                     .counts = CountsText(plan_.loaded),
-                                                     .plan = PlanText(plan_)});
+        if (!backup) {
+            backup = std::make_unique<BackupUnderWay>(safety_.backupsFolder, settings.ContactsPath);
+        }
+        backup_ = backup->Finish({.before = "the synchronization",
+                                  .phoneBook = settings.PhoneBookPath,
+                                  .sync = settings.SyncPath,
+                                  .contacts = settings.ContactsPath,
+                                  .log = settings.LogPath,
+                                  .changedCards = std::move(changedCards),
+                                  .createdCards = std::move(createdCards),
+                                  .counts = CountsText(plan_.loaded),
+                                  .plan = PlanText(plan_)});
         PruneBackups(safety_.backupsFolder, settings.KeepBackups);
     } catch (const Error& error) {
         throw Error("The stores could not be backed up, so nothing was written. " +

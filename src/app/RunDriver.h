@@ -3,9 +3,11 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "app/Backups.h"
 #include "app/RunLock.h"
 #include "run/RunPlan.h"
 #include "run/RunState.h"
@@ -82,6 +84,7 @@ class RunDriver {
     // Of the run under way.
     RunPlan plan_;
     bool backupDecided_ = false;
+    std::unique_ptr<BackupUnderWay> backupUnderWay_;  // begun at the first card changed
     std::filesystem::path backup_;
 };
 

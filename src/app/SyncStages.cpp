@@ -6,8 +6,10 @@
 #include <functional>
 #include <future>
 #include <optional>
+#include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "engine/ChangeFlags.h"
 #include "engine/ContactIds.h"
@@ -27,11 +29,13 @@ namespace velmora {
 
 namespace {
 
-// The book as the writer sees it: before it stores anything, the run is told
-// which card files are about to be written, so they can be backed up first.
+// The book as the writer sees it: the run is told of each card file as soon
+// as it changes, and before anything is stored of all of them, so that they
+// are backed up first.
 class AnnouncingBook final : public AddressBook {
   public:
-    AnnouncingBook(AddressBook& inner, RunState& state) : inner_(inner), state_(state) {}
+    AnnouncingBook(AddressBook& inner, RunState& state)
+        : inner_(inner), state_(state), announced_(static_cast<std::size_t>(inner.Count()), 0) {}
 
     int Count() const override { return inner_.Count(); }
     bool IsContact(CardHandle card) const override { return inner_.IsContact(card); }
@@ -40,11 +44,18 @@ class AnnouncingBook final : public AddressBook {
     }
     void Set(CardHandle card, ContactField field, std::string_view value) override {
         inner_.Set(card, field, value);
+        Announce(card);
     }
     CardHandle Create() override { return inner_.Create(); }
-    void Delete(CardHandle card) override { inner_.Delete(card); }
+    void Delete(CardHandle card) override {
+        inner_.Delete(card);
+        Announce(card);
+    }
     std::string Describe(CardHandle card) const override { return inner_.Describe(card); }
     PendingCardFiles PendingFiles() const override { return inner_.PendingFiles(); }
+    std::optional<std::string> PendingFileOf(CardHandle card) const override {
+        return inner_.PendingFileOf(card);
+    }
     std::vector<CardFailure> SaveChanges() override {
         if (state_.BeforeFirstWrite) {
             PendingCardFiles pending = inner_.PendingFiles();
@@ -54,8 +65,20 @@ class AnnouncingBook final : public AddressBook {
     }
 
   private:
+    // Once per loaded card, at its first change; a created card has no file
+    // to keep.
+    void Announce(CardHandle card) {
+        const auto index = static_cast<std::size_t>(card - 1);
+        if (!state_.CardFileChanging || index >= announced_.size() || announced_[index]) return;
+        if (const std::optional<std::string> file = inner_.PendingFileOf(card)) {
+            announced_[index] = 1;
+            state_.CardFileChanging(*file);
+        }
+    }
+
     AddressBook& inner_;
     RunState& state_;
+    std::vector<char> announced_;  // per loaded card
 };
 
 // A store read beside the address book, kept until its own stage.

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/SyncSet.h"
@@ -36,6 +37,10 @@ struct RunState {
     std::function<void(std::vector<std::string> changedCards,
                        std::vector<std::string> createdCards)>
         BeforeFirstWrite;
+    // Set beside it: the address book's writer calls it with each card file
+    // as soon as a change to it is made, so that its backup begins while the
+    // writer goes on. It does not throw; BeforeFirstWrite reports failures.
+    std::function<void(std::string_view card)> CardFileChanging;
 };
 
 // What a store's writer reports back. A writer changes its own store only;

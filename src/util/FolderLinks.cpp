@@ -38,8 +38,8 @@ FolderLinks::~FolderLinks() {
     ::close(to_);
 }
 
-FolderLinks::Outcome FolderLinks::Link(const std::string& name) const {
-    if (::linkat(from_, name.c_str(), to_, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+FolderLinks::Outcome FolderLinks::Link(const char* name) const {
+    if (::linkat(from_, name, to_, name, AT_SYMLINK_FOLLOW) == 0 || errno == EEXIST)
         return Outcome::Linked;
     return errno == ENOENT ? Outcome::Missing : Outcome::NotLinkable;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <filesystem>
-#include <string>
 
 namespace velmora {
 
@@ -22,8 +21,9 @@ class FolderLinks {
         NotLinkable  // on another file system, or a link not allowed there: copy it
     };
     // Links `name` in the first folder to the same name in the second. A
-    // symbolic link is followed: the file it points to is linked.
-    Outcome Link(const std::string& name) const;
+    // symbolic link is followed: the file it points to is linked. A name
+    // linked already is kept as it is.
+    Outcome Link(const char* name) const;
 
   private:
     int from_ = -1;

@@ -183,15 +183,21 @@ TEST_F(SafetyTest, ALinkedCardIsBackedUpAsTheTextItHeld) {
     ExpectQuietRun(s.session);
 }
 
+// A backup of cards in dir/Contacts only.
+BackupRequest CardsOnlyRequest(const TempDir& dir) {
+    BackupRequest request;
+    request.before = "the test";
+    request.contacts = dir / "Contacts";
+    return request;
+}
+
 // A backup keeps the cards it is given that are there, in their order (a
 // first run's thousands are linked on two threads), leaves out those removed
 // meanwhile, and one whose folder cannot be opened leaves no backup behind.
 TEST(MakeBackupTest, KeepsTheCardsThereAndNothingHalfMade) {
     TempDir dir;
     const std::filesystem::path backups = dir / "Backups";
-    BackupRequest request;
-    request.before = "the test";
-    request.contacts = dir / "Contacts";
+    BackupRequest request = CardsOnlyRequest(dir);
     std::map<std::string, std::string> there;
     std::vector<std::string> kept;
     for (int i = 0; i < 600; ++i) {
@@ -209,6 +215,44 @@ TEST(MakeBackupTest, KeepsTheCardsThereAndNothingHalfMade) {
     request.contacts = dir / "Nowhere";
     EXPECT_THAT([&] { MakeBackup(backups, request); }, ErrorNaming({request.contacts.string()}));
     EXPECT_THAT(ListBackups(backups), SizeIs(1));
+}
+
+// A backup begun while the run works keeps the cards named meanwhile that
+// the run then writes, in the run's order, also those named only at the end;
+// the others are let go. One never finished, or failed, leaves no folder.
+TEST(MakeBackupTest, BegunEarlyItKeepsWhatTheRunWrites) {
+    TempDir dir;
+    const std::filesystem::path backups = dir / "Backups";
+    BackupRequest request = CardsOnlyRequest(dir);
+    for (const char* card : {"a.vcf", "b.vcf", "c.vcf"})
+        WriteFileBytes(request.contacts / card, std::string("card ") + card);
+    const auto folders = [&] {
+        return std::distance(std::filesystem::directory_iterator(backups),
+                             std::filesystem::directory_iterator());
+    };
+
+    std::filesystem::path made;
+    {
+        BackupUnderWay backup(backups, request.contacts);
+        for (const char* card : {"a.vcf", "b.vcf", "a.vcf", "gone.vcf"})
+            backup.KeepCard(card);
+        request.changedCards = {"c.vcf", "a.vcf", "gone.vcf"};
+        made = backup.Finish(request);
+    }
+    EXPECT_EQ(FilesBelow(made / "cards"), (std::map<std::string, std::string>{
+                                              {"a.vcf", "card a.vcf"}, {"c.vcf", "card c.vcf"}}));
+    EXPECT_THAT(FindBackup(backups, made.filename().string()).cards, ElementsAre("c.vcf", "a.vcf"));
+    {
+        BackupUnderWay unfinished(backups, request.contacts);
+        unfinished.KeepCard("b.vcf");
+    }
+    EXPECT_EQ(folders(), 1);
+
+    request.contacts = dir / "Nowhere";
+    BackupUnderWay failing(backups, request.contacts);
+    failing.KeepCard("a.vcf");
+    EXPECT_THAT([&] { failing.Finish(request); }, ErrorNaming({request.contacts.string()}));
+    EXPECT_EQ(folders(), 1);
 }
 
 // A run that cannot back up stops before its first write, saying why.

@@ -88,6 +88,7 @@ class FakeBook final : public AddressBook {
 
     // Nothing here lives in a file.
     PendingCardFiles PendingFiles() const override { return {}; }
+    std::optional<std::string> PendingFileOf(CardHandle) const override { return std::nullopt; }
 
     std::vector<CardFailure> SaveChanges() override {
         std::vector<CardFailure> failures;

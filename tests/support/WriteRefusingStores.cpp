@@ -47,6 +47,9 @@ class RefusingAddressBook final : public AddressBook {
     void Delete(CardHandle card) override { Refuse("Delete of contact " + Who(card)); }
     std::string Describe(CardHandle card) const override { return inner_->Describe(card); }
     PendingCardFiles PendingFiles() const override { return inner_->PendingFiles(); }
+    std::optional<std::string> PendingFileOf(CardHandle card) const override {
+        return inner_->PendingFileOf(card);
+    }
     std::vector<CardFailure> SaveChanges() override { return inner_->SaveChanges(); }
 
   private:

@@ -89,6 +89,10 @@ class AddressBook {
     // What the next SaveChanges would store, so it can be backed up first;
     // a created card keeps the file named here.
     virtual PendingCardFiles PendingFiles() const = 0;
+    // The file of this card that PendingFiles names as changed, known from
+    // the card's first change on, so that its backup can begin while others
+    // are still being written; nullopt for a card unchanged or new.
+    virtual std::optional<std::string> PendingFileOf(CardHandle card) const = 0;
 
     // Stores every card changed, created or deleted since the book was opened
     // or last saved. A card that cannot be stored is left as it is on disk

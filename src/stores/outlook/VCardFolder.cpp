@@ -238,6 +238,12 @@ class VCardAddressBook final : public AddressBook {
         return pending;
     }
 
+    std::optional<std::string> PendingFileOf(CardHandle card) const override {
+        const CardEntry& entry = At(card);
+        if (!entry.changed || entry.file == kNoFile) return std::nullopt;
+        return files_[entry.file].name;
+    }
+
     std::vector<CardFailure> SaveChanges() override {
         std::vector<CardFailure> failures;
         std::size_t changedCards = 0;

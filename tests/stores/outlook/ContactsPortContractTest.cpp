@@ -1,4 +1,6 @@
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@ namespace {
 using F = ContactField;
 
 struct FakeBackend {
+    static constexpr bool kNamesFiles = false;
     void Add(std::string_view fields) { test::AddContact(book, fields); }
     void AddList() { book.AddDistributionList(); }
     std::unique_ptr<AddressBook> Open() { return book.Open(); }
@@ -26,6 +29,7 @@ struct FakeBackend {
 };
 
 struct VCardBackend {
+    static constexpr bool kNamesFiles = true;
     void Add(std::string_view fields) { Write(test::ContactCardText(test::ParseFields(fields))); }
     void AddList() { Write(test::MakeCard({"FN:Team", "KIND:group"}, "4.0")); }
     void Write(const std::string& card) {
@@ -87,6 +91,31 @@ TYPED_TEST(ContactsPortContract, HandlesCreateDeleteAndSave) {
         scenarios::RenderAddressBookSorted(*this->backend.Open()),
         "(distribution list)\nFileAs=Bob\nUser3=1; FileAs=Ann\nUser3=2; User4=M:3; FileAs=Ann\n");
     EXPECT_TRUE(book->SaveChanges().empty());  // nothing left to store
+}
+
+// Each changed card names, from its first change on, the file the save lists
+// for it; a card unchanged, new or stored names none.
+TYPED_TEST(ContactsPortContract, NamesTheFileOfEachChangedCard) {
+    this->backend.Add("FileAs=Ann");
+    this->backend.Add("FileAs=Bo");
+    this->backend.Add("FileAs=Cy");
+    auto book = this->backend.Open();
+    book->Set(1, F::FileAs, "Ann");
+    book->Set(2, F::User4, "M:3");
+    book->Delete(3);
+    const CardHandle dee = book->Create();
+    book->Set(dee, F::FileAs, "Dee");
+
+    std::vector<std::string> named;
+    for (CardHandle card = 1; card <= book->Count(); ++card) {
+        if (const auto file = book->PendingFileOf(card)) named.push_back(*file);
+    }
+    const auto expected = TypeParam::kNamesFiles ? std::vector<std::string>{"101.vcf", "102.vcf"}
+                                                 : std::vector<std::string>{};
+    EXPECT_EQ(named, expected);
+    EXPECT_EQ(book->PendingFiles().changed, expected);
+    ASSERT_TRUE(book->SaveChanges().empty());
+    EXPECT_EQ(book->PendingFileOf(2), std::nullopt);
 }
 
 // Every field reads back once saved, not before; "" clears a field. Written
