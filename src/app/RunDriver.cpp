@@ -162,6 +162,7 @@ RunResult RunDriver::Run() {
     };
     if (!safety_.backupsFolder.empty()) {
         state_.CardFileChanging = [this](std::string_view card) {
+            if (backupDecided_) return;  // a run backs up once, before its first write
             if (!backupUnderWay_) {
                 backupUnderWay_ = std::make_unique<BackupUnderWay>(safety_.backupsFolder,
                                                                    state_.settings.ContactsPath);
