@@ -1,4 +1,5 @@
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 
 #include "app/Backups.h"
 #include "app/Preview.h"
@@ -253,6 +254,33 @@ TEST(MakeBackupTest, BegunEarlyItKeepsWhatTheRunWrites) {
     failing.KeepCard("a.vcf");
     EXPECT_THAT([&] { failing.Finish(request); }, ErrorNaming({request.contacts.string()}));
     EXPECT_EQ(folders(), 1);
+}
+
+// Backups on another file system than the cards (a folder in memory here)
+// copy the cards, on the backup's thread as at its finish; a card named
+// twice is copied once.
+TEST(MakeBackupTest, CopiesCardsAcrossFileSystems) {
+    TempDir dir;
+    const auto device = [](const std::filesystem::path& path) {
+        struct stat status {};
+        return ::stat(path.c_str(), &status) == 0 ? status.st_dev : dev_t{};
+    };
+    if (device("/dev/shm") == dev_t{} || device("/dev/shm") == device(dir.Path()))
+        GTEST_SKIP() << "no second file system to back up to";
+    const TempDir memory("/dev/shm");
+    BackupRequest request = CardsOnlyRequest(dir);
+    WriteFileBytes(request.contacts / "a.vcf", "card a");
+    WriteFileBytes(request.contacts / "b.vcf", "card b");
+
+    BackupUnderWay backup(memory / "Backups", request.contacts);
+    backup.KeepCard("a.vcf");
+    backup.KeepCard("a.vcf");
+    request.changedCards = {"a.vcf", "b.vcf"};
+    const std::filesystem::path made = backup.Finish(request);
+    EXPECT_EQ(FilesBelow(made / "cards"),
+              (std::map<std::string, std::string>{{"a.vcf", "card a"}, {"b.vcf", "card b"}}));
+    EXPECT_THAT(FindBackup(memory / "Backups", made.filename().string()).cards,
+                ElementsAre("a.vcf", "b.vcf"));
 }
 
 // A run that cannot back up stops before its first write, saying why.

@@ -10,7 +10,9 @@ namespace velmora::test {
 // A fresh temporary folder, removed with its contents.
 class TempDir {
   public:
+    // In the system's temporary folder, or in `parent`.
     TempDir();
+    explicit TempDir(const std::filesystem::path& parent);
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     ~TempDir() {
