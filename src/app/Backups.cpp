@@ -408,7 +408,7 @@ namespace {
 
 // Keeps the request's changed cards in `copies`, in its order; those kept
 // early (sorted) count as kept, and those kept early that the request does
-// not name (a card written back as it was) are let go.
+// not name are let go: the backup holds what its manifest lists.
 void KeepChangedCards(BackupRequest& request, const std::filesystem::path& copies,
                       const std::vector<std::string_view>& keptEarly, BackupInfo& info) {
     if (!request.changedCards.empty()) {
