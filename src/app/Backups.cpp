@@ -315,8 +315,8 @@ std::string BackupInfo::Describe() const {
 struct BackupUnderWay::Keeper {
     enum Kept : char { NotYet, Yes, Missing };
 
-    Keeper(std::filesystem::path backups, std::filesystem::path from)
-        : backupsFolder(std::move(backups)), contacts(std::move(from)) {
+    Keeper(const std::filesystem::path& backups, const std::filesystem::path& from)
+        : backupsFolder(backups), contacts(from) {
         try {
             thread = std::thread([this] { Work(); });
         } catch (const std::system_error&) {
@@ -389,8 +389,8 @@ struct BackupUnderWay::Keeper {
         }
     }
 
-    const std::filesystem::path backupsFolder;
-    const std::filesystem::path contacts;
+    const std::filesystem::path& backupsFolder;
+    const std::filesystem::path& contacts;
     Moment made;
     std::filesystem::path folder;  // once made
     std::exception_ptr failure;    // what stopped the thread
@@ -406,25 +406,26 @@ struct BackupUnderWay::Keeper {
 
 namespace {
 
-// Keeps the request's changed cards in `copies`, in its order; those kept
-// early (sorted) count as kept, and those kept early that the request does
-// not name are let go: the backup holds what its manifest lists.
-void KeepChangedCards(BackupRequest& request, const std::filesystem::path& copies,
+// Keeps the changed cards (names in `contacts`) in `copies`, in their order,
+// naming them in `info`; those kept early (sorted) count as kept, and those
+// kept early that are not named are let go: the backup holds what its
+// manifest lists.
+void KeepChangedCards(std::vector<std::string> changedCards, const std::filesystem::path& contacts,
+                      const std::filesystem::path& copies,
                       const std::vector<std::string_view>& keptEarly, BackupInfo& info) {
-    if (!request.changedCards.empty()) {
-        const FolderLinks links(request.contacts, copies);
+    if (!changedCards.empty()) {
+        const FolderLinks links(contacts, copies);
         // A first run keeps thousands, linked on two threads.
-        std::vector<char> kept(request.changedCards.size(), 0);
-        InParallel(request.changedCards.size(), kFilesPerTurn, kFilesWorthAThread,
-                   [&](std::size_t i) {
-                       const std::string& card = request.changedCards[i];
-                       kept[i] = std::binary_search(keptEarly.begin(), keptEarly.end(), card) ||
-                                 KeepCardFile(links, card.c_str(), request.contacts, copies);
-                   });
+        std::vector<char> kept(changedCards.size(), 0);
+        InParallel(changedCards.size(), kFilesPerTurn, kFilesWorthAThread, [&](std::size_t i) {
+            const std::string& card = changedCards[i];
+            kept[i] = std::binary_search(keptEarly.begin(), keptEarly.end(), card) ||
+                      KeepCardFile(links, card.c_str(), contacts, copies);
+        });
         for (std::size_t i = 0; i < kept.size(); ++i) {
             // A card another program removed meanwhile is not written by
             // the run either (it reports it), so there is nothing to keep.
-            if (kept[i]) info.cards.push_back(std::move(request.changedCards[i]));
+            if (kept[i]) info.cards.push_back(std::move(changedCards[i]));
         }
     }
     std::vector<std::string_view> named(info.cards.begin(), info.cards.end());
@@ -440,8 +441,8 @@ void KeepChangedCards(BackupRequest& request, const std::filesystem::path& copie
 
 }  // namespace
 
-BackupUnderWay::BackupUnderWay(std::filesystem::path backupsFolder, std::filesystem::path contacts)
-    : backupsFolder_(std::move(backupsFolder)), contacts_(std::move(contacts)) {}
+BackupUnderWay::BackupUnderWay(std::filesystem::path backupsFolder, BackupRequest request)
+    : backupsFolder_(std::move(backupsFolder)), request_(std::move(request)) {}
 
 BackupUnderWay::~BackupUnderWay() {
     if (!keeper_) return;
@@ -451,11 +452,12 @@ BackupUnderWay::~BackupUnderWay() {
 }
 
 void BackupUnderWay::KeepCard(std::string_view card) {
-    if (!keeper_) keeper_ = std::make_unique<Keeper>(backupsFolder_, contacts_);
+    if (!keeper_) keeper_ = std::make_unique<Keeper>(backupsFolder_, request_.contacts);
     keeper_->Add(card);
 }
 
-std::filesystem::path BackupUnderWay::Finish(BackupRequest request) {
+std::filesystem::path BackupUnderWay::Finish(std::vector<std::string> changedCards,
+                                             std::vector<std::string> createdCards) {
     const std::unique_ptr<Keeper> early = std::move(keeper_);
     if (early) early->Stop();
     const bool madeEarly = early && !early->folder.empty();
@@ -466,24 +468,24 @@ std::filesystem::path BackupUnderWay::Finish(BackupRequest request) {
         if (!madeEarly) folder = NewBackupFolder(backupsFolder_, now.name);
         BackupInfo info;
         info.made = now.text;
-        info.before = request.before;
-        info.log = request.log;
-        info.phoneBook = request.phoneBook;
-        info.sync = request.sync;
-        info.contacts = request.contacts;
-        info.counts = request.counts;
-        info.plan = request.plan;
-        if (Exists(request.phoneBook)) {
-            CopyDatabase(request.phoneBook, folder / kPhoneBookCopy, CopyInto::NewFile);
+        info.before = request_.before;
+        info.log = request_.log;
+        info.phoneBook = request_.phoneBook;
+        info.sync = request_.sync;
+        info.contacts = request_.contacts;
+        info.counts = request_.counts;
+        info.plan = request_.plan;
+        if (Exists(request_.phoneBook)) {
+            CopyDatabase(request_.phoneBook, folder / kPhoneBookCopy, CopyInto::NewFile);
             info.phoneBookCopied = true;
         }
-        if (Exists(request.sync)) {
-            CopyDatabase(request.sync, folder / kSyncCopy, CopyInto::NewFile);
+        if (Exists(request_.sync)) {
+            CopyDatabase(request_.sync, folder / kSyncCopy, CopyInto::NewFile);
             info.syncCopied = true;
         }
-        KeepChangedCards(request, CardsFolderOf(folder),
+        KeepChangedCards(std::move(changedCards), request_.contacts, CardsFolderOf(folder),
                          early ? early->KeptNames() : std::vector<std::string_view>(), info);
-        info.created = std::move(request.createdCards);
+        info.created = std::move(createdCards);
         WriteFileAtomically(folder / kManifestName, ManifestText(info));
     } catch (const std::exception&) {
         std::error_code ignored;  // the error being thrown says what went wrong
@@ -495,8 +497,10 @@ std::filesystem::path BackupUnderWay::Finish(BackupRequest request) {
 
 std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
                                  BackupRequest request) {
-    BackupUnderWay backup(backupsFolder, request.contacts);
-    return backup.Finish(std::move(request));
+    std::vector<std::string> changed = std::move(request.changedCards);
+    std::vector<std::string> created = std::move(request.createdCards);
+    BackupUnderWay backup(backupsFolder, std::move(request));
+    return backup.Finish(std::move(changed), std::move(created));
 }
 
 void PruneBackups(const std::filesystem::path& backupsFolder, int keep) {

@@ -65,7 +65,8 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder, Bac
 // removed, with all it kept.
 class BackupUnderWay {
   public:
-    BackupUnderWay(std::filesystem::path backupsFolder, std::filesystem::path contacts);
+    // Of `request`, whose cards are named later (KeepCard, Finish).
+    BackupUnderWay(std::filesystem::path backupsFolder, BackupRequest request);
     BackupUnderWay(const BackupUnderWay&) = delete;
     BackupUnderWay& operator=(const BackupUnderWay&) = delete;
     ~BackupUnderWay();
@@ -75,17 +76,18 @@ class BackupUnderWay {
     // not be kept is reported by Finish.
     void KeepCard(std::string_view card);
 
-    // The backup of `request` (of the contacts folder given above), as
-    // MakeBackup makes it: the changed cards not kept yet are kept now, those
-    // kept that the request does not name are let go, then the databases and
-    // the manifest are written. Throws Error naming what failed, here or
-    // while the cards were kept. Call it once.
-    std::filesystem::path Finish(BackupRequest request);
+    // The backup, as MakeBackup makes it of the request with these cards:
+    // the changed cards not kept yet are kept now, those kept that are not
+    // named here are let go, then the databases and the manifest are
+    // written. Throws Error naming what failed, here or while the cards
+    // were kept. Call it once.
+    std::filesystem::path Finish(std::vector<std::string> changedCards,
+                                 std::vector<std::string> createdCards);
 
   private:
     struct Keeper;
     std::filesystem::path backupsFolder_;
-    std::filesystem::path contacts_;
+    BackupRequest request_;
     std::unique_ptr<Keeper> keeper_;  // from the first card named
 };
 

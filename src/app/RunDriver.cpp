@@ -164,8 +164,8 @@ RunResult RunDriver::Run() {
         state_.CardFileChanging = [this](std::string_view card) {
             if (backupDecided_) return;  // a run backs up once, before its first write
             if (!backupUnderWay_) {
-                backupUnderWay_ = std::make_unique<BackupUnderWay>(safety_.backupsFolder,
-                                                                   state_.settings.ContactsPath);
+                backupUnderWay_ =
+                    std::make_unique<BackupUnderWay>(safety_.backupsFolder, RunBackupRequest());
             }
             backupUnderWay_->KeepCard(card);
         };
@@ -212,6 +212,19 @@ std::optional<RunResult> RunDriver::AskAboutDeletions() {
     return std::nullopt;
 }
 
+BackupRequest RunDriver::RunBackupRequest() const {
+    const Settings& settings = state_.settings;
+    return {.before = "the synchronization",
+            .phoneBook = settings.PhoneBookPath,
+            .sync = settings.SyncPath,
+            .contacts = settings.ContactsPath,
+            .log = settings.LogPath,
+            .changedCards = {},
+            .createdCards = {},
+            .counts = CountsText(plan_.loaded),
+            .plan = PlanText(plan_)};
+}
+
 void RunDriver::BackUpBeforeWriting(std::vector<std::string> changedCards,
                                     std::vector<std::string> createdCards) {
     if (backupDecided_) return;
@@ -221,21 +234,12 @@ void RunDriver::BackUpBeforeWriting(std::vector<std::string> changedCards,
     std::unique_ptr<BackupUnderWay> backup = std::move(backupUnderWay_);
     if (safety_.backupsFolder.empty()) return;
     if (changedCards.empty() && createdCards.empty() && plan_.DatabasesUnchanged()) return;
-    const Settings& settings = state_.settings;
     try {
         if (!backup) {
-            backup = std::make_unique<BackupUnderWay>(safety_.backupsFolder, settings.ContactsPath);
+            backup = std::make_unique<BackupUnderWay>(safety_.backupsFolder, RunBackupRequest());
         }
-        backup_ = backup->Finish({.before = "the synchronization",
-                                  .phoneBook = settings.PhoneBookPath,
-                                  .sync = settings.SyncPath,
-                                  .contacts = settings.ContactsPath,
-                                  .log = settings.LogPath,
-                                  .changedCards = std::move(changedCards),
-                                  .createdCards = std::move(createdCards),
-                                  .counts = CountsText(plan_.loaded),
-                                  .plan = PlanText(plan_)});
-        PruneBackups(safety_.backupsFolder, settings.KeepBackups);
+        backup_ = backup->Finish(std::move(changedCards), std::move(createdCards));
+        PruneBackups(safety_.backupsFolder, state_.settings.KeepBackups);
     } catch (const Error& error) {
         throw Error("The stores could not be backed up, so nothing was written. " +
                     std::string(error.what()));

@@ -71,6 +71,8 @@ class RunDriver {
     // writes nothing.
     void BackUpBeforeWriting(std::vector<std::string> changedCards,
                              std::vector<std::string> createdCards);
+    // What the run's backup copies, its cards named later.
+    BackupRequest RunBackupRequest() const;
     void RunStage(StageId id);
 
     RunState& state_;

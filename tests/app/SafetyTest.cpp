@@ -234,25 +234,24 @@ TEST(MakeBackupTest, BegunEarlyItKeepsWhatTheRunWrites) {
 
     std::filesystem::path made;
     {
-        BackupUnderWay backup(backups, request.contacts);
+        BackupUnderWay backup(backups, request);
         for (const char* card : {"a.vcf", "b.vcf", "a.vcf", "gone.vcf"})
             backup.KeepCard(card);
-        request.changedCards = {"c.vcf", "a.vcf", "gone.vcf"};
-        made = backup.Finish(request);
+        made = backup.Finish({"c.vcf", "a.vcf", "gone.vcf"}, {});
     }
     EXPECT_EQ(FilesBelow(made / "cards"), (std::map<std::string, std::string>{
                                               {"a.vcf", "card a.vcf"}, {"c.vcf", "card c.vcf"}}));
     EXPECT_THAT(FindBackup(backups, made.filename().string()).cards, ElementsAre("c.vcf", "a.vcf"));
     {
-        BackupUnderWay unfinished(backups, request.contacts);
+        BackupUnderWay unfinished(backups, request);
         unfinished.KeepCard("b.vcf");
     }
     EXPECT_EQ(folders(), 1);
 
     request.contacts = dir / "Nowhere";
-    BackupUnderWay failing(backups, request.contacts);
+    BackupUnderWay failing(backups, request);
     failing.KeepCard("a.vcf");
-    EXPECT_THAT([&] { failing.Finish(request); }, ErrorNaming({request.contacts.string()}));
+    EXPECT_THAT([&] { failing.Finish({"a.vcf"}, {}); }, ErrorNaming({request.contacts.string()}));
     EXPECT_EQ(folders(), 1);
 }
 
@@ -272,11 +271,10 @@ TEST(MakeBackupTest, CopiesCardsAcrossFileSystems) {
     WriteFileBytes(request.contacts / "a.vcf", "card a");
     WriteFileBytes(request.contacts / "b.vcf", "card b");
 
-    BackupUnderWay backup(memory / "Backups", request.contacts);
+    BackupUnderWay backup(memory / "Backups", request);
     backup.KeepCard("a.vcf");
     backup.KeepCard("a.vcf");
-    request.changedCards = {"a.vcf", "b.vcf"};
-    const std::filesystem::path made = backup.Finish(request);
+    const std::filesystem::path made = backup.Finish({"a.vcf", "b.vcf"}, {});
     EXPECT_EQ(FilesBelow(made / "cards"),
               (std::map<std::string, std::string>{{"a.vcf", "card a"}, {"b.vcf", "card b"}}));
     EXPECT_THAT(FindBackup(memory / "Backups", made.filename().string()).cards,

@@ -70,9 +70,6 @@ const FieldRule& RuleOf(ContactField field) {
     return kFieldRules[static_cast<std::size_t>(field)];
 }
 
-// The fields read from each property, in the table's order: a card's line is
-// matched to its property once, rather than to each of the fields (the
-// fields of every card are read many times in a run).
 // Sets of fields, a bit each.
 constexpr std::uint32_t FieldBit(std::size_t field) {
     return std::uint32_t{1} << field;
@@ -82,6 +79,9 @@ constexpr std::uint32_t FieldBit(ContactField field) {
 }
 constexpr std::uint32_t kEveryField = FieldBit(kContactFieldCount) - 1;
 
+// The fields read from each property, in the table's order: a card's line is
+// matched to its property once, rather than to each of the fields (the
+// fields of every card are read many times in a run).
 struct PropertyFields {
     std::string_view property;
     std::array<std::uint8_t, kContactFieldCount> fields{};
