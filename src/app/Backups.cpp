@@ -14,6 +14,7 @@
 
 #include <sqlite3.h>
 
+#include "app/RetiredBackups.h"
 #include "model/Error.h"
 #include "run/ActivityLog.h"
 #include "run/AppInfo.h"
@@ -503,17 +504,23 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
     return backup.Finish(std::move(changed), std::move(created));
 }
 
-void PruneBackups(const std::filesystem::path& backupsFolder, int keep) {
+void RetireOldBackups(const std::filesystem::path& backupsFolder, int keep) {
     const auto folders = BackupFolders(backupsFolder);
     const std::size_t kept = static_cast<std::size_t>(std::max(keep, 1));
     for (std::size_t i = 0; i + kept < folders.size(); ++i) {
         std::error_code error;
-        std::filesystem::remove_all(folders[i], error);
+        std::filesystem::rename(
+            folders[i], backupsFolder / RetiredBackupName(folders[i].filename().string()), error);
         if (error) {
             throw Error("The old backup " + folders[i].string() +
                         " could not be removed: " + error.message() + ".");
         }
     }
+}
+
+void PruneBackups(const std::filesystem::path& backupsFolder, int keep) {
+    RetireOldBackups(backupsFolder, keep);
+    RemoveRetiredBackups(backupsFolder);
 }
 
 std::vector<BackupInfo> ListBackups(const std::filesystem::path& backupsFolder) {

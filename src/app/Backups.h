@@ -91,8 +91,13 @@ class BackupUnderWay {
     std::unique_ptr<Keeper> keeper_;  // from the first card named
 };
 
-// Removes the oldest backups beyond `keep`. Throws Error naming a folder that
-// could not be removed.
+// Retires the oldest backups beyond `keep` (see RetiredBackups.h): they leave
+// the list at once, their files stay until removed. Throws Error naming a
+// folder that could not be retired.
+void RetireOldBackups(const std::filesystem::path& backupsFolder, int keep);
+
+// Retires the oldest backups beyond `keep` and removes every retired one.
+// Throws Error naming what could not be retired or removed.
 void PruneBackups(const std::filesystem::path& backupsFolder, int keep);
 
 // The finished backups, oldest first; none when the folder does not exist.

@@ -239,7 +239,10 @@ void RunDriver::BackUpBeforeWriting(std::vector<std::string> changedCards,
             backup = std::make_unique<BackupUnderWay>(safety_.backupsFolder, RunBackupRequest());
         }
         backup_ = backup->Finish(std::move(changedCards), std::move(createdCards));
-        PruneBackups(safety_.backupsFolder, state_.settings.KeepBackups);
+        RetireOldBackups(safety_.backupsFolder, state_.settings.KeepBackups);
+        // Their files go beside the writes, not before them (RetiredBackups.h).
+        retiredRemoval_.reset();
+        retiredRemoval_ = std::make_unique<RetiredBackupsRemoval>(safety_.backupsFolder);
     } catch (const Error& error) {
         throw Error("The stores could not be backed up, so nothing was written. " +
                     std::string(error.what()));

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/Backups.h"
+#include "app/RetiredBackups.h"
 #include "app/RunLock.h"
 #include "run/RunPlan.h"
 #include "run/RunState.h"
@@ -88,6 +89,10 @@ class RunDriver {
     bool backupDecided_ = false;
     std::unique_ptr<BackupUnderWay> backupUnderWay_;  // begun at the first card changed
     std::filesystem::path backup_;
+    // Of the old backups the last run that backed up retired: it goes on
+    // after that run (a window stays open) until they are gone or the
+    // driver is; what is left then waits for the next run that backs up.
+    std::unique_ptr<RetiredBackupsRemoval> retiredRemoval_;
 };
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 
 #include "app/Backups.h"
 #include "app/Preview.h"
+#include "app/RetiredBackups.h"
 #include "support/DatabaseFixtures.h"
 #include "support/FileScenario.h"
 #include "support/WriteRefusingStores.h"
@@ -279,6 +280,54 @@ TEST(MakeBackupTest, CopiesCardsAcrossFileSystems) {
               (std::map<std::string, std::string>{{"a.vcf", "card a"}, {"b.vcf", "card b"}}));
     EXPECT_THAT(FindBackup(memory / "Backups", made.filename().string()).cards,
                 ElementsAre("a.vcf", "b.vcf"));
+}
+
+// Old backups beyond those kept leave the list at once, hidden; their files
+// go when removed, not while a removal is asked to stop, and the backup kept
+// and the cards are untouched.
+TEST(PruneBackupsTest, RetiredBackupsLeaveTheListAndGoWhenRemoved) {
+    TempDir dir;
+    const std::filesystem::path backups = dir / "Backups";
+    BackupRequest request = CardsOnlyRequest(dir);
+    WriteFileBytes(request.contacts / "a.vcf", "card a");
+    request.changedCards = {"a.vcf"};
+    std::vector<std::filesystem::path> made;
+    for (int i = 0; i < 3; ++i)
+        made.push_back(MakeBackup(backups, request));
+    const auto entries = [&] {
+        return std::distance(std::filesystem::directory_iterator(backups),
+                             std::filesystem::directory_iterator());
+    };
+
+    RetireOldBackups(backups, 1);
+    ASSERT_THAT(ListBackups(backups), SizeIs(1));
+    EXPECT_EQ(ListBackups(backups).front().folder, made.back());
+    EXPECT_EQ(entries(), 3);
+    std::stop_source stopped;
+    stopped.request_stop();
+    RemoveRetiredBackups(backups, stopped.get_token());
+    EXPECT_EQ(entries(), 3);
+
+    RemoveRetiredBackups(backups);
+    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(FilesBelow(made.back() / "cards"),
+              (std::map<std::string, std::string>{{"a.vcf", "card a"}}));
+    EXPECT_EQ(ReadFileBytes(request.contacts / "a.vcf"), "card a");
+}
+
+// A run that backs up leaves only the backups kept in the list.
+TEST_F(SafetyTest, OldBackupsBeyondThoseKeptLeaveTheList) {
+    s.session.SettingsStore().Save(SettingKey::KeepBackups, "1");
+    s.EditCard("Contact 1", ContactField::MobileTelephoneNumber, "555-111-2222");
+    const std::filesystem::path first = Run().backup;
+    s.EditCard("Contact 1", ContactField::MobileTelephoneNumber, "555-111-3333");
+    const RunResult second = Run();
+    ASSERT_EQ(second.outcome, RunOutcome::Complete);
+    ASSERT_FALSE(first.empty());
+    EXPECT_FALSE(std::filesystem::exists(first));
+    ASSERT_THAT(ListBackups(Backups()), SizeIs(1));
+    EXPECT_EQ(ListBackups(Backups()).front().folder, second.backup);
+    ExpectQuietRun(s.session);
 }
 
 // A run that cannot back up stops before its first write, saying why.
