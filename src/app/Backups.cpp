@@ -19,6 +19,7 @@
 #include "run/ActivityLog.h"
 #include "run/AppInfo.h"
 #include "run/RunUi.h"
+#include "stores/outlook/FileBatch.h"
 #include "util/AtomicFile.h"
 #include "util/FolderLinks.h"
 #include "util/Parallel.h"
@@ -539,6 +540,74 @@ BackupInfo FindBackup(const std::filesystem::path& backupsFolder, std::string_vi
                 backupsFolder.string() + "; 'velmora-sync restore --list' lists them.");
 }
 
+namespace {
+
+// The card files a restore changes, each with its stamp as it is now: a card
+// the backup kept is put back (over the file there, or anew), a card the run
+// created is removed. Looked at before the present state is backed up, each
+// is changed only while it is still the file backed up.
+std::vector<FileChange> CardChangesOf(const BackupInfo& info) {
+    std::vector<FileChange> changes;
+    const auto add = [&](const std::string& card, bool kept) {
+        const std::filesystem::path path = info.contacts / card;
+        const std::optional<FileStamp> now = StampWithoutReading(path);
+        if (!kept && !now) return;  // created by the run, and gone since
+        FileChange change;
+        change.kind = !kept ? FileChange::Kind::Remove
+                      : now ? FileChange::Kind::Replace
+                            : FileChange::Kind::Create;
+        change.path = path.string();
+        if (now) change.expected = *now;
+        changes.push_back(std::move(change));
+    };
+    for (const std::string& card : info.cards)
+        add(card, true);
+    for (const std::string& card : info.created)
+        add(card, false);
+    return changes;
+}
+
+std::string CardName(const FileChange& change) {
+    return std::filesystem::path(change.path).filename().string();
+}
+
+// Makes the changes as a run stores its cards (FileBatch.h): a few thousand
+// at a time, their texts read from the backup's copies, flushed together
+// and swapped in, rather than a flush for each card. Adds a line for each
+// change made; throws Error naming the cards a batch could not change,
+// before the next batch begins.
+void PutBackCards(std::vector<FileChange>& changes, const std::filesystem::path& copies,
+                  std::vector<std::string>& lines) {
+    constexpr std::size_t kCardsAtOnce = 4096;
+    for (std::size_t start = 0; start < changes.size(); start += kCardsAtOnce) {
+        std::vector<FileChange> batch;
+        for (std::size_t c = start; c < std::min(changes.size(), start + kCardsAtOnce); ++c) {
+            batch.push_back(std::move(changes[c]));
+            if (batch.back().kind != FileChange::Kind::Remove)
+                batch.back().bytes = ReadWholeFile(copies / CardName(batch.back()));
+        }
+        const std::vector<FileOutcome> outcomes = ApplyFileChanges(batch);
+        std::vector<std::string> failures;
+        for (std::size_t c = 0; c < batch.size(); ++c) {
+            if (outcomes[c].failure) {
+                failures.push_back(*outcomes[c].failure);
+                continue;
+            }
+            lines.push_back(std::string(kEventPrefix) + "The card " + batch[c].path +
+                            (batch[c].kind == FileChange::Kind::Remove
+                                 ? ", which the run created, has been removed."
+                                 : " has been put back."));
+        }
+        if (failures.empty()) continue;
+        throw Error(failures.front() + (failures.size() > 1
+                                            ? " " + std::to_string(failures.size() - 1) +
+                                                  " more cards could not be restored either."
+                                            : std::string()));
+    }
+}
+
+}  // namespace
+
 RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::string_view name,
                             const RunLocker& lock, const std::filesystem::path& logPath, int keep) {
     const BackupInfo info = FindBackup(backupsFolder, name);
@@ -560,20 +629,16 @@ RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::str
 
     // The present state, so that the restore can be undone: every file it
     // writes over or removes is copied, every file it creates is named.
+    std::vector<FileChange> cardChanges = CardChangesOf(info);
     BackupRequest undo;
     undo.before = "restoring the backup " + info.name;
     undo.phoneBook = info.phoneBook;
     undo.sync = info.sync;
     undo.contacts = info.contacts;
     undo.log = logPath;
-    for (const auto* names : {&info.cards, &info.created}) {
-        for (const std::string& card : *names) {
-            if (Exists(info.contacts / card)) {
-                undo.changedCards.push_back(card);
-            } else if (names == &info.cards) {
-                undo.createdCards.push_back(card);
-            }
-        }
+    for (const FileChange& change : cardChanges) {
+        (change.kind == FileChange::Kind::Create ? undo.createdCards : undo.changedCards)
+            .push_back(CardName(change));
     }
     RestoreReport report;
     report.undoBackup = MakeBackup(backupsFolder, std::move(undo));
@@ -594,18 +659,7 @@ RestoreReport RestoreBackup(const std::filesystem::path& backupsFolder, std::str
     try {
         restoreDatabase(info.phoneBook, info.phoneBookCopied, kPhoneBookCopy, "PhoneBook database");
         restoreDatabase(info.sync, info.syncCopied, kSyncCopy, "sync database");
-        for (const std::string& card : info.cards) {
-            const std::filesystem::path path = info.contacts / card;
-            WriteFileAtomically(path, ReadWholeFile(info.folder / kCardsFolder / card));
-            report.lines.push_back(event + "The card " + path.string() + " has been put back.");
-        }
-        for (const std::string& card : info.created) {
-            const std::filesystem::path path = info.contacts / card;
-            if (!Exists(path)) continue;
-            RemoveFile(path, "card");
-            report.lines.push_back(event + "The card " + path.string() +
-                                   ", which the run created, has been removed.");
-        }
+        PutBackCards(cardChanges, info.folder / kCardsFolder, report.lines);
     } catch (const Error& failure) {
         throw Error(std::string(failure.what()) + " The restore stopped part-way; restoring the " +
                     "backup " + report.undoBackup.filename().string() +

@@ -165,8 +165,8 @@ TEST_F(SafetyTest, RemovingADuplicatedPhoneRowIsBackedUp) {
     ExpectQuietRun(s.session);
 }
 
-// A card that is a link to a file elsewhere is written through the link and
-// backed up as the text it held, not as the link.
+// A card that is a link to a file elsewhere is written through the link,
+// backed up as the text it held, not as the link, and put back through it.
 TEST_F(SafetyTest, ALinkedCardIsBackedUpAsTheTextItHeld) {
     const std::filesystem::path card = s.settings.ContactsPath / "3.vcf";
     const std::filesystem::path elsewhere = s.dir.Path() / "elsewhere.vcf";
@@ -182,6 +182,11 @@ TEST_F(SafetyTest, ALinkedCardIsBackedUpAsTheTextItHeld) {
     EXPECT_EQ(ReadFileBytes(kept), before);
     EXPECT_TRUE(std::filesystem::is_symlink(card));
     EXPECT_THAT(ReadFileBytes(elsewhere), ::testing::HasSubstr("(555) 444-0000"));
+
+    RestoreBackup(Backups(), run.backup.filename().string(), {}, s.settings.LogPath, 10);
+    EXPECT_TRUE(std::filesystem::is_symlink(card));
+    EXPECT_EQ(ReadFileBytes(elsewhere), before);
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
     ExpectQuietRun(s.session);
 }
 
