@@ -13,6 +13,7 @@
 #include "model/Error.h"
 #include "model/Text.h"
 #include "run/RunState.h"
+#include "stores/outlook/VCardFolder.h"
 
 namespace velmora {
 
@@ -108,32 +109,6 @@ bool Exists(const std::filesystem::path& path) {
     return std::filesystem::exists(path, error);
 }
 
-// The card files of the folder, copied as they are; a folder that is not
-// there is not made, so the run over the copy stops as the real one would.
-void CopyCardFolder(const std::filesystem::path& from, const std::filesystem::path& to) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(from, error)) return;
-    std::filesystem::create_directories(to);
-    for (auto it = std::filesystem::directory_iterator(from, error);
-         !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        std::error_code typeError;
-        if (!it->is_regular_file(typeError) ||
-            !EqualsIgnoringCase(it->path().extension().string(), ".vcf")) {
-            continue;
-        }
-        std::error_code copyError;
-        std::filesystem::copy_file(it->path(), to / it->path().filename(), copyError);
-        if (copyError) {
-            throw Error("The card " + it->path().string() +
-                        " could not be copied for the preview: " + copyError.message() + ".");
-        }
-    }
-    if (error) {
-        throw Error("The address book folder " + from.string() +
-                    " could not be read: " + error.message() + ".");
-    }
-}
-
 std::vector<std::string> ReadLines(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
     std::stringstream text;
@@ -184,22 +159,18 @@ PreviewReport PreviewRun(const SettingsStore& store, const std::filesystem::path
     Settings copy = real;
     copy.PhoneBookPath = CopyPath(scratch.Path(), "phonebook.db", real.PhoneBookPath);
     copy.SyncPath = CopyPath(scratch.Path(), "sync.db", real.SyncPath);
-    copy.ContactsPath = CopyPath(scratch.Path(), "contacts", real.ContactsPath);
     copy.LogPath = scratch.Path() / "SyncLog.txt";
     copy.PMBefore = false;
     copy.PMAfter = false;
     PathMap toReal;
     toReal.Add(copy.PhoneBookPath, real.PhoneBookPath);
     toReal.Add(copy.SyncPath, real.SyncPath);
-    toReal.Add(copy.ContactsPath, real.ContactsPath);
     toReal.Add(copy.LogPath, real.LogPath);
 
-    {
-        const std::unique_ptr<RunLock> held = lock ? lock(real.SyncPath) : nullptr;
-        if (Exists(real.PhoneBookPath)) CopyDatabase(real.PhoneBookPath, copy.PhoneBookPath);
-        if (Exists(real.SyncPath)) CopyDatabase(real.SyncPath, copy.SyncPath);
-        CopyCardFolder(real.ContactsPath, copy.ContactsPath);
-    }
+    // Held to the end: the run reads the card folder itself.
+    const std::unique_ptr<RunLock> held = lock ? lock(real.SyncPath) : nullptr;
+    if (Exists(real.PhoneBookPath)) CopyDatabase(real.PhoneBookPath, copy.PhoneBookPath);
+    if (Exists(real.SyncPath)) CopyDatabase(real.SyncPath, copy.SyncPath);
 
     PreviewReport report;
     InMemorySettingsStore copySettings;
@@ -207,7 +178,14 @@ PreviewReport PreviewRun(const SettingsStore& store, const std::filesystem::path
     PreviewUi ui(report);
     NoManager manager;
     RunState state;
-    RunDriver driver(state, copySettings, programFolder, ui, manager, MakeSyncStages(ui));
+    // The cards are not copied: the run reads the folder and its index as
+    // a real run would, and its save only checks what it would refuse.
+    StoreBackends backends = DefaultStoreBackends();
+    backends.addressBook = [folder = real.ContactsPath,
+                            index = CardIndexPath(real)](const Settings&) {
+        return VCardFolderOpener(folder, index, SaveMode::CheckOnly);
+    };
+    RunDriver driver(state, copySettings, programFolder, ui, manager, MakeSyncStages(ui, backends));
     report.result = driver.Start();
     report.result.message = toReal(report.result.message);
     for (std::string& message : report.messages)

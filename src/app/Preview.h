@@ -24,14 +24,15 @@ struct PreviewReport {
     std::string Text() const;
 };
 
-// Runs the whole synchronization over copies of the three stores in a
-// temporary folder (the phone book and the sync database copied through
-// SQLite's online backup, the card folder file by file), with the settings of
-// `store` pointing at the copies, no PhoneBook Manager, conflicts left
-// undecided and names taken as proposed, then removes the copies. Nothing of
-// the real stores, their log or their backups is written; the lines and
-// messages name the real files. The lock is held while the stores are read,
-// so a run in progress is never read half-way (StoresInUse).
+// Runs the whole synchronization over copies of the two databases in a
+// temporary folder (copied through SQLite's online backup) and the card
+// folder itself, opened so that saving it only checks what it would refuse
+// (SaveMode::CheckOnly), with the settings of `store` pointing at the copies,
+// no PhoneBook Manager, conflicts left undecided and names taken as
+// proposed, then removes the copies. Nothing of the real stores, their log
+// or their backups is written; the lines and messages name the real files.
+// The lock is held throughout, so a run in progress is never read half-way
+// (StoresInUse).
 PreviewReport PreviewRun(const SettingsStore& store, const std::filesystem::path& programFolder,
                          const RunLocker& lock);
 

@@ -120,6 +120,28 @@ TEST_F(SafetyTest, APreviewWritesNothingAndShowsTheLinesOfTheRun) {
     ExpectQuietRun(s.session);
 }
 
+// A preview shows a card the run cannot write as the run does, and leaves
+// the card folder as it is.
+TEST_F(SafetyTest, APreviewShowsACardTheRunCannotWrite) {
+    s.ChangePhoneBook("UPDATE tblContactList SET Number = '5554440000' WHERE ContactID = 3;");
+    const std::filesystem::path card = s.settings.ContactsPath / "3.vcf";
+    using std::filesystem::perm_options;
+    using std::filesystem::perms;
+    std::filesystem::permissions(card, perms::owner_write, perm_options::remove);
+    const auto before = FilesBelow(s.dir.Path());
+
+    const PreviewReport preview = PreviewRun(s.session.SettingsStore(), s.dir.Path(), {});
+    EXPECT_EQ(FilesBelow(s.dir.Path()), before);
+    EXPECT_EQ(preview.result.outcome, RunOutcome::CompletedWithErrors);
+    ASSERT_EQ(Run().outcome, RunOutcome::CompletedWithErrors);
+    EXPECT_EQ(preview.logLines, Log());
+    EXPECT_THAT(Log(), Contains(::testing::HasSubstr(card.string() + " was not written")));
+
+    std::filesystem::permissions(card, perms::owner_write, perm_options::add);
+    ASSERT_EQ(Run().outcome, RunOutcome::Complete);
+    ExpectQuietRun(s.session);
+}
+
 // A restore brings every store back and can itself be undone; quiet runs back up nothing.
 TEST_F(SafetyTest, ARestoreUndoesARunAndCanItselfBeUndone) {
     s.session.SettingsStore().Save(SettingKey::KeepBackups, "2");

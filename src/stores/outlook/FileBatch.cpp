@@ -385,6 +385,42 @@ void FlushFolders(const std::vector<Step>& steps) {
     });
 }
 
+// Opens each step's folder, once, into `folders` (to be closed by the caller).
+void OpenFolders(std::vector<Step>& steps, std::vector<int>& folders) {
+    std::map<std::string_view, int> opened;
+    for (Step& step : steps) {
+        const std::string_view path = step.change->path;
+        const std::size_t start = NameStart(path);
+        auto [at, added] = opened.emplace(path.substr(0, start), AT_FDCWD);
+        if (added) {
+            const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd >= 0) folders.push_back(at->second = fd);
+        }
+        // A folder that does not open leaves the whole path to name the
+        // file, and the calls on it say why it cannot be written.
+        step.folder = at->second;
+        step.nameAt = step.folder == AT_FDCWD ? 0 : static_cast<std::uint32_t>(start);
+    }
+}
+
+// The steps of the changes, their folders open for as long as it lives.
+struct StepsOf {
+    explicit StepsOf(const std::vector<FileChange>& changes) : steps(changes.size()) {
+        for (std::size_t i = 0; i < changes.size(); ++i)
+            steps[i].change = &changes[i];
+        OpenFolders(steps, folders);
+    }
+    StepsOf(const StepsOf&) = delete;
+    StepsOf& operator=(const StepsOf&) = delete;
+    ~StepsOf() {
+        for (const int folder : folders)
+            ::close(folder);
+    }
+
+    std::vector<Step> steps;
+    std::vector<int> folders;
+};
+
 }  // namespace
 
 std::size_t ContentHash(std::string_view bytes) {
@@ -433,55 +469,26 @@ FileRead ReadFileWithStamp(int folder, const char* name, const std::filesystem::
     return read;
 }
 
-struct PreparedFileChanges::Steps {
-    Steps() = default;
-    Steps(const Steps&) = delete;
-    Steps& operator=(const Steps&) = delete;
+struct PreparedFileChanges::Steps : StepsOf {
+    using StepsOf::StepsOf;
     // Given up before it was finished, or failing halfway (its making
     // included), it leaves no temporary file behind.
     ~Steps() {
-        if (!finished) {
-            for (Step& step : steps) {
-                if (step.fd >= 0) ::close(step.fd);
-                RemoveTemporary(step);
-            }
-        }
-        for (const int folder : folders)
-            ::close(folder);
-    }
-
-    // Opens each step's folder, once.
-    void OpenFolders() {
-        std::map<std::string_view, int> opened;
+        if (finished) return;
         for (Step& step : steps) {
-            const std::string_view path = step.change->path;
-            const std::size_t start = NameStart(path);
-            auto [at, added] = opened.emplace(path.substr(0, start), AT_FDCWD);
-            if (added) {
-                const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-                if (fd >= 0) folders.push_back(at->second = fd);
-            }
-            // A folder that does not open leaves the whole path to name the
-            // file, and the calls on it say why it cannot be written.
-            step.folder = at->second;
-            step.nameAt = step.folder == AT_FDCWD ? 0 : static_cast<std::uint32_t>(start);
+            if (step.fd >= 0) ::close(step.fd);
+            RemoveTemporary(step);
         }
     }
 
-    std::vector<Step> steps;
-    std::vector<int> folders;    // open for the batch
     bool flushTogether = false;  // else each was flushed as it was written
     bool flushed = false;
     bool finished = false;
 };
 
 PreparedFileChanges::PreparedFileChanges(const std::vector<FileChange>& changes)
-    : steps_(std::make_unique<Steps>()) {
+    : steps_(std::make_unique<Steps>(changes)) {
     std::vector<Step>& steps = steps_->steps;
-    steps.resize(changes.size());
-    for (std::size_t i = 0; i < changes.size(); ++i)
-        steps[i].change = &changes[i];
-    steps_->OpenFolders();
     const auto writes = std::count_if(changes.begin(), changes.end(), [](const FileChange& c) {
         return c.kind != FileChange::Kind::Remove;
     });
@@ -539,6 +546,19 @@ std::vector<FileOutcome> PreparedFileChanges::Finish() {
     std::vector<FileOutcome> outcomes;
     outcomes.reserve(steps.size());
     for (Step& step : steps)
+        outcomes.push_back(std::move(step.outcome));
+    return outcomes;
+}
+
+std::vector<FileOutcome> CheckFileChanges(const std::vector<FileChange>& changes) {
+    StepsOf checked(changes);
+    ForEachStep(checked.steps, [](Step& step) {
+        mode_t mode = 0666;
+        Check(step, mode);
+    });
+    std::vector<FileOutcome> outcomes;
+    outcomes.reserve(changes.size());
+    for (Step& step : checked.steps)
         outcomes.push_back(std::move(step.outcome));
     return outcomes;
 }

@@ -87,6 +87,12 @@ struct FileOutcome {
 // happens. One outcome per change, in order.
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes);
 
+// What ApplyFileChanges would refuse, found without writing anything: a
+// file changed or removed since it was read, one read-only or a link to
+// nothing, a name taken by another file. What only writing finds (a full
+// disk) is not found. One outcome per change, in order, without a stamp.
+std::vector<FileOutcome> CheckFileChanges(const std::vector<FileChange>& changes);
+
 // ApplyFileChanges in its three steps, so that a save of many files can
 // write the next batch's temporary files while this batch's flush waits on
 // the disk. Made, it has checked each change and written its temporary file

@@ -148,8 +148,9 @@ bool IsRegularFile(int folder, const dirent& entry) {
 
 class VCardAddressBook final : public AddressBook {
   public:
-    VCardAddressBook(std::filesystem::path folder, std::filesystem::path indexFile)
-        : folder_(std::move(folder)), indexFile_(std::move(indexFile)) {
+    VCardAddressBook(std::filesystem::path folder, std::filesystem::path indexFile,
+                     SaveMode saveMode)
+        : folder_(std::move(folder)), indexFile_(std::move(indexFile)), saveMode_(saveMode) {
         Load();
     }
 
@@ -276,6 +277,7 @@ class VCardAddressBook final : public AddressBook {
         FinishInFlight(failures);
         for (CardEntry& entry : entries_)
             entry.changed = false;
+        if (saveMode_ == SaveMode::CheckOnly) return failures;
         if (leftovers_) {
             RemoveLeftoverTemporaryFiles(folder_);
             leftovers_ = false;
@@ -331,6 +333,12 @@ class VCardAddressBook final : public AddressBook {
     // thousands of cards so writes while the disk flushes, rather than wait.
     void Store(Batch& batch, std::vector<CardFailure>& failures) {
         if (batch.changes.empty()) return;
+        if (saveMode_ == SaveMode::CheckOnly) {
+            NoteOutcomes(batch.changes, batch.files, CheckFileChanges(batch.changes), failures);
+            batch.changes.clear();
+            batch.files.clear();
+            return;
+        }
         auto next = std::make_unique<InFlight>(std::move(batch.changes), std::move(batch.files));
         batch.changes.clear();
         batch.files.clear();
@@ -359,12 +367,20 @@ class VCardAddressBook final : public AddressBook {
         if (!inFlight_) return;
         const std::unique_ptr<InFlight> batch = std::move(inFlight_);
         if (batch->flushed.valid()) batch->flushed.get();
-        const std::vector<FileOutcome> outcomes = batch->prepared.Finish();
-        for (std::size_t c = 0; c < batch->changes.size(); ++c) {
-            FileChange& change = batch->changes[c];
-            CardFile& file = files_[batch->files[c]];
+        NoteOutcomes(batch->changes, batch->files, batch->prepared.Finish(), failures);
+    }
+
+    // Notes what became of each file of a batch; the cards of a file that
+    // could not be stored are reported.
+    void NoteOutcomes(std::vector<FileChange>& changes, const std::vector<std::size_t>& files,
+                      const std::vector<FileOutcome>& outcomes,
+                      std::vector<CardFailure>& failures) {
+        for (std::size_t c = 0; c < changes.size(); ++c) {
+            FileChange& change = changes[c];
+            CardFile& file = files_[files[c]];
             indexStale_ = true;
             if (!outcomes[c].failure) {
+                if (saveMode_ == SaveMode::CheckOnly) continue;  // nothing was stored
                 file.stamp = outcomes[c].stamp;
                 // Trusted by its stamp only once it has settled (see below).
                 file.settledBeforeNs = 0;
@@ -372,7 +388,7 @@ class VCardAddressBook final : public AddressBook {
                 file.written = !file.gone;
                 // Its text is stored: the lines of a new card need not be
                 // held beside what the run writes next.
-                ForgetLinesOf(batch->files[c]);
+                ForgetLinesOf(files[c]);
                 continue;
             }
             file.unsaved = true;
@@ -855,7 +871,8 @@ class VCardAddressBook final : public AddressBook {
 
     std::filesystem::path folder_;
     std::filesystem::path indexFile_;  // "" for none
-    bool indexStale_ = false;          // the index file no longer says what the folder holds
+    SaveMode saveMode_;
+    bool indexStale_ = false;  // the index file no longer says what the folder holds
     std::vector<CardFile> files_;
     std::vector<CardEntry> entries_;
     std::size_t writing_ = SIZE_MAX;      // the entry last written, whose lines are held
@@ -866,13 +883,15 @@ class VCardAddressBook final : public AddressBook {
 }  // namespace
 
 std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder,
-                                             const std::filesystem::path& indexFile) {
-    return std::make_unique<VCardAddressBook>(folder, indexFile);
+                                             const std::filesystem::path& indexFile,
+                                             SaveMode saveMode) {
+    return std::make_unique<VCardAddressBook>(folder, indexFile, saveMode);
 }
 
-AddressBookOpener VCardFolderOpener(std::filesystem::path folder, std::filesystem::path indexFile) {
-    return [folder = std::move(folder), indexFile = std::move(indexFile)] {
-        return OpenVCardFolder(folder, indexFile);
+AddressBookOpener VCardFolderOpener(std::filesystem::path folder, std::filesystem::path indexFile,
+                                    SaveMode saveMode) {
+    return [folder = std::move(folder), indexFile = std::move(indexFile), saveMode] {
+        return OpenVCardFolder(folder, indexFile, saveMode);
     };
 }
 

@@ -24,11 +24,19 @@ namespace velmora {
 // other file is parsed for its cards' fields, and its bytes are kept to be
 // parsed again when a card of it is written: a card's lines are held only
 // while it is being written.
+//
+// Opened to check only (a preview), SaveChanges writes nothing, neither the
+// cards nor the index, and reports the cards a save would refuse as it
+// would (see CheckFileChanges).
+enum class SaveMode { Store, CheckOnly };
+
 std::unique_ptr<AddressBook> OpenVCardFolder(const std::filesystem::path& folder,
-                                             const std::filesystem::path& indexFile = {});
+                                             const std::filesystem::path& indexFile = {},
+                                             SaveMode saveMode = SaveMode::Store);
 
 // An opener of the folder, for the stages.
 AddressBookOpener VCardFolderOpener(std::filesystem::path folder,
-                                    std::filesystem::path indexFile = {});
+                                    std::filesystem::path indexFile = {},
+                                    SaveMode saveMode = SaveMode::Store);
 
 }  // namespace velmora

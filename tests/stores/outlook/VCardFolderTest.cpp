@@ -399,6 +399,33 @@ TEST_F(VCardFolderTest, LargeBatchesStoreEveryCard) {
     }
 }
 
+// A book opened to check only (a preview) reports the cards a save would
+// refuse, in the same words, and writes nothing: no card, no index, no
+// leftover removed.
+TEST_F(VCardFolderTest, CheckingOnlyRefusesAsASaveWouldAndWritesNothing) {
+    Write("ann.vcf", Uid({"FN:Ann"}));
+    Write("bob.vcf", Uid({"FN:Bob"}));
+    Write("cy.vcf", Uid({"FN:Cy"}));
+    Write(".ann.vcf.1f2e.tmp", "half a card");
+    std::filesystem::permissions(folder / "bob.vcf", std::filesystem::perms::owner_read);
+    const std::filesystem::path index = dir / "cards.index";
+    const auto book = OpenVCardFolder(folder, index, SaveMode::CheckOnly);
+    for (CardHandle card = 1; card <= 3; ++card)
+        book->Set(card, F::User3, std::to_string(card));
+    book->Set(book->Create(), F::FullName, "New");
+    Write("cy.vcf", Uid({"FN:Cy", "NOTE:theirs"}));
+    const auto before = test::FilesBelow(dir.Path());
+
+    EXPECT_EQ(Failures(*book),
+              "The contact file " + (folder / "bob.vcf").string() +
+                  " was not written: it is read-only.\n"
+                  "The contact file " +
+                  (folder / "cy.vcf").string() +
+                  " was not written: it was changed by another program after it was read, and "
+                  "that change is kept. Please run the synchronization again.\n");
+    EXPECT_EQ(test::FilesBelow(dir.Path()), before);
+}
+
 // A save killed as it swaps in its first batch (the next batch's temporary
 // files already written) leaves each card whole, old or new; the next save
 // clears the temporary files and stores every card, and one more writes
