@@ -403,6 +403,15 @@ void OpenFolders(std::vector<Step>& steps, std::vector<int>& folders) {
     }
 }
 
+// One outcome per step, in order.
+std::vector<FileOutcome> TakeOutcomes(std::vector<Step>& steps) {
+    std::vector<FileOutcome> outcomes;
+    outcomes.reserve(steps.size());
+    for (Step& step : steps)
+        outcomes.push_back(std::move(step.outcome));
+    return outcomes;
+}
+
 // The steps of the changes, their folders open for as long as it lives.
 struct StepsOf {
     explicit StepsOf(const std::vector<FileChange>& changes) : steps(changes.size()) {
@@ -543,11 +552,7 @@ std::vector<FileOutcome> PreparedFileChanges::Finish() {
     });
     steps_->finished = true;
     FlushFolders(steps);
-    std::vector<FileOutcome> outcomes;
-    outcomes.reserve(steps.size());
-    for (Step& step : steps)
-        outcomes.push_back(std::move(step.outcome));
-    return outcomes;
+    return TakeOutcomes(steps);
 }
 
 std::vector<FileOutcome> CheckFileChanges(const std::vector<FileChange>& changes) {
@@ -556,11 +561,7 @@ std::vector<FileOutcome> CheckFileChanges(const std::vector<FileChange>& changes
         mode_t mode = 0666;
         Check(step, mode);
     });
-    std::vector<FileOutcome> outcomes;
-    outcomes.reserve(changes.size());
-    for (Step& step : checked.steps)
-        outcomes.push_back(std::move(step.outcome));
-    return outcomes;
+    return TakeOutcomes(checked.steps);
 }
 
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes) {
