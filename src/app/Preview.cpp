@@ -11,7 +11,6 @@
 #include "app/ManagerLauncher.h"
 #include "app/SyncStages.h"
 #include "model/Error.h"
-#include "model/Text.h"
 #include "run/RunState.h"
 #include "stores/outlook/VCardFolder.h"
 
