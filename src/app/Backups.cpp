@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <condition_variable>
 #include <ctime>
 #include <fstream>
@@ -204,7 +205,22 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
         throw Error("The backups folder " + backupsFolder.string() +
                     " could not be created: " + error.message() + ".");
     }
-    for (int n = 1; n < 100; ++n) {
+    // After every backup of the same second, not in a gap that a retired one
+    // left: the newest must sort last, or it would be the next one retired.
+    int first = 1;
+    for (const std::filesystem::path& folder : BackupFolders(backupsFolder)) {
+        const std::string other = folder.filename().string();
+        if (!other.starts_with(name)) continue;
+        const std::string_view rest = std::string_view(other).substr(name.size());
+        int n = 1;
+        if (!rest.empty()) {
+            if (rest.size() != 3 || rest.front() != '_') continue;
+            const auto [end, error] = std::from_chars(rest.data() + 1, rest.data() + 3, n);
+            if (error != std::errc() || end != rest.data() + 3) continue;
+        }
+        first = std::max(first, n + 1);
+    }
+    for (int n = first; n < 100; ++n) {
         std::string candidate = name;
         if (n > 1) candidate += (n < 10 ? "_0" : "_") + std::to_string(n);
         const std::filesystem::path folder = backupsFolder / candidate;
@@ -505,18 +521,20 @@ std::filesystem::path MakeBackup(const std::filesystem::path& backupsFolder,
     return backup.Finish(std::move(changed), std::move(created));
 }
 
-void RetireOldBackups(const std::filesystem::path& backupsFolder, int keep) {
+std::vector<std::string> RetireOldBackups(const std::filesystem::path& backupsFolder, int keep) {
     const auto folders = BackupFolders(backupsFolder);
     const std::size_t kept = static_cast<std::size_t>(std::max(keep, 1));
+    std::vector<std::string> retired;
     for (std::size_t i = 0; i + kept < folders.size(); ++i) {
         std::error_code error;
-        std::filesystem::rename(
-            folders[i], backupsFolder / RetiredBackupName(folders[i].filename().string()), error);
+        retired.push_back(RetiredBackupName(folders[i].filename().string()));
+        std::filesystem::rename(folders[i], backupsFolder / retired.back(), error);
         if (error) {
             throw Error("The old backup " + folders[i].string() +
                         " could not be removed: " + error.message() + ".");
         }
     }
+    return retired;
 }
 
 void PruneBackups(const std::filesystem::path& backupsFolder, int keep) {

@@ -92,9 +92,9 @@ class BackupUnderWay {
 };
 
 // Retires the oldest backups beyond `keep` (see RetiredBackups.h): they leave
-// the list at once, their files stay until removed. Throws Error naming a
-// folder that could not be retired.
-void RetireOldBackups(const std::filesystem::path& backupsFolder, int keep);
+// the list at once, their files stay until removed. Returns the names they
+// were retired under; throws Error naming a folder that could not be retired.
+std::vector<std::string> RetireOldBackups(const std::filesystem::path& backupsFolder, int keep);
 
 // Retires the oldest backups beyond `keep` and removes every retired one.
 // Throws Error naming what could not be retired or removed.

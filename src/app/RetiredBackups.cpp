@@ -1,5 +1,6 @@
 #include "app/RetiredBackups.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -59,29 +60,38 @@ std::string RetiredBackupName(std::string_view backup) {
     return HiddenNameBeside(std::string(backup), kRetiredSuffix);
 }
 
-void RemoveRetiredBackups(const std::filesystem::path& backupsFolder, std::stop_token stop) {
-    std::vector<std::filesystem::path> retired;
+void RemoveRetiredBackups(const std::filesystem::path& backupsFolder, std::stop_token stop,
+                          std::span<const std::string> stoppable) {
+    std::vector<std::filesystem::path> earlier;
+    std::vector<std::filesystem::path> now;
     std::error_code error;
     for (auto it = std::filesystem::directory_iterator(backupsFolder, error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        if (IsRetiredBackupName(it->path().filename().string())) retired.push_back(it->path());
+        const std::string name = it->path().filename().string();
+        if (!IsRetiredBackupName(name)) continue;
+        const bool isNow = std::find(stoppable.begin(), stoppable.end(), name) != stoppable.end();
+        (isNow ? now : earlier).push_back(it->path());
     }
     if (error && error != std::errc::no_such_file_or_directory) FailToRemove(backupsFolder, error);
-    for (const std::filesystem::path& folder : retired) {
+    for (const std::filesystem::path& folder : earlier)
+        RemoveTree(folder, {});
+    for (const std::filesystem::path& folder : now) {
         if (!RemoveTree(folder, stop)) return;
     }
 }
 
-RetiredBackupsRemoval::RetiredBackupsRemoval(std::filesystem::path backupsFolder) {
+RetiredBackupsRemoval::RetiredBackupsRemoval(std::filesystem::path backupsFolder,
+                                             std::vector<std::string> retiredNow) {
     try {
-        thread_ = std::jthread([folder = std::move(backupsFolder)](std::stop_token stop) {
-            try {
-                RemoveRetiredBackups(folder, stop);
-            } catch (const Error&) {
-                // Hidden and out of the list, it waits for the next removal;
-                // a restore removes old backups itself and reports what fails.
-            }
-        });
+        thread_ = std::jthread(
+            [folder = std::move(backupsFolder), now = std::move(retiredNow)](std::stop_token stop) {
+                try {
+                    RemoveRetiredBackups(folder, stop, now);
+                } catch (const Error&) {
+                    // Hidden and out of the list, it waits for the next removal;
+                    // a restore removes old backups itself and reports what fails.
+                }
+            });
     } catch (const std::system_error&) {
         // No thread to be had: the next removal takes them.
     }

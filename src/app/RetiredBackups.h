@@ -1,10 +1,12 @@
 #pragma once
 
 #include <filesystem>
+#include <span>
 #include <stop_token>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace velmora {
 
@@ -20,16 +22,22 @@ namespace velmora {
 // A hidden name, unique in the folder, for retiring the backup of that name.
 std::string RetiredBackupName(std::string_view backup);
 
-// Removes the retired backups in the folder, file by file, until they are
-// gone or `stop` asks. Throws Error naming what could not be removed.
-void RemoveRetiredBackups(const std::filesystem::path& backupsFolder, std::stop_token stop = {});
+// Removes the retired backups in the folder, file by file. Those left by an
+// earlier removal go first and whatever `stop` asks; those named in
+// `stoppable` (retired just now) go until `stop` asks. So a removal cut
+// short by the end of every run leaves at most one run's backups behind, not
+// a pile that grows from run to run. Throws Error naming what could not be
+// removed.
+void RemoveRetiredBackups(const std::filesystem::path& backupsFolder, std::stop_token stop = {},
+                          std::span<const std::string> stoppable = {});
 
 // RemoveRetiredBackups on a thread of its own, from construction until the
-// backups are gone or it is destroyed; what is left then, or could not be
-// removed, waits for the next removal.
+// backups are gone or it is destroyed; destroyed, it waits for those retired
+// before `retiredNow` to go. What is left, or could not be removed, waits
+// for the next removal.
 class RetiredBackupsRemoval {
   public:
-    explicit RetiredBackupsRemoval(std::filesystem::path backupsFolder);
+    RetiredBackupsRemoval(std::filesystem::path backupsFolder, std::vector<std::string> retiredNow);
 
   private:
     std::jthread thread_;

@@ -239,10 +239,12 @@ void RunDriver::BackUpBeforeWriting(std::vector<std::string> changedCards,
             backup = std::make_unique<BackupUnderWay>(safety_.backupsFolder, RunBackupRequest());
         }
         backup_ = backup->Finish(std::move(changedCards), std::move(createdCards));
-        RetireOldBackups(safety_.backupsFolder, state_.settings.KeepBackups);
+        std::vector<std::string> retired =
+            RetireOldBackups(safety_.backupsFolder, state_.settings.KeepBackups);
         // Their files go beside the writes, not before them (RetiredBackups.h).
         retiredRemoval_.reset();
-        retiredRemoval_ = std::make_unique<RetiredBackupsRemoval>(safety_.backupsFolder);
+        retiredRemoval_ =
+            std::make_unique<RetiredBackupsRemoval>(safety_.backupsFolder, std::move(retired));
     } catch (const Error& error) {
         throw Error("The stores could not be backed up, so nothing was written. " +
                     std::string(error.what()));

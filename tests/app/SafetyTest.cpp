@@ -310,8 +310,8 @@ TEST(MakeBackupTest, CopiesCardsAcrossFileSystems) {
 }
 
 // Old backups beyond those kept leave the list at once, hidden; their files
-// go when removed, not while a removal is asked to stop, and the backup kept
-// and the cards are untouched.
+// go when removed, not while a removal is asked to stop, unless an earlier
+// stopped removal left them; the backup kept and the cards are untouched.
 TEST(PruneBackupsTest, RetiredBackupsLeaveTheListAndGoWhenRemoved) {
     TempDir dir;
     const std::filesystem::path backups = dir / "Backups";
@@ -326,14 +326,25 @@ TEST(PruneBackupsTest, RetiredBackupsLeaveTheListAndGoWhenRemoved) {
                              std::filesystem::directory_iterator());
     };
 
-    RetireOldBackups(backups, 1);
+    const std::vector<std::string> first = RetireOldBackups(backups, 1);
+    EXPECT_THAT(first, SizeIs(2));
     ASSERT_THAT(ListBackups(backups), SizeIs(1));
     EXPECT_EQ(ListBackups(backups).front().folder, made.back());
     EXPECT_EQ(entries(), 3);
     std::stop_source stopped;
     stopped.request_stop();
-    RemoveRetiredBackups(backups, stopped.get_token());
+    RemoveRetiredBackups(backups, stopped.get_token(), first);
     EXPECT_EQ(entries(), 3);
+
+    // The next run's removal, stopped at once, still takes those left before.
+    made.push_back(MakeBackup(backups, request));
+    const std::vector<std::string> second = RetireOldBackups(backups, 1);
+    EXPECT_THAT(second, SizeIs(1));
+    // Made in the same second as those retired, the newest still sorts last.
+    ASSERT_THAT(ListBackups(backups), SizeIs(1));
+    EXPECT_EQ(ListBackups(backups).front().folder, made.back());
+    RemoveRetiredBackups(backups, stopped.get_token(), second);
+    EXPECT_EQ(entries(), 2);
 
     RemoveRetiredBackups(backups);
     EXPECT_EQ(entries(), 1);
