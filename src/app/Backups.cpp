@@ -527,12 +527,13 @@ std::vector<std::string> RetireOldBackups(const std::filesystem::path& backupsFo
     std::vector<std::string> retired;
     for (std::size_t i = 0; i + kept < folders.size(); ++i) {
         std::error_code error;
-        retired.push_back(RetiredBackupName(folders[i].filename().string()));
-        std::filesystem::rename(folders[i], backupsFolder / retired.back(), error);
+        std::string name = RetiredBackupName(folders[i].filename().string());
+        std::filesystem::rename(folders[i], backupsFolder / name, error);
         if (error) {
             throw Error("The old backup " + folders[i].string() +
                         " could not be removed: " + error.message() + ".");
         }
+        retired.push_back(std::move(name));
     }
     return retired;
 }
