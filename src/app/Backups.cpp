@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <charconv>
 #include <condition_variable>
 #include <ctime>
 #include <fstream>
@@ -196,6 +195,13 @@ Moment Now() {
     return {name.data(), text.data()};
 }
 
+// The name of the n-th backup made within the second of `name`.
+constexpr int kBackupsInASecond = 100;
+std::string NumberedName(const std::string& name, int n) {
+    if (n == 1) return name;
+    return name + (n < 10 ? "_0" : "_") + std::to_string(n);
+}
+
 // A new, empty backup folder.
 std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder,
                                       const std::string& name) {
@@ -207,23 +213,15 @@ std::filesystem::path NewBackupFolder(const std::filesystem::path& backupsFolder
     }
     // After every backup of the same second, not in a gap that a retired one
     // left: the newest must sort last, or it would be the next one retired.
+    const std::vector<std::filesystem::path> existing = BackupFolders(backupsFolder);
     int first = 1;
-    for (const std::filesystem::path& folder : BackupFolders(backupsFolder)) {
-        const std::string other = folder.filename().string();
-        if (!other.starts_with(name)) continue;
-        const std::string_view rest = std::string_view(other).substr(name.size());
-        int n = 1;
-        if (!rest.empty()) {
-            if (rest.size() != 3 || rest.front() != '_') continue;
-            const auto [end, error] = std::from_chars(rest.data() + 1, rest.data() + 3, n);
-            if (error != std::errc() || end != rest.data() + 3) continue;
-        }
-        first = std::max(first, n + 1);
+    for (int n = 1; n < kBackupsInASecond; ++n) {
+        if (std::binary_search(existing.begin(), existing.end(),
+                               backupsFolder / NumberedName(name, n)))
+            first = n + 1;
     }
-    for (int n = first; n < 100; ++n) {
-        std::string candidate = name;
-        if (n > 1) candidate += (n < 10 ? "_0" : "_") + std::to_string(n);
-        const std::filesystem::path folder = backupsFolder / candidate;
+    for (int n = first; n < kBackupsInASecond; ++n) {
+        const std::filesystem::path folder = backupsFolder / NumberedName(name, n);
         if (std::filesystem::create_directory(folder, error)) return folder;
         if (error) {
             throw Error("The backup folder " + folder.string() +
