@@ -202,6 +202,7 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
     StageTable stages;
     stages[on(StageId::LoadOutlookContacts)] = [=](RunState& s) {
         UseHugePages(IsLargeAddressBook(s.settings));
+        ReturnFreedMemoryAtOnce(false);
         *aside = {};
         *aside = ReadStoresTogether(s, *databases, [&] {
             *book = open(s);
@@ -232,9 +233,11 @@ StageTable MakeSyncStages(RunUi& ui, const StoreBackends& backends) {
         if (!*book)
             throw Error("The address book was not read in this run, so it cannot be written.");
         const std::unique_ptr<AddressBook> loaded = std::move(*book);
-        // The run peaks in this writer: the files' text that the reading
-        // threads held and freed goes back first, not kept for reuse.
+        // The run peaks from this writer on: the files' text that the
+        // reading threads held and freed goes back first, not kept for
+        // reuse, and so does what the writers free as they go.
         ReturnFreedMemory();
+        ReturnFreedMemoryAtOnce(true);
         AnnouncingBook announcing(*loaded, s);
         ApplyWriteReport(s, WriteOutlookContacts(s, announcing, ui));
         ReleaseWritten(s.OutlookSet);

@@ -11,6 +11,7 @@
 #include <mimalloc.h>
 #pragma weak mi_collect
 #pragma weak mi_option_set
+#pragma weak mi_option_get
 #define VELMORA_MIMALLOC 1
 #endif
 
@@ -25,6 +26,17 @@ void ReturnFreedMemory() {
 #endif
 #ifdef __GLIBC__
     malloc_trim(0);
+#endif
+}
+
+void ReturnFreedMemoryAtOnce(bool atOnce) {
+#ifdef VELMORA_MIMALLOC
+    if (&mi_option_set == nullptr || &mi_option_get == nullptr) return;
+    // The delay the allocator started with (its own, or the environment's).
+    static const long delay = mi_option_get(mi_option_decommit_delay);
+    mi_option_set(mi_option_decommit_delay, atOnce ? 0 : delay);
+#else
+    (void)atOnce;
 #endif
 }
 
