@@ -595,10 +595,9 @@ std::string CardName(const FileChange& change) {
 // before the next batch begins.
 void PutBackCards(std::vector<FileChange>& changes, const std::filesystem::path& copies,
                   std::vector<std::string>& lines) {
-    constexpr std::size_t kCardsAtOnce = 4096;
-    for (std::size_t start = 0; start < changes.size(); start += kCardsAtOnce) {
+    for (std::size_t start = 0; start < changes.size(); start += kFilesPerBatch) {
         std::vector<FileChange> batch;
-        for (std::size_t c = start; c < std::min(changes.size(), start + kCardsAtOnce); ++c) {
+        for (std::size_t c = start; c < std::min(changes.size(), start + kFilesPerBatch); ++c) {
             batch.push_back(std::move(changes[c]));
             if (batch.back().kind != FileChange::Kind::Remove)
                 batch.back().bytes = ReadWholeFile(copies / CardName(batch.back()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -86,6 +87,11 @@ struct FileOutcome {
 // Temporary files are hidden (".<name>.<hex>.tmp") and removed whatever
 // happens. One outcome per change, in order.
 std::vector<FileOutcome> ApplyFileChanges(const std::vector<FileChange>& changes);
+
+// How many file changes a store of many files makes at a time: the new
+// texts of a batch are held until it is stored, and each batch is flushed
+// in one go.
+inline constexpr std::size_t kFilesPerBatch = 4096;
 
 // What ApplyFileChanges would refuse, found without writing anything: a
 // file changed or removed since it was read, one read-only or a link to

@@ -298,9 +298,8 @@ class VCardAddressBook final : public AddressBook {
         // Batches of about the same size, so that none is so small that its
         // files are flushed one by one.
         explicit Batch(std::size_t expected) {
-            constexpr std::size_t kMostAtOnce = 4096;
             const std::size_t batches =
-                std::max<std::size_t>(1, (expected + kMostAtOnce - 1) / kMostAtOnce);
+                std::max<std::size_t>(1, (expected + kFilesPerBatch - 1) / kFilesPerBatch);
             size = std::max<std::size_t>(1, (expected + batches - 1) / batches);
             changes.reserve(size);
             files.reserve(size);
